@@ -1,0 +1,15 @@
+#pragma once
+
+namespace quorvane {
+
+// Command IDs of the toolbar buttons. Dispatch goes by ID, never by position:
+// the bar shows "Clear File List" (1003) before "Start Importing" (1002).
+enum class CommandId : int {
+    AddFiles = 1000,
+    AddFolder = 1001,
+    Start = 1002,
+    ClearList = 1003,
+    Help = 1004,
+};
+
+} // namespace quorvane

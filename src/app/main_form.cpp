@@ -1,0 +1,124 @@
+#include "app/main_form.h"
+
+#include "app/commands.h"
+#include "app/window_placement.h"
+#include "queue/dialog_result.h"
+
+#include <exception>
+#include <string>
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::uint32_t OpenDialogFlags = 0x280201; // long names, explorer, multi-select, read-only
+constexpr std::string_view OpenDialogTitle = "Add File(s) - Hold Ctrl to select multiple files";
+
+// Clears a flag on every way out, including when the window closes mid-run.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~ScopedFlag() { flag_ = false; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+MainForm::MainForm(FormServices services, ImportRunOptions runOptions)
+    : services_(services), runOptions_(runOptions) {}
+
+void MainForm::Form_Load() {
+    MainWindowServices& window = services_.window;
+    window.applySkin();
+    CenterForm(window);
+    window.setCaption(ApplicationTitle);
+    window.showApplicationIcon();
+    window.addQueueColumn(QueueColumnHeader);
+    window.createCommandBar();
+}
+
+void MainForm::Form_Unload() {
+    auto saved = SaveWindowPlacement(services_.window, services_.settings);
+    if (!saved)
+        showCommandFailure("The window placement could not be saved: " +
+                           saved.failure().description);
+}
+
+void MainForm::CommandBars_Execute(int commandId) {
+    try {
+        switch (static_cast<CommandId>(commandId)) {
+        case CommandId::AddFiles: AddFiles(); return;
+        case CommandId::AddFolder: AddFolder(); return;
+        case CommandId::Start: (void)Start(); return;
+        case CommandId::ClearList: ClearList(); return;
+        case CommandId::Help: Help(); return;
+        }
+    } catch (const std::exception& error) {
+        showCommandFailure(error.what());
+    }
+}
+
+void MainForm::AddFiles() {
+    OpenFileDialogSettings settings;
+    settings.fileName.clear(); // a cancelled dialog must come back empty
+    settings.flags = OpenDialogFlags;
+    settings.title = OpenDialogTitle;
+    settings.filterDescription = "VCF Files (*.vcf)";
+    settings.filterPattern = "*.vcf";
+    auto fileName = services_.dialogs.showOpenDialog(services_.window.nativeHandle(), settings);
+    if (!fileName) {
+        showCommandFailure(fileName.failure().description);
+        return;
+    }
+    if (fileName.value().empty())
+        return;
+    queue_.addMany(SplitDialogResult(fileName.value()));
+}
+
+void MainForm::AddFolder() {
+    auto stored = services_.settings.saveSetting(SettingsApplication, SettingsSection,
+                                                 "Extension", "vcf");
+    // The value is only a record; the command goes on without it.
+    if (!stored)
+        showCommandFailure("The setting \"Extension\" could not be saved: " +
+                           stored.failure().description);
+    const std::string folder =
+        services_.dialogs.BrowseForFolder(services_.window.nativeHandle(), "Please select folder:");
+    if (folder.empty())
+        return;
+}
+
+RunEnd MainForm::Start() {
+    // A nested second run would wait on the first run's item windows and the
+    // first on the second's; one run at a time.
+    if (importRunning_)
+        return RunEnd::Finished;
+    ScopedFlag running(importRunning_);
+    ImportRun run(queue_, services_.window, services_.outlook, services_.shell, services_.clock,
+                  runOptions_);
+    return run.run();
+}
+
+void MainForm::ClearList() { queue_.clear(); }
+
+void MainForm::Help() { services_.window.showMessage(HelpText, MessageStyle::Plain); }
+
+void MainForm::removeSelectedRow(std::optional<std::size_t> selectedPosition) {
+    if (selectedPosition)
+        (void)queue_.remove(*selectedPosition);
+}
+
+void MainForm::Form_MouseMove() {
+    if (services_.window.pointer() != PointerKind::Hourglass)
+        services_.window.setPointer(PointerKind::Arrow);
+}
+
+void MainForm::showCommandFailure(std::string_view description) {
+    services_.window.showMessage(description, MessageStyle::Exclamation);
+}
+
+} // namespace quorvane

@@ -1,0 +1,76 @@
+#pragma once
+// The main window's logic: start-up, the five commands, the queue gestures,
+// the pointer rule and shutdown. The Win32 window forwards its events here and
+// implements the services it is given.
+
+#include "import/import_run.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/main_window.h"
+#include "platform/outlook.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
+#include "queue/import_queue.h"
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace quorvane {
+
+inline constexpr std::string_view ApplicationTitle = "Quorvane";
+inline constexpr std::string_view QueueColumnHeader = " VCF Files";
+inline constexpr std::string_view HelpText =
+    "This software requires Microsoft Outlook (that comes with MS Office) not Outlook Express "
+    "(that comes preloaded with MS Windows).";
+
+struct FormServices {
+    MainWindowServices& window;
+    SettingsStore& settings;
+    OutlookAutomation& outlook;
+    ShellLauncher& shell;
+    FileDialogs& dialogs;
+    const Clock& clock;
+};
+
+class MainForm {
+public:
+    explicit MainForm(FormServices services, ImportRunOptions runOptions = {});
+
+    ImportQueue& queue() { return queue_; }
+    const ImportQueue& queue() const { return queue_; }
+
+    // Start-up, before the window is first shown.
+    void Form_Load();
+    // Shutdown: stores the placement. A failing write is shown, then the
+    // program ends all the same.
+    void Form_Unload();
+
+    // A toolbar click. Unknown IDs do nothing. A failure escaping a command is
+    // shown in a box and the program goes on with its queue intact.
+    void CommandBars_Execute(int commandId);
+
+    void AddFiles();
+    void AddFolder();
+    RunEnd Start();
+    void ClearList();
+    void Help();
+
+    // The Delete key (whatever the modifiers) and a double-click both remove
+    // the selected row; with no selection nothing happens.
+    void removeSelectedRow(std::optional<std::size_t> selectedPosition);
+
+    void Form_MouseMove();
+
+    bool importRunning() const { return importRunning_; }
+
+private:
+    void showCommandFailure(std::string_view description);
+
+    FormServices services_;
+    ImportRunOptions runOptions_;
+    ImportQueue queue_;
+    bool importRunning_ = false;
+};
+
+} // namespace quorvane

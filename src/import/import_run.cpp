@@ -1,0 +1,299 @@
+#include "import/import_run.h"
+
+#include "import/error_report.h"
+#include "import/file_name.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace quorvane {
+
+namespace {
+
+// Step numbers as the error report shows them. There is no step 122.
+enum Step : int {
+    CheckQueue = 100,
+    ShowHourglass = 102,
+    FixLastIndex = 104,
+    YieldToWindow = 106,
+    ReadPath = 108,
+    ShowProgressText = 110,
+    ShowProgressValue = 112,
+    ReachOutlook = 114,
+    HoldItemWindows = 116,
+    CheckNoItemWindow = 118,
+    Launch = 120,
+    PollItemWindow = 124,
+    WaitForOutlook = 126,
+    Save = 128,
+    Close = 130,
+    ReleaseItemWindows = 132,
+    ReleaseApplication = 134,
+    AdvanceIndex = 136,
+    RestorePointer = 138,
+    ResetProgressValue = 140,
+    ResetProgressText = 142,
+    ShowDone = 144,
+    ShowNoFiles = 146,
+    End = -1,
+};
+
+constexpr std::string_view OutlookProgram = "outlook";
+constexpr std::string_view OpenSwitch = "/v ";
+constexpr std::string_view LaunchDirectory = "C:\\";
+constexpr std::int16_t FirstItemWindow = 1;
+constexpr std::int16_t CloseWithoutSaving = 1;
+
+const Failure NoApplication{"Outlook's application object is not available."};
+const Failure NoItemWindows{"Outlook's item window collection is not available."};
+
+std::string describeDuration(std::chrono::milliseconds duration) {
+    const auto ms = duration.count();
+    if (ms % 1000 == 0)
+        return std::to_string(ms / 1000) + (ms == 1000 ? " second" : " seconds");
+    return std::to_string(ms) + " milliseconds";
+}
+
+} // namespace
+
+ImportRun::ImportRun(const ImportQueue& queue, RunWindow& window, OutlookAutomation& outlook,
+                     ShellLauncher& shell, const Clock& clock, ImportRunOptions options)
+    : queue_(queue), window_(window), outlook_(outlook), shell_(shell), clock_(clock),
+      options_(options) {}
+
+RunEnd ImportRun::run() {
+    int step = CheckQueue;
+    while (step != End) {
+        StepResult result = execute(step);
+        if (windowClosing_)
+            return RunEnd::WindowClosed;
+        if (result.failure) {
+            window_.showMessage(FormatErrorReport(result.failure->description, step),
+                                MessageStyle::Exclamation, ErrorReportTitle);
+            // A close can reach the window while the box is up; nothing more
+            // may run or be shown after it.
+            if (window_.closing())
+                return RunEnd::WindowClosed;
+        }
+        step = result.next;
+    }
+    return RunEnd::Finished;
+}
+
+ImportRun::StepResult ImportRun::execute(int step) {
+    switch (step) {
+    case CheckQueue: return checkQueueNotEmpty();
+    case ShowHourglass: return showHourglass();
+    case FixLastIndex: return fixLastIndex();
+    case YieldToWindow:
+        windowClosing_ = window_.yield() == YieldResult::WindowClosing;
+        return go(ReadPath);
+    case ReadPath: return readCurrentPath();
+    case ShowProgressText: return showProgressText();
+    case ShowProgressValue: return showProgressValue();
+    case ReachOutlook: return reachOutlook();
+    case HoldItemWindows: return holdInspectors();
+    case CheckNoItemWindow: return checkNoItemWindowOpen();
+    case Launch: return launchOutlook();
+    case PollItemWindow: return pollForItemWindow();
+    case WaitForOutlook:
+        windowClosing_ =
+            window_.waitForEvents(options_.pollInterval) == YieldResult::WindowClosing;
+        return go(PollItemWindow);
+    case Save: return saveCurrentItem();
+    case Close: return closeItemWindow();
+    case ReleaseItemWindows: return releaseInspectors();
+    case ReleaseApplication: return releaseApplication();
+    case AdvanceIndex: return advanceIndex();
+    case RestorePointer:
+        window_.setPointer(PointerKind::Arrow);
+        return go(ResetProgressValue);
+    case ResetProgressValue:
+        window_.setProgressValue(0);
+        return go(ResetProgressText);
+    case ResetProgressText:
+        window_.setProgressText("Progress Bar");
+        return go(ShowDone);
+    case ShowDone:
+        window_.showMessage("Done.", MessageStyle::Plain);
+        return go(End);
+    case ShowNoFiles:
+        window_.showMessage("No files added.", MessageStyle::Plain);
+        return go(End);
+    }
+    assert(false && "the import run reached a step number it does not have");
+    return go(End);
+}
+
+ImportRun::StepResult ImportRun::checkQueueNotEmpty() {
+    return go(queue_.count() > 0 ? ShowHourglass : ShowNoFiles);
+}
+
+ImportRun::StepResult ImportRun::showHourglass() {
+    window_.setPointer(PointerKind::Hourglass);
+    return go(FixLastIndex);
+}
+
+ImportRun::StepResult ImportRun::fixLastIndex() {
+    index_ = 1;
+    constexpr auto maxRows = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+    if (queue_.count() > maxRows) {
+        lastIndex_ = std::numeric_limits<std::int32_t>::max();
+        return fail("The queue holds more rows than one run can import.", YieldToWindow);
+    }
+    lastIndex_ = static_cast<std::int32_t>(queue_.count());
+    // The first cycle begins without comparing the index with the last index.
+    return go(YieldToWindow);
+}
+
+ImportRun::StepResult ImportRun::readCurrentPath() {
+    const auto row = queue_.item(static_cast<std::size_t>(index_));
+    if (!row) {
+        // Rows were removed while the run yielded. Going on with the previous
+        // path would import that file a second time, so this cycle ends here.
+        return fail("Row " + std::to_string(index_) + " of the queue no longer exists.",
+                    ReleaseItemWindows);
+    }
+    currentPath_.assign(*row);
+    return go(ShowProgressText);
+}
+
+ImportRun::StepResult ImportRun::showProgressText() {
+    window_.setProgressText("Processing: " + std::string(GetFileName(currentPath_)));
+    return go(ShowProgressValue);
+}
+
+ImportRun::StepResult ImportRun::showProgressValue() {
+    const std::size_t rows = queue_.count(); // read anew: rows may come and go meanwhile
+    if (rows == 0)
+        return fail("Division by zero: the queue was emptied during the run.", ReachOutlook);
+    const double percent = static_cast<double>(index_) / static_cast<double>(rows) * 100.0;
+    // Removing rows during a run can push the share past 100; the bar shows 100.
+    window_.setProgressValue(std::min(percent, 100.0));
+    return go(ReachOutlook);
+}
+
+ImportRun::StepResult ImportRun::reachOutlook() {
+    auto application = outlook_.createApplication();
+    if (!application)
+        return fail(application.failure(), HoldItemWindows);
+    application_ = std::move(application.value());
+    return go(HoldItemWindows);
+}
+
+ImportRun::StepResult ImportRun::holdInspectors() {
+    if (!application_)
+        return fail(NoApplication, CheckNoItemWindow);
+    auto itemWindows = application_->inspectors();
+    if (!itemWindows)
+        return fail(itemWindows.failure(), CheckNoItemWindow);
+    itemWindows_ = std::move(itemWindows.value());
+    return go(CheckNoItemWindow);
+}
+
+ImportRun::StepResult ImportRun::checkNoItemWindowOpen() {
+    // When Outlook cannot be asked, the launch still happens, as if no
+    // window were open.
+    if (!itemWindows_)
+        return fail(NoItemWindows, Launch);
+    auto count = itemWindows_->count();
+    if (!count)
+        return fail(count.failure(), Launch);
+    if (count.value() == 0)
+        return go(Launch);
+    // Skipping silently would let "Done." hide a file that was never imported.
+    return fail("An Outlook item window is already open, so this file was not imported: " +
+                    currentPath_,
+                ReleaseItemWindows);
+}
+
+ImportRun::StepResult ImportRun::launchOutlook() {
+    // Windows forbids the double quote in file names; inside the quoted
+    // argument it would end the quoting and hand Outlook extra switches.
+    if (currentPath_.find('"') != std::string::npos)
+        return fail("This path cannot name a file (it holds a double quote) and was not "
+                    "opened: " +
+                        currentPath_,
+                    ReleaseItemWindows);
+
+    ShellLaunch request;
+    request.owner = window_.nativeHandle();
+    request.program = OutlookProgram;
+    request.parameters = std::string(OpenSwitch) + quotedPath();
+    request.directory = LaunchDirectory;
+    request.show = ShowCommand::Maximized;
+    auto launched = shell_.launch(request);
+    // A launch that failed cannot bring a window; waiting for one would only
+    // cost the whole bound.
+    if (!launched)
+        return fail(launched.failure(), ReleaseItemWindows);
+    launchedAt_ = clock_.now();
+    return go(PollItemWindow);
+}
+
+ImportRun::StepResult ImportRun::pollForItemWindow() {
+    if (!itemWindows_)
+        return fail("Outlook could not be asked whether it opened " + currentPath_ + ": " +
+                        NoItemWindows.description,
+                    ReleaseItemWindows);
+    auto count = itemWindows_->count();
+    if (!count)
+        return fail("Outlook could not be asked whether it opened " + currentPath_ + ": " +
+                        count.failure().description,
+                    ReleaseItemWindows);
+    if (count.value() == 1)
+        return go(Save);
+    if (clock_.now() - launchedAt_ >= options_.openWaitBound)
+        return fail("Outlook did not open an item window for " + currentPath_ + " within " +
+                        describeDuration(options_.openWaitBound) + ".",
+                    ReleaseItemWindows);
+    return go(WaitForOutlook);
+}
+
+ImportRun::StepResult ImportRun::saveCurrentItem() {
+    if (!itemWindows_)
+        return fail(NoItemWindows, Close);
+    auto itemWindow = itemWindows_->item(FirstItemWindow);
+    if (!itemWindow)
+        return fail(itemWindow.failure(), Close);
+    auto item = itemWindow.value()->currentItem();
+    if (!item)
+        return fail(item.failure(), Close);
+    auto saved = item.value()->save();
+    if (!saved)
+        return fail(saved.failure(), Close);
+    return go(Close);
+}
+
+ImportRun::StepResult ImportRun::closeItemWindow() {
+    if (!itemWindows_)
+        return fail(NoItemWindows, ReleaseItemWindows);
+    auto itemWindow = itemWindows_->item(FirstItemWindow);
+    if (!itemWindow)
+        return fail(itemWindow.failure(), ReleaseItemWindows);
+    auto closed = itemWindow.value()->close(CloseWithoutSaving);
+    if (!closed)
+        return fail(closed.failure(), ReleaseItemWindows);
+    return go(ReleaseItemWindows);
+}
+
+ImportRun::StepResult ImportRun::releaseInspectors() {
+    itemWindows_.reset();
+    return go(ReleaseApplication);
+}
+
+ImportRun::StepResult ImportRun::releaseApplication() {
+    application_.reset();
+    return go(AdvanceIndex);
+}
+
+ImportRun::StepResult ImportRun::advanceIndex() {
+    if (index_ == std::numeric_limits<std::int32_t>::max())
+        return fail("Overflow: the row index cannot grow any further.", RestorePointer);
+    ++index_;
+    return go(index_ <= lastIndex_ ? YieldToWindow : RestorePointer);
+}
+
+std::string ImportRun::quotedPath() const { return '"' + currentPath_ + '"'; }
+
+} // namespace quorvane

@@ -1,0 +1,43 @@
+#pragma once
+// Everything the program's logic needs of its one main window beyond what the
+// long operations use.
+
+#include "platform/run_window.h"
+
+#include <string_view>
+
+namespace quorvane {
+
+enum class WindowState : int { Normal = 0, Minimized = 1, Maximized = 2 };
+
+// Sizes and positions in twips (1/1440 inch), single precision.
+struct TwipSize {
+    float width = 0;
+    float height = 0;
+};
+
+struct TwipRect {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+};
+
+class MainWindowServices : public RunWindow {
+public:
+    // Start-up steps, in the order the window loads.
+    virtual void applySkin() = 0;
+    virtual TwipSize screenSize() const = 0;      // the whole primary screen
+    virtual TwipRect outerBounds() const = 0;     // frame included
+    virtual void moveLeft(float leftTwips) = 0;
+    virtual void moveTop(float topTwips) = 0;
+    virtual void setCaption(std::string_view caption) = 0;
+    virtual void showApplicationIcon() = 0;
+    virtual void addQueueColumn(std::string_view header) = 0;
+    virtual void createCommandBar() = 0;
+
+    // Read afresh at every call: the placement is written in normal state only.
+    virtual WindowState state() const = 0;
+};
+
+} // namespace quorvane

@@ -1,0 +1,53 @@
+#pragma once
+// What long operations (the import run, the folder search) need of the main
+// window. All calls happen on the user-interface thread.
+
+#include "platform/native_window.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+enum class PointerKind : int { Arrow = 0, Hourglass = 11 };
+
+// Message box styles: an OK button alone, or with the exclamation icon.
+enum class MessageStyle : int { Plain = 0, Exclamation = 48 };
+
+// Whether a long operation may go on after letting the window handle its
+// events. Once the window is closing the operation must return at once,
+// running no further step and showing nothing.
+enum class [[nodiscard]] YieldResult { KeepGoing, WindowClosing };
+
+class RunWindow {
+public:
+    virtual ~RunWindow() = default;
+
+    virtual void setPointer(PointerKind kind) = 0;
+    virtual PointerKind pointer() const = 0;
+
+    virtual void setProgressText(std::string_view text) = 0;
+    // Percent; values outside 0..100 are shown clamped.
+    virtual void setProgressValue(double percent) = 0;
+
+    // Modal; returns when the user has pressed OK. Without a title the box
+    // carries the application's title.
+    virtual void showMessage(std::string_view text, MessageStyle style,
+                             std::optional<std::string_view> title = std::nullopt) = 0;
+
+    // Handles every waiting window event, then returns.
+    virtual YieldResult yield() = 0;
+    // Sleeps until a window event arrives or the timeout passes, then yields.
+    // Waiting on the message queue keeps the processor free while Outlook works.
+    virtual YieldResult waitForEvents(std::chrono::milliseconds timeout) = 0;
+
+    // True once the user has closed the window; a long operation checks it
+    // after anything modal, since a close can arrive while a box is shown.
+    virtual bool closing() const = 0;
+
+    virtual NativeWindow nativeHandle() const = 0;
+};
+
+} // namespace quorvane

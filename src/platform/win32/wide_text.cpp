@@ -1,0 +1,46 @@
+#include "platform/win32/wide_text.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace quorvane::win32 {
+
+std::wstring toWide(std::string_view utf8) {
+    if (utf8.empty())
+        return {};
+    const int size = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::string toUtf8(std::wstring_view utf16) {
+    if (utf16.empty())
+        return {};
+    const int size = static_cast<int>(utf16.size());
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+std::string systemMessage(unsigned long code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer ? buffer : L"", length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    if (!text.empty())
+        return toUtf8(text);
+    char fallback[40];
+    std::snprintf(fallback, sizeof fallback, "Error 0x%08lX", code);
+    return fallback;
+}
+
+} // namespace quorvane::win32

@@ -1,0 +1,44 @@
+#pragma once
+// The import queue: the ordered file paths the import run hands to Outlook.
+// It is the list's one store: the list view draws its rows straight from
+// here (a virtual list), so there is no second copy to keep in step.
+// Append-only, duplicates kept, nothing validated or rewritten.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane {
+
+// Told after every change so a view can redraw; it must not change the queue.
+class QueueObserver {
+public:
+    virtual ~QueueObserver() = default;
+    virtual void queueChanged() = 0;
+};
+
+class ImportQueue {
+public:
+    void setObserver(QueueObserver* observer) { observer_ = observer; }
+
+    void add(std::string path);
+    // Appends many rows with one notification, for the folder commands.
+    void addMany(std::vector<std::string>&& paths);
+    // Positions are 1-based. Returns false when there is no such row.
+    bool remove(std::size_t position);
+    void clear();
+
+    std::size_t count() const { return rows_.size(); }
+    // The row's text, or nothing when the position is outside 1..count.
+    std::optional<std::string_view> item(std::size_t position) const;
+
+private:
+    void notify();
+
+    std::vector<std::string> rows_;
+    QueueObserver* observer_ = nullptr;
+};
+
+} // namespace quorvane

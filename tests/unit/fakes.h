@@ -1,0 +1,293 @@
+#pragma once
+// In-memory stand-ins for the platform, recording what the logic asks of it.
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/main_window.h"
+#include "platform/outlook.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace quorvane::testing {
+
+// A clock that only moves when the test (or a wait) moves it.
+class ManualClock final : public Clock {
+public:
+    TimePoint now() const override { return now_; }
+    void advance(std::chrono::milliseconds by) { now_ += by; }
+
+private:
+    TimePoint now_{};
+};
+
+struct Message {
+    std::string text;
+    MessageStyle style;
+    std::optional<std::string> title;
+};
+
+// Records every call as a line of text, so tests can compare whole sequences.
+class FakeWindow final : public MainWindowServices {
+public:
+    explicit FakeWindow(ManualClock* clock = nullptr) : clock_(clock) {}
+
+    std::vector<std::string> calls;
+    std::vector<Message> messages;
+    std::vector<double> progressValues;
+    std::vector<std::string> progressTexts;
+    PointerKind currentPointer = PointerKind::Arrow;
+    WindowState currentState = WindowState::Normal;
+    TwipSize screen{19200, 14400};
+    TwipRect bounds{0, 0, 9375, 9120};
+    bool isClosing = false;
+    int yields = 0;
+    // Runs inside a yield or a wait, as nested events would.
+    std::function<void()> onYield;
+    std::function<void(const Message&)> onMessage;
+
+    void setPointer(PointerKind kind) override {
+        currentPointer = kind;
+        calls.push_back("pointer " + std::to_string(static_cast<int>(kind)));
+    }
+    PointerKind pointer() const override { return currentPointer; }
+    void setProgressText(std::string_view text) override {
+        progressTexts.emplace_back(text);
+        calls.push_back("text " + std::string(text));
+    }
+    void setProgressValue(double percent) override {
+        progressValues.push_back(percent);
+        calls.push_back("value " + std::to_string(percent));
+    }
+    void showMessage(std::string_view text, MessageStyle style,
+                     std::optional<std::string_view> title) override {
+        Message message{std::string(text), style,
+                        title ? std::optional<std::string>(std::string(*title)) : std::nullopt};
+        messages.push_back(message);
+        calls.push_back("message " + std::string(text));
+        if (onMessage)
+            onMessage(message);
+    }
+    YieldResult yield() override {
+        ++yields;
+        if (onYield)
+            onYield();
+        return isClosing ? YieldResult::WindowClosing : YieldResult::KeepGoing;
+    }
+    YieldResult waitForEvents(std::chrono::milliseconds timeout) override {
+        if (clock_)
+            clock_->advance(timeout);
+        return yield();
+    }
+    bool closing() const override { return isClosing; }
+    NativeWindow nativeHandle() const override { return NativeWindow{0x1234}; }
+
+    void applySkin() override { calls.push_back("applySkin"); }
+    TwipSize screenSize() const override { return screen; }
+    TwipRect outerBounds() const override { return bounds; }
+    void moveLeft(float left) override {
+        bounds.left = left;
+        calls.push_back("left " + std::to_string(left));
+    }
+    void moveTop(float top) override {
+        bounds.top = top;
+        calls.push_back("top " + std::to_string(top));
+    }
+    void setCaption(std::string_view caption) override {
+        calls.push_back("caption " + std::string(caption));
+    }
+    void showApplicationIcon() override { calls.push_back("icon"); }
+    void addQueueColumn(std::string_view header) override {
+        calls.push_back("column " + std::string(header));
+    }
+    void createCommandBar() override { calls.push_back("commandBar"); }
+    WindowState state() const override { return currentState; }
+
+private:
+    ManualClock* clock_;
+};
+
+// A scripted Outlook. Item windows open when the shell "launches" a file,
+// after a delay measured in polls; every member can be told to fail.
+class FakeOutlook final : public OutlookAutomation {
+public:
+    std::vector<std::string> log;
+    std::vector<std::string> saved;
+    std::vector<std::string> openWindows; // the files shown by open item windows
+    std::set<std::string> failing;        // members that fail: "create", "Inspectors", ...
+    int liveReferences = 0;
+    int pollsBeforeOpen = 0;      // Count reads that still see no window after a launch
+    int windowsPerLaunch = 1;     // 0 = never opens
+    std::string pendingFile;
+    int pendingPolls = -1;
+
+    Outcome<std::unique_ptr<OutlookApplication>> createApplication() override;
+
+    // Called by the fake shell.
+    void opened(const std::string& file) {
+        pendingFile = file;
+        pendingPolls = pollsBeforeOpen;
+        if (pendingPolls == 0)
+            openPending();
+    }
+    void openPending() {
+        for (int i = 0; i < windowsPerLaunch; ++i)
+            openWindows.push_back(pendingFile);
+        pendingPolls = -1;
+    }
+    bool fails(const std::string& member) {
+        if (!failing.contains(member))
+            return false;
+        log.push_back("fail " + member);
+        return true;
+    }
+    Failure failure(const std::string& member) { return Failure{member + " failed in Outlook."}; }
+};
+
+// The objects FakeOutlook hands out; each counts as one live reference.
+class FakeReference {
+public:
+    explicit FakeReference(FakeOutlook& outlook) : outlook_(outlook) { ++outlook_.liveReferences; }
+    ~FakeReference() { --outlook_.liveReferences; }
+    FakeReference(const FakeReference&) = delete;
+    FakeReference& operator=(const FakeReference&) = delete;
+
+protected:
+    FakeOutlook& outlook_;
+};
+
+class FakeItem final : public OutlookItem, FakeReference {
+public:
+    FakeItem(FakeOutlook& outlook, std::string file) : FakeReference(outlook), file_(std::move(file)) {}
+    Outcome<void> save() override {
+        outlook_.log.push_back("Save " + file_);
+        if (outlook_.fails("Save"))
+            return outlook_.failure("Save");
+        outlook_.saved.push_back(file_);
+        return success();
+    }
+
+private:
+    std::string file_;
+};
+
+class FakeInspector final : public OutlookInspector, FakeReference {
+public:
+    FakeInspector(FakeOutlook& outlook, std::size_t slot) : FakeReference(outlook), slot_(slot) {}
+    Outcome<std::unique_ptr<OutlookItem>> currentItem() override {
+        outlook_.log.push_back("CurrentItem");
+        if (outlook_.fails("CurrentItem"))
+            return outlook_.failure("CurrentItem");
+        return std::unique_ptr<OutlookItem>(
+            std::make_unique<FakeItem>(outlook_, outlook_.openWindows.at(slot_)));
+    }
+    Outcome<void> close(std::int16_t mode) override {
+        outlook_.log.push_back("Close(" + std::to_string(mode) + ")");
+        if (outlook_.fails("Close"))
+            return outlook_.failure("Close");
+        outlook_.openWindows.erase(outlook_.openWindows.begin() +
+                                   static_cast<std::ptrdiff_t>(slot_));
+        return success();
+    }
+
+private:
+    std::size_t slot_;
+};
+
+class FakeInspectors final : public OutlookInspectors, FakeReference {
+public:
+    using FakeReference::FakeReference;
+    Outcome<std::int32_t> count() override {
+        if (outlook_.pendingPolls > 0 && --outlook_.pendingPolls == 0)
+            outlook_.openPending();
+        outlook_.log.push_back("Count " + std::to_string(outlook_.openWindows.size()));
+        if (outlook_.fails("Count"))
+            return outlook_.failure("Count");
+        return static_cast<std::int32_t>(outlook_.openWindows.size());
+    }
+    Outcome<std::unique_ptr<OutlookInspector>> item(std::int16_t position) override {
+        outlook_.log.push_back("Item(" + std::to_string(position) + ")");
+        if (outlook_.fails("Item") || position < 1 ||
+            static_cast<std::size_t>(position) > outlook_.openWindows.size())
+            return outlook_.failure("Item");
+        return std::unique_ptr<OutlookInspector>(
+            std::make_unique<FakeInspector>(outlook_, static_cast<std::size_t>(position - 1)));
+    }
+};
+
+class FakeApplication final : public OutlookApplication, FakeReference {
+public:
+    using FakeReference::FakeReference;
+    Outcome<std::unique_ptr<OutlookInspectors>> inspectors() override {
+        outlook_.log.push_back("Inspectors");
+        if (outlook_.fails("Inspectors"))
+            return outlook_.failure("Inspectors");
+        return std::unique_ptr<OutlookInspectors>(std::make_unique<FakeInspectors>(outlook_));
+    }
+};
+
+inline Outcome<std::unique_ptr<OutlookApplication>> FakeOutlook::createApplication() {
+    log.push_back("create");
+    if (fails("create"))
+        return Failure{"Invalid class string"};
+    return std::unique_ptr<OutlookApplication>(std::make_unique<FakeApplication>(*this));
+}
+
+class FakeShell final : public ShellLauncher {
+public:
+    explicit FakeShell(FakeOutlook& outlook) : outlook_(outlook) {}
+    std::vector<ShellLaunch> launches;
+    bool fail = false;
+
+    Outcome<void> launch(const ShellLaunch& request) override {
+        launches.push_back(request);
+        if (fail)
+            return Failure{"The system cannot find the file specified."};
+        // "/v " + quoted path
+        const std::string& p = request.parameters;
+        outlook_.opened(p.substr(4, p.size() - 5));
+        return success();
+    }
+
+private:
+    FakeOutlook& outlook_;
+};
+
+class FakeSettings final : public SettingsStore {
+public:
+    std::vector<std::string> writes; // "app\section\key=text"
+    bool fail = false;
+    Outcome<void> saveSetting(std::string_view application, std::string_view section,
+                              std::string_view key, std::string_view text) override {
+        if (fail)
+            return Failure{"Access is denied."};
+        writes.push_back(std::string(application) + "\\" + std::string(section) + "\\" +
+                         std::string(key) + "=" + std::string(text));
+        return success();
+    }
+};
+
+class FakeDialogs final : public FileDialogs {
+public:
+    std::vector<OpenFileDialogSettings> shown;
+    Outcome<std::string> openResult = std::string();
+    std::string folder;
+    std::vector<std::string> browseTitles;
+
+    Outcome<std::string> showOpenDialog(NativeWindow, const OpenFileDialogSettings& s) override {
+        shown.push_back(s);
+        return openResult;
+    }
+    std::string BrowseForFolder(NativeWindow, std::string_view title) override {
+        browseTitles.emplace_back(title);
+        return folder;
+    }
+};
+
+} // namespace quorvane::testing
