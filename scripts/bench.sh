@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Prints the benchmark figures (not a test: the machines are shared and noisy,
+# so only ratios measured side by side in one run mean anything).
+#   scripts/bench.sh [FILES [SLOW_FILES]]
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+build="$repo/build/win"
+export WINEPREFIX="$repo/build/wine-bench"
+. "$repo/scripts/wine/env.sh"
+"$repo/scripts/wine/prefix.sh" "$WINEPREFIX" "$build/standin/outlook.exe"
+QUORVANE_EXE="$(winepath -w "$build/src/platform/win32/quorvane.exe")"
+QUORVANE_STANDIN_EXE="$(winepath -w "$build/standin/outlook.exe")"
+export QUORVANE_EXE QUORVANE_STANDIN_EXE
+mkdir -p "$repo/build"
+out="$repo/build/bench.out"
+"$repo/scripts/wine/with-display.sh" bash -c \
+    'out="$1"; shift; wine "$0" "$@" >"$out" 2>"$out.err"; status=$?; sed -e "s/\r$//" "$out"; exit $status' \
+    "$build/bench/quorvane_bench.exe" "$out" "${1:-200}" "${2:-5}"

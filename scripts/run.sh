@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Starts quorvane.exe under Wine with the stand-in Outlook registered, so the
+# whole job can be seen working: queue the sample contacts, press "Start
+# Importing", and watch the stand-in open, save and close each one.
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+build="$repo/build/win"
+export WINEPREFIX="${WINEPREFIX:-$repo/build/wineprefix}"
+. "$repo/scripts/wine/env.sh"
+
+standin="$build/standin/outlook.exe"
+# The stand-in is registered by path: a prefix made for another checkout or an
+# older build is made anew.
+if [[ ! -f "$WINEPREFIX/system.reg" ]] || ! grep -qF "$(basename "$repo")" "$WINEPREFIX/system.reg"; then
+    echo "Preparing the Wine prefix $WINEPREFIX ..."
+    "$repo/scripts/wine/prefix.sh" "$WINEPREFIX" "$standin"
+fi
+qv_standin_reset
+
+samples="$WINEPREFIX/drive_c/users/Public/Documents/Sample Contacts"
+mkdir -p "$samples/More"
+for name in "Ann Archer" "Bob Brennan" "Cid Castell" "Dee Dalton" "More/Eve Ellery"; do
+    cat >"$samples/$name.vcf" <<VCARD
+BEGIN:VCARD
+VERSION:3.0
+FN:${name#More/}
+N:${name##* };${name%% *};;;
+TEL;TYPE=CELL:+44 20 7946 0000
+END:VCARD
+VCARD
+done
+echo "Sample contacts: C:\\users\\Public\\Documents\\Sample Contacts"
+
+exe="$build/src/platform/win32/quorvane.exe"
+if [[ -n "${DISPLAY:-}" ]]; then
+    wine "$exe" >"$repo/build/quorvane.out" 2>&1
+    qv_wine_wait 30
+    exit 0
+fi
+
+# No display here: run on a private one and show what it looks like.
+echo "No DISPLAY: running on a private X display; a screenshot goes to build/quorvane.png."
+"$repo/scripts/wine/with-display.sh" bash -c '
+    wine "$0" >"$1/quorvane.out" 2>&1 &
+    for _ in $(seq 1 60); do
+        xdotool search --name "^Quorvane$" >/dev/null 2>&1 && break
+        sleep 0.5
+    done
+    sleep 2
+    import -window root "$1/quorvane.png"
+    echo "Screenshot: $1/quorvane.png. Ctrl-C ends the program."
+    wait
+' "$exe" "$repo/build"

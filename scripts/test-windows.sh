@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs the Windows tests and the end-to-end tests under Wine, in a fresh prefix
+# with the stand-in Outlook registered, on a private X display.
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+build="$repo/build/win"
+export WINEPREFIX="$repo/build/wine-test"
+. "$repo/scripts/wine/env.sh"
+
+standin="$build/standin/outlook.exe"
+"$repo/scripts/wine/prefix.sh" "$WINEPREFIX" "$standin"
+
+results="$repo/build/test-results"
+rm -rf "$results"
+mkdir -p "$results"
+
+# The programs read these; Wine passes the environment on.
+QUORVANE_EXE="$(winepath -w "$build/src/platform/win32/quorvane.exe")"
+QUORVANE_STANDIN_EXE="$(winepath -w "$standin")"
+QUORVANE_STANDIN_DIR="$(winepath -w "$build/standin")"
+export QUORVANE_EXE QUORVANE_STANDIN_EXE QUORVANE_STANDIN_DIR
+
+run_suites() {
+    local status=0 suite
+    for suite in tests/win/quorvane_windows_tests tests/e2e/quorvane_e2e_tests; do
+        local name
+        name="$(basename "$suite")"
+        echo "== $name (under Wine)"
+        # Output goes to files: a COM server started by a test keeps any pipe open.
+        timeout 900 wine "$build/$suite.exe" --gtest_color=no \
+            >"$results/$name.out" 2>"$results/$name.err" || status=1
+        sed -e 's/\r$//' "$results/$name.out"
+        qv_wine_wait 30
+    done
+    return $status
+}
+export -f run_suites
+export build results
+"$repo/scripts/wine/with-display.sh" bash -c "$(declare -f qv_wine_wait qv_wine_kill); run_suites"

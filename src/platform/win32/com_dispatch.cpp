@@ -1,0 +1,189 @@
+#include "platform/win32/com_dispatch.h"
+
+#include "platform/win32/wide_text.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorvane::win32 {
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+std::string hresultText(HRESULT result) {
+    return systemMessage(static_cast<unsigned long>(result));
+}
+
+// The EXCEPINFO a server fills when it raises an error; its strings belong to
+// the caller.
+class ExceptionInfo {
+  public:
+    ExceptionInfo() = default;
+    ExceptionInfo(const ExceptionInfo&) = delete;
+    ExceptionInfo& operator=(const ExceptionInfo&) = delete;
+    ~ExceptionInfo() { clear(); }
+
+    EXCEPINFO* receive() {
+        clear();
+        return &info_;
+    }
+
+    // The server's description; failing that, the text for its error code;
+    // failing that, the text for what Invoke returned.
+    std::string describe(HRESULT invokeResult) {
+        if (info_.pfnDeferredFillIn != nullptr) {
+            const auto fillIn = info_.pfnDeferredFillIn;
+            info_.pfnDeferredFillIn = nullptr;
+            fillIn(&info_);
+        }
+        if (info_.bstrDescription != nullptr && SysStringLen(info_.bstrDescription) > 0)
+            return toUtf8({info_.bstrDescription, SysStringLen(info_.bstrDescription)});
+        return hresultText(FAILED(info_.scode) ? info_.scode : invokeResult);
+    }
+
+  private:
+    void clear() {
+        SysFreeString(info_.bstrSource);
+        SysFreeString(info_.bstrDescription);
+        SysFreeString(info_.bstrHelpFile);
+        info_ = EXCEPINFO{};
+    }
+
+    EXCEPINFO info_{};
+};
+
+} // namespace
+
+Variant::Variant(std::int16_t number) noexcept : Variant() {
+    value_.vt = VT_I2;
+    value_.iVal = number;
+}
+
+Variant::Variant(std::int32_t number) noexcept : Variant() {
+    value_.vt = VT_I4;
+    value_.lVal = number;
+}
+
+Variant::Variant(Variant&& other) noexcept : value_(other.value_) {
+    VariantInit(&other.value_);
+}
+
+Variant& Variant::operator=(Variant&& other) noexcept {
+    if (this != &other) {
+        VariantClear(&value_);
+        value_ = other.value_;
+        VariantInit(&other.value_);
+    }
+    return *this;
+}
+
+VARIANT* Variant::receive() {
+    VariantClear(&value_);
+    return &value_;
+}
+
+Outcome<std::int32_t> toInt32(const Variant& value) {
+    Variant converted;
+    // The source is only read; the SDK's declaration just lacks the const.
+    const HRESULT result =
+        VariantChangeType(converted.receive(), const_cast<VARIANT*>(&value.get()), 0, VT_I4);
+    if (FAILED(result))
+        return Failure{hresultText(result)};
+    return static_cast<std::int32_t>(converted.get().lVal);
+}
+
+DispatchObject::DispatchObject(ComPtr<IDispatch> object, std::chrono::milliseconds busyRetryWindow)
+    : object_(std::move(object)), busyRetryWindow_(busyRetryWindow) {}
+
+Outcome<Variant> DispatchObject::getProperty(std::string_view name) const {
+    return invoke(name, DISPATCH_PROPERTYGET, {});
+}
+
+Outcome<DispatchObject> DispatchObject::getObject(std::string_view name) const {
+    return toObject(getProperty(name));
+}
+
+Outcome<std::int32_t> DispatchObject::getInt32(std::string_view name) const {
+    Outcome<Variant> value = getProperty(name);
+    if (!value)
+        return value.failure();
+    return toInt32(*value);
+}
+
+template <typename Attempt> HRESULT DispatchObject::retryWhileBusy(Attempt attempt) const {
+    // Wine can hand a busy server's refusal straight back instead of through
+    // the message filter, so the same rule is applied here.
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
+        const HRESULT result = attempt();
+        if (!isBusyRejection(result))
+            return result;
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - started);
+        if (elapsed >= busyRetryWindow_)
+            return result;
+        waitKeepingWindowsPainted(std::min(kBusyRetryPause, busyRetryWindow_ - elapsed));
+    }
+}
+
+Outcome<Variant> DispatchObject::invoke(std::string_view name, WORD flags,
+                                        std::span<const Variant> arguments) const {
+    if (!object_)
+        return Failure{hresultText(E_POINTER)};
+
+    std::wstring wideName = toWide(name);
+    LPOLESTR names[] = {wideName.data()};
+    DISPID member = DISPID_UNKNOWN;
+    HRESULT result = retryWhileBusy(
+        [&] { return object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member); });
+    if (FAILED(result))
+        return Failure{hresultText(result)};
+
+    // Invoke takes positional arguments last-first. The copies are shallow:
+    // the server only reads them and the Variants keep ownership.
+    std::vector<VARIANTARG> reversed;
+    reversed.reserve(arguments.size());
+    for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument)
+        reversed.push_back(argument->get());
+    DISPPARAMS parameters{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+
+    Variant value;
+    ExceptionInfo exception;
+    result = retryWhileBusy([&] {
+        UINT badArgument = 0;
+        return object_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                               value.receive(), exception.receive(), &badArgument);
+    });
+    if (result == DISP_E_EXCEPTION)
+        return Failure{exception.describe(result)};
+    if (FAILED(result))
+        return Failure{hresultText(result)};
+    return value;
+}
+
+Outcome<DispatchObject> DispatchObject::toObject(Outcome<Variant> result) const {
+    if (!result)
+        return result.failure();
+    const VARIANT& value = result->get();
+    ComPtr<IDispatch> object;
+    if (value.vt == VT_DISPATCH) {
+        object = value.pdispVal;
+    } else if (value.vt == VT_UNKNOWN) {
+        if (value.punkVal != nullptr) {
+            const HRESULT query = value.punkVal->QueryInterface(IID_PPV_ARGS(&object));
+            if (FAILED(query))
+                return Failure{hresultText(query)};
+        }
+    } else {
+        return Failure{hresultText(DISP_E_TYPEMISMATCH)};
+    }
+    // An empty object reference (Nothing) is of no use to any caller here.
+    if (!object)
+        return Failure{hresultText(E_POINTER)};
+    return DispatchObject(std::move(object), busyRetryWindow_);
+}
+
+} // namespace quorvane::win32

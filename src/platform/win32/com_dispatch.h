@@ -1,0 +1,88 @@
+#pragma once
+// Late-bound calls on an IDispatch object, the way a script reaches Outlook:
+// members are found by name at every call (Outlook's DISPIDs are its own
+// business), and every failure comes back as the server's own words.
+
+#include "platform/outcome.h"
+#include "platform/win32/message_filter.h"
+
+#include <windows.h>
+
+#include <oaidl.h>
+#include <wrl/client.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace quorvane::win32 {
+
+// Owns one VARIANT and clears it (releasing any object or string) when done.
+class Variant {
+  public:
+    Variant() noexcept { VariantInit(&value_); }
+    explicit Variant(std::int16_t number) noexcept;
+    explicit Variant(std::int32_t number) noexcept;
+    Variant(Variant&& other) noexcept;
+    Variant& operator=(Variant&& other) noexcept;
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    ~Variant() { VariantClear(&value_); }
+
+    const VARIANT& get() const { return value_; }
+    VARTYPE type() const { return value_.vt; }
+    // Empties the variant and hands it out to be filled by a call.
+    VARIANT* receive();
+
+  private:
+    VARIANT value_;
+};
+
+// A number of any integral kind as a 32-bit integer.
+Outcome<std::int32_t> toInt32(const Variant& value);
+
+class DispatchObject {
+  public:
+    DispatchObject() = default;
+    // busyRetryWindow bounds how long a call the server rejects as busy is
+    // retried; objects obtained through this one inherit it.
+    explicit DispatchObject(Microsoft::WRL::ComPtr<IDispatch> object,
+                            std::chrono::milliseconds busyRetryWindow = kBusyRetryWindow);
+
+    IDispatch* get() const { return object_.Get(); }
+
+    Outcome<Variant> getProperty(std::string_view name) const;
+    Outcome<DispatchObject> getObject(std::string_view name) const;
+    Outcome<std::int32_t> getInt32(std::string_view name) const;
+
+    // Arguments are Variant-constructible values in their written order; pass
+    // std::int16_t for an Integer parameter.
+    template <typename... Arguments>
+    Outcome<Variant> call(std::string_view name, const Arguments&... arguments) const {
+        const std::array<Variant, sizeof...(Arguments)> list{Variant(arguments)...};
+        return invoke(name,
+                      sizeof...(Arguments) == 0
+                          ? DISPATCH_METHOD
+                          : static_cast<WORD>(DISPATCH_METHOD | DISPATCH_PROPERTYGET),
+                      list);
+    }
+    template <typename... Arguments>
+    Outcome<DispatchObject> callObject(std::string_view name, const Arguments&... arguments) const {
+        return toObject(call(name, arguments...));
+    }
+
+  private:
+    Outcome<Variant> invoke(std::string_view name, WORD flags,
+                            std::span<const Variant> arguments) const;
+    Outcome<DispatchObject> toObject(Outcome<Variant> result) const;
+    // Runs one attempt after another while the server answers that it is busy
+    // and the retry window is open.
+    template <typename Attempt> HRESULT retryWhileBusy(Attempt attempt) const;
+
+    Microsoft::WRL::ComPtr<IDispatch> object_;
+    std::chrono::milliseconds busyRetryWindow_ = kBusyRetryWindow;
+};
+
+} // namespace quorvane::win32

@@ -1,0 +1,471 @@
+#include "platform/win32/main_window.h"
+
+#include "app/commands.h"
+#include "platform/win32/automation_messages.h"
+#include "platform/win32/dpi.h"
+#include "platform/win32/wide_text.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <cmath>
+#include <exception>
+
+namespace quorvane::win32 {
+
+namespace {
+
+constexpr int ListId = 100;
+constexpr int ProgressId = 101;
+constexpr int ToolbarId = 102;
+constexpr int ApplicationIconId = 1;
+
+constexpr wchar_t ListTooltip[] = L"Drag and drop files here. Double-click item to remove it.";
+
+struct ToolbarButton {
+    CommandId id;
+    const wchar_t* caption;
+};
+// Bar order; the IDs do not follow it.
+constexpr std::array<ToolbarButton, 5> ToolbarButtons{{
+    {CommandId::AddFiles, L"Add VCF Files"},
+    {CommandId::AddFolder, L"Add Folder"},
+    {CommandId::ClearList, L"Clear File List"},
+    {CommandId::Start, L"Start Importing"},
+    {CommandId::Help, L"Help"},
+}};
+
+} // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, MainWindowServicesIn services)
+    : instance_(instance),
+      form_(FormServices{*this, services.settings, services.outlook, services.shell,
+                         services.dialogs, services.clock, services.files},
+            services.runOptions) {
+    form_.queue().setObserver(this);
+}
+
+MainWindow::~MainWindow() {
+    form_.queue().setObserver(nullptr);
+    if (window_)
+        DestroyWindow(window_);
+}
+
+bool MainWindow::create(int showCommand) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hCursor = nullptr; // the pointer is chosen in WM_SETCURSOR
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = MainWindowClassName;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+    ProgressBar::registerClass(instance_);
+
+    constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    if (!CreateWindowExW(WS_EX_APPWINDOW, MainWindowClassName, L"", style, CW_USEDEFAULT,
+                         CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance_, this))
+        return false;
+
+    // The design size is a client size; the frame around it depends on the
+    // DPI the window was created at.
+    RECT frame{0, 0, twipsToPixels(DesignClientSize.width, dpi()),
+               twipsToPixels(DesignClientSize.height, dpi())};
+    AdjustWindowRectExForDpi(&frame, style, FALSE, WS_EX_APPWINDOW, dpi());
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+
+    form_.Form_Load();
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+    return true;
+}
+
+// --- window procedure ------------------------------------------------------
+
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    try {
+        return self->handleMessage(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        // Nothing may unwind through the system's window code; the program
+        // goes on with its queue intact.
+        self->showMessage(error.what(), MessageStyle::Exclamation, std::nullopt);
+        return 0;
+    }
+}
+
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return onCreate() ? 0 : -1;
+    case WM_COMMAND:
+        onCommand(wParam);
+        return 0;
+    case WM_NOTIFY:
+        return onNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_SIZE:
+        onSize();
+        return 0;
+    case WM_SETCURSOR:
+        if (onSetCursor())
+            return TRUE;
+        break;
+    case WM_MOUSEMOVE:
+        form_.Form_MouseMove();
+        return 0;
+    case WM_CLOSE:
+        onClose();
+        return 0;
+    case WM_DPICHANGED:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_COPYDATA:
+        return onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MainWindow::listProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR self) {
+    // The list's twin of the window's own pointer rule.
+    if (message == WM_MOUSEMOVE)
+        reinterpret_cast<MainWindow*>(self)->form_.Form_MouseMove();
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// --- handlers --------------------------------------------------------------
+
+bool MainWindow::onCreate() {
+    createFonts();
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
+
+    // A virtual list: its rows are drawn straight from the queue, which stays
+    // the one store even with a million rows.
+    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
+                                LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                            0, 0, 0, 0, window_, reinterpret_cast<HMENU>(ListId), instance_,
+                            nullptr);
+    if (!list_)
+        return false;
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
+    SetWindowSubclass(list_, listProc, 1, reinterpret_cast<DWORD_PTR>(this));
+
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                               nullptr, instance_, nullptr);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(list_);
+    tool.lpszText = const_cast<wchar_t*>(ListTooltip);
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+
+    if (!progressBar_.create(window_, ProgressId, instance_))
+        return false;
+    progressBar_.setFont(controlFont_.get());
+    applyLayout(layout_);
+    return true;
+}
+
+void MainWindow::onCommand(WPARAM wParam) {
+    // Buttons and programs sending the command IDs; control notifications
+    // (a non-zero code) are not commands.
+    if (HIWORD(wParam) != 0)
+        return;
+    form_.CommandBars_Execute(LOWORD(wParam));
+}
+
+LRESULT MainWindow::onNotify(const NMHDR& header) {
+    if (header.hwndFrom != list_)
+        return 0;
+    switch (header.code) {
+    case LVN_GETDISPINFOW:
+        onListDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+        return 0;
+    case LVN_KEYDOWN:
+        // Delete removes the selected row whatever Shift, Ctrl or Alt say.
+        if (reinterpret_cast<const NMLVKEYDOWN*>(&header)->wVKey == VK_DELETE)
+            form_.removeSelectedRow(selectedRow());
+        return 0;
+    case NM_DBLCLK:
+        form_.removeSelectedRow(selectedRow());
+        return 0;
+    }
+    return 0;
+}
+
+void MainWindow::onListDisplayInfo(NMLVDISPINFOW& info) {
+    if (!(info.item.mask & LVIF_TEXT))
+        return;
+    const auto row = form_.queue().item(static_cast<std::size_t>(info.item.iItem) + 1);
+    displayText_ = row ? toWide(*row) : std::wstring();
+    // The list reads the text before it asks again, so one buffer serves.
+    info.item.pszText = displayText_.data();
+}
+
+void MainWindow::onSize() {
+    RECT bounds;
+    GetWindowRect(window_, &bounds);
+    const TwipSize outer{pixelsToTwips(bounds.right - bounds.left, dpi()),
+                         pixelsToTwips(bounds.bottom - bounds.top, dpi())};
+    const FormLayout next = Form_Resize(state(), outer, layout_);
+    if (state() != WindowState::Minimized)
+        applyLayout(next);
+}
+
+void MainWindow::onClose() {
+    if (closing_)
+        return;
+    form_.Form_Unload();
+    closing_ = true;
+    // The window is destroyed once control is back in the main loop, so a
+    // run or search that is yielding can unwind first and release Outlook.
+    ShowWindow(window_, SW_HIDE);
+    PostQuitMessage(0);
+}
+
+bool MainWindow::onSetCursor() {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    RECT client;
+    GetClientRect(window_, &client);
+    MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    if (!PtInRect(&client, cursor))
+        return false;
+    SetCursor(LoadCursorW(nullptr, pointer_ == PointerKind::Hourglass ? IDC_WAIT : IDC_ARROW));
+    return true;
+}
+
+void MainWindow::onDpiChanged(UINT, const RECT& suggested) {
+    createFonts();
+    SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
+    progressBar_.setFont(controlFont_.get());
+    if (toolbar_)
+        SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), TRUE);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    applyLayout(layout_);
+}
+
+LRESULT MainWindow::onCopyData(const COPYDATASTRUCT& data) {
+    if (data.dwData != CopyDataAppendRows || data.cbData % sizeof(wchar_t) != 0)
+        return FALSE;
+    const std::wstring_view block(static_cast<const wchar_t*>(data.lpData),
+                                  data.cbData / sizeof(wchar_t));
+    std::vector<std::string> rows;
+    std::size_t from = 0;
+    while (from < block.size()) {
+        std::size_t end = block.find(L'\0', from);
+        if (end == std::wstring_view::npos)
+            end = block.size();
+        rows.push_back(toUtf8(block.substr(from, end - from)));
+        from = end + 1;
+    }
+    form_.queue().addMany(std::move(rows));
+    return TRUE;
+}
+
+// --- services for the logic ------------------------------------------------
+
+void MainWindow::setPointer(PointerKind kind) {
+    pointer_ = kind;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    if (WindowFromPoint(cursor) == window_ || IsChild(window_, WindowFromPoint(cursor)))
+        SetCursor(LoadCursorW(nullptr, kind == PointerKind::Hourglass ? IDC_WAIT : IDC_ARROW));
+}
+
+void MainWindow::setProgressText(std::string_view text) {
+    progressBar_.setText(toWide(text));
+    UpdateWindow(progressBar_.handle());
+}
+
+void MainWindow::setProgressValue(double percent) {
+    progressBar_.setValue(percent);
+    UpdateWindow(progressBar_.handle());
+}
+
+void MainWindow::showMessage(std::string_view text, MessageStyle style,
+                             std::optional<std::string_view> title) {
+    const std::wstring caption = toWide(title.value_or(ApplicationTitle));
+    MessageBoxW(window_, toWide(text).c_str(), caption.c_str(), static_cast<UINT>(style));
+}
+
+YieldResult MainWindow::yield() {
+    MSG message;
+    while (!closing_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // The outer loop must see it too.
+            closing_ = true;
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return closing_ ? YieldResult::WindowClosing : YieldResult::KeepGoing;
+}
+
+YieldResult MainWindow::waitForEvents(std::chrono::milliseconds timeout) {
+    if (closing_)
+        return YieldResult::WindowClosing;
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeout.count()), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+    return yield();
+}
+
+NativeWindow MainWindow::nativeHandle() const {
+    return static_cast<NativeWindow>(reinterpret_cast<std::uintptr_t>(window_));
+}
+
+void MainWindow::applySkin() {}
+
+TwipSize MainWindow::screenSize() const {
+    return {pixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi()),
+            pixelsToTwips(GetSystemMetrics(SM_CYSCREEN), dpi())};
+}
+
+TwipRect MainWindow::outerBounds() const {
+    RECT bounds;
+    GetWindowRect(window_, &bounds);
+    return {pixelsToTwips(bounds.left, dpi()), pixelsToTwips(bounds.top, dpi()),
+            pixelsToTwips(bounds.right - bounds.left, dpi()),
+            pixelsToTwips(bounds.bottom - bounds.top, dpi())};
+}
+
+void MainWindow::setPixelBounds(int left, int top) {
+    SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+}
+
+void MainWindow::moveLeft(float leftTwips) {
+    RECT bounds;
+    GetWindowRect(window_, &bounds);
+    setPixelBounds(twipsToPixels(leftTwips, dpi()), bounds.top);
+}
+
+void MainWindow::moveTop(float topTwips) {
+    RECT bounds;
+    GetWindowRect(window_, &bounds);
+    setPixelBounds(bounds.left, twipsToPixels(topTwips, dpi()));
+}
+
+void MainWindow::setCaption(std::string_view caption) {
+    SetWindowTextW(window_, toWide(caption).c_str());
+}
+
+void MainWindow::showApplicationIcon() {
+    const auto load = [&](int metricX, int metricY) {
+        return static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(ApplicationIconId),
+                                             IMAGE_ICON, GetSystemMetricsForDpi(metricX, dpi()),
+                                             GetSystemMetricsForDpi(metricY, dpi()), 0));
+    };
+    bigIcon_.reset(load(SM_CXICON, SM_CYICON));
+    smallIcon_.reset(load(SM_CXSMICON, SM_CYSMICON));
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+}
+
+void MainWindow::addQueueColumn(std::string_view header) {
+    std::wstring text = toWide(header);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = text.data();
+    column.cx = twipsToPixels(layout_.columnWidth > 0 ? layout_.columnWidth : 1440, dpi());
+    ListView_InsertColumn(list_, 0, &column);
+}
+
+void MainWindow::createCommandBar() {
+    toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                               WS_CHILD | WS_VISIBLE | CCS_TOP | CCS_NODIVIDER | TBSTYLE_FLAT |
+                                   TBSTYLE_TOOLTIPS,
+                               0, 0, 0, 0, window_, reinterpret_cast<HMENU>(ToolbarId), instance_,
+                               nullptr);
+    SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
+    std::array<TBBUTTON, ToolbarButtons.size()> buttons{};
+    for (std::size_t i = 0; i < ToolbarButtons.size(); ++i) {
+        buttons[i].iBitmap = I_IMAGENONE;
+        buttons[i].idCommand = static_cast<int>(ToolbarButtons[i].id);
+        buttons[i].fsState = TBSTATE_ENABLED;
+        buttons[i].fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+        buttons[i].iString = reinterpret_cast<INT_PTR>(ToolbarButtons[i].caption);
+    }
+    SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+}
+
+WindowState MainWindow::state() const {
+    if (IsIconic(window_))
+        return WindowState::Minimized;
+    if (IsZoomed(window_))
+        return WindowState::Maximized;
+    return WindowState::Normal;
+}
+
+// --- helpers ---------------------------------------------------------------
+
+void MainWindow::queueChanged() {
+    if (!list_)
+        return;
+    ListView_SetItemCountEx(list_, static_cast<int>(form_.queue().count()), LVSICF_NOSCROLL);
+    InvalidateRect(list_, nullptr, FALSE);
+}
+
+void MainWindow::createFonts() {
+    LOGFONTW font{};
+    font.lfWeight = FW_BOLD;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    font.lfHeight = fontHeightForPoints(9, dpi());
+    lstrcpynW(font.lfFaceName, L"Arial", LF_FACESIZE);
+    windowFont_.reset(CreateFontIndirectW(&font));
+    font.lfHeight = fontHeightForPoints(11.25, dpi());
+    lstrcpynW(font.lfFaceName, L"Calibri", LF_FACESIZE);
+    controlFont_.reset(CreateFontIndirectW(&font));
+}
+
+void MainWindow::applyLayout(const FormLayout& layout) {
+    layout_ = layout;
+    const unsigned d = dpi();
+    const auto px = [d](float twips) { return twipsToPixels(twips, d); };
+    MoveWindow(list_, px(layout.list.left), px(layout.list.top), px(layout.list.width),
+               px(layout.list.height), TRUE);
+    if (layout.columnWidth > 0)
+        ListView_SetColumnWidth(list_, 0, px(layout.columnWidth));
+    MoveWindow(progressBar_.handle(), px(layout.progressBar.left), px(layout.progressBar.top),
+               px(layout.progressBar.width), px(layout.progressBar.height), TRUE);
+    if (toolbar_)
+        SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+}
+
+std::optional<std::size_t> MainWindow::selectedRow() const {
+    const int index = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+    if (index < 0)
+        return std::nullopt;
+    return static_cast<std::size_t>(index) + 1;
+}
+
+unsigned MainWindow::dpi() const {
+    const UINT windowDpi = window_ ? GetDpiForWindow(window_) : 0;
+    return windowDpi ? windowDpi : DefaultDpi;
+}
+
+} // namespace quorvane::win32

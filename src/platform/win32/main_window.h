@@ -1,0 +1,107 @@
+#pragma once
+// The program's one window: the queue list, the progress bar and the command
+// bar, with the program's logic (MainForm) behind it. A thin window procedure
+// forwards each message to one handler.
+
+#include "app/layout.h"
+#include "app/main_form.h"
+#include "platform/main_window.h"
+#include "platform/win32/progress_bar.h"
+#include "platform/win32/scoped_handles.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+namespace quorvane::win32 {
+
+struct MainWindowServicesIn {
+    SettingsStore& settings;
+    OutlookAutomation& outlook;
+    ShellLauncher& shell;
+    FileDialogs& dialogs;
+    const Clock& clock;
+    FileSystem& files;
+    ImportRunOptions runOptions;
+};
+
+class MainWindow final : public MainWindowServices, private QueueObserver {
+public:
+    MainWindow(HINSTANCE instance, MainWindowServicesIn services);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window, runs the start-up steps and shows it.
+    bool create(int showCommand);
+    HWND handle() const { return window_; }
+    MainForm& form() { return form_; }
+
+    // RunWindow
+    void setPointer(PointerKind kind) override;
+    PointerKind pointer() const override { return pointer_; }
+    void setProgressText(std::string_view text) override;
+    void setProgressValue(double percent) override;
+    void showMessage(std::string_view text, MessageStyle style,
+                     std::optional<std::string_view> title) override;
+    YieldResult yield() override;
+    YieldResult waitForEvents(std::chrono::milliseconds timeout) override;
+    bool closing() const override { return closing_; }
+    NativeWindow nativeHandle() const override;
+
+    // MainWindowServices
+    void applySkin() override;
+    TwipSize screenSize() const override;
+    TwipRect outerBounds() const override;
+    void moveLeft(float leftTwips) override;
+    void moveTop(float topTwips) override;
+    void setCaption(std::string_view caption) override;
+    void showApplicationIcon() override;
+    void addQueueColumn(std::string_view header) override;
+    void createCommandBar() override;
+    WindowState state() const override;
+
+private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK listProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR self);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool onCreate();
+    void onCommand(WPARAM wParam);
+    LRESULT onNotify(const NMHDR& header);
+    void onSize();
+    void onClose();
+    bool onSetCursor();
+    void onDpiChanged(UINT dpi, const RECT& suggested);
+    LRESULT onCopyData(const COPYDATASTRUCT& data);
+    void onListDisplayInfo(NMLVDISPINFOW& info);
+
+    void queueChanged() override;
+    void createFonts();
+    void applyLayout(const FormLayout& layout);
+    std::optional<std::size_t> selectedRow() const;
+    unsigned dpi() const;
+    void setPixelBounds(int left, int top);
+
+    HINSTANCE instance_;
+    MainForm form_;
+    HWND window_ = nullptr;
+    HWND list_ = nullptr;
+    HWND toolbar_ = nullptr;
+    HWND tooltip_ = nullptr;
+    ProgressBar progressBar_;
+    ScopedFont windowFont_;
+    ScopedFont controlFont_;
+    ScopedIcon bigIcon_;
+    ScopedIcon smallIcon_;
+    FormLayout layout_;
+    PointerKind pointer_ = PointerKind::Arrow;
+    bool closing_ = false;
+    std::wstring displayText_; // the row text handed to the list view last
+};
+
+} // namespace quorvane::win32

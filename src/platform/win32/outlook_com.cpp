@@ -1,0 +1,90 @@
+#include "platform/win32/outlook_com.h"
+
+#include "platform/win32/wide_text.h"
+
+#include <utility>
+
+namespace quorvane::win32 {
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr std::chrono::milliseconds kActivationRetryPause{250};
+constexpr std::chrono::milliseconds kActivationRetryWindow{2'000};
+
+// What an activation gets when it reaches a server on its way out; the next
+// activation starts a fresh one.
+bool isServerQuitting(HRESULT result) {
+    return result == HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF) ||
+           result == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) || result == E_FAIL;
+}
+
+Outcome<void> discardResult(const Outcome<Variant>& result) {
+    if (!result)
+        return result.failure();
+    return success();
+}
+
+} // namespace
+
+Outcome<void> ComOutlookItem::save() {
+    return discardResult(item_.call("Save"));
+}
+
+Outcome<std::unique_ptr<OutlookItem>> ComOutlookInspector::currentItem() {
+    Outcome<DispatchObject> item = inspector_.getObject("CurrentItem");
+    if (!item)
+        return item.failure();
+    return std::unique_ptr<OutlookItem>(std::make_unique<ComOutlookItem>(std::move(*item)));
+}
+
+Outcome<void> ComOutlookInspector::close(std::int16_t saveMode) {
+    return discardResult(inspector_.call("Close", saveMode));
+}
+
+Outcome<std::int32_t> ComOutlookInspectors::count() {
+    return inspectors_.getInt32("Count");
+}
+
+Outcome<std::unique_ptr<OutlookInspector>> ComOutlookInspectors::item(std::int16_t position) {
+    Outcome<DispatchObject> inspector = inspectors_.callObject("Item", position);
+    if (!inspector)
+        return inspector.failure();
+    return std::unique_ptr<OutlookInspector>(
+        std::make_unique<ComOutlookInspector>(std::move(*inspector)));
+}
+
+Outcome<std::unique_ptr<OutlookInspectors>> ComOutlookApplication::inspectors() {
+    Outcome<DispatchObject> inspectors = application_.getObject("Inspectors");
+    if (!inspectors)
+        return inspectors.failure();
+    return std::unique_ptr<OutlookInspectors>(
+        std::make_unique<ComOutlookInspectors>(std::move(*inspectors)));
+}
+
+Outcome<std::unique_ptr<OutlookApplication>> ComOutlookAutomation::createApplication() {
+    CLSID classId{};
+    HRESULT result = CLSIDFromProgID(toWide(progId_).c_str(), &classId);
+    if (FAILED(result))
+        return Failure{systemMessage(static_cast<unsigned long>(result))};
+
+    ComPtr<IDispatch> application;
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
+        result = CoCreateInstance(classId, nullptr, CLSCTX_LOCAL_SERVER,
+                                  IID_PPV_ARGS(application.ReleaseAndGetAddressOf()));
+        if (SUCCEEDED(result) || !isServerQuitting(result))
+            break;
+        if (std::chrono::steady_clock::now() - started + kActivationRetryPause >
+            kActivationRetryWindow)
+            break;
+        waitKeepingWindowsPainted(kActivationRetryPause);
+    }
+    if (FAILED(result))
+        return Failure{systemMessage(static_cast<unsigned long>(result))};
+    return std::unique_ptr<OutlookApplication>(std::make_unique<ComOutlookApplication>(
+        DispatchObject(std::move(application), busyRetryWindow_)));
+}
+
+} // namespace quorvane::win32

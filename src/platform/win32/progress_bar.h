@@ -1,0 +1,32 @@
+#pragma once
+// A progress bar that shows a text over its value. The common-controls bar
+// draws no text, so this one paints both itself.
+
+#include <windows.h>
+
+#include <string>
+
+namespace quorvane::win32 {
+
+class ProgressBar {
+public:
+    static void registerClass(HINSTANCE instance);
+
+    // The control is a child window; the parent destroys it.
+    HWND create(HWND parent, int id, HINSTANCE instance);
+    HWND handle() const { return window_; }
+
+    void setText(const std::wstring& text);
+    void setValue(double percent);
+    void setFont(HFONT font);
+
+private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void paint(HDC dc, const RECT& client) const;
+
+    HWND window_ = nullptr;
+    HFONT font_ = nullptr;
+    double percent_ = 0;
+};
+
+} // namespace quorvane::win32

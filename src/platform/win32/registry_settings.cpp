@@ -1,0 +1,66 @@
+#include "platform/win32/registry_settings.h"
+
+#include "platform/win32/wide_text.h"
+
+#include <initializer_list>
+#include <string_view>
+
+namespace quorvane::win32 {
+
+namespace {
+
+class RegistryKey {
+  public:
+    RegistryKey() = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() {
+        if (key_ != nullptr)
+            RegCloseKey(key_);
+    }
+
+    HKEY get() const { return key_; }
+    HKEY* receive() { return &key_; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+// Joins the non-empty parts with backslashes; an empty part would make an
+// empty-named key.
+std::wstring keyPath(std::initializer_list<std::string_view> parts) {
+    std::string path;
+    for (const std::string_view part : parts) {
+        if (part.empty())
+            continue;
+        if (!path.empty())
+            path += '\\';
+        path += part;
+    }
+    return toWide(path);
+}
+
+} // namespace
+
+Outcome<void> RegistrySettingsStore::saveSetting(std::string_view application,
+                                                 std::string_view section, std::string_view key,
+                                                 std::string_view text) {
+    RegistryKey opened;
+    LSTATUS status =
+        RegCreateKeyExW(root_, keyPath({basePath_, application, section}).c_str(), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, opened.receive(), nullptr);
+    if (status != ERROR_SUCCESS)
+        return Failure{systemMessage(static_cast<unsigned long>(status))};
+
+    const std::wstring name = toWide(key);
+    const std::wstring data = toWide(text);
+    // REG_SZ data is counted in bytes and includes the terminating null.
+    status = RegSetValueExW(opened.get(), name.c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    if (status != ERROR_SUCCESS)
+        return Failure{systemMessage(static_cast<unsigned long>(status))};
+    return success();
+}
+
+} // namespace quorvane::win32

@@ -1,0 +1,66 @@
+#include "platform/win32/shell_launcher_win32.h"
+
+#include "platform/win32/wide_text.h"
+
+// windows.h first: shellapi.h relies on what it declares.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdint>
+#include <string>
+
+namespace quorvane::win32 {
+
+namespace {
+
+// ShellExecute's own failure codes below 32 as system error codes. The low
+// ones (file or path not found, access denied, out of memory, bad format)
+// already are.
+DWORD shellErrorToSystemError(INT_PTR code) {
+    switch (code) {
+    case 0:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case SE_ERR_SHARE:
+        return ERROR_SHARING_VIOLATION;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC:
+        return ERROR_NO_ASSOCIATION;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY:
+        return ERROR_DDE_FAIL;
+    case SE_ERR_DLLNOTFOUND:
+        return ERROR_DLL_NOT_FOUND;
+    default:
+        return static_cast<DWORD>(code);
+    }
+}
+
+// Empty means "not given" to ShellExecute, not an empty string.
+const wchar_t* optional(const std::wstring& text) {
+    return text.empty() ? nullptr : text.c_str();
+}
+
+} // namespace
+
+Outcome<void> Win32ShellLauncher::launch(const ShellLaunch& request) {
+    const std::wstring program = toWide(request.program);
+    const std::wstring parameters = toWide(request.parameters);
+    const std::wstring directory = toWide(request.directory);
+    const HWND owner = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(request.owner));
+
+    SetLastError(ERROR_SUCCESS);
+    const HINSTANCE started = ShellExecuteW(owner, nullptr, program.c_str(), optional(parameters),
+                                            optional(directory), static_cast<int>(request.show));
+    const INT_PTR code = reinterpret_cast<INT_PTR>(started);
+    if (code > 32)
+        return success();
+    // The thread's last error is more precise where the shell sets it (a
+    // cancelled elevation, for one); the returned code always says something.
+    const DWORD lastError = GetLastError();
+    return Failure{
+        systemMessage(lastError != ERROR_SUCCESS ? lastError : shellErrorToSystemError(code))};
+}
+
+} // namespace quorvane::win32

@@ -1,0 +1,208 @@
+// The real quorvane.exe against the stand-in Outlook, under Wine.
+
+#include "driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace quorvane::e2e;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int StartImporting = 1002;
+constexpr int HelpCommand = 1004;
+constexpr wchar_t PlacementKey[] = L"Software\\Trelvik\\Quorvane";
+
+std::wstring toWide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = tempFolder(toWide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        logFile = folder + L"\\standin.log";
+        savedFile = folder + L"\\saved.txt";
+        resetStandIn(logFile, savedFile);
+    }
+
+    std::vector<std::wstring> makeContacts(std::initializer_list<const wchar_t*> names) {
+        std::vector<std::wstring> paths;
+        for (const wchar_t* name : names) {
+            paths.push_back(folder + L"\\" + name);
+            writeFile(paths.back(), "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Someone\r\nEND:VCARD\r\n");
+        }
+        return paths;
+    }
+
+    static std::vector<std::wstring> errorSteps(const std::vector<Box>& boxes) {
+        std::vector<std::wstring> steps;
+        for (const Box& box : boxes) {
+            if (box.title != L"Application Error")
+                continue;
+            const auto at = box.text.find(L"at line ");
+            steps.push_back(box.text.substr(at + 8, box.text.find(L'\r', at) - at - 8));
+        }
+        return steps;
+    }
+
+    std::wstring folder, logFile, savedFile;
+};
+
+TEST_F(EndToEnd, FourQueuedFilesAreSavedInOrderAndTheirWindowsClosed) {
+    const auto files = makeContacts({L"Ann.vcf", L"Bob.vcf", L"Cid Smith.vcf", L"Dee.vcf"});
+    Quorvane app;
+    app.appendRows(files);
+    ASSERT_EQ(app.rowCount(), 4);
+    app.command(StartImporting);
+    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, L"Done.");
+    EXPECT_EQ(boxes.back().title, L"Quorvane");
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(readLines(savedFile), files);
+    // Every item window was closed, and the bar is back at rest.
+    const auto log = readLines(logFile);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::wstring& l) { return l.rfind(L"Close(1) ", 0) == 0; }),
+              4);
+    EXPECT_EQ(app.progressText(), L"Progress Bar");
+    EXPECT_EQ(app.progressValue(), 0.0);
+    EXPECT_EQ(app.rowCount(), 4); // the queue is kept
+}
+
+TEST_F(EndToEnd, AnEmptyQueueOnlySaysNoFilesAddedAndNeverContactsOutlook) {
+    Quorvane app;
+    app.command(StartImporting);
+    const auto boxes = app.answerBoxesUntil(L"No files added.", 20s);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"No files added.");
+    EXPECT_EQ(boxes[0].title, L"Quorvane");
+    EXPECT_TRUE(readLines(logFile).empty());
+}
+
+TEST_F(EndToEnd, AFailingSaveGivesTheExactReportAndTheRunEndsWithDone) {
+    setStandIn(L"FailSave", 1);
+    const auto files = makeContacts({L"a.vcf", L"b.vcf"});
+    Quorvane app;
+    app.appendRows(files);
+    app.command(StartImporting);
+    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].title, L"Application Error");
+    // A message box shows a bare CR as a line break; the text itself holds
+    // exactly what was passed.
+    EXPECT_EQ(boxes[0].text,
+              L"The contact could not be saved.\r\nin Pellicor5/20/2014.Form1.Start at line "
+              L"128\r\rPlease email screenshot of this message to support@quorvane.example");
+    EXPECT_EQ(boxes[2].text, L"Done.");
+    EXPECT_TRUE(readLines(savedFile).empty());
+}
+
+TEST_F(EndToEnd, HelpShowsItsTextInAnOkBoxTitledByTheApplication) {
+    Quorvane app;
+    app.command(HelpCommand);
+    const auto boxes = app.answerBoxesUntil(
+        L"This software requires Microsoft Outlook (that comes with MS Office) not Outlook "
+        L"Express (that comes preloaded with MS Windows).",
+        20s);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, L"Quorvane");
+}
+
+TEST_F(EndToEnd, ClosingTheWindowMidRunEndsTheProcessPromptlyAndReleasesOutlook) {
+    setStandIn(L"OpenDelayMs", 4000);
+    const auto files = makeContacts({L"a.vcf", L"b.vcf"});
+    Quorvane app;
+    app.appendRows(files);
+    app.command(StartImporting);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const auto log = readLines(logFile);
+            return std::any_of(log.begin(), log.end(),
+                               [](const std::wstring& l) { return l.rfind(L"launch ", 0) == 0; });
+        },
+        30s));
+    const auto closedAt = std::chrono::steady_clock::now();
+    app.close();
+    ASSERT_TRUE(app.waitForExit(5s));
+    EXPECT_LT(std::chrono::steady_clock::now() - closedAt, 3s);
+    // The run's references were released on the way out.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const auto log = readLines(logFile);
+            return !log.empty() && log.back().find(L"live=0") != std::wstring::npos;
+        },
+        10s));
+    EXPECT_TRUE(readLines(savedFile).empty());
+}
+
+TEST_F(EndToEnd, AWindowThatNeverOpensIsReportedAfterTheBound) {
+    setStandIn(L"NeverOpen", 1);
+    const auto files = makeContacts({L"stuck.vcf", L"next.vcf"});
+    SetEnvironmentVariableW(L"QUORVANE_TEST_OPEN_WAIT_MS", L"3000");
+    Quorvane app;
+    SetEnvironmentVariableW(L"QUORVANE_TEST_OPEN_WAIT_MS", nullptr);
+    app.appendRows(files);
+    app.command(StartImporting);
+    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    ASSERT_EQ(errorSteps(boxes), (std::vector<std::wstring>{L"124", L"124"}));
+    EXPECT_NE(boxes[0].text.find(files[0]), std::wstring::npos);
+    EXPECT_EQ(boxes.back().text, L"Done.");
+}
+
+TEST_F(EndToEnd, WithoutOutlookEveryFileIsReportedAndNothingHangs) {
+    runStandIn(L"/unregserver");
+    const auto files = makeContacts({L"a.vcf"});
+    {
+        Quorvane app;
+        app.appendRows(files);
+        app.command(StartImporting);
+        const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes.back().text, L"Done.");
+        const auto steps = errorSteps(boxes);
+        ASSERT_GE(steps.size(), 3u);
+        EXPECT_EQ(steps[0], L"114");
+        EXPECT_EQ(steps[1], L"116");
+        EXPECT_EQ(steps[2], L"118");
+    }
+    runStandIn(L"/regserver");
+}
+
+std::optional<std::wstring> placementValue(const wchar_t* name) {
+    wchar_t value[64];
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, PlacementKey, name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(value);
+}
+
+TEST_F(EndToEnd, ThePlacementIsStoredAfterANormalExitAndNotAfterAMaximisedOne) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, PlacementKey);
+    {
+        Quorvane app;
+        ShowWindow(app.window(), SW_MAXIMIZE);
+        ASSERT_TRUE(waitUntil([&] { return IsZoomed(app.window()) != FALSE; }, 5s));
+        app.close();
+        ASSERT_TRUE(app.waitForExit(10s));
+    }
+    EXPECT_FALSE(placementValue(L"Left"));
+    EXPECT_FALSE(placementValue(L"Height"));
+
+    RECT bounds{};
+    {
+        Quorvane app;
+        GetWindowRect(app.window(), &bounds);
+        app.close();
+        ASSERT_TRUE(app.waitForExit(10s));
+    }
+    // Outer size in twips: 15 a pixel at 96 DPI.
+    EXPECT_EQ(placementValue(L"Left"), std::to_wstring(bounds.left * 15));
+    EXPECT_EQ(placementValue(L"Top"), std::to_wstring(bounds.top * 15));
+    EXPECT_EQ(placementValue(L"Width"), std::to_wstring((bounds.right - bounds.left) * 15));
+    EXPECT_EQ(placementValue(L"Height"), std::to_wstring((bounds.bottom - bounds.top) * 15));
+}
+
+} // namespace

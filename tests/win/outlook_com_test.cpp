@@ -1,0 +1,551 @@
+// The COM client against objects whose behaviour the tests control: a small
+// in-process IDispatch for failures and busy answers, unregistered ProgIDs for
+// a machine without Outlook, and the stand-in Outlook when it is available.
+
+#include "platform/win32/com_dispatch.h"
+#include "platform/win32/message_filter.h"
+#include "platform/win32/outlook_com.h"
+#include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/wide_text.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace quorvane::win32 {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using namespace std::chrono_literals;
+
+class ComApartment {
+  public:
+    explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED)
+        : result_(CoInitializeEx(nullptr, model)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(result_))
+            CoUninitialize();
+    }
+
+  private:
+    HRESULT result_;
+};
+
+std::string textOf(HRESULT code) {
+    return systemMessage(static_cast<unsigned long>(code));
+}
+
+HRESULT STDMETHODCALLTYPE fillInDescription(EXCEPINFO* info) {
+    info->bstrDescription = SysAllocString(L"Described only when asked.");
+    return S_OK;
+}
+
+// An automation object with a few members that misbehave on purpose.
+class FakeServer final : public IDispatch {
+  public:
+    enum Member : DISPID { Value = 1, Raise, RaiseDeferred, RaiseCodeOnly, Item, Nothing, Save };
+
+    HRESULT busyAnswer = RPC_E_SERVERCALL_RETRYLATER;
+    int busyAnswersLeft = 0;
+    int invokeCount = 0;
+    WORD lastFlags = 0;
+    std::vector<VARIANT> lastArguments; // in written order, shallow copies of integers
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG remaining = --references_;
+        if (remaining == 0)
+            delete this;
+        return remaining;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
+        static const std::pair<const wchar_t*, DISPID> members[] = {
+            {L"Value", Value},
+            {L"Raise", Raise},
+            {L"RaiseDeferred", RaiseDeferred},
+            {L"RaiseCodeOnly", RaiseCodeOnly},
+            {L"Item", Item},
+            {L"Nothing", Nothing},
+            {L"Save", Save}};
+        for (UINT i = 0; i < count; ++i) {
+            ids[i] = DISPID_UNKNOWN;
+            for (const auto& [name, id] : members)
+                if (lstrcmpiW(names[i], name) == 0)
+                    ids[i] = id;
+            if (ids[i] == DISPID_UNKNOWN)
+                return DISP_E_UNKNOWNNAME;
+        }
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* exception, UINT*) override {
+        ++invokeCount;
+        if (busyAnswersLeft > 0) {
+            --busyAnswersLeft;
+            return busyAnswer;
+        }
+        lastFlags = flags;
+        lastArguments.assign(params->rgvarg, params->rgvarg + params->cArgs);
+        std::reverse(lastArguments.begin(), lastArguments.end());
+        switch (id) {
+        case Value:
+            result->vt = VT_I4;
+            result->lVal = 42;
+            return S_OK;
+        case Raise:
+            exception->bstrSource = SysAllocString(L"Outlook");
+            exception->bstrDescription =
+                SysAllocString(L"Le contact « Zoë » n'a pas pu être enregistré.");
+            exception->scode = E_FAIL;
+            return DISP_E_EXCEPTION;
+        case RaiseDeferred:
+            exception->pfnDeferredFillIn = fillInDescription;
+            exception->scode = E_FAIL;
+            return DISP_E_EXCEPTION;
+        case RaiseCodeOnly:
+            exception->scode = E_ACCESSDENIED;
+            return DISP_E_EXCEPTION;
+        case Item:
+            result->vt = VT_DISPATCH;
+            result->pdispVal = new FakeServer;
+            return S_OK;
+        case Nothing:
+            result->vt = VT_DISPATCH;
+            result->pdispVal = nullptr;
+            return S_OK;
+        default:
+            return S_OK;
+        }
+    }
+
+  private:
+    ~FakeServer() = default;
+    std::atomic<ULONG> references_{1};
+};
+
+class DispatchTest : public testing::Test {
+  protected:
+    ComApartment apartment;
+    ComPtr<FakeServer> server = newServer();
+    DispatchObject object{server};
+
+    static ComPtr<FakeServer> newServer() {
+        ComPtr<FakeServer> created;
+        created.Attach(new FakeServer);
+        return created;
+    }
+};
+
+TEST_F(DispatchTest, FailuresCarryTheServersWordsOrTheSystemsText) {
+    const auto unknown = object.getProperty("NoSuchMember");
+    ASSERT_FALSE(unknown);
+    EXPECT_EQ(unknown.failure().description, textOf(DISP_E_UNKNOWNNAME));
+    EXPECT_EQ(server->invokeCount, 0);
+
+    const auto raised = object.call("Raise");
+    ASSERT_FALSE(raised);
+    EXPECT_EQ(raised.failure().description, "Le contact « Zoë » n'a pas pu être enregistré.");
+
+    const auto deferred = object.call("RaiseDeferred");
+    ASSERT_FALSE(deferred);
+    EXPECT_EQ(deferred.failure().description, "Described only when asked.");
+
+    const auto codeOnly = object.call("RaiseCodeOnly");
+    ASSERT_FALSE(codeOnly);
+    EXPECT_EQ(codeOnly.failure().description, textOf(E_ACCESSDENIED));
+}
+
+TEST_F(DispatchTest, ArgumentsArriveInWrittenOrderAsIntegersWithVisualBasicFlags) {
+    auto item = object.callObject("Item", std::int16_t{7}, std::int16_t{-2});
+    ASSERT_TRUE(item) << item.failure().description;
+    ASSERT_EQ(server->lastArguments.size(), 2u);
+    EXPECT_EQ(server->lastArguments[0].vt, VT_I2);
+    EXPECT_EQ(server->lastArguments[0].iVal, 7);
+    EXPECT_EQ(server->lastArguments[1].vt, VT_I2);
+    EXPECT_EQ(server->lastArguments[1].iVal, -2);
+    EXPECT_EQ(server->lastFlags, DISPATCH_METHOD | DISPATCH_PROPERTYGET);
+
+    // The returned object is a working object of its own.
+    auto value = item->getInt32("Value");
+    ASSERT_TRUE(value) << value.failure().description;
+    EXPECT_EQ(*value, 42);
+
+    ASSERT_TRUE(object.getInt32("Value"));
+    EXPECT_EQ(server->lastFlags, DISPATCH_PROPERTYGET);
+    ASSERT_TRUE(object.call("Save"));
+    EXPECT_EQ(server->lastFlags, DISPATCH_METHOD);
+    EXPECT_TRUE(server->lastArguments.empty());
+}
+
+TEST_F(DispatchTest, ResultsOfTheWrongKindFailInsteadOfCrashing) {
+    const auto number = object.getObject("Value");
+    ASSERT_FALSE(number);
+    EXPECT_EQ(number.failure().description, textOf(DISP_E_TYPEMISMATCH));
+
+    const auto nothing = object.getObject("Nothing");
+    ASSERT_FALSE(nothing);
+    EXPECT_EQ(nothing.failure().description, textOf(E_POINTER));
+
+    const auto notANumber = object.getInt32("Nothing");
+    EXPECT_FALSE(notANumber);
+
+    EXPECT_FALSE(DispatchObject().getProperty("Value"));
+}
+
+class BusyServerTest : public DispatchTest, public testing::WithParamInterface<HRESULT> {};
+
+TEST_P(BusyServerTest, RejectedCallsAreRetriedUntilAccepted) {
+    server->busyAnswer = GetParam();
+    server->busyAnswersLeft = 2;
+    auto value = object.getInt32("Value");
+    ASSERT_TRUE(value) << value.failure().description;
+    EXPECT_EQ(*value, 42);
+    EXPECT_EQ(server->invokeCount, 3);
+}
+
+TEST_P(BusyServerTest, RetriesStopWhenTheWindowCloses) {
+    server->busyAnswer = GetParam();
+    server->busyAnswersLeft = 1'000'000;
+    const DispatchObject impatient(server, 400ms);
+
+    const auto started = std::chrono::steady_clock::now();
+    const auto value = impatient.getProperty("Value");
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+
+    ASSERT_FALSE(value);
+    EXPECT_EQ(value.failure().description, textOf(GetParam()));
+    EXPECT_GE(elapsed, 400ms);
+    EXPECT_LT(elapsed, 2s);
+    EXPECT_GE(server->invokeCount, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothBusyAnswers, BusyServerTest,
+                         testing::Values(RPC_E_SERVERCALL_RETRYLATER, RPC_E_CALL_REJECTED));
+
+TEST(MessageFilter, RetriesBusyRejectionsUntilTheWindowCloses) {
+    const ComPtr<IMessageFilter> filter = makeBusyRetryFilter(30s);
+    for (const DWORD rejection : {DWORD{SERVERCALL_RETRYLATER}, DWORD{SERVERCALL_REJECTED}}) {
+        for (const DWORD elapsed : {0ul, 29'999ul}) {
+            const DWORD pause = filter->RetryRejectedCall(nullptr, elapsed, rejection);
+            EXPECT_GE(pause, 100u) << elapsed;
+            EXPECT_LE(pause, 250u) << elapsed;
+        }
+        EXPECT_EQ(filter->RetryRejectedCall(nullptr, 30'000, rejection), static_cast<DWORD>(-1));
+    }
+}
+
+// Stands for whatever filter the thread had before ours.
+class OtherFilter final : public IMessageFilter {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
+            *out = static_cast<IMessageFilter*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override {
+        return static_cast<DWORD>(-1);
+    }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
+        return PENDINGMSG_WAITDEFPROCESS;
+    }
+};
+
+TEST(MessageFilter, RegistrationPutsBackThePreviousFilter) {
+    ComApartment apartment;
+    OtherFilter other;
+    IMessageFilter* original = nullptr;
+    ASSERT_EQ(CoRegisterMessageFilter(&other, &original), S_OK);
+    {
+        auto scoped = ScopedMessageFilter::install();
+        ASSERT_TRUE(scoped) << scoped.failure().description;
+        ScopedMessageFilter moved = std::move(*scoped);
+    }
+    IMessageFilter* current = nullptr;
+    ASSERT_EQ(CoRegisterMessageFilter(original, &current), S_OK);
+    EXPECT_EQ(current, &other);
+}
+
+TEST(MessageFilter, RegistrationOutsideAUiThreadFails) {
+    std::string description;
+    std::thread worker([&] {
+        ComApartment multithreaded(COINIT_MULTITHREADED);
+        auto scoped = ScopedMessageFilter::install();
+        description = scoped ? "installed" : scoped.failure().description;
+    });
+    worker.join();
+    EXPECT_EQ(description, textOf(CO_E_NOT_SUPPORTED));
+}
+
+// A server apartment that turns the first few incoming calls away as busy,
+// the way Outlook does while a dialog of its own is up. Windows hands the
+// refusal to the caller's message filter; Wine 8 returns RPC_E_CALL_REJECTED
+// straight from the call (and lets a "retry later" call through), which the
+// dispatch helper's own retry covers.
+class BusyApartment {
+  public:
+    BusyApartment(DWORD answer, int rejections) : filter_(answer, rejections) {
+        thread_ = std::thread([this] { serve(); });
+        WaitForSingleObject(ready_, INFINITE);
+    }
+    BusyApartment(const BusyApartment&) = delete;
+    BusyApartment& operator=(const BusyApartment&) = delete;
+    ~BusyApartment() {
+        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+        CloseHandle(ready_);
+    }
+
+    // A proxy for the server's object, for the calling apartment.
+    ComPtr<IDispatch> connect() {
+        ComPtr<IDispatch> proxy;
+        CoGetInterfaceAndReleaseStream(stream_, IID_PPV_ARGS(&proxy));
+        stream_ = nullptr;
+        return proxy;
+    }
+
+  private:
+    class RejectingFilter final : public IMessageFilter {
+      public:
+        RejectingFilter(DWORD answer, int rejections)
+            : answer(answer), rejectionsLeft(rejections) {}
+        const DWORD answer;
+        std::atomic<int> rejectionsLeft;
+
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+            if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
+                *out = static_cast<IMessageFilter*>(this);
+                return S_OK;
+            }
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+        ULONG STDMETHODCALLTYPE Release() override { return 1; }
+        DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
+            return rejectionsLeft-- > 0 ? answer : DWORD{SERVERCALL_ISHANDLED};
+        }
+        DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override {
+            return static_cast<DWORD>(-1);
+        }
+        DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
+            return PENDINGMSG_WAITDEFPROCESS;
+        }
+    };
+
+    void serve() {
+        ComApartment apartment;
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // creates the queue
+        threadId_ = GetCurrentThreadId();
+        IMessageFilter* previous = nullptr;
+        CoRegisterMessageFilter(&filter_, &previous);
+        {
+            ComPtr<FakeServer> server;
+            server.Attach(new FakeServer);
+            CoMarshalInterThreadInterfaceInStream(IID_IDispatch, server.Get(), &stream_);
+            SetEvent(ready_);
+            while (GetMessageW(&message, nullptr, 0, 0) > 0)
+                DispatchMessageW(&message);
+        }
+        CoRegisterMessageFilter(previous, nullptr);
+    }
+
+    RejectingFilter filter_;
+    HANDLE ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    IStream* stream_ = nullptr;
+    DWORD threadId_ = 0;
+    std::thread thread_;
+};
+
+class BusyApartmentTest : public testing::TestWithParam<DWORD> {};
+
+TEST_P(BusyApartmentTest, CallsTheServerRejectsGoThroughOnceItIsFree) {
+    ComApartment apartment;
+    auto filter = ScopedMessageFilter::install();
+    ASSERT_TRUE(filter) << filter.failure().description;
+    BusyApartment busy(GetParam(), 3);
+    const DispatchObject object(busy.connect());
+    ASSERT_NE(object.get(), nullptr);
+
+    auto value = object.getInt32("Value");
+    ASSERT_TRUE(value) << value.failure().description;
+    EXPECT_EQ(*value, 42);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothServerAnswers, BusyApartmentTest,
+                         testing::Values(DWORD{SERVERCALL_RETRYLATER}, DWORD{SERVERCALL_REJECTED}));
+
+TEST(OutlookAutomation, MissingServerFailsWithTheSystemsText) {
+    ComApartment apartment;
+    ComOutlookAutomation automation("Quorvane.NoSuchApplication");
+    const auto started = std::chrono::steady_clock::now();
+    const auto application = automation.createApplication();
+    ASSERT_FALSE(application);
+    EXPECT_EQ(application.failure().description, textOf(CO_E_CLASSSTRING));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+}
+
+std::filesystem::path freshTemporaryFolder(const wchar_t* name) {
+    const auto folder = std::filesystem::temp_directory_path() /
+                        (std::wstring(name) + std::to_wstring(GetCurrentProcessId()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+bool waitFor(const std::filesystem::path& file, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!std::filesystem::exists(file)) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+TEST(ShellLauncher, StartsTheProgramWithParametersAndFolderUnchanged) {
+    const auto folder = freshTemporaryFolder(L"quorvane-shell-Zoë-");
+    Win32ShellLauncher launcher;
+    const auto launched =
+        launcher.launch({NativeWindow::None, "cmd.exe", "/c type nul > \"créé ü.txt\"",
+                         toUtf8(folder.wstring()), ShowCommand::Normal});
+    ASSERT_TRUE(launched) << launched.failure().description;
+    EXPECT_TRUE(waitFor(folder / L"créé ü.txt", 10s));
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+TEST(ShellLauncher, MissingProgramFailsWithTheSystemsText) {
+    Win32ShellLauncher launcher;
+    const auto launched = launcher.launch({NativeWindow::None, "quorvane-no-such-program",
+                                           "/v \"C:\\a.vcf\"", "C:\\", ShowCommand::Normal});
+    ASSERT_FALSE(launched);
+    EXPECT_EQ(launched.failure().description, systemMessage(ERROR_FILE_NOT_FOUND));
+}
+
+// The whole cycle for one file against the stand-in Outlook, when the run
+// provides it. Its settings live under HKCU so the server COM starts reads them.
+class StandInTest : public testing::Test {
+  protected:
+    static constexpr wchar_t kConfigKey[] = L"Software\\QuorvaneTest\\OutlookStandIn";
+
+    void SetUp() override {
+        const wchar_t* folder = _wgetenv(L"QUORVANE_STANDIN_DIR");
+        if (folder == nullptr ||
+            !std::filesystem::exists(std::filesystem::path(folder) / L"outlook.exe"))
+            GTEST_SKIP() << "QUORVANE_STANDIN_DIR does not name the stand-in's folder";
+        CLSID classId{};
+        if (FAILED(CLSIDFromProgID(L"Outlook.Application", &classId)))
+            GTEST_SKIP() << "the stand-in is not registered as Outlook.Application";
+        work = freshTemporaryFolder(L"quorvane-standin-");
+        setConfig(L"SavedFile", (work / L"saved.txt").wstring());
+        setConfig(L"BusyMs", 500);
+    }
+    // Only this test's own settings go; the stand-in's other tests keep theirs.
+    ~StandInTest() override {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kConfigKey, L"SavedFile");
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kConfigKey, L"BusyMs");
+        std::error_code ignored;
+        if (!work.empty())
+            std::filesystem::remove_all(work, ignored);
+    }
+
+    static void setConfig(const wchar_t* name, const std::wstring& text) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kConfigKey, name, REG_SZ, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    static void setConfig(const wchar_t* name, DWORD number) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kConfigKey, name, REG_DWORD, &number, sizeof number);
+    }
+
+    static bool waitForCount(OutlookInspectors& inspectors, std::int32_t wanted) {
+        const auto deadline = std::chrono::steady_clock::now() + 15s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            auto count = inspectors.count();
+            if (count && *count == wanted)
+                return true;
+            waitKeepingWindowsPainted(20ms);
+        }
+        return false;
+    }
+
+    ComApartment apartment;
+    std::filesystem::path work;
+};
+
+TEST_F(StandInTest, OpensSavesAndClosesOneContact) {
+    auto filter = ScopedMessageFilter::install();
+    ASSERT_TRUE(filter) << filter.failure().description;
+    const auto contact = work / L"Zoë Dupré.vcf";
+    std::ofstream(contact) << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zoe\r\nEND:VCARD\r\n";
+
+    ComOutlookAutomation automation;
+    auto application = automation.createApplication();
+    ASSERT_TRUE(application) << application.failure().description;
+    auto inspectors = (*application)->inspectors();
+    ASSERT_TRUE(inspectors) << inspectors.failure().description;
+    ASSERT_TRUE(waitForCount(**inspectors, 0));
+
+    Win32ShellLauncher launcher;
+    const auto launched =
+        launcher.launch({NativeWindow::None, "outlook", "/v \"" + toUtf8(contact.wstring()) + "\"",
+                         "C:\\", ShowCommand::Maximized});
+    ASSERT_TRUE(launched) << launched.failure().description;
+    ASSERT_TRUE(waitForCount(**inspectors, 1));
+
+    auto inspector = (*inspectors)->item(1);
+    ASSERT_TRUE(inspector) << inspector.failure().description;
+    auto item = (*inspector)->currentItem();
+    ASSERT_TRUE(item) << item.failure().description;
+    const auto saved = (*item)->save();
+    ASSERT_TRUE(saved) << saved.failure().description;
+    const auto closed = (*inspector)->close(1);
+    ASSERT_TRUE(closed) << closed.failure().description;
+    EXPECT_TRUE(waitForCount(**inspectors, 0));
+
+    std::ifstream savedList(work / L"saved.txt", std::ios::binary);
+    const std::string savedText{std::istreambuf_iterator<char>(savedList), {}};
+    EXPECT_NE(savedText.find("Zoë Dupré.vcf"), std::string::npos) << savedText;
+}
+
+} // namespace
+} // namespace quorvane::win32
