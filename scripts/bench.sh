@@ -11,6 +11,8 @@ export WINEPREFIX="$repo/build/wine-bench"
 QUORVANE_EXE="$(winepath -w "$build/src/platform/win32/quorvane.exe")"
 QUORVANE_STANDIN_EXE="$(winepath -w "$build/standin/outlook.exe")"
 export QUORVANE_EXE QUORVANE_STANDIN_EXE
+# winepath ran Wine without a display; let it end before the benchmark starts.
+qv_wine_wait 30
 mkdir -p "$repo/build"
 out="$repo/build/bench.out"
 "$repo/scripts/wine/with-display.sh" bash -c \

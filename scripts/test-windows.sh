@@ -19,6 +19,9 @@ QUORVANE_EXE="$(winepath -w "$build/src/platform/win32/quorvane.exe")"
 QUORVANE_STANDIN_EXE="$(winepath -w "$standin")"
 QUORVANE_STANDIN_DIR="$(winepath -w "$build/standin")"
 export QUORVANE_EXE QUORVANE_STANDIN_EXE QUORVANE_STANDIN_DIR
+# winepath started this prefix's Wine without a display; its desktop must be
+# gone before the tests start, or their windows have no display to go to.
+qv_wine_wait 30
 
 run_suites() {
     local status=0 suite

@@ -3,6 +3,8 @@
 #include "app/commands.h"
 #include "app/window_placement.h"
 #include "queue/dialog_result.h"
+#include "queue/folder_commands.h"
+#include "queue/folder_search.h"
 
 #include <exception>
 #include <string>
@@ -90,6 +92,27 @@ void MainForm::AddFolder() {
         services_.dialogs.BrowseForFolder(services_.window.nativeHandle(), "Please select folder:");
     if (folder.empty())
         return;
+
+    MainWindowServices& window = services_.window;
+    window.setPointer(PointerKind::Hourglass);
+    FolderSearch search(services_.files, window, services_.clock, queue_);
+    search.holdHourglass();
+    if (QueueFolderFiles(search, folder) == YieldResult::WindowClosing)
+        return;
+    window.setPointer(PointerKind::Arrow);
+    reportUnreadableFolders(search);
+}
+
+void MainForm::ListView1_OLEDragDrop(const std::vector<std::string>& droppedPaths) {
+    // A window event, not a command: nothing may escape into the window procedure.
+    try {
+        FolderSearch search(services_.files, services_.window, services_.clock, queue_);
+        if (QueueDroppedPaths(search, droppedPaths) == YieldResult::WindowClosing)
+            return;
+        reportUnreadableFolders(search);
+    } catch (const std::exception& error) {
+        showCommandFailure(error.what());
+    }
 }
 
 RunEnd MainForm::Start() {
@@ -115,6 +138,13 @@ void MainForm::removeSelectedRow(std::optional<std::size_t> selectedPosition) {
 void MainForm::Form_MouseMove() {
     if (services_.window.pointer() != PointerKind::Hourglass)
         services_.window.setPointer(PointerKind::Arrow);
+}
+
+// One box for the whole search, after the last row: folders that could not be
+// read were skipped and everything else was queued.
+void MainForm::reportUnreadableFolders(const FolderSearch& search) {
+    if (auto message = UnreadableFoldersMessage(search))
+        services_.window.showMessage(*message, MessageStyle::Exclamation);
 }
 
 void MainForm::showCommandFailure(std::string_view description) {

@@ -6,6 +6,7 @@
 #include "import/import_run.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/file_system.h"
 #include "platform/main_window.h"
 #include "platform/outlook.h"
 #include "platform/settings_store.h"
@@ -14,9 +15,13 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvane {
+
+class FolderSearch;
 
 inline constexpr std::string_view ApplicationTitle = "Quorvane";
 inline constexpr std::string_view QueueColumnHeader = " VCF Files";
@@ -31,6 +36,7 @@ struct FormServices {
     ShellLauncher& shell;
     FileDialogs& dialogs;
     const Clock& clock;
+    FileSystem& files;
 };
 
 class MainForm {
@@ -62,10 +68,16 @@ public:
 
     void Form_MouseMove();
 
+    // Files and folders dropped on the list, in the data object's order. Runs
+    // a folder search that yields, so the window calls it after the drag
+    // source has been released, never from inside the drop itself.
+    void ListView1_OLEDragDrop(const std::vector<std::string>& droppedPaths);
+
     bool importRunning() const { return importRunning_; }
 
 private:
     void showCommandFailure(std::string_view description);
+    void reportUnreadableFolders(const FolderSearch& search);
 
     FormServices services_;
     ImportRunOptions runOptions_;

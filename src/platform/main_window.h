@@ -3,6 +3,7 @@
 // long operations use.
 
 #include "platform/run_window.h"
+#include "platform/skin_style.h"
 
 #include <string_view>
 
@@ -27,6 +28,10 @@ class MainWindowServices : public RunWindow {
 public:
     // Start-up steps, in the order the window loads.
     virtual void applySkin() = 0;
+    // What a skin changes (see app/skin.h): the window's background, then the
+    // look of the window and its controls. Called before the window is shown.
+    virtual void setBackgroundColour(Colour colour) = 0;
+    virtual void applySkinStyle(const SkinStyle& style) = 0;
     virtual TwipSize screenSize() const = 0;      // the whole primary screen
     virtual TwipRect outerBounds() const = 0;     // frame included
     virtual void moveLeft(float leftTwips) = 0;

@@ -3,6 +3,7 @@
 #include "platform/win32/automation_messages.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <fstream>
 #include <stdexcept>
@@ -137,6 +138,17 @@ void resetStandIn(const std::wstring& logFile, const std::wstring& savedFile) {
     setStandIn(L"IdleExitMs", 1000);
 }
 
+void settleStandIn() {
+    waitUntil(
+        [] {
+            HWND item = nullptr;
+            while ((item = FindWindowExW(nullptr, item, L"QuorvaneStandInContact", nullptr)))
+                PostMessageW(item, WM_CLOSE, 0, 0);
+            return FindWindowW(L"QuorvaneStandInServer", nullptr) == nullptr;
+        },
+        std::chrono::seconds(15));
+}
+
 void setStandIn(const wchar_t* name, DWORD value) {
     RegSetKeyValueW(HKEY_CURRENT_USER, StandInKey, name, REG_DWORD, &value, sizeof value);
 }
@@ -155,16 +167,16 @@ void runStandIn(const wchar_t* argument) {
 }
 
 Quorvane::Quorvane() {
-    std::wstring commandLine = L"\"" + environment(L"QUORVANE_EXE") + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    const std::wstring exe = environment(L"QUORVANE_EXE");
+    SHELLEXECUTEINFOW execute{};
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    execute.lpFile = exe.c_str();
+    execute.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&execute) || !execute.hProcess)
         throw std::runtime_error("cannot start quorvane.exe");
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    processId_ = info.dwProcessId;
+    process_ = execute.hProcess;
+    processId_ = GetProcessId(process_);
     waitUntil(
         [&] {
             HWND candidate = nullptr;
@@ -180,8 +192,12 @@ Quorvane::Quorvane() {
             return false;
         },
         std::chrono::seconds(30));
-    if (!window_)
-        throw std::runtime_error("quorvane.exe showed no window");
+    if (!window_) {
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process_, &exitCode);
+        throw std::runtime_error("quorvane.exe showed no window (process state " +
+                                 std::to_string(exitCode) + ")");
+    }
 }
 
 Quorvane::~Quorvane() {

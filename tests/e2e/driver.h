@@ -25,6 +25,10 @@ std::vector<std::wstring> readLines(const std::wstring& path);
 // The stand-in's switches (HKCU\Software\QuorvaneTest\OutlookStandIn).
 void resetStandIn(const std::wstring& logFile, const std::wstring& savedFile);
 void setStandIn(const wchar_t* name, DWORD value);
+// Waits until no stand-in server from an earlier test is left, closing its
+// item windows the way a person would, so no late window of one test is taken
+// for a window of the next.
+void settleStandIn();
 // Runs the stand-in with one argument (/regserver, /unregserver) and waits.
 void runStandIn(const wchar_t* argument);
 

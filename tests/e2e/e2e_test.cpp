@@ -24,6 +24,7 @@ protected:
         logFile = folder + L"\\standin.log";
         savedFile = folder + L"\\saved.txt";
         resetStandIn(logFile, savedFile);
+        settleStandIn();
     }
 
     std::vector<std::wstring> makeContacts(std::initializer_list<const wchar_t*> names) {
@@ -33,6 +34,18 @@ protected:
             writeFile(paths.back(), "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Someone\r\nEND:VCARD\r\n");
         }
         return paths;
+    }
+
+    // Printed with a failing expectation, so the log shows what the user saw.
+    static std::string describe(const std::vector<Box>& boxes) {
+        std::string text;
+        for (const Box& box : boxes) {
+            std::wstring line = box.title + L": " + box.text;
+            std::replace(line.begin(), line.end(), L'\r', L'|');
+            std::replace(line.begin(), line.end(), L'\n', L'|');
+            text += std::string(line.begin(), line.end()) + "\n";
+        }
+        return text;
     }
 
     static std::vector<std::wstring> errorSteps(const std::vector<Box>& boxes) {
@@ -59,7 +72,7 @@ TEST_F(EndToEnd, FourQueuedFilesAreSavedInOrderAndTheirWindowsClosed) {
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().text, L"Done.");
     EXPECT_EQ(boxes.back().title, L"Quorvane");
-    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes.size(), 1u) << describe(boxes);
     EXPECT_EQ(readLines(savedFile), files);
     // Every item window was closed, and the bar is back at rest.
     const auto log = readLines(logFile);
@@ -88,7 +101,7 @@ TEST_F(EndToEnd, AFailingSaveGivesTheExactReportAndTheRunEndsWithDone) {
     app.appendRows(files);
     app.command(StartImporting);
     const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
-    ASSERT_EQ(boxes.size(), 3u);
+    ASSERT_EQ(boxes.size(), 3u) << describe(boxes);
     EXPECT_EQ(boxes[0].title, L"Application Error");
     // A message box shows a bare CR as a line break; the text itself holds
     // exactly what was passed.
@@ -146,7 +159,7 @@ TEST_F(EndToEnd, AWindowThatNeverOpensIsReportedAfterTheBound) {
     app.appendRows(files);
     app.command(StartImporting);
     const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
-    ASSERT_EQ(errorSteps(boxes), (std::vector<std::wstring>{L"124", L"124"}));
+    ASSERT_EQ(errorSteps(boxes), (std::vector<std::wstring>{L"124", L"124"})) << describe(boxes);
     EXPECT_NE(boxes[0].text.find(files[0]), std::wstring::npos);
     EXPECT_EQ(boxes.back().text, L"Done.");
 }

@@ -8,6 +8,7 @@
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -42,6 +43,7 @@ public:
     std::vector<Message> messages;
     std::vector<double> progressValues;
     std::vector<std::string> progressTexts;
+    std::vector<SkinStyle> skinStyles;
     PointerKind currentPointer = PointerKind::Arrow;
     WindowState currentState = WindowState::Normal;
     TwipSize screen{19200, 14400};
@@ -89,6 +91,15 @@ public:
     NativeWindow nativeHandle() const override { return NativeWindow{0x1234}; }
 
     void applySkin() override { calls.push_back("applySkin"); }
+    void setBackgroundColour(Colour colour) override {
+        char text[16];
+        std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(colour));
+        calls.push_back(std::string("background ") + text);
+    }
+    void applySkinStyle(const SkinStyle& style) override {
+        skinStyles.push_back(style);
+        calls.push_back("skinStyle");
+    }
     TwipSize screenSize() const override { return screen; }
     TwipRect outerBounds() const override { return bounds; }
     void moveLeft(float left) override {

@@ -2,6 +2,7 @@
 #include "app/layout.h"
 #include "app/main_form.h"
 #include "app/window_placement.h"
+#include "fake_file_system.h"
 #include "fakes.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,8 @@ protected:
     FakeOutlook outlook;
     FakeShell shell{outlook};
     FakeDialogs dialogs;
-    MainForm form{FormServices{window, settings, outlook, shell, dialogs, clock}};
+    FakeFileSystem files;
+    MainForm form{FormServices{window, settings, outlook, shell, dialogs, clock, files}};
 
     void execute(CommandId id) { form.CommandBars_Execute(static_cast<int>(id)); }
 };

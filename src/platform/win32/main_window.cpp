@@ -22,19 +22,6 @@ constexpr int ApplicationIconId = 1;
 
 constexpr wchar_t ListTooltip[] = L"Drag and drop files here. Double-click item to remove it.";
 
-struct ToolbarButton {
-    CommandId id;
-    const wchar_t* caption;
-};
-// Bar order; the IDs do not follow it.
-constexpr std::array<ToolbarButton, 5> ToolbarButtons{{
-    {CommandId::AddFiles, L"Add VCF Files"},
-    {CommandId::AddFolder, L"Add Folder"},
-    {CommandId::ClearList, L"Clear File List"},
-    {CommandId::Start, L"Start Importing"},
-    {CommandId::Help, L"Help"},
-}};
-
 } // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, MainWindowServicesIn services)
@@ -46,6 +33,7 @@ MainWindow::MainWindow(HINSTANCE instance, MainWindowServicesIn services)
 }
 
 MainWindow::~MainWindow() {
+    dropTarget_.reset(); // revoked while the list still exists
     form_.queue().setObserver(nullptr);
     if (window_)
         DestroyWindow(window_);
@@ -166,6 +154,12 @@ bool MainWindow::onCreate() {
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
     SetWindowSubclass(list_, listProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    // The drop target hands the paths over from the message loop, after the
+    // drag source has finished, so the folder search may yield freely.
+    dropTarget_ = std::make_unique<ScopedDropTarget>(list_, [this](std::vector<std::string> paths) {
+        if (!closing_)
+            form_.ListView1_OLEDragDrop(paths);
+    });
 
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
@@ -254,12 +248,13 @@ bool MainWindow::onSetCursor() {
     return true;
 }
 
-void MainWindow::onDpiChanged(UINT, const RECT& suggested) {
+void MainWindow::onDpiChanged(UINT newDpi, const RECT& suggested) {
     createFonts();
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
     progressBar_.setFont(controlFont_.get());
-    if (toolbar_)
-        SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), TRUE);
+    commandBar_.setDpi(newDpi);
+    if (skin_)
+        applySkinFonts();
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     applyLayout(layout_);
@@ -294,11 +289,16 @@ void MainWindow::setPointer(PointerKind kind) {
 }
 
 void MainWindow::setProgressText(std::string_view text) {
+    // The run puts the bar's idle text back when it ends.
+    if (text == "Progress Bar")
+        taskbar_.clear();
     progressBar_.setText(toWide(text));
     UpdateWindow(progressBar_.handle());
 }
 
 void MainWindow::setProgressValue(double percent) {
+    taskbar_.attach(window_);
+    taskbar_.show(percent);
     progressBar_.setValue(percent);
     UpdateWindow(progressBar_.handle());
 }
@@ -335,8 +335,6 @@ YieldResult MainWindow::waitForEvents(std::chrono::milliseconds timeout) {
 NativeWindow MainWindow::nativeHandle() const {
     return static_cast<NativeWindow>(reinterpret_cast<std::uintptr_t>(window_));
 }
-
-void MainWindow::applySkin() {}
 
 TwipSize MainWindow::screenSize() const {
     return {pixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi()),
@@ -393,23 +391,9 @@ void MainWindow::addQueueColumn(std::string_view header) {
 }
 
 void MainWindow::createCommandBar() {
-    toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                               WS_CHILD | WS_VISIBLE | CCS_TOP | CCS_NODIVIDER | TBSTYLE_FLAT |
-                                   TBSTYLE_TOOLTIPS,
-                               0, 0, 0, 0, window_, reinterpret_cast<HMENU>(ToolbarId), instance_,
-                               nullptr);
-    SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(toolbar_, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
-    std::array<TBBUTTON, ToolbarButtons.size()> buttons{};
-    for (std::size_t i = 0; i < ToolbarButtons.size(); ++i) {
-        buttons[i].iBitmap = I_IMAGENONE;
-        buttons[i].idCommand = static_cast<int>(ToolbarButtons[i].id);
-        buttons[i].fsState = TBSTATE_ENABLED;
-        buttons[i].fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
-        buttons[i].iString = reinterpret_cast<INT_PTR>(ToolbarButtons[i].caption);
-    }
-    SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
-    SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+    // Without pictures the bar still works with its captions; the Windows
+    // tests make sure the pictures are there.
+    toolbar_ = commandBar_.create(window_, ToolbarId, instance_, dpi());
 }
 
 WindowState MainWindow::state() const {

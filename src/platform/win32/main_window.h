@@ -6,8 +6,12 @@
 #include "app/layout.h"
 #include "app/main_form.h"
 #include "platform/main_window.h"
+#include "platform/win32/command_bar.h"
+#include "platform/win32/drop_target.h"
 #include "platform/win32/progress_bar.h"
 #include "platform/win32/scoped_handles.h"
+#include "platform/win32/skin_files_win32.h"
+#include "platform/win32/taskbar_progress.h"
 
 #include <windows.h>
 
@@ -54,6 +58,8 @@ public:
 
     // MainWindowServices
     void applySkin() override;
+    void setBackgroundColour(Colour colour) override;
+    void applySkinStyle(const SkinStyle& style) override;
     TwipSize screenSize() const override;
     TwipRect outerBounds() const override;
     void moveLeft(float leftTwips) override;
@@ -83,6 +89,7 @@ private:
     void queueChanged() override;
     void createFonts();
     void applyLayout(const FormLayout& layout);
+    void applySkinFonts(); // the skin's fonts at the current DPI
     std::optional<std::size_t> selectedRow() const;
     unsigned dpi() const;
     void setPixelBounds(int left, int top);
@@ -94,6 +101,14 @@ private:
     HWND toolbar_ = nullptr;
     HWND tooltip_ = nullptr;
     ProgressBar progressBar_;
+    std::unique_ptr<ScopedDropTarget> dropTarget_;
+    CommandBar commandBar_;
+    TaskbarProgress taskbar_;
+    Win32SkinFiles skinFiles_;
+    std::optional<SkinStyle> skin_; // set once a skin has been applied
+    ColourBrush background_;
+    ScopedFont skinListFont_;
+    ScopedFont skinProgressFont_;
     ScopedFont windowFont_;
     ScopedFont controlFont_;
     ScopedIcon bigIcon_;

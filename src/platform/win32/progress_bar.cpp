@@ -42,6 +42,11 @@ void ProgressBar::setFont(HFONT font) {
     InvalidateRect(window_, nullptr, FALSE);
 }
 
+void ProgressBar::setColours(const Colours& colours) {
+    colours_ = colours;
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
 void ProgressBar::paint(HDC dc, const RECT& client) const {
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
@@ -55,10 +60,18 @@ void ProgressBar::paint(HDC dc, const RECT& client) const {
     HGDIOBJ oldFont = SelectObject(memory, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
 
     const RECT whole{0, 0, width, height};
-    FillRect(memory, &whole, GetSysColorBrush(COLOR_WINDOW));
+    const auto fillWith = [&](const RECT& area, std::optional<COLORREF> colour, int system) {
+        if (!colour) {
+            FillRect(memory, &area, GetSysColorBrush(system));
+            return;
+        }
+        ScopedBrush brush(CreateSolidBrush(*colour));
+        FillRect(memory, &area, brush.get());
+    };
+    fillWith(whole, colours_.background, COLOR_WINDOW);
     const int filled = static_cast<int>(std::lround((width - 2) * percent_ / 100.0));
     const RECT bar{1, 1, 1 + filled, height - 1};
-    FillRect(memory, &bar, GetSysColorBrush(COLOR_HIGHLIGHT));
+    fillWith(bar, colours_.fill, COLOR_HIGHLIGHT);
     FrameRect(memory, &whole, GetSysColorBrush(COLOR_BTNSHADOW));
 
     wchar_t text[1024];
@@ -68,13 +81,13 @@ void ProgressBar::paint(HDC dc, const RECT& client) const {
     constexpr UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX;
     // The text changes colour where the fill runs under it, so it stays
     // legible at every value.
-    SetTextColor(memory, GetSysColor(COLOR_WINDOWTEXT));
+    SetTextColor(memory, colours_.text.value_or(GetSysColor(COLOR_WINDOWTEXT)));
     HRGN emptyPart = CreateRectRgn(1 + filled, 0, width, height);
     SelectClipRgn(memory, emptyPart);
     DrawTextW(memory, text, length, &textArea, format);
     HRGN filledPart = CreateRectRgn(0, 0, 1 + filled, height);
     SelectClipRgn(memory, filledPart);
-    SetTextColor(memory, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    SetTextColor(memory, colours_.fillText.value_or(GetSysColor(COLOR_HIGHLIGHTTEXT)));
     DrawTextW(memory, text, length, &textArea, format);
     SelectClipRgn(memory, nullptr);
     DeleteObject(emptyPart);

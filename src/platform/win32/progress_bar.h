@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace quorvane::win32 {
@@ -20,6 +21,15 @@ public:
     void setValue(double percent);
     void setFont(HFONT font);
 
+    // A skin's colours; those left unset keep the system's.
+    struct Colours {
+        std::optional<COLORREF> background;
+        std::optional<COLORREF> fill;
+        std::optional<COLORREF> text;
+        std::optional<COLORREF> fillText; // text over the filled part
+    };
+    void setColours(const Colours& colours);
+
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void paint(HDC dc, const RECT& client) const;
@@ -27,6 +37,7 @@ private:
     HWND window_ = nullptr;
     HFONT font_ = nullptr;
     double percent_ = 0;
+    Colours colours_;
 };
 
 } // namespace quorvane::win32

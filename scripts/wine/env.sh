@@ -1,0 +1,60 @@
+# Sourced by the Wine scripts and by anyone running Quorvane's Windows build
+# under Wine by hand: one prefix per checkout (never ~/.wine), no Wine chatter,
+# and no offers to install Mono or Gecko.
+#   . scripts/wine/env.sh
+
+QV_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+export QV_REPO
+export WINEPREFIX="${WINEPREFIX:-$QV_REPO/build/wineprefix}"
+export WINEDEBUG=-all
+export WINEARCH=win64
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# The stand-in's switches, as the tests and benchmarks set them.
+QV_STANDIN_KEY='HKCU\Software\QuorvaneTest\OutlookStandIn'
+
+# Runs a Windows program with its output in files: a program started by wine
+# (and any COM server it starts) keeps the caller's stdout, so a pipe would
+# stay open until the server exits.
+#   qv_wine_run OUT_FILE ERR_FILE PROGRAM [ARGS...]
+qv_wine_run() {
+    local out="$1" err="$2"
+    shift 2
+    wine "$@" >"$out" 2>"$err"
+}
+
+# Sets a REG_DWORD switch of the stand-in: qv_standin_set_dword NAME VALUE
+qv_standin_set_dword() {
+    wine reg add "$QV_STANDIN_KEY" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1
+}
+
+# Sets a REG_SZ switch of the stand-in (a Windows path): qv_standin_set_string NAME VALUE
+qv_standin_set_string() {
+    wine reg add "$QV_STANDIN_KEY" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
+}
+
+# Forgets every switch: the stand-in's defaults again.
+qv_standin_reset() {
+    wine reg delete "$QV_STANDIN_KEY" /f >/dev/null 2>&1 || true
+}
+
+# Stops every Wine process of this prefix at once. A COM server killed this way
+# leaves nothing behind for the next run, unlike one killed on its own.
+qv_wine_kill() {
+    wineserver -k >/dev/null 2>&1 || true
+}
+
+# Waits for the prefix's Wine processes to end by themselves (the stand-in
+# lingers for IdleExitMs), killing them after TIMEOUT seconds (default 30).
+qv_wine_wait() {
+    local limit="${1:-30}"
+    if ! timeout "$limit" wineserver -w >/dev/null 2>&1; then
+        qv_wine_kill
+        timeout 10 wineserver -w >/dev/null 2>&1 || true
+    fi
+}
+
+# The Windows form of a Unix path in this prefix: qv_winpath /tmp/a.vcf
+qv_winpath() {
+    winepath -w "$1" 2>/dev/null
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The class object COM asks for "Outlook.Application". Everything reachable
+// from it (Application → Inspectors → Inspector → ContactItem) is built on
+// demand by the automation objects themselves.
+
+#include "server_state.h"
+
+#include <unknwn.h>
+
+namespace quorvane::standin {
+
+// {894DE9C6-3322-40EC-8D3E-4C7972F8CE3F}: the stand-in's own class, never
+// Outlook's, so it cannot be mistaken for a real installation.
+inline constexpr CLSID kStandInClsid = {
+    0x894de9c6, 0x3322, 0x40ec, {0x8d, 0x3e, 0x4c, 0x79, 0x72, 0xf8, 0xce, 0x3f}};
+inline constexpr wchar_t kStandInClsidText[] = L"{894DE9C6-3322-40EC-8D3E-4C7972F8CE3F}";
+
+// Lives as long as the server's message loop; COM's references to it do not
+// keep the process alive (LockServer does).
+class ApplicationFactory final : public IClassFactory {
+public:
+    explicit ApplicationFactory(ServerState& state) : state_(state) {}
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override;
+    STDMETHODIMP LockServer(BOOL lock) override;
+
+private:
+    ServerState& state_;
+};
+
+} // namespace quorvane::standin

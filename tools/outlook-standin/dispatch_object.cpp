@@ -1,0 +1,142 @@
+#include "dispatch_object.h"
+
+#include "event_log.h"
+
+#include <string>
+
+namespace quorvane::standin {
+
+DispatchObject::DispatchObject(ServerState& state, const char* kind,
+                               std::span<const DispatchMember> members)
+    : state_(state), kind_(kind), members_(members) {
+    state_.objectCreated();
+}
+
+STDMETHODIMP DispatchObject::QueryInterface(REFIID iid, void** out) {
+    if (!out)
+        return E_POINTER;
+    if (iid != IID_IUnknown && iid != IID_IDispatch) {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    *out = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) DispatchObject::AddRef() {
+    return ++references_;
+}
+
+STDMETHODIMP_(ULONG) DispatchObject::Release() {
+    const ULONG remaining = --references_;
+    if (remaining != 0)
+        return remaining;
+    const char* kind = kind_;
+    ServerState& state = state_;
+    delete this;
+    const long live = state.objectReleased();
+    logEvent(std::string("release ") + kind + " live=" + std::to_string(live));
+    return 0;
+}
+
+STDMETHODIMP DispatchObject::GetTypeInfoCount(UINT* count) {
+    if (!count)
+        return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+STDMETHODIMP DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info)
+        *info = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+STDMETHODIMP DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (!names || !ids)
+        return E_POINTER;
+    // Only the member name is looked up; no member takes named arguments.
+    HRESULT result = S_OK;
+    for (UINT i = 0; i < count; ++i) {
+        ids[i] = DISPID_UNKNOWN;
+        if (i > 0) {
+            result = DISP_E_UNKNOWNNAME;
+            continue;
+        }
+        for (const DispatchMember& member : members_) {
+            if (CompareStringOrdinal(names[0], -1, member.name, -1, TRUE) == CSTR_EQUAL)
+                ids[0] = member.id;
+        }
+        if (ids[0] == DISPID_UNKNOWN)
+            result = DISP_E_UNKNOWNNAME;
+    }
+    return result;
+}
+
+STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                    VARIANT* result, EXCEPINFO* exception, UINT* argError) {
+    state_.touch();
+    // Reached while busy only where the message filter's verdict was not
+    // honoured (Wine); see message_filter.h.
+    if (state_.isBusy())
+        return RPC_E_SERVERCALL_RETRYLATER;
+    // Every member is a getter or a method; callers may say either (or both).
+    if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0)
+        return DISP_E_MEMBERNOTFOUND;
+    if (params && params->cNamedArgs != 0)
+        return DISP_E_NONAMEDARGS;
+    bool known = false;
+    for (const DispatchMember& member : members_)
+        known = known || member.id == id;
+    if (!known)
+        return DISP_E_MEMBERNOTFOUND;
+    if (result)
+        VariantInit(result);
+    AddRef(); // a member may close the window that keeps this object's caller going
+    const HRESULT hr = invokeMember(id, DispatchCall{params, result, exception, argError});
+    Release();
+    return hr;
+}
+
+HRESULT raiseOutlookError(const DispatchCall& call, const wchar_t* description, HRESULT code) {
+    if (call.exception) {
+        EXCEPINFO info{};
+        info.bstrSource = SysAllocString(L"Outlook");
+        info.bstrDescription = SysAllocString(description);
+        info.scode = code;
+        *call.exception = info;
+    }
+    return DISP_E_EXCEPTION;
+}
+
+HRESULT returnObject(const DispatchCall& call, IDispatch* object) {
+    if (!call.result) {
+        object->Release();
+        return S_OK;
+    }
+    call.result->vt = VT_DISPATCH;
+    call.result->pdispVal = object;
+    return S_OK;
+}
+
+HRESULT integerArgument(const DispatchCall& call, UINT position, long& value) {
+    if (call.argumentCount() <= position)
+        return DISP_E_BADPARAMCOUNT;
+    const VARIANT& argument = call.argument(position);
+    const VARIANT& held =
+        argument.vt == (VT_VARIANT | VT_BYREF) && argument.pvarVal ? *argument.pvarVal : argument;
+    if (held.vt == VT_I2) {
+        value = held.iVal;
+        return S_OK;
+    }
+    if (held.vt == VT_I4) {
+        value = held.lVal;
+        return S_OK;
+    }
+    if (call.argError)
+        *call.argError = call.argumentCount() - 1 - position;
+    return DISP_E_TYPEMISMATCH;
+}
+
+} // namespace quorvane::standin

@@ -1,0 +1,76 @@
+#pragma once
+// A small late-bound IDispatch. Outlook's clients here find members by name
+// (GetIDsOfNames, then Invoke), never through a type library, so each object
+// lists its members and answers Invoke by DISPID. Names match without regard
+// to case, as they do in Outlook.
+
+#include "server_state.h"
+
+#include <oaidl.h>
+#include <windows.h>
+
+#include <span>
+
+namespace quorvane::standin {
+
+struct DispatchMember {
+    const wchar_t* name;
+    DISPID id;
+};
+
+// The parts of one Invoke that a member needs.
+struct DispatchCall {
+    DISPPARAMS* params;
+    VARIANT* result;
+    EXCEPINFO* exception;
+    UINT* argError;
+
+    UINT argumentCount() const { return params ? params->cArgs : 0; }
+    // Positional arguments arrive last-first in rgvarg.
+    const VARIANT& argument(UINT position) const {
+        return params->rgvarg[params->cArgs - 1 - position];
+    }
+};
+
+class DispatchObject : public IDispatch {
+public:
+    DispatchObject(const DispatchObject&) = delete;
+    DispatchObject& operator=(const DispatchObject&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
+                               DISPID* ids) override;
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                        VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
+
+protected:
+    // kind names the object in the log ("release <kind> live=<n>").
+    DispatchObject(ServerState& state, const char* kind, std::span<const DispatchMember> members);
+    virtual ~DispatchObject() = default;
+
+    virtual HRESULT invokeMember(DISPID id, const DispatchCall& call) = 0;
+
+    ServerState& state_;
+
+private:
+    const char* kind_;
+    std::span<const DispatchMember> members_;
+    ULONG references_ = 1;
+};
+
+// Fails the call the way Outlook does: DISP_E_EXCEPTION, with the text in
+// EXCEPINFO and "Outlook" as its source.
+HRESULT raiseOutlookError(const DispatchCall& call, const wchar_t* description, HRESULT code);
+
+// Hands a new object (created with one reference) to the caller as VT_DISPATCH.
+HRESULT returnObject(const DispatchCall& call, IDispatch* object);
+
+// Reads a 16- or 32-bit integer argument, as Outlook's collections accept both.
+HRESULT integerArgument(const DispatchCall& call, UINT position, long& value);
+
+} // namespace quorvane::standin

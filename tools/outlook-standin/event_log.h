@@ -1,0 +1,17 @@
+#pragma once
+// The stand-in's record of what it was asked to do, for tests to compare.
+// Each line is appended and the file closed at once, so a test can read the
+// log while the server still runs. Where the lines go is read from the
+// registry each time (see config.h); with no file configured nothing is kept.
+
+#include <string_view>
+
+namespace quorvane::standin {
+
+void logEvent(std::string_view line);
+// "<event> <path>", the form of every line that concerns one file.
+void logEvent(std::string_view event, std::wstring_view path);
+// Appends the path to SavedFile: the contacts that reached "Outlook".
+void recordSaved(std::wstring_view path);
+
+} // namespace quorvane::standin

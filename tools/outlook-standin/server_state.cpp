@@ -1,0 +1,73 @@
+#include "server_state.h"
+
+#include <algorithm>
+
+namespace quorvane::standin {
+
+void ServerState::objectCreated() {
+    ++liveObjects_;
+    touch();
+}
+
+long ServerState::objectReleased() {
+    --liveObjects_;
+    touch();
+    return liveObjects_;
+}
+
+void ServerState::lockServer(bool lock) {
+    locks_ += lock ? 1 : -1;
+    touch();
+}
+
+void ServerState::itemWindowOpened(std::shared_ptr<ItemWindow> window) {
+    itemWindows_.push_back(std::move(window));
+    touch();
+}
+
+void ServerState::itemWindowDestroyed(HWND hwnd) {
+    auto found = std::find_if(itemWindows_.begin(), itemWindows_.end(),
+                              [hwnd](const auto& window) { return window->hwnd == hwnd; });
+    if (found == itemWindows_.end())
+        return;
+    (*found)->hwnd = nullptr;
+    itemWindows_.erase(found);
+    touch();
+}
+
+UINT_PTR ServerState::addPendingOpen(std::wstring path) {
+    const UINT_PTR id = nextOpenId_++;
+    pendingOpens_.emplace(id, std::move(path));
+    touch();
+    return id;
+}
+
+std::wstring ServerState::takePendingOpen(UINT_PTR id) {
+    auto found = pendingOpens_.find(id);
+    if (found == pendingOpens_.end())
+        return {};
+    std::wstring path = std::move(found->second);
+    pendingOpens_.erase(found);
+    touch();
+    return path;
+}
+
+void ServerState::startBusy(DWORD ms) {
+    busyUntil_ = GetTickCount64() + ms;
+}
+
+bool ServerState::isBusy() const {
+    return GetTickCount64() < busyUntil_;
+}
+
+void ServerState::touch() {
+    lastUse_ = GetTickCount64();
+}
+
+bool ServerState::idleFor(DWORD ms) const {
+    const bool inUse =
+        liveObjects_ > 0 || locks_ > 0 || !itemWindows_.empty() || !pendingOpens_.empty();
+    return !inUse && GetTickCount64() - lastUse_ >= ms;
+}
+
+} // namespace quorvane::standin

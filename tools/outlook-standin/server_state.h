@@ -1,0 +1,63 @@
+#pragma once
+// Everything the running stand-in knows about itself. A COM server process is
+// one shared place by nature (the class object, the message window and every
+// automation object answer for the same "Outlook"); that state is kept here,
+// in one object owned by wWinMain and handed to whoever needs it.
+
+#include <oaidl.h>
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvane::standin {
+
+// One item window ("inspector"). Automation objects keep it by shared_ptr and
+// see hwnd become null once the window is gone, however it went.
+struct ItemWindow {
+    HWND hwnd = nullptr;
+    std::wstring path;
+};
+
+class ServerState {
+public:
+    // Automation objects and IClassFactory::LockServer keep the server alive.
+    void objectCreated();
+    // Returns how many automation objects remain alive.
+    long objectReleased();
+    void lockServer(bool lock);
+
+    // Item windows in the order they opened: Inspectors.Item(1) is the oldest.
+    const std::vector<std::shared_ptr<ItemWindow>>& itemWindows() const { return itemWindows_; }
+    void itemWindowOpened(std::shared_ptr<ItemWindow> window);
+    void itemWindowDestroyed(HWND hwnd);
+
+    // A /v request whose window is yet to open, keyed by its timer id.
+    UINT_PTR addPendingOpen(std::wstring path);
+    std::wstring takePendingOpen(UINT_PTR id);
+
+    void startBusy(DWORD ms);
+    bool isBusy() const;
+
+    // Any call or change of state counts as use and postpones the idle exit.
+    void touch();
+    bool idleFor(DWORD ms) const;
+
+    // The one Application object while it lives (Outlook has only one), and
+    // its registration in the running object table.
+    IDispatch* application = nullptr;
+    DWORD activeObjectCookie = 0;
+
+private:
+    long liveObjects_ = 0;
+    long locks_ = 0;
+    std::vector<std::shared_ptr<ItemWindow>> itemWindows_;
+    std::map<UINT_PTR, std::wstring> pendingOpens_;
+    UINT_PTR nextOpenId_ = 100; // below 100: the server window's own timers
+    ULONGLONG busyUntil_ = 0;
+    ULONGLONG lastUse_ = GetTickCount64();
+};
+
+} // namespace quorvane::standin

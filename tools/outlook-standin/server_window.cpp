@@ -1,0 +1,149 @@
+#include "server_window.h"
+
+#include "config.h"
+#include "event_log.h"
+#include "item_windows.h"
+
+#include <algorithm>
+
+namespace quorvane::standin {
+namespace {
+
+constexpr wchar_t kStartupMutex[] = L"Local\\QuorvaneOutlookStandInStartup";
+// Tags our WM_COPYDATA so a stray one from elsewhere is not taken for a file.
+constexpr ULONG_PTR kOpenRequest = 0x51564F50; // "QVOP"
+constexpr UINT_PTR kIdleTimer = 1;
+constexpr UINT kIdleTickMs = 100;
+
+} // namespace
+
+StartupLock::StartupLock(DWORD timeoutMs) : mutex_(CreateMutexW(nullptr, FALSE, kStartupMutex)) {
+    if (!mutex_)
+        return;
+    const DWORD wait = WaitForSingleObject(mutex_, timeoutMs);
+    // An abandoned lock means a server died mid-change; the window test decides.
+    acquired_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+}
+
+StartupLock::~StartupLock() {
+    if (acquired_)
+        ReleaseMutex(mutex_);
+    if (mutex_)
+        CloseHandle(mutex_);
+}
+
+ServerWindow::ServerWindow(ServerState& state, HINSTANCE instance, std::function<void()> onIdleExit)
+    : state_(state), instance_(instance), onIdleExit_(std::move(onIdleExit)) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kServerWindowClass;
+    RegisterClassExW(&windowClass);
+    // A hidden top-level window rather than a message-only one: FindWindowW
+    // does not see message-only windows.
+    CreateWindowExW(0, kServerWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                    this);
+    if (hwnd_)
+        SetTimer(hwnd_, kIdleTimer, kIdleTickMs, nullptr);
+}
+
+ServerWindow::~ServerWindow() {
+    if (hwnd_)
+        DestroyWindow(hwnd_);
+}
+
+void ServerWindow::requestOpen(const std::wstring& path) {
+    logEvent("launch", path);
+    const StandInConfig config = readConfig();
+    if (config.busyMs > 0)
+        state_.startBusy(config.busyMs);
+    state_.touch();
+    if (config.neverOpen || !hwnd_)
+        return;
+    // Outlook opens the item some time after the command line arrives; a
+    // timer keeps that asynchronous even with no delay configured.
+    const UINT_PTR id = state_.addPendingOpen(path);
+    SetTimer(hwnd_, id, std::max<UINT>(config.openDelayMs, USER_TIMER_MINIMUM), nullptr);
+}
+
+LRESULT CALLBACK ServerWindow::windowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<ServerWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<ServerWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+    return self->handleMessage(message, wparam, lparam);
+}
+
+LRESULT ServerWindow::handleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COPYDATA:
+        return onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+    case WM_TIMER:
+        onTimer(static_cast<UINT_PTR>(wparam));
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        return 0;
+    default:
+        return DefWindowProcW(hwnd_, message, wparam, lparam);
+    }
+}
+
+LRESULT ServerWindow::onCopyData(const COPYDATASTRUCT& data) {
+    if (data.dwData != kOpenRequest || data.cbData % sizeof(wchar_t) != 0)
+        return FALSE;
+    const std::wstring path(static_cast<const wchar_t*>(data.lpData),
+                            data.cbData / sizeof(wchar_t));
+    requestOpen(path);
+    return TRUE;
+}
+
+void ServerWindow::onTimer(UINT_PTR id) {
+    if (id == kIdleTimer) {
+        onIdleTick();
+        return;
+    }
+    KillTimer(hwnd_, id);
+    const std::wstring path = state_.takePendingOpen(id);
+    const DWORD windows = readConfig().windowsPerOpen;
+    for (DWORD i = 0; i < windows; ++i) {
+        openItemWindow(state_, instance_, path);
+        logEvent("open", path);
+    }
+}
+
+void ServerWindow::onIdleTick() {
+    if (!state_.idleFor(readConfig().idleExitMs))
+        return;
+    // Only tried: a launcher holding the lock is about to hand us a file and
+    // waits for this thread to take it.
+    StartupLock lock(0);
+    if (!lock.acquired())
+        return;
+    DestroyWindow(hwnd_);
+    onIdleExit_();
+}
+
+bool handOffToRunningServer(const std::wstring& path) {
+    HWND server = FindWindowW(kServerWindowClass, nullptr);
+    if (!server)
+        return false;
+    COPYDATASTRUCT data{};
+    data.dwData = kOpenRequest;
+    data.cbData = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+    data.lpData = const_cast<wchar_t*>(path.data());
+    DWORD_PTR accepted = FALSE;
+    const LRESULT sent =
+        SendMessageTimeoutW(server, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                            SMTO_ABORTIFHUNG | SMTO_BLOCK, 10000, &accepted);
+    return sent != 0 && accepted == TRUE;
+}
+
+} // namespace quorvane::standin
