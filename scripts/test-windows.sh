@@ -39,4 +39,19 @@ run_suites() {
 }
 export -f run_suites
 export build results
-"$repo/scripts/wine/with-display.sh" bash -c "$(declare -f qv_wine_wait qv_wine_kill); run_suites"
+status=0
+"$repo/scripts/wine/with-display.sh" bash -c "$(declare -f qv_wine_wait qv_wine_kill); run_suites" ||
+    status=$?
+
+# One closing line for the whole Windows side, counted from GoogleTest's own.
+passed=0 failed=0
+for out in "$results"/*.out; do
+    p=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.\r\?$/\1/p' "$out" | tail -n 1)
+    f=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below:\r\?$/\1/p' "$out" | tail -n 1)
+    passed=$((passed + ${p:-0}))
+    failed=$((failed + ${f:-0}))
+done
+# A suite that crashed before its summary still fails the run.
+[[ $status -ne 0 && $failed -eq 0 ]] && failed=1
+echo "windows: $passed passed, $failed failed"
+exit $status
