@@ -16,3 +16,5 @@ set(QUORVANE_STATIC_RUNTIME_FLAGS "-static -static-libgcc -static-libstdc++")
 # Hardening: ASLR with high-entropy addresses, NX compatibility.
 set(QUORVANE_HARDENING_FLAGS "-Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${QUORVANE_STATIC_RUNTIME_FLAGS} ${QUORVANE_HARDENING_FLAGS}")
+# Release builds ship without symbols: the exe stays small.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")

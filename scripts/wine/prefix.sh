@@ -74,6 +74,13 @@ if ! wine_lists_font "Liberation Sans"; then
     cp -f /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf "$fonts/" ||
         fail "copying Liberation Sans"
 fi
+# Wine draws the caption buttons with its own Marlett; where it does not find
+# its fonts folder the buttons show as "0 1 r". A copy in the prefix is always
+# found.
+if ! wine_lists_font Marlett; then
+    cp -f /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma*.ttf "$fonts/" 2>/dev/null ||
+        true
+fi
 
 wine "$standin" /regserver >"$logs/regserver.out" 2>"$logs/regserver.err" || fail "/regserver"
 wineserver -w
