@@ -5,12 +5,12 @@ JOBS ?= 2
 NATIVE_DIR := build/native
 WINDOWS_DIR := build/win
 
-.PHONY: run test deps native windows test-native test-windows bench soak clean
+.PHONY: run test deps native windows test-native test-windows bench bench-queue soak clean
 
 run: deps windows
 	scripts/run.sh
 
-test: deps test-native test-windows
+test: deps test-native fuzz-smoke test-windows
 
 deps:
 	@scripts/install-deps.sh
@@ -29,8 +29,28 @@ test-native: native
 test-windows: windows
 	scripts/test-windows.sh
 
+.PHONY: fuzz fuzz-smoke
+
+# A few seconds per fuzz target over its seed corpus: a regression check.
+fuzz-smoke: deps
+	scripts/fuzz.sh 5
+
+# Minutes per target, to look for new faults.
+fuzz: deps
+	scripts/fuzz.sh
+
 bench: deps windows
 	scripts/bench.sh
+
+bench-queue: deps windows
+	scripts/bench-queue.sh
+
+# The long unattended run against a randomly misbehaving stand-in Outlook:
+# make soak COUNT=10000 SEED=1
+COUNT ?= 10000
+SEED ?= 1
+soak: deps windows
+	scripts/soak.sh $(COUNT) $(SEED)
 
 clean:
 	rm -rf build

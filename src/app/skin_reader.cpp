@@ -110,6 +110,24 @@ Parsed parseColour(std::string_view value) {
     return {red | (green << 8) | (blue << 16), std::nullopt, {}};
 }
 
+// Digits with at most one decimal point, as the format writes a size. strtod
+// alone would also take "0x20" or "1e1".
+bool isDecimal(std::string_view text) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.empty() || !digit(text.front()))
+        return false;
+    bool point = false;
+    for (const char c : text) {
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (!digit(c))
+            return false;
+    }
+    return true;
+}
+
 // "Name, size[, bold][, italic]".
 Parsed parseFont(std::string_view value) {
     std::vector<std::string_view> parts;
@@ -134,8 +152,7 @@ Parsed parseFont(std::string_view value) {
     const std::string size(parts[1]);
     char* end = nullptr;
     font.points = std::strtod(size.c_str(), &end);
-    const bool number = !size.empty() && end == size.c_str() + size.size() &&
-                        (std::isdigit(static_cast<unsigned char>(size[0])) != 0);
+    const bool number = isDecimal(size) && end == size.c_str() + size.size();
     if (!number || font.points < SmallestFontPoints || font.points > LargestFontPoints)
         return {std::nullopt, std::nullopt,
                 quoted(parts[1]) + " is not a font size from 4 to 72 points" + usage};

@@ -30,6 +30,10 @@ FolderSearch::FolderSearch(FileSystem& files, RunWindow& window, const Clock& cl
 YieldResult FolderSearch::CollectSubFolders(std::vector<std::string>& folders) {
     VisitedFolders visited(files_);
     std::vector<std::string> listed;
+    // Every folder the walk has tried, listed or not: once a link turns up, a
+    // link to a folder that could not be listed must not have it tried, and
+    // reported, a second time.
+    std::vector<std::string> tried;
     std::vector<std::string> level = std::move(folders);
     folders.clear();
 
@@ -38,6 +42,7 @@ YieldResult FolderSearch::CollectSubFolders(std::vector<std::string>& folders) {
         for (std::string& folder : level) {
             if (visited.listedBefore(folder))
                 continue;
+            tried.push_back(folder);
             auto listing = files_.list(folder, ListingMask::Folders);
             if (!listing) {
                 recordUnreadable(folder, listing.failure());
@@ -66,7 +71,7 @@ YieldResult FolderSearch::CollectSubFolders(std::vector<std::string>& folders) {
                 if (!isFolder(found, path))
                     continue;
                 if (found.link)
-                    visited.linkFound(listed);
+                    visited.linkFound(tried);
                 path += '\\';
                 below.push_back(std::move(path));
             }

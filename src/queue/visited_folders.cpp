@@ -10,11 +10,11 @@ std::size_t VisitedFolders::IdentityHash::operator()(const FileIdentity& identit
     return seed;
 }
 
-void VisitedFolders::linkFound(const std::vector<std::string>& listedSoFar) {
+void VisitedFolders::linkFound(const std::vector<std::string>& triedSoFar) {
     if (watching_)
         return;
     watching_ = true;
-    for (const std::string& folder : listedSoFar)
+    for (const std::string& folder : triedSoFar)
         (void)listedBefore(folder);
 }
 

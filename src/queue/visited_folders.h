@@ -20,8 +20,8 @@ class VisitedFolders {
     explicit VisitedFolders(FileSystem& files) : files_(files) {}
 
     // Called when the walk meets a link: from now on every folder counts, those
-    // listed so far included.
-    void linkFound(const std::vector<std::string>& listedSoFar);
+    // tried so far included, whether they could be listed or not.
+    void linkFound(const std::vector<std::string>& triedSoFar);
 
     // True when `folder` reaches a folder this walk has listed; otherwise the
     // folder is remembered as listed. A folder whose identity cannot be read is

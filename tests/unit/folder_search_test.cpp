@@ -184,6 +184,25 @@ TEST_F(FolderSearchTest, LinksBackUpTheTreeEndTheSearchAndLinksElsewhereAreFollo
     EXPECT_EQ(rows(), (Rows{"C:\\top\\down\\t.vcf"}));
 }
 
+// Found by the folder search fuzzer: a folder that could not be listed before
+// the walk met its first link was tried, and reported, a second time through
+// a link to it.
+TEST_F(FolderSearchTest, AFolderThatCouldNotBeListedIsNotTriedAgainThroughALink) {
+    files.addFolder("C:\\r\\locked");
+    files.denyListing("C:\\r\\locked");
+    files.addFile("C:\\r\\a\\a.vcf");
+    files.addLink("C:\\r\\a\\there", "C:\\r\\locked");
+
+    addFolder("C:\\r");
+
+    EXPECT_EQ(rows(), Rows{"C:\\r\\a\\a.vcf"});
+    EXPECT_EQ(std::count(files.searches.begin(), files.searches.end(), "C:\\r\\a\\there\\"), 0);
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].text,
+              "1 folder could not be read; the files in it were not added:\n"
+              "\nC:\\r\\locked\n    Access is denied.");
+}
+
 TEST_F(FolderSearchTest, UnreadableFoldersAreSkippedAndReportedOnceAtTheEnd) {
     files.addFile("C:\\r\\a.vcf");
     files.addFolder("C:\\r\\locked");

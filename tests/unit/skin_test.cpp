@@ -153,6 +153,21 @@ TEST(SkinReaderTest, ALaterValueForTheSameKeyWinsAndSectionsMayRepeat) {
     EXPECT_EQ(reading.style.list.text, Colour{0x020000});
 }
 
+// Found by the skin reader fuzzer: the C library's number reader also takes
+// hexadecimal and exponents, so "0x20" passed as a 32-point font.
+TEST(SkinReaderTest, AFontSizeIsWrittenInDecimalOnly) {
+    for (const std::string size : {"0x20", "0X1A", "1e1", "5E0", "0x1p4", "1.5e1"}) {
+        const SkinReading reading = ReadSkin("[list]\nfont = Calibri, " + size + "\n");
+        ASSERT_TRUE(reading.fault) << size;
+        EXPECT_NE(reading.fault->reason.find("\"" + size + "\" is not a font size"),
+                  std::string::npos)
+            << reading.fault->reason;
+    }
+    const SkinReading reading = ReadSkin("[list]\nfont = Calibri, 010.50\n");
+    ASSERT_FALSE(reading.fault) << reading.fault->reason;
+    EXPECT_EQ(reading.style.list.font->points, 10.5);
+}
+
 struct FaultCase {
     const char* text;
     int line;

@@ -14,15 +14,16 @@ namespace {
 
 class ContactItem final : public DispatchObject {
 public:
-    ContactItem(ServerState& state, std::wstring path)
-        : DispatchObject(state, "ContactItem", kMembers), path_(std::move(path)) {}
+    ContactItem(ServerState& state, std::wstring path, bool failSave)
+        : DispatchObject(state, "ContactItem", kMembers), path_(std::move(path)),
+          failSave_(failSave) {}
 
 private:
     enum : DISPID { kSave = 1 };
     static constexpr DispatchMember kMembers[] = {{L"Save", kSave}};
 
     HRESULT invokeMember(DISPID, const DispatchCall& call) override {
-        if (readConfig().failSave) {
+        if (failSave_ || readConfig().failSave) {
             logEvent("fail Save", path_);
             return raiseOutlookError(call, L"The contact could not be saved.", E_FAIL);
         }
@@ -33,6 +34,7 @@ private:
 
     // The item outlives its window: Outlook lets a caller save after Close.
     std::wstring path_;
+    bool failSave_;
 };
 
 class Inspector final : public DispatchObject {
@@ -53,7 +55,7 @@ private:
 
     HRESULT currentItem(const DispatchCall& call) {
         logEvent("get CurrentItem", window_->path);
-        return returnObject(call, new ContactItem(state_, window_->path));
+        return returnObject(call, new ContactItem(state_, window_->path, window_->failSave));
     }
 
     HRESULT close(const DispatchCall& call) {
@@ -62,7 +64,7 @@ private:
             return hr;
         if (!window_->hwnd)
             return raiseOutlookError(call, L"The item window is already closed.", E_FAIL);
-        if (readConfig().failClose) {
+        if (window_->failClose || readConfig().failClose) {
             logEvent("fail Close", window_->path);
             return raiseOutlookError(call, L"The item window could not be closed.", E_FAIL);
         }

@@ -5,13 +5,17 @@
 namespace quorvane::standin {
 namespace {
 
-DWORD readDword(const wchar_t* name, DWORD fallback) {
+std::optional<DWORD> readOptionalDword(const wchar_t* name) {
     DWORD value = 0;
     DWORD size = sizeof(value);
     if (RegGetValueW(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_DWORD, nullptr, &value,
                      &size) != ERROR_SUCCESS)
-        return fallback;
+        return std::nullopt;
     return value;
+}
+
+DWORD readDword(const wchar_t* name, DWORD fallback) {
+    return readOptionalDword(name).value_or(fallback);
 }
 
 std::wstring readString(const wchar_t* name) {
@@ -41,6 +45,8 @@ StandInConfig readConfig() {
     config.idleExitMs = readDword(L"IdleExitMs", config.idleExitMs);
     config.logFile = readString(L"LogFile");
     config.savedFile = readString(L"SavedFile");
+    config.faultSeed = readOptionalDword(L"FaultSeed");
+    config.faultPercent = readDword(L"FaultPercent", 0);
     return config;
 }
 

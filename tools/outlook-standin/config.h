@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace quorvane::standin {
@@ -22,6 +23,9 @@ struct StandInConfig {
     DWORD idleExitMs = 5000;  // IdleExitMs: how long an unused server lingers
     std::wstring logFile;     // LogFile: event log, empty for none
     std::wstring savedFile;   // SavedFile: one line per saved item, empty for none
+    // FaultSeed and FaultPercent: random faults per /v request (random_faults.h).
+    std::optional<DWORD> faultSeed;
+    DWORD faultPercent = 0;
 };
 
 StandInConfig readConfig();

@@ -60,7 +60,8 @@ void registerItemWindowClass(HINSTANCE instance) {
     RegisterClassExW(&windowClass);
 }
 
-void openItemWindow(ServerState& state, HINSTANCE instance, const std::wstring& path) {
+void openItemWindow(ServerState& state, HINSTANCE instance, const PendingOpen& request) {
+    const std::wstring& path = request.path;
     // Cascade the windows a little so that several open ones stay visible.
     const int offset = static_cast<int>(state.itemWindows().size() % 8) * 30;
     const std::wstring caption = fileName(path) + L" - Contact";
@@ -72,6 +73,8 @@ void openItemWindow(ServerState& state, HINSTANCE instance, const std::wstring& 
     auto window = std::make_shared<ItemWindow>();
     window->hwnd = hwnd;
     window->path = path;
+    window->failSave = request.failSave;
+    window->failClose = request.failClose;
     state.itemWindowOpened(std::move(window));
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);

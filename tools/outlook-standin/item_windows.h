@@ -12,6 +12,6 @@ namespace quorvane::standin {
 void registerItemWindowClass(HINSTANCE instance);
 // Opens one window captioned "<file name> - Contact" and counts it among the
 // inspectors until it is destroyed (by Close or by the user).
-void openItemWindow(ServerState& state, HINSTANCE instance, const std::wstring& path);
+void openItemWindow(ServerState& state, HINSTANCE instance, const PendingOpen& request);
 
 } // namespace quorvane::standin

@@ -35,25 +35,25 @@ void ServerState::itemWindowDestroyed(HWND hwnd) {
     touch();
 }
 
-UINT_PTR ServerState::addPendingOpen(std::wstring path) {
+UINT_PTR ServerState::addPendingOpen(PendingOpen request) {
     const UINT_PTR id = nextOpenId_++;
-    pendingOpens_.emplace(id, std::move(path));
+    pendingOpens_.emplace(id, std::move(request));
     touch();
     return id;
 }
 
-std::wstring ServerState::takePendingOpen(UINT_PTR id) {
+PendingOpen ServerState::takePendingOpen(UINT_PTR id) {
     auto found = pendingOpens_.find(id);
     if (found == pendingOpens_.end())
         return {};
-    std::wstring path = std::move(found->second);
+    PendingOpen request = std::move(found->second);
     pendingOpens_.erase(found);
     touch();
-    return path;
+    return request;
 }
 
 void ServerState::startBusy(DWORD ms) {
-    busyUntil_ = GetTickCount64() + ms;
+    busyUntil_ = std::max(busyUntil_, GetTickCount64() + ms);
 }
 
 bool ServerState::isBusy() const {

@@ -19,6 +19,18 @@ namespace quorvane::standin {
 struct ItemWindow {
     HWND hwnd = nullptr;
     std::wstring path;
+    // Drawn for this window's request in the random-fault mode; the fixed
+    // FailSave and FailClose switches apply on top.
+    bool failSave = false;
+    bool failClose = false;
+};
+
+// A /v request on its way to its window(s).
+struct PendingOpen {
+    std::wstring path;
+    bool twoWindows = false;
+    bool failSave = false;
+    bool failClose = false;
 };
 
 class ServerState {
@@ -35,9 +47,10 @@ public:
     void itemWindowDestroyed(HWND hwnd);
 
     // A /v request whose window is yet to open, keyed by its timer id.
-    UINT_PTR addPendingOpen(std::wstring path);
-    std::wstring takePendingOpen(UINT_PTR id);
+    UINT_PTR addPendingOpen(PendingOpen request);
+    PendingOpen takePendingOpen(UINT_PTR id);
 
+    // A later spell never shortens one already running.
     void startBusy(DWORD ms);
     bool isBusy() const;
 
@@ -54,7 +67,7 @@ private:
     long liveObjects_ = 0;
     long locks_ = 0;
     std::vector<std::shared_ptr<ItemWindow>> itemWindows_;
-    std::map<UINT_PTR, std::wstring> pendingOpens_;
+    std::map<UINT_PTR, PendingOpen> pendingOpens_;
     UINT_PTR nextOpenId_ = 100; // below 100: the server window's own timers
     ULONGLONG busyUntil_ = 0;
     ULONGLONG lastUse_ = GetTickCount64();

@@ -3,6 +3,7 @@
 #include "config.h"
 #include "event_log.h"
 #include "item_windows.h"
+#include "random_faults.h"
 
 #include <algorithm>
 
@@ -56,15 +57,19 @@ ServerWindow::~ServerWindow() {
 void ServerWindow::requestOpen(const std::wstring& path) {
     logEvent("launch", path);
     const StandInConfig config = readConfig();
-    if (config.busyMs > 0)
-        state_.startBusy(config.busyMs);
+    const DrawnFaults drawn = drawFaultsForNextRequest(config).value_or(DrawnFaults{});
+    logDrawnFaults(drawn, path);
+    if (config.busyMs > 0 || drawn.busyMs > 0)
+        state_.startBusy(std::max(config.busyMs, drawn.busyMs));
     state_.touch();
-    if (config.neverOpen || !hwnd_)
+    if (config.neverOpen || drawn.neverOpen || !hwnd_)
         return;
     // Outlook opens the item some time after the command line arrives; a
     // timer keeps that asynchronous even with no delay configured.
-    const UINT_PTR id = state_.addPendingOpen(path);
-    SetTimer(hwnd_, id, std::max<UINT>(config.openDelayMs, USER_TIMER_MINIMUM), nullptr);
+    const UINT_PTR id =
+        state_.addPendingOpen({path, drawn.twoWindows, drawn.failSave, drawn.failClose});
+    const DWORD delay = config.openDelayMs + drawn.openDelayMs;
+    SetTimer(hwnd_, id, std::max<UINT>(delay, USER_TIMER_MINIMUM), nullptr);
 }
 
 LRESULT CALLBACK ServerWindow::windowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -111,11 +116,13 @@ void ServerWindow::onTimer(UINT_PTR id) {
         return;
     }
     KillTimer(hwnd_, id);
-    const std::wstring path = state_.takePendingOpen(id);
-    const DWORD windows = readConfig().windowsPerOpen;
+    const PendingOpen request = state_.takePendingOpen(id);
+    DWORD windows = readConfig().windowsPerOpen;
+    if (request.twoWindows)
+        windows = std::max<DWORD>(windows, 2);
     for (DWORD i = 0; i < windows; ++i) {
-        openItemWindow(state_, instance_, path);
-        logEvent("open", path);
+        openItemWindow(state_, instance_, request);
+        logEvent("open", request.path);
     }
 }
 

@@ -1,10 +1,11 @@
 #include "platform/win32/drop_target.h"
 
 #include "platform/win32/wide_text.h"
+#include "queue/drop_list.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstddef>
 #include <deque>
 #include <optional>
 #include <utility>
@@ -42,53 +43,38 @@ public:
     }
     LockedGlobal(const LockedGlobal&) = delete;
     LockedGlobal& operator=(const LockedGlobal&) = delete;
-    const unsigned char* bytes() const { return static_cast<const unsigned char*>(data_); }
+    const std::byte* bytes() const { return static_cast<const std::byte*>(data_); }
 
 private:
     HGLOBAL memory_;
     void* data_;
 };
 
-// DragQueryFileW trusts the block; a drag source can hand over anything, so
-// the list must lie inside the block and end there with a double NUL.
-bool wellFormed(HGLOBAL dropFiles) {
-    const SIZE_T size = GlobalSize(dropFiles);
-    const LockedGlobal lock(dropFiles);
-    if (!lock.bytes() || size < sizeof(DROPFILES))
-        return false;
-    const auto* header = reinterpret_cast<const DROPFILES*>(lock.bytes());
-    if (header->pFiles < sizeof(DROPFILES) || header->pFiles >= size)
-        return false;
-    const unsigned char* list = lock.bytes() + header->pFiles;
-    const SIZE_T listSize = size - header->pFiles;
-    const SIZE_T unit = header->fWide ? sizeof(wchar_t) : 1;
-    SIZE_T zeroesInARow = 0;
-    for (SIZE_T at = 0; at + unit <= listSize; at += unit) {
-        const bool zero = unit == 1 ? list[at] == 0 : (list[at] | list[at + 1]) == 0;
-        zeroesInARow = zero ? zeroesInARow + 1 : 0;
-        if (zeroesInARow == 2 || (zero && at == 0))
-            return true;
-    }
-    return false;
+static_assert(sizeof(DROPFILES) == DropListHeader::Size &&
+                  offsetof(DROPFILES, pFiles) == DropListHeader::ListOffsetAt &&
+                  offsetof(DROPFILES, fWide) == DropListHeader::WideFlagAt,
+              "ParseDropList reads the header the way Windows lays it out");
+
+// What DragQueryFileW does with an ANSI list: the system's code page.
+std::string ansiToUtf8(std::string_view ansi) {
+    const int size = static_cast<int>(ansi.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), length);
+    return toUtf8(wide);
 }
 
 } // namespace
 
+// The block is read by ParseDropList rather than DragQueryFileW, which trusts
+// it: a drag source can hand over anything.
 std::optional<std::vector<std::string>> droppedPaths(HGLOBAL dropFiles) {
-    if (!dropFiles || !wellFormed(dropFiles))
+    if (!dropFiles)
         return std::nullopt;
-    const auto drop = static_cast<HDROP>(dropFiles);
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    std::vector<std::string> paths;
-    paths.reserve(count);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring path(length + 1, L'\0');
-        const UINT copied = DragQueryFileW(drop, i, path.data(), length + 1);
-        path.resize(copied < length ? copied : length);
-        paths.push_back(toUtf8(path));
-    }
-    return paths;
+    const LockedGlobal lock(dropFiles);
+    if (!lock.bytes())
+        return std::nullopt;
+    return ParseDropList(std::span(lock.bytes(), GlobalSize(dropFiles)), ansiToUtf8);
 }
 
 // The OLE object behind ScopedDropTarget. It owns the message-only window

@@ -20,6 +20,14 @@ constexpr int ProgressId = 101;
 constexpr int ToolbarId = 102;
 constexpr int ApplicationIconId = 1;
 
+// A growing queue is shown at most this often. Setting the list's row count
+// costs about 12 ms under Wine (the scroll bar is redrawn at once) and the
+// repaint as much again; refreshed at every append, a million rows in the
+// thousand-row batches a folder search makes took 18 s instead of 0.3 s.
+// Five refreshes a second still read as a live count.
+constexpr UINT ListGrowthRefreshMs = 200;
+constexpr UINT_PTR ListRefreshTimerId = 1;
+
 constexpr wchar_t ListTooltip[] = L"Drag and drop files here. Double-click item to remove it.";
 
 } // namespace
@@ -124,6 +132,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_COPYDATA:
         return onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_TIMER:
+        if (wParam == ListRefreshTimerId)
+            refreshList();
+        return 0;
     }
     return DefWindowProcW(window_, message, wParam, lParam);
 }
@@ -406,9 +418,31 @@ WindowState MainWindow::state() const {
 
 // --- helpers ---------------------------------------------------------------
 
+// Rows that went away are taken off the list at once, so it never offers a
+// row to select that the queue no longer has. New rows wait for the next
+// refresh when one was made lately; meanwhile the list simply shows fewer.
 void MainWindow::queueChanged() {
     if (!list_)
         return;
+    const auto shown = static_cast<std::size_t>(ListView_GetItemCount(list_));
+    const bool shrank = form_.queue().count() < shown;
+    const ULONGLONG sinceRefresh = GetTickCount64() - listRefreshedAt_;
+    if (shrank || sinceRefresh >= ListGrowthRefreshMs) {
+        refreshList();
+        return;
+    }
+    if (listRefreshDue_)
+        return;
+    listRefreshDue_ = true;
+    SetTimer(window_, ListRefreshTimerId, static_cast<UINT>(ListGrowthRefreshMs - sinceRefresh),
+             nullptr);
+}
+
+void MainWindow::refreshList() {
+    if (listRefreshDue_)
+        KillTimer(window_, ListRefreshTimerId);
+    listRefreshDue_ = false;
+    listRefreshedAt_ = GetTickCount64();
     ListView_SetItemCountEx(list_, static_cast<int>(form_.queue().count()), LVSICF_NOSCROLL);
     InvalidateRect(list_, nullptr, FALSE);
 }

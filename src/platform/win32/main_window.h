@@ -87,6 +87,7 @@ private:
     void onListDisplayInfo(NMLVDISPINFOW& info);
 
     void queueChanged() override;
+    void refreshList();
     void createFonts();
     void applyLayout(const FormLayout& layout);
     void applySkinFonts(); // the skin's fonts at the current DPI
@@ -116,6 +117,8 @@ private:
     FormLayout layout_;
     PointerKind pointer_ = PointerKind::Arrow;
     bool closing_ = false;
+    ULONGLONG listRefreshedAt_ = 0; // GetTickCount64 at the list's last refresh
+    bool listRefreshDue_ = false;   // its timer is set
     std::wstring displayText_; // the row text handed to the list view last
 };
 

@@ -1,0 +1,40 @@
+#include "bare_walk.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+namespace quorvane::bench {
+
+namespace {
+
+bool endsWithVcf(const wchar_t* name) {
+    const std::size_t length = std::wcslen(name);
+    return length >= 4 && _wcsicmp(name + length - 4, L".vcf") == 0;
+}
+
+bool isDotEntry(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
+
+} // namespace
+
+void bareWalk(const std::wstring& folder, std::vector<std::wstring>& vcfPaths) {
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = folder + L"\\*";
+    HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (isDotEntry(found.cFileName))
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            bareWalk(folder + L"\\" + found.cFileName, vcfPaths);
+        else if (endsWithVcf(found.cFileName))
+            vcfPaths.push_back(folder + L"\\" + found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+} // namespace quorvane::bench

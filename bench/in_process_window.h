@@ -1,0 +1,65 @@
+#pragma once
+// The real main window, created inside the benchmark's own process with the
+// real services, except that the folder browser answers with a set folder
+// instead of showing itself: Add Folder then runs exactly as it does for a
+// user, search, queue, list view and all, and the benchmark can time it
+// without crossing a process boundary.
+
+#include "platform/clock.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/main_window.h"
+#include "platform/win32/outlook_com.h"
+#include "platform/win32/registry_settings.h"
+#include "platform/win32/shell_launcher_win32.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace quorvane::bench {
+
+// Hands back one folder as if the user had picked it.
+class PresetFolderDialogs final : public FileDialogs {
+public:
+    std::string folder;
+    Outcome<std::string> showOpenDialog(NativeWindow, const OpenFileDialogSettings&) override {
+        return std::string();
+    }
+    std::string BrowseForFolder(NativeWindow, std::string_view) override { return folder; }
+};
+
+// OleInitialize and the common controls must come before the window; the
+// thread must then pump messages (the commands yield by themselves).
+class InProcessQuorvane {
+public:
+    InProcessQuorvane();
+    ~InProcessQuorvane();
+    InProcessQuorvane(const InProcessQuorvane&) = delete;
+    InProcessQuorvane& operator=(const InProcessQuorvane&) = delete;
+
+    bool ready() const { return ready_; }
+    HWND list() const;
+    ImportQueue& queue() { return window_.form().queue(); }
+    win32::MainWindow& window() { return window_; }
+
+    void chooseFolder(std::string folder) { dialogs_.folder = std::move(folder); }
+    // As a toolbar button sends it; returns when the command has finished.
+    void command(int id);
+
+private:
+    struct Ole {
+        Ole();
+        ~Ole();
+        HRESULT result;
+    } ole_;
+    win32::RegistrySettingsStore settings_;
+    win32::ComOutlookAutomation outlook_;
+    win32::Win32ShellLauncher shell_;
+    PresetFolderDialogs dialogs_;
+    SteadyClock clock_;
+    win32::Win32FileSystem files_;
+    win32::MainWindow window_;
+    bool ready_ = false;
+};
+
+} // namespace quorvane::bench

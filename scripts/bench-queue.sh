@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Prints the queue and folder search figures at scale (not a test: the machines
+# are shared and noisy, so only the ratios measured side by side mean much).
+#   scripts/bench-queue.sh [ROWS [BATCH]]
+# The tree of 100 x 100 folders with 10 files each is made once and kept
+# (QV_BENCH_TREE, default /tmp/quorvane-bench-tree); QV_BUILD_DIR and
+# QV_BENCH_PREFIX choose another build or Wine prefix.
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+build="${QV_BUILD_DIR:-$repo/build/win}"
+export WINEPREFIX="${QV_BENCH_PREFIX:-$repo/build/wine-bench-queue}"
+. "$repo/scripts/wine/env.sh"
+"$repo/scripts/wine/prefix.sh" "$WINEPREFIX" "$build/standin/outlook.exe"
+
+tree="${QV_BENCH_TREE:-/tmp/quorvane-bench-tree}"
+# Made from the shell: creating 100,000 files through Wine would take minutes.
+if [[ ! -f "$tree/.complete" ]]; then
+    rm -rf "$tree"
+    mkdir -p "$tree"
+    (
+        cd "$tree"
+        for group in g{000..099}; do
+            mkdir -p "$group"/s{000..099}
+            touch "$group"/s{000..099}/contact{00..09}.vcf
+        done
+    )
+    touch "$tree/.complete" # a dot-file: hidden to Wine, and not a .vcf
+fi
+tree_win="$(winepath -w "$tree")"
+# winepath ran Wine without a display; let it end before the benchmark starts.
+qv_wine_wait 30
+
+out="$build/bench-queue.out"
+mkdir -p "$(dirname "$out")"
+"$repo/scripts/wine/with-display.sh" bash -c \
+    'out="$1"; shift; wine "$0" "$@" >"$out" 2>"$out.err"; status=$?; sed -e "s/\r$//" "$out"; exit $status' \
+    "$build/bench/quorvane_queue_scale_bench.exe" "$out" "$tree_win" "${1:-1000000}" "${2:-1000}"

@@ -1,0 +1,53 @@
+#include "queue/utf16_text.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr char32_t ReplacementCharacter = 0xFFFD;
+
+bool isHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+void appendUtf8(std::string& text, char32_t c) {
+    const auto byte = [&](char32_t bits) { text.push_back(static_cast<char>(bits)); };
+    if (c < 0x80) {
+        byte(c);
+    } else if (c < 0x800) {
+        byte(0xC0 | (c >> 6));
+        byte(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        byte(0xE0 | (c >> 12));
+        byte(0x80 | ((c >> 6) & 0x3F));
+        byte(0x80 | (c & 0x3F));
+    } else {
+        byte(0xF0 | (c >> 18));
+        byte(0x80 | ((c >> 12) & 0x3F));
+        byte(0x80 | ((c >> 6) & 0x3F));
+        byte(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+std::string Utf8FromUtf16(std::u16string_view utf16) {
+    std::string utf8;
+    utf8.reserve(utf16.size());
+    for (std::size_t at = 0; at < utf16.size(); ++at) {
+        char32_t c = utf16[at];
+        if (isHighSurrogate(c) && at + 1 < utf16.size() && isLowSurrogate(utf16[at + 1])) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (utf16[at + 1] - 0xDC00);
+            ++at;
+        } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
+            c = ReplacementCharacter;
+        }
+        appendUtf8(utf8, c);
+    }
+    return utf8;
+}
+
+} // namespace quorvane

@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+// UTF-16 as Windows hands it over, turned into the UTF-8 the program keeps
+// inside. A surrogate without its partner becomes U+FFFD, as
+// WideCharToMultiByte makes it, so a malformed name still reads as text.
+std::string Utf8FromUtf16(std::u16string_view utf16);
+
+} // namespace quorvane

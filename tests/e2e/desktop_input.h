@@ -1,0 +1,34 @@
+#pragma once
+// The desktop as a person uses it: finding another program's windows and
+// moving the pointer and its button through the system's input queue
+// (SendInput), so the programs see the same messages a real mouse makes,
+// OLE drag and drop included.
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace quorvane::e2e {
+
+// A visible top-level window of the process with this class and title.
+HWND findProcessWindow(DWORD processId, const std::wstring& windowClass,
+                       const std::wstring& title);
+// Waits for one; null on timeout.
+HWND waitForProcessWindow(DWORD processId, const std::wstring& windowClass,
+                          const std::wstring& title, std::chrono::milliseconds timeout);
+
+POINT windowCentre(HWND window);
+
+void movePointer(POINT screen);
+void pressLeftButton();
+void releaseLeftButton();
+
+// Button down at `from` until `started` says the source began a drag (a press
+// that arrives before the source window is ready is tried again), a few moves
+// on the way, a few more inside the target (drop targets decide on DragEnter
+// and DragOver), button up at `to`. False when no drag began.
+bool dragPointer(POINT from, POINT to, const std::function<bool()>& started);
+
+} // namespace quorvane::e2e

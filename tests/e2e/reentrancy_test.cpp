@@ -1,0 +1,212 @@
+// Closing the window in every phase of a run, and commands and dropped rows
+// that arrive while a run yields: the process must end promptly and let go of
+// Outlook, and no file may be imported twice or vanish without a word.
+
+#include "box_watch.h"
+#include "driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+using namespace quorvane::e2e;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int StartImporting = 1002;
+constexpr int ClearList = 1003;
+constexpr wchar_t PlacementKey[] = L"Software\\Trelvik\\Quorvane";
+
+std::wstring toWide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+bool placementStored(const wchar_t* name) {
+    wchar_t value[64];
+    DWORD size = sizeof value;
+    return RegGetValueW(HKEY_CURRENT_USER, PlacementKey, name, RRF_RT_REG_SZ, nullptr, value,
+                        &size) == ERROR_SUCCESS;
+}
+
+class Reentrancy : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = tempFolder(toWide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        logFile = folder + L"\\standin.log";
+        savedFile = folder + L"\\saved.txt";
+        resetStandIn(logFile, savedFile);
+        settleStandIn();
+        RegDeleteTreeW(HKEY_CURRENT_USER, PlacementKey);
+    }
+    void TearDown() override { settleStandIn(); }
+
+    std::vector<std::wstring> makeContacts(int count) {
+        std::vector<std::wstring> paths;
+        for (int i = 1; i <= count; ++i) {
+            paths.push_back(folder + L"\\Contact " + std::to_wstring(i) + L".vcf");
+            writeFile(paths.back(), "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Someone\r\nEND:VCARD\r\n");
+        }
+        return paths;
+    }
+
+    bool logHas(const std::wstring& prefix) const {
+        const auto log = readLines(logFile);
+        return std::any_of(log.begin(), log.end(),
+                           [&](const std::wstring& l) { return l.rfind(prefix, 0) == 0; });
+    }
+    std::size_t savedCount() const { return readLines(savedFile).size(); }
+
+    // What every close must leave: the process gone within 3 s, every
+    // Outlook object released, the placement written.
+    void closeAndExpectCleanEnd(Quorvane& app) {
+        const auto closedAt = std::chrono::steady_clock::now();
+        app.close();
+        ASSERT_TRUE(app.waitForExit(10s));
+        EXPECT_LT(std::chrono::steady_clock::now() - closedAt, 3s);
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                const auto log = readLines(logFile);
+                const auto last =
+                    std::find_if(log.rbegin(), log.rend(), [](const std::wstring& line) {
+                        return line.rfind(L"release ", 0) == 0;
+                    });
+                return last == log.rend() || last->find(L"live=0") != std::wstring::npos;
+            },
+            10s))
+            << "the stand-in still holds objects the program created";
+        for (const wchar_t* name : {L"Left", L"Top", L"Width", L"Height"})
+            EXPECT_TRUE(placementStored(name)) << "no placement value " << toUtf8(name);
+        expectNoFileSavedTwice();
+    }
+
+    void expectNoFileSavedTwice() const {
+        const auto saved = readLines(savedFile);
+        const std::set<std::wstring> distinct(saved.begin(), saved.end());
+        EXPECT_EQ(distinct.size(), saved.size()) << "a contact was saved twice";
+    }
+
+    static std::string toUtf8(const std::wstring& text) {
+        return std::string(text.begin(), text.end());
+    }
+
+    std::wstring folder, logFile, savedFile;
+};
+
+TEST_F(Reentrancy, ClosingRightAfterALaunchEndsCleanly) {
+    const auto files = makeContacts(3);
+    Quorvane app;
+    app.appendRows(files);
+    app.command(StartImporting);
+    ASSERT_TRUE(waitUntil([&] { return logHas(L"launch "); }, 30s));
+    closeAndExpectCleanEnd(app);
+}
+
+TEST_F(Reentrancy, ClosingWhileOutlookRejectsCallsAsBusyEndsCleanly) {
+    setStandIn(L"BusyMs", 1500);
+    const auto files = makeContacts(3);
+    Quorvane app;
+    app.appendRows(files);
+    app.command(StartImporting);
+    ASSERT_TRUE(waitUntil([&] { return logHas(L"reject busy"); }, 30s));
+    closeAndExpectCleanEnd(app);
+}
+
+TEST_F(Reentrancy, ClosingBetweenFilesEndsCleanlyAndLeavesTheRestUnimported) {
+    const auto files = makeContacts(40);
+    Quorvane app;
+    app.appendRows(files);
+    app.command(StartImporting);
+    ASSERT_TRUE(waitUntil([&] { return savedCount() >= 3; }, 60s));
+    closeAndExpectCleanEnd(app);
+    EXPECT_LT(savedCount(), files.size());
+}
+
+TEST_F(Reentrancy, ClosingRightAfterAnsweringAnErrorBoxEndsWithoutAnotherBox) {
+    setStandIn(L"FailSave", 1);
+    const auto files = makeContacts(3);
+    Quorvane app;
+    app.appendRows(files);
+    app.command(StartImporting);
+    std::optional<ShownBox> box;
+    ASSERT_TRUE(waitUntil([&] { return (box = findBox(app.processId())).has_value(); }, 30s));
+    EXPECT_EQ(reportedStep(box->box), 128);
+    answerOk(*box);
+    closeAndExpectCleanEnd(app);
+}
+
+TEST_F(Reentrancy, ACloseThatArrivesWhileAnErrorBoxIsUpEndsTheRunOnceTheBoxIsAnswered) {
+    setStandIn(L"FailSave", 1);
+    const auto files = makeContacts(3);
+    Quorvane app;
+    app.appendRows(files);
+    app.command(StartImporting);
+    std::optional<ShownBox> box;
+    ASSERT_TRUE(waitUntil([&] { return (box = findBox(app.processId())).has_value(); }, 30s));
+    // The box is modal to the window, not to the system: a close from the
+    // taskbar still reaches it.
+    app.close();
+    Sleep(300);
+    if (IsWindow(box->handle))
+        answerOk(*box);
+    const auto answeredAt = std::chrono::steady_clock::now();
+    ASSERT_TRUE(app.waitForExit(10s)) << "the run went on after the window was closed";
+    EXPECT_LT(std::chrono::steady_clock::now() - answeredAt, 3s);
+    const auto log = readLines(logFile);
+    EXPECT_LE(std::count_if(log.begin(), log.end(),
+                            [](const std::wstring& l) { return l.rfind(L"launch ", 0) == 0; }),
+              1);
+    for (const wchar_t* name : {L"Left", L"Top", L"Width", L"Height"})
+        EXPECT_TRUE(placementStored(name));
+}
+
+TEST_F(Reentrancy, DroppedRowsAndASecondStartDuringARunImportEveryQueuedFileOnce) {
+    setStandIn(L"OpenDelayMs", 200);
+    const auto files = makeContacts(8);
+    const std::vector<std::wstring> first(files.begin(), files.begin() + 5);
+    const std::vector<std::wstring> dropped(files.begin() + 5, files.end());
+    Quorvane app;
+    app.appendRows(first);
+    app.command(StartImporting);
+    ASSERT_TRUE(waitUntil([&] { return savedCount() >= 2; }, 60s));
+    app.appendRows(dropped);
+    app.command(StartImporting); // ignored: one run at a time
+    app.command(StartImporting);
+    const auto boxes = app.answerBoxesUntil(L"Done.", 90s);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, L"Done.");
+    EXPECT_EQ(boxes.size(), 1u) << "an error box appeared";
+    // The run imports what was queued when it started; the dropped rows wait
+    // in the queue for the next run.
+    EXPECT_EQ(readLines(savedFile), first);
+    EXPECT_EQ(app.rowCount(), 8);
+    // No second "Done.": the ignored Start left nothing behind.
+    Sleep(1000);
+    EXPECT_FALSE(findBox(app.processId()).has_value());
+    closeAndExpectCleanEnd(app);
+}
+
+TEST_F(Reentrancy, ClearingTheListDuringARunReportsTheVanishedRowsAndEndsWithDone) {
+    setStandIn(L"OpenDelayMs", 200);
+    const auto files = makeContacts(8);
+    Quorvane app;
+    app.appendRows(files);
+    app.command(StartImporting);
+    ASSERT_TRUE(waitUntil([&] { return savedCount() >= 2; }, 60s));
+    app.command(ClearList);
+    const auto boxes = app.answerBoxesUntil(L"Done.", 90s);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, L"Done.");
+    const auto saved = readLines(savedFile);
+    // What was saved is the head of the queue, each once; every row that
+    // vanished before its turn is named in a step-108 report.
+    ASSERT_LE(saved.size(), files.size());
+    EXPECT_TRUE(std::equal(saved.begin(), saved.end(), files.begin()));
+    std::size_t vanished = 0;
+    for (const Box& box : boxes)
+        vanished += reportedStep(box) == 108 ? 1 : 0;
+    EXPECT_EQ(saved.size() + vanished, files.size());
+    EXPECT_EQ(app.rowCount(), 0);
+    closeAndExpectCleanEnd(app);
+}
+
+} // namespace

@@ -1,0 +1,287 @@
+// quorvane_soak.exe COUNT SEED [FAULT_PERCENT] [OPEN_WAIT_MS]
+//
+// A long run of the real quorvane.exe against a stand-in Outlook that
+// misbehaves at random (but replayably, from SEED): queues COUNT contacts,
+// presses Start, answers every box with OK as a person would, closes stray
+// item windows when told one is already open, and at the end prints whether
+// every promise held. Exits 1 when one did not.
+
+#include "../e2e/box_watch.h"
+#include "../e2e/driver.h"
+#include "../e2e/process_probe.h"
+#include "contact_files.h"
+#include "run_ledger.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+using namespace quorvane;
+using namespace quorvane::e2e;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int StartImporting = 1002;
+constexpr auto NoProgressLimit = 180s;
+constexpr auto UnresponsiveLimit = 1000ms;
+constexpr std::int64_t MemoryGrowthLimit = 8 * 1024 * 1024;
+constexpr std::size_t RowsPerMessage = 500;
+
+struct Settings {
+    std::size_t count = 10000;
+    unsigned long seed = 1;
+    unsigned long faultPercent = 5;
+    unsigned long openWaitMs = 5000;
+};
+
+Settings readSettings(int argc, char** argv) {
+    Settings settings;
+    if (argc > 1)
+        settings.count = std::strtoul(argv[1], nullptr, 10);
+    if (argc > 2)
+        settings.seed = std::strtoul(argv[2], nullptr, 10);
+    if (argc > 3)
+        settings.faultPercent = std::strtoul(argv[3], nullptr, 10);
+    if (argc > 4)
+        settings.openWaitMs = std::strtoul(argv[4], nullptr, 10);
+    return settings;
+}
+
+std::string utf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
+    for (char& c : out)
+        if (c == '\r' || c == '\n')
+            c = '|';
+    return out;
+}
+
+double mebibytes(std::int64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+// Private bytes when the run passes 10 % and 50 % and when "Done." shows.
+struct MemoryTrail {
+    MemorySample queued;
+    std::array<MemorySample, 3> at{}; // 10 %, 50 %, 100 %
+    std::array<double, 2> marks{10.0, 50.0};
+
+    void progress(double percent, DWORD processId) {
+        for (std::size_t i = 0; i < marks.size(); ++i)
+            if (at[i].measure() == 0 && percent >= marks[i])
+                at[i] = memoryOf(processId);
+    }
+};
+
+std::map<std::string, std::size_t> countDrawnFaults(const std::wstring& logFile,
+                                                    std::size_t& launches) {
+    std::map<std::string, std::size_t> faults;
+    launches = 0;
+    for (const std::wstring& line : readLines(logFile)) {
+        if (line.rfind(L"launch ", 0) == 0)
+            ++launches;
+        if (line.rfind(L"fault ", 0) != 0)
+            continue;
+        const auto end = line.find(L' ', 6);
+        ++faults[utf8(line.substr(6, end - 6))];
+    }
+    return faults;
+}
+
+struct RunOutcome {
+    bool doneSeen = false;
+    bool stalled = false;
+    bool exited = false;
+    std::size_t strayWindowClosings = 0;
+};
+
+// Answers boxes until "Done.", keeping the ledger and the memory trail.
+RunOutcome answerTheRun(Quorvane& app, soak::RunLedger& ledger, MemoryTrail& memory,
+                        std::chrono::steady_clock::duration limit) {
+    RunOutcome outcome;
+    const auto started = std::chrono::steady_clock::now();
+    auto lastChange = started;
+    double lastValue = -1;
+    double nextDecile = 10;
+    while (std::chrono::steady_clock::now() - started < limit) {
+        if (app.waitForExit(0ms)) {
+            outcome.exited = true;
+            return outcome;
+        }
+        const auto shown = findBox(app.processId());
+        if (!shown) {
+            const double value = app.progressValue();
+            memory.progress(value, app.processId());
+            if (value >= nextDecile) {
+                const auto seconds = std::chrono::duration<double>(
+                    std::chrono::steady_clock::now() - started);
+                std::printf("soak: %.0f%% after %.0f s, %zu boxes so far\n", nextDecile,
+                            seconds.count(), ledger.boxes());
+                std::fflush(stdout);
+                nextDecile += 10;
+            }
+            if (value != lastValue) {
+                lastValue = value;
+                lastChange = std::chrono::steady_clock::now();
+            }
+            if (std::chrono::steady_clock::now() - lastChange > NoProgressLimit) {
+                outcome.stalled = true;
+                return outcome;
+            }
+            waitUntil([] { return false; }, 30ms);
+            continue;
+        }
+        lastChange = std::chrono::steady_clock::now();
+        ledger.boxSeen(shown->box, app.progressText());
+        // "Already open": a person closes the leftover item window and goes on.
+        if (reportedStep(shown->box) == 118) {
+            closeStandInItemWindows(10s);
+            ++outcome.strayWindowClosings;
+        }
+        if (shown->box.text == L"Done.") {
+            memory.at[2] = memoryOf(app.processId());
+            answerOk(*shown);
+            outcome.doneSeen = true;
+            return outcome;
+        }
+        answerOk(*shown);
+    }
+    outcome.stalled = true;
+    return outcome;
+}
+
+int soakRun(const Settings& settings) {
+    std::printf("soak: seed %lu, %zu files, fault chance %lu%% per kind, open wait %lu ms\n",
+                settings.seed, settings.count, settings.faultPercent, settings.openWaitMs);
+    std::fflush(stdout);
+
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring root = std::wstring(temp) + L"quorvane-soak";
+    soak::removeTree(root);
+    CreateDirectoryW(root.c_str(), nullptr);
+    const std::wstring contacts = root + L"\\contacts";
+    CreateDirectoryW(contacts.c_str(), nullptr);
+    const std::wstring logFile = root + L"\\standin.log";
+    const std::wstring savedFile = root + L"\\saved.txt";
+
+    resetStandIn(logFile, savedFile);
+    settleStandIn();
+    setStandIn(L"FaultSeed", settings.seed);
+    setStandIn(L"FaultPercent", settings.faultPercent);
+
+    const soak::ContactFiles files = soak::writeContactFiles(contacts, settings.count);
+    std::printf("soak: wrote %zu files (%zu with names outside the ANSI code page, %zu with "
+                "paths over 260 characters, longest %zu)\n",
+                files.paths.size(), files.unicodeNames, files.longPaths,
+                std::max_element(files.paths.begin(), files.paths.end(),
+                                 [](const auto& a, const auto& b) { return a.size() < b.size(); })
+                    ->size());
+    std::fflush(stdout);
+
+    SetEnvironmentVariableW(L"QUORVANE_TEST_OPEN_WAIT_MS",
+                            std::to_wstring(settings.openWaitMs).c_str());
+    Quorvane app;
+    SetEnvironmentVariableW(L"QUORVANE_TEST_OPEN_WAIT_MS", nullptr);
+    for (std::size_t from = 0; from < files.paths.size(); from += RowsPerMessage) {
+        const auto to = std::min(files.paths.size(), from + RowsPerMessage);
+        app.appendRows({files.paths.begin() + static_cast<std::ptrdiff_t>(from),
+                        files.paths.begin() + static_cast<std::ptrdiff_t>(to)});
+    }
+    // The list shows rows a moment after the queue takes them.
+    waitUntil([&] { return static_cast<std::size_t>(app.rowCount()) == settings.count; }, 30s);
+    const auto queuedRows = static_cast<std::size_t>(app.rowCount());
+    MemoryTrail memory;
+    memory.queued = memoryOf(app.processId());
+
+    soak::RunLedger ledger(files.paths);
+    const auto started = std::chrono::steady_clock::now();
+    RunOutcome outcome;
+    std::chrono::milliseconds longestWait{};
+    {
+        ResponsivenessProbe probe(app.window());
+        app.command(StartImporting);
+        outcome = answerTheRun(app, ledger, memory, 60s + settings.count * 15s);
+        longestWait = probe.longestWait();
+    }
+    const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
+    const auto rowsAfter = outcome.exited ? 0 : static_cast<std::size_t>(app.rowCount());
+
+    const auto verdict = ledger.settle(readLines(savedFile));
+    std::size_t launches = 0;
+    const auto faults = countDrawnFaults(logFile, launches);
+
+    std::printf("soak: %.1f s for %zu files, %.0f ms per file, %zu launches, %zu boxes\n",
+                elapsed.count(), settings.count,
+                elapsed.count() * 1000.0 / static_cast<double>(std::max<std::size_t>(1, settings.count)),
+                launches, ledger.boxes());
+    for (const auto& [kind, times] : faults)
+        std::printf("soak: fault %-6s drawn %zu times\n", kind.c_str(), times);
+    for (const auto& [step, tally] : ledger.steps())
+        std::printf("soak: step %d reported %zu times, e.g. \"%s\"\n", step, tally.reports,
+                    utf8(tally.example).c_str());
+    std::printf("soak: saved once %zu, reported and not saved %zu, saved and also reported %zu\n",
+                verdict.savedOnce, verdict.reportedNotSaved, verdict.reportedAndSaved);
+    std::printf("soak: stray item windows closed after \"already open\": %zu times\n",
+                outcome.strayWindowClosings);
+    for (const auto& [name, figure] :
+         {std::pair{"private bytes", &MemorySample::privateBytes},
+          std::pair{"working set", &MemorySample::workingSet}})
+        std::printf("soak: memory (%s) queued %.1f MiB, 10%% %.1f MiB, 50%% %.1f MiB, "
+                    "100%% %.1f MiB\n",
+                    name, mebibytes(memory.queued.*figure), mebibytes(memory.at[0].*figure),
+                    mebibytes(memory.at[1].*figure), mebibytes(memory.at[2].*figure));
+
+    bool kept = true;
+    const auto promise = [&kept](bool held, const std::string& text) {
+        std::printf("soak: %-4s %s\n", held ? "ok" : "FAIL", text.c_str());
+        kept = kept && held;
+    };
+    promise(queuedRows == settings.count, "all " + std::to_string(settings.count) +
+                                              " rows queued (" + std::to_string(queuedRows) + ")");
+    promise(!outcome.exited, "the program kept running");
+    promise(!outcome.stalled, "the run kept moving");
+    promise(outcome.doneSeen, "the run ended with \"Done.\"");
+    promise(verdict.lost == 0, std::to_string(verdict.lost) + " files lost silently");
+    for (const auto& path : verdict.lostExamples)
+        std::printf("soak:      lost: %s\n", utf8(path).c_str());
+    promise(verdict.savedTwiceOrMore == 0,
+            std::to_string(verdict.savedTwiceOrMore) + " contacts saved twice");
+    for (const auto& path : verdict.twiceExamples)
+        std::printf("soak:      twice: %s\n", utf8(path).c_str());
+    promise(verdict.savedNotQueued == 0,
+            std::to_string(verdict.savedNotQueued) + " saves of files never queued");
+    promise(rowsAfter == settings.count,
+            "the queue still holds every row (" + std::to_string(rowsAfter) + ")");
+    promise(longestWait <= UnresponsiveLimit,
+            "longest unanswered wait " + std::to_string(longestWait.count()) + " ms (limit " +
+                std::to_string(UnresponsiveLimit.count()) + " ms)");
+    const std::int64_t growth = memory.at[2].measure() - memory.at[0].measure();
+    promise(memory.at[0].measure() > 0 && memory.at[2].measure() > 0 &&
+                growth <= MemoryGrowthLimit,
+            std::string("memory (") +
+                (memory.at[0].privateBytes > 0 ? "private bytes" : "working set") +
+                ") from 10% to 100% grew by " + std::to_string(growth / 1024) + " KiB");
+    std::printf("soak: %s (seed %lu)\n", kept ? "every promise held" : "a promise was broken",
+                settings.seed);
+    app.close();
+    app.waitForExit(10s);
+    settleStandIn();
+    return kept ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return soakRun(readSettings(argc, argv));
+    } catch (const std::exception& error) {
+        std::printf("soak: FAIL %s\n", error.what());
+        return 1;
+    }
+}

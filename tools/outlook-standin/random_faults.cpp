@@ -1,0 +1,84 @@
+#include "random_faults.h"
+
+#include "event_log.h"
+
+#include <cstdint>
+
+namespace quorvane::standin {
+namespace {
+
+constexpr DWORD kSlowOpenMinMs = 2000;
+constexpr DWORD kSlowOpenSpanMs = 2000; // slow opens take 2 to 4 seconds
+constexpr DWORD kBusySpellMs = 500;
+
+// SplitMix64: small, well mixed, and the same on every compiler, which a
+// replayable seed needs (std::uniform_int_distribution is not).
+class FaultDice {
+public:
+    FaultDice(DWORD seed, DWORD requestNumber)
+        : state_((std::uint64_t{seed} << 32) | requestNumber) {}
+
+    std::uint64_t next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    bool chance(DWORD percent) { return next() % 100 < percent; }
+    DWORD below(DWORD bound) { return static_cast<DWORD>(next() % bound); }
+
+private:
+    std::uint64_t state_;
+};
+
+DWORD takeRequestNumber() {
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    RegGetValueW(HKEY_CURRENT_USER, kConfigKey, L"FaultRequests", RRF_RT_REG_DWORD, nullptr,
+                 &number, &size);
+    const DWORD next = number + 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kConfigKey, L"FaultRequests", REG_DWORD, &next,
+                    sizeof next);
+    return number;
+}
+
+} // namespace
+
+DrawnFaults drawFaults(DWORD seed, DWORD percent, DWORD requestNumber) {
+    FaultDice dice(seed, requestNumber);
+    DrawnFaults faults;
+    // Every kind is always drawn, in a fixed order, so the chance of one kind
+    // never shifts the draws of the others.
+    const bool slow = dice.chance(percent);
+    const DWORD slowBy = kSlowOpenMinMs + dice.below(kSlowOpenSpanMs + 1);
+    faults.openDelayMs = slow ? slowBy : 0;
+    faults.neverOpen = dice.chance(percent);
+    faults.twoWindows = dice.chance(percent);
+    faults.failSave = dice.chance(percent);
+    faults.failClose = dice.chance(percent);
+    faults.busyMs = dice.chance(percent) ? kBusySpellMs : 0;
+    return faults;
+}
+
+std::optional<DrawnFaults> drawFaultsForNextRequest(const StandInConfig& config) {
+    if (!config.faultSeed || config.faultPercent == 0)
+        return std::nullopt;
+    return drawFaults(*config.faultSeed, config.faultPercent, takeRequestNumber());
+}
+
+void logDrawnFaults(const DrawnFaults& faults, std::wstring_view path) {
+    if (faults.openDelayMs > 0)
+        logEvent("fault slow", path);
+    if (faults.neverOpen)
+        logEvent("fault never", path);
+    if (faults.twoWindows)
+        logEvent("fault two", path);
+    if (faults.failSave)
+        logEvent("fault save", path);
+    if (faults.failClose)
+        logEvent("fault close", path);
+    if (faults.busyMs > 0)
+        logEvent("fault busy", path);
+}
+
+} // namespace quorvane::standin

@@ -1,0 +1,38 @@
+#pragma once
+// Random misbehaviour for long unattended runs: with FaultSeed and
+// FaultPercent set, every /v request draws its own faults from the seed and
+// its request number, so a run that found a fault can be replayed exactly.
+// The request number lives in the registry (FaultRequests) rather than in the
+// process: the server may exit when idle and a fresh one must go on counting.
+
+#include "config.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string_view>
+
+namespace quorvane::standin {
+
+// What one request does wrong; all false/zero is a well-behaved request.
+struct DrawnFaults {
+    DWORD openDelayMs = 0; // slow: the window opens this late
+    bool neverOpen = false;
+    bool twoWindows = false;
+    bool failSave = false;
+    bool failClose = false;
+    DWORD busyMs = 0; // calls are rejected this long after the request
+};
+
+// Pure: the same seed, percent and request number give the same faults.
+// Each kind is drawn on its own with the given chance, in percent.
+DrawnFaults drawFaults(DWORD seed, DWORD percent, DWORD requestNumber);
+
+// Counts this request in the registry and draws its faults; nothing when the
+// random mode is off (no FaultSeed or a FaultPercent of 0).
+std::optional<DrawnFaults> drawFaultsForNextRequest(const StandInConfig& config);
+
+// Writes one "fault <kind> <path>" line per drawn fault.
+void logDrawnFaults(const DrawnFaults& faults, std::wstring_view path);
+
+} // namespace quorvane::standin
