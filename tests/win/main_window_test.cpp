@@ -3,12 +3,12 @@
 
 #include "platform/clock.h"
 #include "platform/win32/automation_messages.h"
-#include "platform/win32/file_dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/outlook_com.h"
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/wide_text.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include <chrono>
 #include <cmath>
 
 using namespace quorvane;
@@ -37,6 +38,16 @@ RECT childRect(HWND parent, HWND child) {
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
+
+// The folder browser answers with a folder the test chose.
+class ChosenFolderDialogs final : public FileDialogs {
+public:
+    std::string folder;
+    Outcome<std::string> showOpenDialog(NativeWindow, const OpenFileDialogSettings&) override {
+        return std::string();
+    }
+    std::string BrowseForFolder(NativeWindow, std::string_view) override { return folder; }
+};
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -73,7 +84,7 @@ protected:
     RegistrySettingsStore settings{HKEY_CURRENT_USER, "Software\\QuorvaneTest\\Settings"};
     ComOutlookAutomation outlook{"Quorvane.NoSuchServer"};
     Win32ShellLauncher shell;
-    Win32FileDialogs dialogs;
+    ChosenFolderDialogs dialogs;
     SteadyClock clock;
     Win32FileSystem files;
     std::unique_ptr<MainWindow> window;
@@ -227,6 +238,35 @@ TEST_F(MainWindowTest, ClosingInsideAYieldEndsTheOperationAndSavesThePlacement) 
                            L"Left", RRF_RT_REG_SZ, nullptr, value, &size),
               ERROR_SUCCESS);
     EXPECT_STREQ(value, L"450");
+}
+
+TEST_F(MainWindowTest, ClosingDuringAFolderSearchEndsItAtOnceAndKeepsWhatWasQueued) {
+    // A tree big enough that the search yields many times.
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring root = std::wstring(temp) + L"quorvane-close-search";
+    CreateDirectoryW(root.c_str(), nullptr);
+    int files = 0;
+    for (int folder = 0; folder < 200; ++folder) {
+        const std::wstring sub = root + L"\\f" + std::to_wstring(folder);
+        CreateDirectoryW(sub.c_str(), nullptr);
+        for (int file = 0; file < 5; ++file, ++files) {
+            HANDLE created = CreateFileW((sub + L"\\c" + std::to_wstring(file) + L".vcf").c_str(),
+                                         GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            CloseHandle(created);
+        }
+    }
+    dialogs.folder = toUtf8(root);
+
+    // The close waits in the queue; the search's first yield handles it.
+    PostMessageW(window->handle(), WM_CLOSE, 0, 0);
+    const auto started = std::chrono::steady_clock::now();
+    window->form().AddFolder();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_TRUE(window->closing());
+    EXPECT_LT(window->form().queue().count(), static_cast<std::size_t>(files));
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 } // namespace
