@@ -216,8 +216,9 @@ private:
 };
 
 // Passes every call on, and watches the folder listings: a walk lists each
-// folder with a path ending in a backslash; a drop first looks its path up
-// without one, which starts a new walk.
+// folder once, everything in it, with a path ending in a backslash; a drop
+// first looks its path up with a folder listing of the path itself, which
+// starts a new walk.
 class WatchedFileSystem final : public FileSystem {
 public:
     WatchedFileSystem(FakeFileSystem& files, const FakeWindow& window, bool verbose)
@@ -227,11 +228,12 @@ public:
                                                  ListingMask mask) override {
         if (verbose_)
             std::fprintf(stderr, "  list %.*s (%s)\n", static_cast<int>(search.size()),
-                         search.data(), mask == ListingMask::Folders ? "folders" : "files");
+                         search.data(), maskName(mask));
         require(!window_.isClosing, "nothing is listed once the window is closing");
         if (mask == ListingMask::Folders && !search.ends_with('\\'))
             walkIdentities_.clear();
-        if (mask == ListingMask::Folders && search.ends_with('\\')) {
+        if (mask == ListingMask::Everything) {
+            require(search.ends_with('\\'), "a walk lists whole folders");
             auto identity = files_.identity(search);
             if (identity) {
                 const FileIdentity& id = identity.value();
@@ -249,6 +251,18 @@ public:
     }
 
 private:
+    static const char* maskName(ListingMask mask) {
+        switch (mask) {
+        case ListingMask::Folders:
+            return "folders";
+        case ListingMask::Files:
+            return "files";
+        case ListingMask::Everything:
+            return "everything";
+        }
+        return "?";
+    }
+
     FakeFileSystem& files_;
     const FakeWindow& window_;
     bool verbose_;

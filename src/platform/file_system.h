@@ -33,6 +33,11 @@ enum class ListingMask : std::uint32_t {
     Folders = FileAttribute::Directory,
     // 6: files only, plain, hidden and system alike; folders are left out.
     Files = FileAttribute::Hidden | FileAttribute::System,
+    // 0x16: every entry, folders and files, hidden and system ones included.
+    // The folder search lists each folder once with it and sorts the entries
+    // itself: on some systems every listing costs a query per entry, so two
+    // listings of one folder cost twice as much.
+    Everything = FileAttribute::Directory | FileAttribute::Hidden | FileAttribute::System,
 };
 
 // Whether a listing with `mask` returns an entry with `attributes`: the hidden,

@@ -2,6 +2,8 @@
 
 #include "queue/join_path.h"
 
+#include <utility>
+
 namespace quorvane {
 
 namespace {
@@ -15,23 +17,15 @@ std::string JoinUnrepaired(std::string_view folder, std::string_view name) {
     return joined;
 }
 
-// `root` ends in the backslash that the folder list's entries carry; each
-// entry without it is the folder text the rows are built from.
+// `root` ends in the backslash that the walk's folders carry; rows are built
+// from each folder's text without it.
 YieldResult queueFilesBelow(FolderSearch& search, std::string root, std::string_view pattern,
                             RowJoin join) {
-    std::vector<std::string> folders{std::move(root)};
-    if (search.CollectSubFolders(folders) == YieldResult::WindowClosing)
-        return YieldResult::WindowClosing;
-    for (const std::string& entry : folders) {
-        const std::string_view folder = std::string_view(entry).substr(0, entry.size() - 1);
-        const auto queueName = [&](std::string_view name) {
-            if (!name.starts_with('~'))
-                search.queueRow(join(folder, name));
-        };
-        if (search.ListFiles(folder, pattern, queueName) == YieldResult::WindowClosing)
-            return YieldResult::WindowClosing;
-    }
-    return YieldResult::KeepGoing;
+    const auto queueFile = [&](std::string_view folder, std::string_view name) {
+        if (!name.starts_with('~'))
+            search.queueRow(join(folder, name));
+    };
+    return search.SearchFolders(std::move(root), pattern, queueFile);
 }
 
 bool folderListingFinds(FileSystem& files, const std::string& path) {

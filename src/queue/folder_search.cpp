@@ -3,6 +3,7 @@
 #include "queue/visited_folders.h"
 #include "queue/wildcard.h"
 
+#include <deque>
 #include <optional>
 #include <utility>
 
@@ -10,16 +11,52 @@ namespace quorvane {
 
 namespace {
 
-// "?" only appears where a name could not be shown in the listing's character
-// set, so such a path would not reach the folder anyway; "." and ".." are the
-// folder itself and its parent.
-bool isSearchableName(std::string_view name) {
-    return name.find('?') == std::string_view::npos && name != "." && name != "..";
+// The folder itself and its parent: listed in every folder but the root, and
+// never anything to search or queue.
+bool isDots(std::string_view name) {
+    return name == "." || name == "..";
 }
 
-// A failed attribute query reads as every bit set, which includes the
-// directory bit: an entry that cannot be read is searched like a folder.
-constexpr std::uint32_t UnreadableAttributes = 0xFFFFFFFF;
+// "?" only appears where a name could not be shown in the listing's character
+// set, so such a path would not reach the folder anyway.
+bool isReachableName(std::string_view name) {
+    return name.find('?') == std::string_view::npos;
+}
+
+// What one listed entry is to the search.
+struct EntryUse {
+    bool searchBelow = false;
+    bool queue = false;
+};
+
+// Sorts an entry as two listings would: a folder is searched when a
+// listing with ListingMask::Folders would have returned it (hidden and system
+// ones not), a file queued when one with ListingMask::Files and `pattern`
+// would have (hidden and system ones too), checked against its long name,
+// since Windows also matches 8.3 short names.
+EntryUse useOf(std::string_view name, std::uint32_t attributes, std::string_view pattern) {
+    if ((attributes & FileAttribute::Directory) != 0)
+        return {ListingAdmits(ListingMask::Folders, attributes) && isReachableName(name), false};
+    return {false, MatchesWildcard(name, pattern)};
+}
+
+// An entry nobody can describe is searched, as a folder that cannot be read
+// always was, and queued when its name matches, as a file the pattern found
+// always was: skipping it could lose the very files the user asked for.
+EntryUse useOfUnknown(std::string_view name, std::string_view pattern) {
+    return {isReachableName(name), MatchesWildcard(name, pattern)};
+}
+
+// The listing's own attributes decide whenever it gives them: asking again
+// for every entry would double the file system's work for the same answer.
+EntryUse entryUse(FileSystem& files, const FolderEntry& entry, const std::string& folder,
+                  std::string_view pattern) {
+    if (entry.attributes)
+        return useOf(entry.name, *entry.attributes, pattern);
+    if (auto queried = files.attributes(folder + entry.name))
+        return useOf(entry.name, queried.value(), pattern);
+    return useOfUnknown(entry.name, pattern);
+}
 
 } // namespace
 
@@ -27,87 +64,59 @@ FolderSearch::FolderSearch(FileSystem& files, RunWindow& window, const Clock& cl
                            ImportQueue& queue)
     : files_(files), window_(window), clock_(clock), queue_(queue), lastYield_(clock.now()) {}
 
-YieldResult FolderSearch::CollectSubFolders(std::vector<std::string>& folders) {
+// One first-in, first-out line of folders gives the breadth-first order by
+// itself: a folder's sub-folders join the end of the line in listing order,
+// behind every folder of its own level. Only the folders still waiting are
+// held, never the whole tree.
+YieldResult FolderSearch::SearchFolders(std::string root, std::string_view pattern,
+                                        const FileFound& onFile) {
     VisitedFolders visited(files_);
-    std::vector<std::string> listed;
     // Every folder the walk has tried, listed or not: once a link turns up, a
     // link to a folder that could not be listed must not have it tried, and
     // reported, a second time.
     std::vector<std::string> tried;
-    std::vector<std::string> level = std::move(folders);
-    folders.clear();
+    std::deque<std::string> waiting;
+    waiting.push_back(std::move(root));
 
-    while (!level.empty()) {
-        std::vector<std::string> below;
-        for (std::string& folder : level) {
-            if (visited.listedBefore(folder))
-                continue;
-            tried.push_back(folder);
-            auto listing = files_.list(folder, ListingMask::Folders);
-            if (!listing) {
-                recordUnreadable(folder, listing.failure());
-                continue;
-            }
-            listed.push_back(folder);
-            if (yieldIfDue() == YieldResult::WindowClosing)
-                return YieldResult::WindowClosing;
-            for (;;) {
-                auto entry = listing.value()->next();
-                if (!entry) {
-                    // Cut short: keep the folders found so far, but do not
-                    // list the folder's files from a listing that fails.
-                    recordUnreadable(folder, entry.failure());
-                    listed.pop_back();
-                    break;
-                }
-                if (!entry.value())
-                    break;
-                if (yieldIfDue() == YieldResult::WindowClosing)
-                    return YieldResult::WindowClosing;
-                const FolderEntry& found = *entry.value();
-                if (!isSearchableName(found.name))
-                    continue;
-                std::string path = folder + found.name;
-                if (!isFolder(found, path))
-                    continue;
-                if (found.link)
-                    visited.linkFound(tried);
-                path += '\\';
-                below.push_back(std::move(path));
-            }
+    while (!waiting.empty()) {
+        const std::string folder = std::move(waiting.front());
+        waiting.pop_front();
+        if (visited.listedBefore(folder))
+            continue;
+        tried.push_back(folder);
+        auto listing = files_.list(folder, ListingMask::Everything);
+        if (!listing) {
+            recordUnreadable(folder, listing.failure());
+            continue;
         }
-        level = std::move(below);
-    }
-    folders = std::move(listed);
-    return YieldResult::KeepGoing;
-}
-
-YieldResult FolderSearch::ListFiles(std::string_view folder, std::string_view pattern,
-                                    const std::function<void(std::string_view)>& onName) {
-    std::string search(folder);
-    if (!search.ends_with('\\'))
-        search += '\\';
-    search += pattern;
-    auto listing = files_.list(search, ListingMask::Files);
-    if (!listing) {
-        recordUnreadable(folder, listing.failure());
-        return YieldResult::KeepGoing;
-    }
-    for (;;) {
-        auto entry = listing.value()->next();
-        if (!entry) {
-            recordUnreadable(folder, entry.failure());
-            return YieldResult::KeepGoing;
-        }
-        if (!entry.value())
-            return YieldResult::KeepGoing;
-        // The listing may have matched the 8.3 short name; only the long name
-        // the user sees counts.
-        if (MatchesWildcard(entry.value()->name, pattern))
-            onName(entry.value()->name);
         if (yieldIfDue() == YieldResult::WindowClosing)
             return YieldResult::WindowClosing;
+        const std::string_view folderText = std::string_view(folder).substr(0, folder.size() - 1);
+        for (;;) {
+            auto entry = listing.value()->next();
+            if (!entry) {
+                // Cut short: what was found so far stays found.
+                recordUnreadable(folder, entry.failure());
+                break;
+            }
+            if (!entry.value())
+                break;
+            const FolderEntry& found = *entry.value();
+            if (!isDots(found.name)) {
+                const EntryUse use = entryUse(files_, found, folder, pattern);
+                if (use.queue)
+                    onFile(folderText, found.name);
+                if (use.searchBelow) {
+                    if (found.link)
+                        visited.linkFound(tried);
+                    waiting.push_back(folder + found.name + '\\');
+                }
+            }
+            if (yieldIfDue() == YieldResult::WindowClosing)
+                return YieldResult::WindowClosing;
+        }
     }
+    return YieldResult::KeepGoing;
 }
 
 void FolderSearch::flushRows() {
@@ -134,23 +143,11 @@ YieldResult FolderSearch::yieldNow() {
     return result;
 }
 
-// The listing's own attributes decide whenever it gives them: asking again
-// for every entry would double the file system's work for the same answer.
-bool FolderSearch::isFolder(const FolderEntry& entry, const std::string& path) {
-    std::uint32_t attributes = UnreadableAttributes;
-    if (entry.attributes) {
-        attributes = *entry.attributes;
-    } else if (auto queried = files_.attributes(path)) {
-        attributes = queried.value();
-    }
-    return (attributes & FileAttribute::Directory) != 0;
-}
-
 void FolderSearch::recordUnreadable(std::string_view folder, const Failure& failure) {
     ++unreadableCount_;
     if (firstUnreadable_.size() >= UnreadableFoldersNamed)
         return;
-    // Shown without the trailing backslash the folder list carries, except
+    // Shown without the trailing backslash the walk's folders carry, except
     // where it belongs: "D:\" stays a drive root.
     if (folder.size() > 1 && folder.ends_with('\\') && folder[folder.size() - 2] != ':')
         folder.remove_suffix(1);

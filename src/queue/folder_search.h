@@ -1,7 +1,7 @@
 #pragma once
 // The folder search that the Add Folder command and dropped folders share:
-// CollectSubFolders finds every folder below a starting folder, breadth-first,
-// and ListFiles the names of the matching files in one folder.
+// one breadth-first walk that lists every folder once and takes from that one
+// listing both the folders to search next and the files to queue.
 //
 // A search runs on the user-interface thread and lets the window handle its
 // events every SearchYieldSlice, so any command may run nested inside it (a
@@ -47,22 +47,22 @@ class FolderSearch {
     // nested inside the yield ended by restoring the arrow.
     void holdHourglass() { holdHourglass_ = true; }
 
-    // Replaces `folders` (each ending in one backslash) by those folders and
-    // every folder below them, at any depth: the given folders, then the
+    // Hands `onFile` every file in `root` (ending in a backslash) and in every
+    // folder below it, at any depth, whose long name matches `pattern`, hidden
+    // and system files included: first the files of `root`, then those of the
     // folders one level below, then two levels, each level grouped by parent
-    // in the parents' order and within a parent in listing order. Hidden and
-    // system folders and names holding "?" are not searched; an entry whose
-    // attributes cannot be read counts as a folder. A folder that cannot be
-    // listed leaves the list and is recorded; a folder reached a second time
-    // through a link is not listed again.
-    YieldResult CollectSubFolders(std::vector<std::string>& folders);
-
-    // Hands `onName` the name of every file in `folder` (with or without a
-    // trailing backslash) whose long name matches `pattern`, hidden and system
-    // files included, in listing order. A folder that cannot be listed is
-    // recorded.
-    YieldResult ListFiles(std::string_view folder, std::string_view pattern,
-                          const std::function<void(std::string_view)>& onName);
+    // in the parents' order, and within a folder in listing order. `onFile`
+    // gets the folder without its trailing backslash, and the name.
+    //
+    // Each folder is listed once, everything in it, and its entries sorted
+    // here. Hidden and system folders and names holding "?" are not searched.
+    // An entry whose attributes cannot be read is taken for a folder (it is
+    // searched) and, since it may as well be a file, queued if its name
+    // matches. A folder that cannot be listed is recorded; one whose listing
+    // breaks off is recorded too, and keeps what was found before the break.
+    // A folder reached a second time through a link is not listed again.
+    using FileFound = std::function<void(std::string_view folder, std::string_view name)>;
+    YieldResult SearchFolders(std::string root, std::string_view pattern, const FileFound& onFile);
 
     // The row goes to the end of the queue at the next yield or flushRows().
     void queueRow(std::string row) { pendingRows_.push_back(std::move(row)); }
@@ -78,7 +78,6 @@ class FolderSearch {
 
   private:
     YieldResult yieldNow();
-    bool isFolder(const FolderEntry& entry, const std::string& path);
     void recordUnreadable(std::string_view folder, const Failure& failure);
 
     FileSystem& files_;

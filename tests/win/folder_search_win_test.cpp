@@ -155,6 +155,9 @@ TEST_F(RealTreeTest, ListingsHonourTheMasksAndMatchLongNamesIgnoringCase) {
     EXPECT_EQ(sorted(listed(root + "\\*.*", ListingMask::Files)),
               sorted({"a.vcf", "B.VCF", "c.Vcf", "d.vcf.bak", "e.txt", "abcdefghij.vcfx", "h.vcf",
                       "s.vcf"}));
+    EXPECT_EQ(sorted(listed(root + "\\", ListingMask::Everything)),
+              sorted({".", "..", "a.vcf", "B.VCF", "c.Vcf", "d.vcf.bak", "e.txt", "abcdefghij.vcfx",
+                      "h.vcf", "s.vcf", "sub", "hid", "sys"}));
     // A plain name finds that entry alone, unless the mask leaves it out.
     EXPECT_EQ(listed(at("sub"), ListingMask::Folders), Names{"sub"});
     EXPECT_TRUE(listed(at("hid"), ListingMask::Folders).empty());
