@@ -16,6 +16,8 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]] || ! grep -qF "$(basename "$repo")" "$WIN
     "$repo/scripts/wine/prefix.sh" "$WINEPREFIX" "$standin"
 fi
 qv_standin_reset
+# That ran Wine without a display; it must be gone before the window opens.
+qv_wine_wait 30
 
 samples="$WINEPREFIX/drive_c/users/Public/Documents/Sample Contacts"
 mkdir -p "$samples/More"
