@@ -32,15 +32,15 @@ void appendUtf8(std::string& text, char32_t c) {
     }
 }
 
-} // namespace
-
-std::string Utf8FromUtf16(std::u16string_view utf16) {
+template <typename Unit>
+std::string utf8FromCodeUnits(std::basic_string_view<Unit> utf16) {
     std::string utf8;
     utf8.reserve(utf16.size());
+    const auto unitAt = [&](std::size_t at) { return static_cast<char32_t>(utf16[at]); };
     for (std::size_t at = 0; at < utf16.size(); ++at) {
-        char32_t c = utf16[at];
-        if (isHighSurrogate(c) && at + 1 < utf16.size() && isLowSurrogate(utf16[at + 1])) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (utf16[at + 1] - 0xDC00);
+        char32_t c = unitAt(at);
+        if (isHighSurrogate(c) && at + 1 < utf16.size() && isLowSurrogate(unitAt(at + 1))) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unitAt(at + 1) - 0xDC00);
             ++at;
         } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
             c = ReplacementCharacter;
@@ -48,6 +48,16 @@ std::string Utf8FromUtf16(std::u16string_view utf16) {
         appendUtf8(utf8, c);
     }
     return utf8;
+}
+
+} // namespace
+
+std::string Utf8FromUtf16(std::u16string_view utf16) {
+    return utf8FromCodeUnits(utf16);
+}
+
+std::string Utf8FromUtf16(std::wstring_view utf16) {
+    return utf8FromCodeUnits(utf16);
 }
 
 } // namespace quorvane

@@ -8,5 +8,7 @@ namespace quorvane {
 // inside. A surrogate without its partner becomes U+FFFD, as
 // WideCharToMultiByte makes it, so a malformed name still reads as text.
 std::string Utf8FromUtf16(std::u16string_view utf16);
+// The same for the wchar_t text of the Win32 API, where wchar_t holds UTF-16.
+std::string Utf8FromUtf16(std::wstring_view utf16);
 
 } // namespace quorvane

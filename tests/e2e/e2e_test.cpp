@@ -1,6 +1,6 @@
 // The real quorvane.exe against the stand-in Outlook, under Wine.
 
-#include "driver.h"
+#include "import_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,24 +15,12 @@ constexpr int StartImporting = 1002;
 constexpr int HelpCommand = 1004;
 constexpr wchar_t PlacementKey[] = L"Software\\Trelvik\\Quorvane";
 
-std::wstring toWide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public ImportTest {
 protected:
-    void SetUp() override {
-        folder = tempFolder(toWide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        logFile = folder + L"\\standin.log";
-        savedFile = folder + L"\\saved.txt";
-        resetStandIn(logFile, savedFile);
-        settleStandIn();
-    }
-
     std::vector<std::wstring> makeContacts(std::initializer_list<const wchar_t*> names) {
         std::vector<std::wstring> paths;
-        for (const wchar_t* name : names) {
-            paths.push_back(folder + L"\\" + name);
-            writeFile(paths.back(), "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Someone\r\nEND:VCARD\r\n");
-        }
+        for (const wchar_t* name : names)
+            paths.push_back(makeContact(name));
         return paths;
     }
 
@@ -58,8 +46,6 @@ protected:
         }
         return steps;
     }
-
-    std::wstring folder, logFile, savedFile;
 };
 
 TEST_F(EndToEnd, FourQueuedFilesAreSavedInOrderAndTheirWindowsClosed) {

@@ -3,7 +3,7 @@
 // Outlook, and no file may be imported twice or vanish without a word.
 
 #include "box_watch.h"
-#include "driver.h"
+#include "import_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +19,6 @@ constexpr int StartImporting = 1002;
 constexpr int ClearList = 1003;
 constexpr wchar_t PlacementKey[] = L"Software\\Trelvik\\Quorvane";
 
-std::wstring toWide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
 bool placementStored(const wchar_t* name) {
     wchar_t value[64];
     DWORD size = sizeof value;
@@ -28,24 +26,18 @@ bool placementStored(const wchar_t* name) {
                         &size) == ERROR_SUCCESS;
 }
 
-class Reentrancy : public ::testing::Test {
+class Reentrancy : public ImportTest {
 protected:
     void SetUp() override {
-        folder = tempFolder(toWide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        logFile = folder + L"\\standin.log";
-        savedFile = folder + L"\\saved.txt";
-        resetStandIn(logFile, savedFile);
-        settleStandIn();
+        ImportTest::SetUp();
         RegDeleteTreeW(HKEY_CURRENT_USER, PlacementKey);
     }
     void TearDown() override { settleStandIn(); }
 
     std::vector<std::wstring> makeContacts(int count) {
         std::vector<std::wstring> paths;
-        for (int i = 1; i <= count; ++i) {
-            paths.push_back(folder + L"\\Contact " + std::to_wstring(i) + L".vcf");
-            writeFile(paths.back(), "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Someone\r\nEND:VCARD\r\n");
-        }
+        for (int i = 1; i <= count; ++i)
+            paths.push_back(makeContact(L"Contact " + std::to_wstring(i) + L".vcf"));
         return paths;
     }
 
@@ -88,8 +80,6 @@ protected:
     static std::string toUtf8(const std::wstring& text) {
         return std::string(text.begin(), text.end());
     }
-
-    std::wstring folder, logFile, savedFile;
 };
 
 TEST_F(Reentrancy, ClosingRightAfterALaunchEndsCleanly) {

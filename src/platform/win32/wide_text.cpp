@@ -1,5 +1,7 @@
 #include "platform/win32/wide_text.h"
 
+#include "queue/utf16_text.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -17,14 +19,8 @@ std::wstring toWide(std::string_view utf8) {
 }
 
 std::string toUtf8(std::wstring_view utf16) {
-    if (utf16.empty())
-        return {};
-    const int size = static_cast<int>(utf16.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, utf8.data(), length, nullptr, nullptr);
-    return utf8;
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16");
+    return Utf8FromUtf16(utf16);
 }
 
 std::string systemMessage(unsigned long code) {
