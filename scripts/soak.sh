@@ -21,7 +21,8 @@ bin="$WINEPREFIX-bin"
 out="$WINEPREFIX-results"
 rm -rf "$bin" "$out"
 mkdir -p "$bin/standin" "$out"
-cp "$build/src/platform/win32/quorvane.exe" "$build/tests/soak/quorvane_soak.exe" "$bin/"
+cp "$build/src/platform/win32/quorvane.exe" "$build/tests/soak/quorvane_soak.exe" \
+    "$build/tests/soak/quorvane_drag_source.exe" "$bin/"
 cp "$build/standin/outlook.exe" "$bin/standin/"
 
 "$repo/scripts/wine/prefix.sh" "$WINEPREFIX" "$bin/standin/outlook.exe"

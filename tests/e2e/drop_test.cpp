@@ -2,7 +2,7 @@
 // OLE, with the mouse moved by system input, then imported.
 
 #include "child_process.h"
-#include "desktop_input.h"
+#include "drag_onto_list.h"
 #include "import_fixture.h"
 
 #include <algorithm>
@@ -12,47 +12,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr wchar_t DragSourceProgram[] = L"quorvane_drag_source.exe";
-constexpr wchar_t DragSourceClass[] = L"QuorvaneTestDragSource";
-
-struct DragOutcome {
-    std::wstring result;        // DROP or CANCEL
-    std::wstring effect;        // what DoDragDrop reported at the end
-    std::wstring targetEffects; // what the list answered while the pointer was over it
-};
-
 class Drop : public ImportTest {
 protected:
     // Starts the drag source with `arguments` and drags from it onto the list.
     DragOutcome dragOntoList(Quorvane& app, const std::wstring& arguments) {
-        const std::wstring resultFile = folder + L"\\drag-result.txt";
-        DeleteFileW(resultFile.c_str());
-        ChildProcess source(DragSourceProgram, quoted(resultFile) + L" " + arguments);
-        HWND sourceWindow =
-            waitForProcessWindow(source.processId(), DragSourceClass, L"Drag source", 15s);
-        EXPECT_NE(sourceWindow, nullptr) << "the drag source showed no window";
-        if (!sourceWindow)
-            return {};
-        HWND list = FindWindowExW(app.window(), nullptr, L"SysListView32", nullptr);
-        const bool dragged = dragPointer(windowCentre(sourceWindow), windowCentre(list), [&] {
-            wchar_t title[32] = L"";
-            GetWindowTextW(sourceWindow, title, 32);
-            return std::wstring(title) == L"Dragging";
-        });
-        EXPECT_TRUE(dragged) << "pressing the button on the drag source began no drag";
-        EXPECT_TRUE(source.waitForExit(15s)) << "the drag did not end";
-        DragOutcome outcome;
-        for (const std::wstring& line : readLines(resultFile)) {
-            const std::size_t space = line.find(L' ');
-            const std::wstring key = line.substr(0, space);
-            const std::wstring value = space == std::wstring::npos ? L"" : line.substr(space + 1);
-            if (key == L"result")
-                outcome.result = value;
-            else if (key == L"effect")
-                outcome.effect = value;
-            else if (key == L"target")
-                outcome.targetEffects = value;
-        }
+        const DragOutcome outcome =
+            quorvane::e2e::dragOntoList(app.window(), folder + L"\\drag-result.txt", arguments);
+        EXPECT_EQ(outcome.problem, L"");
         return outcome;
     }
 };

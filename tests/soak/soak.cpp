@@ -1,12 +1,15 @@
 // quorvane_soak.exe COUNT SEED [FAULT_PERCENT] [OPEN_WAIT_MS]
 //
 // A long run of the real quorvane.exe against a stand-in Outlook that
-// misbehaves at random (but replayably, from SEED): queues COUNT contacts,
-// presses Start, answers every box with OK as a person would, closes stray
-// item windows when told one is already open, and at the end prints whether
-// every promise held. Exits 1 when one did not.
+// misbehaves at random (but replayably, from SEED): drops a folder of COUNT
+// contacts on the list, presses Start, answers every box with OK as a person
+// would, closes stray item windows when told one is already open, and at the
+// end prints whether every promise held. Exits 1 when one did not. The drag
+// source (quorvane_drag_source.exe) must stand beside this program.
 
 #include "../e2e/box_watch.h"
+#include "../e2e/child_process.h"
+#include "../e2e/drag_onto_list.h"
 #include "../e2e/driver.h"
 #include "../e2e/process_probe.h"
 #include "contact_files.h"
@@ -29,7 +32,6 @@ constexpr int StartImporting = 1002;
 constexpr auto NoProgressLimit = 180s;
 constexpr auto UnresponsiveLimit = 1000ms;
 constexpr std::int64_t MemoryGrowthLimit = 8 * 1024 * 1024;
-constexpr std::size_t RowsPerMessage = 500;
 
 struct Settings {
     std::size_t count = 10000;
@@ -188,13 +190,20 @@ int soakRun(const Settings& settings) {
                             std::to_wstring(settings.openWaitMs).c_str());
     Quorvane app;
     SetEnvironmentVariableW(L"QUORVANE_TEST_OPEN_WAIT_MS", nullptr);
-    for (std::size_t from = 0; from < files.paths.size(); from += RowsPerMessage) {
-        const auto to = std::min(files.paths.size(), from + RowsPerMessage);
-        app.appendRows({files.paths.begin() + static_cast<std::ptrdiff_t>(from),
-                        files.paths.begin() + static_cast<std::ptrdiff_t>(to)});
-    }
+    // The files reach the queue as a person's would: the folder is dragged
+    // onto the list, and the search below it queues every file.
+    const auto queueingStarted = std::chrono::steady_clock::now();
+    const e2e::DragOutcome drop = e2e::dragOntoList(app.window(), root + L"\\drag-result.txt",
+                                                    L"files " + e2e::quoted(contacts));
+    if (!drop.problem.empty() || drop.result != L"DROP")
+        throw std::runtime_error("the folder could not be dropped on the list: " +
+                                 utf8(drop.problem.empty() ? drop.result : drop.problem));
     // The list shows rows a moment after the queue takes them.
-    waitUntil([&] { return static_cast<std::size_t>(app.rowCount()) == settings.count; }, 30s);
+    waitUntil([&] { return static_cast<std::size_t>(app.rowCount()) == settings.count; }, 120s);
+    std::printf("soak: the dropped folder queued %d rows in %.1f s\n", app.rowCount(),
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - queueingStarted)
+                    .count());
+    std::fflush(stdout);
     const auto queuedRows = static_cast<std::size_t>(app.rowCount());
     MemoryTrail memory;
     memory.queued = memoryOf(app.processId());

@@ -1,0 +1,24 @@
+#pragma once
+// One OLE drag from the test drag source (quorvane_drag_source.exe, beside the
+// running program) onto Quorvane's list, with the mouse moved through the
+// system's input queue as a person's hand would move it.
+
+#include <windows.h>
+
+#include <string>
+
+namespace quorvane::e2e {
+
+struct DragOutcome {
+    std::wstring result;        // DROP or CANCEL
+    std::wstring effect;        // what DoDragDrop reported at the end
+    std::wstring targetEffects; // what the list answered while the pointer was over it
+    std::wstring problem;       // why the drag could not be made; empty when it was
+};
+
+// `arguments` are the drag source's after its result file ("files PATH..." or
+// "text TEXT"); `resultFile` is where the source writes what happened.
+DragOutcome dragOntoList(HWND quorvaneWindow, const std::wstring& resultFile,
+                         const std::wstring& arguments);
+
+} // namespace quorvane::e2e
