@@ -52,13 +52,22 @@ public:
         return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override {
-        if (overForeignList() &&
+        // The drag loop asks the target about the last position it took from
+        // the queue, which can lag behind the cursor: the first feedback after
+        // the pointer crosses onto the list may still be the answer of the
+        // window before. Only feedback given while the pointer stayed on the
+        // list counts.
+        const bool overList = overForeignList();
+        if (overList && wasOverList_ &&
             std::find(targetEffects.begin(), targetEffects.end(), effect) == targetEffects.end())
             targetEffects.push_back(effect);
+        wasOverList_ = overList;
         return DRAGDROP_S_USEDEFAULTCURSORS;
     }
 
 private:
+    bool wasOverList_ = false;
+
     // On the way the pointer crosses the desktop and the target's frame,
     // which refuse any drop; only the list's answer is of interest.
     static bool overForeignList() {
