@@ -1,6 +1,7 @@
 // What the open dialog hands back: one full path, or a folder and the chosen
 // names separated by NULs. Each name becomes one row of that folder, in order.
 
+#include "require.h"
 #include "import/file_name.h"
 #include "queue/dialog_result.h"
 #include "queue/join_path.h"
@@ -12,15 +13,9 @@
 #include <vector>
 
 using namespace quorvane;
+using quorvane::fuzz::require;
 
 namespace {
-
-void require(bool holds, const char* what) {
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
 
 } // namespace
 

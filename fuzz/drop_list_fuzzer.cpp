@@ -3,6 +3,7 @@
 // whose list ends inside them, and give back well-formed UTF-8 paths that
 // read the same when written into a fresh block.
 
+#include "require.h"
 #include "queue/drop_list.h"
 
 #include <cstdio>
@@ -13,15 +14,9 @@
 #include <vector>
 
 using namespace quorvane;
+using quorvane::fuzz::require;
 
 namespace {
-
-void require(bool holds, const char* what) {
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
 
 // Every ANSI byte stands for itself here; the fuzzer only needs a decoder
 // that keeps the path's length visible.

@@ -7,6 +7,7 @@
 // never tries one folder twice in a walk, and stops at once when the window
 // closes.
 
+#include "require.h"
 #include "fake_file_system.h"
 #include "fakes.h"
 #include "import/file_name.h"
@@ -26,17 +27,11 @@
 #include <vector>
 
 using namespace quorvane;
+using quorvane::fuzz::require;
 using namespace quorvane::testing;
 using namespace std::chrono_literals;
 
 namespace {
-
-void require(bool holds, const char* what) {
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
 
 std::string folded(std::string_view text) {
     std::string result(text);

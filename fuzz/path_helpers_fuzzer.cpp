@@ -3,6 +3,7 @@
 // root's doubled backslash in one left-to-right pass and changes nothing else,
 // and GetFileName gives the text after the last backslash.
 
+#include "require.h"
 #include "import/file_name.h"
 #include "queue/join_path.h"
 
@@ -12,15 +13,9 @@
 #include <string_view>
 
 using namespace quorvane;
+using quorvane::fuzz::require;
 
 namespace {
-
-void require(bool holds, const char* what) {
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
 
 // The same repair told by backslash runs instead of by matches: a run of two
 // or more backslashes right after a colon loses one backslash (the pass

@@ -3,6 +3,7 @@
 // window values the format allows, and must read the same with a byte-order
 // mark or Windows line ends.
 
+#include "require.h"
 #include "app/skin_reader.h"
 
 #include <cstdio>
@@ -11,15 +12,9 @@
 #include <string_view>
 
 using namespace quorvane;
+using quorvane::fuzz::require;
 
 namespace {
-
-void require(bool holds, const char* what) {
-    if (holds)
-        return;
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
 
 bool sameReading(const SkinReading& a, const SkinReading& b) {
     if (a.fault.has_value() != b.fault.has_value())
