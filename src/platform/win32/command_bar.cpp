@@ -113,17 +113,15 @@ void CommandBar::applyDpi() {
 }
 
 int CommandBar::buttonWidth() const {
-    HDC dc = GetDC(toolbar_);
-    HGDIOBJ old = SelectObject(dc, font_.get());
+    const ScopedWindowDc dc(toolbar_);
+    const ScopedSelection font(dc.get(), font_.get());
     int widest = 0;
     for (const CommandButton& button : CommandBarButtons) {
         const std::wstring caption = toWide(button.caption);
         SIZE text{};
-        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+        GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
         widest = std::max(widest, static_cast<int>(text.cx));
     }
-    SelectObject(dc, old);
-    ReleaseDC(toolbar_, dc);
     const int picture = images_ ? PictureSizes[PictureSizeStep(dpi_)] : 0;
     return std::max(widest, picture) + scaled(16, dpi_);
 }

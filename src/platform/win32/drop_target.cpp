@@ -1,12 +1,16 @@
 #include "platform/win32/drop_target.h"
 
+#include "platform/win32/com_object.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_base.h"
 #include "queue/drop_list.h"
 
 #include <shlobj.h>
 
 #include <cstddef>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -77,44 +81,51 @@ std::optional<std::vector<std::string>> droppedPaths(HGLOBAL dropFiles) {
     return ParseDropList(std::span(lock.bytes(), GlobalSize(dropFiles)), ansiToUtf8);
 }
 
+namespace {
+
+// A message-only window that calls `onPosted` for each DroppedMessage posted
+// to it, from the thread's ordinary message loop.
+class DropRelay final : public WindowBase {
+public:
+    explicit DropRelay(std::function<void()> onPosted) : onPosted_(std::move(onPosted)) {
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        if (registerWindowClass(windowClass(instance, RelayWindowClass)))
+            createWindow({.className = RelayWindowClass, .parent = HWND_MESSAGE,
+                          .instance = instance});
+    }
+    void post() const { PostMessageW(handle(), DroppedMessage, 0, 0); }
+
+private:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != DroppedMessage)
+            return defaultHandling(message, wParam, lParam);
+        onPosted_();
+        return 0;
+    }
+
+    std::function<void()> onPosted_;
+};
+
+} // namespace
+
 // The OLE object behind ScopedDropTarget. It owns the message-only window
 // that hands the paths over after Drop has returned.
-class FileDropTarget final : public IDropTarget {
+class FileDropTarget final : public ComObject<IDropTarget> {
 public:
-    explicit FileDropTarget(DropHandler onDrop) : onDrop_(std::move(onDrop)) { createRelay(); }
-    ~FileDropTarget() { shutDown(); }
-    FileDropTarget(const FileDropTarget&) = delete;
-    FileDropTarget& operator=(const FileDropTarget&) = delete;
+    explicit FileDropTarget(DropHandler onDrop)
+        : onDrop_(std::move(onDrop)),
+          relay_(std::make_unique<DropRelay>([this] { deliverOne(); })) {}
+    ~FileDropTarget() override { shutDown(); }
 
     // Called when the registration ends: no further drop is handed on, even
     // one already posted.
     void shutDown() {
         onDrop_ = nullptr;
         pending_.clear();
-        if (relay_)
-            DestroyWindow(std::exchange(relay_, nullptr));
+        relay_.reset();
     }
 
-    bool canDeliver() const { return relay_ != nullptr; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (id == IID_IUnknown || id == IID_IDropTarget) {
-            *object = static_cast<IDropTarget*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
+    bool canDeliver() const { return relay_ && relay_->handle(); }
 
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
         if (!effect)
@@ -150,10 +161,10 @@ public:
             storage.medium.tymed != TYMED_HGLOBAL)
             return S_OK;
         auto paths = droppedPaths(storage.medium.hGlobal);
-        if (!paths || paths->empty() || !relay_)
+        if (!paths || paths->empty() || !canDeliver())
             return S_OK;
         pending_.push_back(std::move(*paths));
-        PostMessageW(relay_, DroppedMessage, 0, 0);
+        relay_->post();
         // We only read the paths. Never report a move: the file manager would
         // then delete files it thinks we moved.
         if (allowed & DROPEFFECT_COPY)
@@ -164,20 +175,6 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK relayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<FileDropTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (message == DroppedMessage && self) {
-            self->deliverOne();
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
     void deliverOne() {
         if (pending_.empty() || !onDrop_)
             return;
@@ -190,28 +187,14 @@ private:
         handler(std::move(paths));
     }
 
-    void createRelay() {
-        const HINSTANCE instance = GetModuleHandleW(nullptr);
-        WNDCLASSEXW relayClass{};
-        relayClass.cbSize = sizeof relayClass;
-        relayClass.lpfnWndProc = relayProc;
-        relayClass.hInstance = instance;
-        relayClass.lpszClassName = RelayWindowClass;
-        // A second registration (a second drop target) fails harmlessly.
-        RegisterClassExW(&relayClass);
-        relay_ = CreateWindowExW(0, RelayWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 instance, this);
-    }
-
-    ULONG references_ = 1;
     DropHandler onDrop_;
-    HWND relay_ = nullptr;
+    std::unique_ptr<DropRelay> relay_;
     bool offersFiles_ = false;
     std::deque<std::vector<std::string>> pending_;
 };
 
 ScopedDropTarget::ScopedDropTarget(HWND window, DropHandler onDrop) : window_(window) {
-    target_.Attach(new FileDropTarget(std::move(onDrop)));
+    target_ = makeComObject<FileDropTarget>(std::move(onDrop));
     if (!target_->canDeliver()) {
         registration_ = Failure{systemMessage(GetLastError())};
         return;

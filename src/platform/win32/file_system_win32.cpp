@@ -16,19 +16,6 @@ namespace {
 // within MAX_PATH.
 constexpr std::size_t PlainPathLimit = MAX_PATH - 12;
 
-struct FindCloser {
-    void operator()(HANDLE search) const { FindClose(search); }
-};
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using ScopedFind = Scoped<HANDLE, FindCloser>;
-using ScopedFile = Scoped<HANDLE, HandleCloser>;
-
-HANDLE validOrNull(HANDLE handle) {
-    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
-}
-
 Failure lastFailure() {
     return Failure{systemMessage(GetLastError())};
 }
@@ -68,9 +55,10 @@ bool isLink(const WIN32_FIND_DATAW& data) {
 
 class Win32Listing final : public FolderListing {
 public:
-    // `search` is null for a search that matched nothing.
-    Win32Listing(HANDLE search, const WIN32_FIND_DATAW& first, ListingMask mask)
-        : search_(search), current_(first), mask_(mask), hasCurrent_(search != nullptr) {}
+    // `search` is empty for a search that matched nothing.
+    Win32Listing(ScopedFind search, const WIN32_FIND_DATAW& first, ListingMask mask)
+        : search_(std::move(search)), current_(first), mask_(mask),
+          hasCurrent_(static_cast<bool>(search_)) {}
 
     Outcome<std::optional<FolderEntry>> next() override {
         while (hasCurrent_) {
@@ -118,15 +106,15 @@ Outcome<std::unique_ptr<FolderListing>> Win32FileSystem::list(std::string_view s
     WIN32_FIND_DATAW first{};
     // The basic level skips the 8.3 short name nobody reads; the large fetch
     // asks for bigger batches, which helps big folders and network shares.
-    HANDLE found = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &first, FindExSearchNameMatch,
-                                    nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (found == INVALID_HANDLE_VALUE) {
+    ScopedFind found(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &first,
+                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!found) {
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES)
             return Failure{systemMessage(error)};
-        found = nullptr;
     }
-    return std::unique_ptr<FolderListing>(std::make_unique<Win32Listing>(found, first, mask));
+    return std::unique_ptr<FolderListing>(
+        std::make_unique<Win32Listing>(std::move(found), first, mask));
 }
 
 Outcome<std::uint32_t> Win32FileSystem::attributes(std::string_view path) {
@@ -139,9 +127,9 @@ Outcome<std::uint32_t> Win32FileSystem::attributes(std::string_view path) {
 Outcome<FileIdentity> Win32FileSystem::identity(std::string_view folder) {
     // No access rights are needed to read the identity; backup semantics let
     // a folder be opened at all, and links are followed to their target.
-    ScopedFile file(validOrNull(CreateFileW(
-        systemPath(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+    ScopedFile file(CreateFileW(systemPath(folder).c_str(), 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file)
         return lastFailure();
 

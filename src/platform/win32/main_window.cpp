@@ -43,25 +43,26 @@ MainWindow::MainWindow(HINSTANCE instance, MainWindowServicesIn services)
 MainWindow::~MainWindow() {
     dropTarget_.reset(); // revoked while the list still exists
     form_.queue().setObserver(nullptr);
-    if (window_)
-        DestroyWindow(window_);
+    if (handle())
+        DestroyWindow(handle());
 }
 
 bool MainWindow::create(int showCommand) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance_;
-    windowClass.hCursor = nullptr; // the pointer is chosen in WM_SETCURSOR
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = MainWindowClassName;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    // No class pointer: the pointer is chosen in WM_SETCURSOR.
+    WNDCLASSEXW mainClass = windowClass(instance_, MainWindowClassName);
+    mainClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    if (!registerWindowClass(mainClass))
         return false;
-    ProgressBar::registerClass(instance_);
 
     constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    if (!CreateWindowExW(WS_EX_APPWINDOW, MainWindowClassName, L"", style, CW_USEDEFAULT,
-                         CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance_, this))
+    if (!createWindow({.exStyle = WS_EX_APPWINDOW,
+                       .className = MainWindowClassName,
+                       .style = style,
+                       .x = CW_USEDEFAULT,
+                       .y = CW_USEDEFAULT,
+                       .width = 640,
+                       .height = 480,
+                       .instance = instance_}))
         return false;
 
     // The design size is a client size; the frame around it depends on the
@@ -69,40 +70,20 @@ bool MainWindow::create(int showCommand) {
     RECT frame{0, 0, twipsToPixels(DesignClientSize.width, dpi()),
                twipsToPixels(DesignClientSize.height, dpi())};
     AdjustWindowRectExForDpi(&frame, style, FALSE, WS_EX_APPWINDOW, dpi());
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    SetWindowPos(handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 
     form_.Form_Load();
-    ShowWindow(window_, showCommand);
-    UpdateWindow(window_);
+    ShowWindow(handle(), showCommand);
+    UpdateWindow(handle());
     return true;
 }
 
 // --- window procedure ------------------------------------------------------
 
-LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->handleMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        // Nothing may unwind through the system's window code; the program
-        // goes on with its queue intact.
-        self->showMessage(error.what(), MessageStyle::Exclamation, std::nullopt);
-        return 0;
-    }
+// The program goes on with its queue intact.
+void MainWindow::onHandlerFailure(const std::exception& error) {
+    showMessage(error.what(), MessageStyle::Exclamation, std::nullopt);
 }
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -137,7 +118,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             refreshList();
         return 0;
     }
-    return DefWindowProcW(window_, message, wParam, lParam);
+    return defaultHandling(message, wParam, lParam);
 }
 
 LRESULT CALLBACK MainWindow::listProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -152,14 +133,14 @@ LRESULT CALLBACK MainWindow::listProc(HWND window, UINT message, WPARAM wParam, 
 
 bool MainWindow::onCreate() {
     createFonts();
-    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
+    SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
 
     // A virtual list: its rows are drawn straight from the queue, which stays
     // the one store even with a million rows.
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
                                 LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                            0, 0, 0, 0, window_, reinterpret_cast<HMENU>(ListId), instance_,
+                            0, 0, 0, 0, handle(), reinterpret_cast<HMENU>(ListId), instance_,
                             nullptr);
     if (!list_)
         return false;
@@ -174,17 +155,17 @@ bool MainWindow::onCreate() {
     });
 
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle(),
                                nullptr, instance_, nullptr);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = window_;
+    tool.hwnd = handle();
     tool.uId = reinterpret_cast<UINT_PTR>(list_);
     tool.lpszText = const_cast<wchar_t*>(ListTooltip);
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 
-    if (!progressBar_.create(window_, ProgressId, instance_))
+    if (!progressBar_.create(handle(), ProgressId, instance_))
         return false;
     progressBar_.setFont(controlFont_.get());
     applyLayout(layout_);
@@ -229,7 +210,7 @@ void MainWindow::onListDisplayInfo(NMLVDISPINFOW& info) {
 
 void MainWindow::onSize() {
     RECT bounds;
-    GetWindowRect(window_, &bounds);
+    GetWindowRect(handle(), &bounds);
     const TwipSize outer{pixelsToTwips(bounds.right - bounds.left, dpi()),
                          pixelsToTwips(bounds.bottom - bounds.top, dpi())};
     const FormLayout next = Form_Resize(state(), outer, layout_);
@@ -244,7 +225,7 @@ void MainWindow::onClose() {
     closing_ = true;
     // The window is destroyed once control is back in the main loop, so a
     // run or search that is yielding can unwind first and release Outlook.
-    ShowWindow(window_, SW_HIDE);
+    ShowWindow(handle(), SW_HIDE);
     PostQuitMessage(0);
 }
 
@@ -252,8 +233,8 @@ bool MainWindow::onSetCursor() {
     POINT cursor;
     GetCursorPos(&cursor);
     RECT client;
-    GetClientRect(window_, &client);
-    MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    GetClientRect(handle(), &client);
+    MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
     if (!PtInRect(&client, cursor))
         return false;
     SetCursor(LoadCursorW(nullptr, pointer_ == PointerKind::Hourglass ? IDC_WAIT : IDC_ARROW));
@@ -267,7 +248,7 @@ void MainWindow::onDpiChanged(UINT newDpi, const RECT& suggested) {
     commandBar_.setDpi(newDpi);
     if (skin_)
         applySkinFonts();
-    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+    SetWindowPos(handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     applyLayout(layout_);
 }
@@ -296,7 +277,7 @@ void MainWindow::setPointer(PointerKind kind) {
     pointer_ = kind;
     POINT cursor;
     GetCursorPos(&cursor);
-    if (WindowFromPoint(cursor) == window_ || IsChild(window_, WindowFromPoint(cursor)))
+    if (WindowFromPoint(cursor) == handle() || IsChild(handle(), WindowFromPoint(cursor)))
         SetCursor(LoadCursorW(nullptr, kind == PointerKind::Hourglass ? IDC_WAIT : IDC_ARROW));
 }
 
@@ -309,7 +290,7 @@ void MainWindow::setProgressText(std::string_view text) {
 }
 
 void MainWindow::setProgressValue(double percent) {
-    taskbar_.attach(window_);
+    taskbar_.attach(handle());
     taskbar_.show(percent);
     progressBar_.setValue(percent);
     UpdateWindow(progressBar_.handle());
@@ -318,7 +299,7 @@ void MainWindow::setProgressValue(double percent) {
 void MainWindow::showMessage(std::string_view text, MessageStyle style,
                              std::optional<std::string_view> title) {
     const std::wstring caption = toWide(title.value_or(ApplicationTitle));
-    MessageBoxW(window_, toWide(text).c_str(), caption.c_str(), static_cast<UINT>(style));
+    MessageBoxW(handle(), toWide(text).c_str(), caption.c_str(), static_cast<UINT>(style));
 }
 
 YieldResult MainWindow::yield() {
@@ -345,7 +326,7 @@ YieldResult MainWindow::waitForEvents(std::chrono::milliseconds timeout) {
 }
 
 NativeWindow MainWindow::nativeHandle() const {
-    return static_cast<NativeWindow>(reinterpret_cast<std::uintptr_t>(window_));
+    return static_cast<NativeWindow>(reinterpret_cast<std::uintptr_t>(handle()));
 }
 
 TwipSize MainWindow::screenSize() const {
@@ -355,30 +336,30 @@ TwipSize MainWindow::screenSize() const {
 
 TwipRect MainWindow::outerBounds() const {
     RECT bounds;
-    GetWindowRect(window_, &bounds);
+    GetWindowRect(handle(), &bounds);
     return {pixelsToTwips(bounds.left, dpi()), pixelsToTwips(bounds.top, dpi()),
             pixelsToTwips(bounds.right - bounds.left, dpi()),
             pixelsToTwips(bounds.bottom - bounds.top, dpi())};
 }
 
 void MainWindow::setPixelBounds(int left, int top) {
-    SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    SetWindowPos(handle(), nullptr, left, top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
 void MainWindow::moveLeft(float leftTwips) {
     RECT bounds;
-    GetWindowRect(window_, &bounds);
+    GetWindowRect(handle(), &bounds);
     setPixelBounds(twipsToPixels(leftTwips, dpi()), bounds.top);
 }
 
 void MainWindow::moveTop(float topTwips) {
     RECT bounds;
-    GetWindowRect(window_, &bounds);
+    GetWindowRect(handle(), &bounds);
     setPixelBounds(bounds.left, twipsToPixels(topTwips, dpi()));
 }
 
 void MainWindow::setCaption(std::string_view caption) {
-    SetWindowTextW(window_, toWide(caption).c_str());
+    SetWindowTextW(handle(), toWide(caption).c_str());
 }
 
 void MainWindow::showApplicationIcon() {
@@ -389,8 +370,8 @@ void MainWindow::showApplicationIcon() {
     };
     bigIcon_.reset(load(SM_CXICON, SM_CYICON));
     smallIcon_.reset(load(SM_CXSMICON, SM_CYSMICON));
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    SendMessageW(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageW(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 }
 
 void MainWindow::addQueueColumn(std::string_view header) {
@@ -405,13 +386,13 @@ void MainWindow::addQueueColumn(std::string_view header) {
 void MainWindow::createCommandBar() {
     // Without pictures the bar still works with its captions; the Windows
     // tests make sure the pictures are there.
-    toolbar_ = commandBar_.create(window_, ToolbarId, instance_, dpi());
+    toolbar_ = commandBar_.create(handle(), ToolbarId, instance_, dpi());
 }
 
 WindowState MainWindow::state() const {
-    if (IsIconic(window_))
+    if (IsIconic(handle()))
         return WindowState::Minimized;
-    if (IsZoomed(window_))
+    if (IsZoomed(handle()))
         return WindowState::Maximized;
     return WindowState::Normal;
 }
@@ -434,13 +415,13 @@ void MainWindow::queueChanged() {
     if (listRefreshDue_)
         return;
     listRefreshDue_ = true;
-    SetTimer(window_, ListRefreshTimerId, static_cast<UINT>(ListGrowthRefreshMs - sinceRefresh),
+    SetTimer(handle(), ListRefreshTimerId, static_cast<UINT>(ListGrowthRefreshMs - sinceRefresh),
              nullptr);
 }
 
 void MainWindow::refreshList() {
     if (listRefreshDue_)
-        KillTimer(window_, ListRefreshTimerId);
+        KillTimer(handle(), ListRefreshTimerId);
     listRefreshDue_ = false;
     listRefreshedAt_ = GetTickCount64();
     ListView_SetItemCountEx(list_, static_cast<int>(form_.queue().count()), LVSICF_NOSCROLL);
@@ -482,7 +463,7 @@ std::optional<std::size_t> MainWindow::selectedRow() const {
 }
 
 unsigned MainWindow::dpi() const {
-    const UINT windowDpi = window_ ? GetDpiForWindow(window_) : 0;
+    const UINT windowDpi = handle() ? GetDpiForWindow(handle()) : 0;
     return windowDpi ? windowDpi : DefaultDpi;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/skin_files_win32.h"
 #include "platform/win32/taskbar_progress.h"
+#include "platform/win32/window_base.h"
 
 #include <windows.h>
 
@@ -32,7 +33,7 @@ struct MainWindowServicesIn {
     ImportRunOptions runOptions;
 };
 
-class MainWindow final : public MainWindowServices, private QueueObserver {
+class MainWindow final : public WindowBase, public MainWindowServices, private QueueObserver {
 public:
     MainWindow(HINSTANCE instance, MainWindowServicesIn services);
     ~MainWindow() override;
@@ -41,7 +42,6 @@ public:
 
     // Creates the window, runs the start-up steps and shows it.
     bool create(int showCommand);
-    HWND handle() const { return window_; }
     MainForm& form() { return form_; }
 
     // RunWindow
@@ -71,10 +71,10 @@ public:
     WindowState state() const override;
 
 private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK listProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR self);
-    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void onHandlerFailure(const std::exception& error) override;
 
     bool onCreate();
     void onCommand(WPARAM wParam);
@@ -97,7 +97,6 @@ private:
 
     HINSTANCE instance_;
     MainForm form_;
-    HWND window_ = nullptr;
     HWND list_ = nullptr;
     HWND toolbar_ = nullptr;
     HWND tooltip_ = nullptr;

@@ -13,8 +13,8 @@ void MainWindow::applySkin() {
 void MainWindow::setBackgroundColour(Colour colour) {
     background_ = makeBrush(colour);
     // The class brush erases the client area; the class has this one window.
-    SetClassLongPtrW(window_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(background_.brush));
-    InvalidateRect(window_, nullptr, TRUE);
+    SetClassLongPtrW(handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(background_.brush));
+    InvalidateRect(handle(), nullptr, TRUE);
 }
 
 void MainWindow::applySkinStyle(const SkinStyle& style) {
@@ -40,7 +40,7 @@ void MainWindow::applySkinStyle(const SkinStyle& style) {
     // the style for when it is built.
     commandBar_.setStyle(style.toolbar);
     applySkinFonts();
-    InvalidateRect(window_, nullptr, TRUE);
+    InvalidateRect(handle(), nullptr, TRUE);
 }
 
 void MainWindow::applySkinFonts() {

@@ -1,5 +1,6 @@
 #include "platform/win32/message_filter.h"
 
+#include "platform/win32/com_object.h"
 #include "platform/win32/wide_text.h"
 
 #include <atomic>
@@ -13,29 +14,10 @@ namespace {
 
 // COM asks the filter, on the calling thread, what to do with a call the
 // server rejected and with messages that arrive while a call is out.
-class BusyRetryFilter final : public IMessageFilter {
+class BusyRetryFilter final : public ComObject<IMessageFilter> {
   public:
     explicit BusyRetryFilter(std::chrono::milliseconds retryWindow)
         : retryWindowMs_(static_cast<DWORD>(retryWindow.count())) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (out == nullptr)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
-            *out = static_cast<IMessageFilter*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG remaining = --references_;
-        if (remaining == 0)
-            delete this;
-        return remaining;
-    }
 
     // The client hosts no objects Outlook would call, so anything incoming is
     // simply let through.
@@ -58,10 +40,7 @@ class BusyRetryFilter final : public IMessageFilter {
     }
 
   private:
-    ~BusyRetryFilter() = default;
-
     DWORD retryWindowMs_;
-    std::atomic<ULONG> references_{1};
 };
 
 } // namespace
@@ -89,9 +68,7 @@ void waitKeepingWindowsPainted(std::chrono::milliseconds duration) {
 }
 
 ComPtr<IMessageFilter> makeBusyRetryFilter(std::chrono::milliseconds retryWindow) {
-    ComPtr<IMessageFilter> filter;
-    filter.Attach(new BusyRetryFilter(retryWindow));
-    return filter;
+    return makeComObject<BusyRetryFilter>(retryWindow);
 }
 
 Outcome<ScopedMessageFilter> ScopedMessageFilter::install(std::chrono::milliseconds retryWindow) {

@@ -2,6 +2,8 @@
 // A progress bar that shows a text over its value. The common-controls bar
 // draws no text, so this one paints both itself.
 
+#include "platform/win32/window_base.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -9,13 +11,12 @@
 
 namespace quorvane::win32 {
 
-class ProgressBar {
+class ProgressBar final : public WindowBase {
 public:
-    static void registerClass(HINSTANCE instance);
+    ProgressBar() = default;
 
-    // The control is a child window; the parent destroys it.
+    // The control is a child window of `parent`.
     HWND create(HWND parent, int id, HINSTANCE instance);
-    HWND handle() const { return window_; }
 
     void setText(const std::wstring& text);
     void setValue(double percent);
@@ -31,10 +32,10 @@ public:
     void setColours(const Colours& colours);
 
 private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void onPaint();
     void paint(HDC dc, const RECT& client) const;
 
-    HWND window_ = nullptr;
     HFONT font_ = nullptr;
     double percent_ = 0;
     Colours colours_;

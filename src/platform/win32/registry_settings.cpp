@@ -1,5 +1,6 @@
 #include "platform/win32/registry_settings.h"
 
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
 
 #include <initializer_list>
@@ -8,23 +9,6 @@
 namespace quorvane::win32 {
 
 namespace {
-
-class RegistryKey {
-  public:
-    RegistryKey() = default;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() {
-        if (key_ != nullptr)
-            RegCloseKey(key_);
-    }
-
-    HKEY get() const { return key_; }
-    HKEY* receive() { return &key_; }
-
-  private:
-    HKEY key_ = nullptr;
-};
 
 // Joins the non-empty parts with backslashes; an empty part would make an
 // empty-named key.
@@ -45,7 +29,7 @@ std::wstring keyPath(std::initializer_list<std::string_view> parts) {
 Outcome<void> RegistrySettingsStore::saveSetting(std::string_view application,
                                                  std::string_view section, std::string_view key,
                                                  std::string_view text) {
-    RegistryKey opened;
+    ScopedRegistryKey opened;
     LSTATUS status =
         RegCreateKeyExW(root_, keyPath({basePath_, application, section}).c_str(), 0, nullptr,
                         REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, opened.receive(), nullptr);

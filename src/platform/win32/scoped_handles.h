@@ -1,6 +1,7 @@
 #pragma once
-// Owning wrappers for the GDI and window handles the program creates. Copying
-// is deleted; moving hands the handle over.
+// Owners for every kind of handle the program, the stand-in and the tests
+// hold, so that no handle is released by hand on a path that can return
+// early. Copying is deleted; moving hands the handle over.
 
 #include <windows.h>
 
@@ -8,47 +9,110 @@
 
 namespace quorvane::win32 {
 
-template <typename Handle, typename Deleter>
+// `Traits` names the handle type, its empty value and how to free it.
+template <typename Traits>
 class Scoped {
-public:
+  public:
+    using Handle = typename Traits::Handle;
+
     Scoped() = default;
     explicit Scoped(Handle handle) : handle_(handle) {}
     ~Scoped() { reset(); }
     Scoped(const Scoped&) = delete;
     Scoped& operator=(const Scoped&) = delete;
-    Scoped(Scoped&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    Scoped(Scoped&& other) noexcept : handle_(other.release()) {}
     Scoped& operator=(Scoped&& other) noexcept {
         if (this != &other)
-            reset(std::exchange(other.handle_, nullptr));
+            reset(other.release());
         return *this;
     }
 
     Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void reset(Handle handle = nullptr) {
-        if (handle_)
-            Deleter{}(handle_);
+    explicit operator bool() const { return handle_ != Traits::empty(); }
+    void reset(Handle handle = Traits::empty()) {
+        if (handle_ != Traits::empty())
+            Traits::free(handle_);
         handle_ = handle;
     }
+    [[nodiscard]] Handle release() { return std::exchange(handle_, Traits::empty()); }
+    // For a call that hands a new handle back through a pointer.
+    Handle* receive() {
+        reset();
+        return &handle_;
+    }
 
-private:
-    Handle handle_ = nullptr;
-};
-
-struct GdiObjectDeleter {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-struct WindowDeleter {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
-struct IconDeleter {
-    void operator()(HICON icon) const { DestroyIcon(icon); }
+  private:
+    Handle handle_ = Traits::empty();
 };
 
-using ScopedFont = Scoped<HFONT, GdiObjectDeleter>;
-using ScopedBrush = Scoped<HBRUSH, GdiObjectDeleter>;
-using ScopedBitmap = Scoped<HBITMAP, GdiObjectDeleter>;
-using ScopedWindow = Scoped<HWND, WindowDeleter>;
-using ScopedIcon = Scoped<HICON, IconDeleter>;
+template <typename H, auto Free>
+struct NullEmptyTraits {
+    using Handle = H;
+    static constexpr Handle empty() { return nullptr; }
+    static void free(Handle handle) { Free(handle); }
+};
+
+using ScopedFont = Scoped<NullEmptyTraits<HFONT, DeleteObject>>;
+using ScopedBrush = Scoped<NullEmptyTraits<HBRUSH, DeleteObject>>;
+using ScopedBitmap = Scoped<NullEmptyTraits<HBITMAP, DeleteObject>>;
+using ScopedRegion = Scoped<NullEmptyTraits<HRGN, DeleteObject>>;
+using ScopedWindow = Scoped<NullEmptyTraits<HWND, DestroyWindow>>;
+using ScopedIcon = Scoped<NullEmptyTraits<HICON, DestroyIcon>>;
+using ScopedRegistryKey = Scoped<NullEmptyTraits<HKEY, RegCloseKey>>;
+// A device context made with CreateCompatibleDC or CreateDC.
+using ScopedMemoryDc = Scoped<NullEmptyTraits<HDC, DeleteDC>>;
+// An event, mutex, process or thread handle: null when empty.
+using ScopedHandle = Scoped<NullEmptyTraits<HANDLE, CloseHandle>>;
+
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle empty() { return INVALID_HANDLE_VALUE; }
+    static void free(Handle handle) { CloseHandle(handle); }
+};
+// A file from CreateFileW: INVALID_HANDLE_VALUE when empty.
+using ScopedFile = Scoped<FileHandleTraits>;
+
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle empty() { return INVALID_HANDLE_VALUE; }
+    static void free(Handle handle) { FindClose(handle); }
+};
+// A directory listing from FindFirstFileExW.
+using ScopedFind = Scoped<FindHandleTraits>;
+
+// A window's device context from GetDC, given back to the window.
+class ScopedWindowDc {
+  public:
+    explicit ScopedWindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~ScopedWindowDc() {
+        if (dc_)
+            ReleaseDC(window_, dc_);
+    }
+    ScopedWindowDc(const ScopedWindowDc&) = delete;
+    ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+  private:
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a device context, with the one it replaced put
+// back at the end of the scope (before either may be deleted).
+class ScopedSelection {
+  public:
+    ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~ScopedSelection() {
+        if (previous_ && previous_ != HGDI_ERROR)
+            SelectObject(dc_, previous_);
+    }
+    ScopedSelection(const ScopedSelection&) = delete;
+    ScopedSelection& operator=(const ScopedSelection&) = delete;
+
+  private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
 
 } // namespace quorvane::win32

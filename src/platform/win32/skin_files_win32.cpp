@@ -1,5 +1,6 @@
 #include "platform/win32/skin_files_win32.h"
 
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
 
 #include <windows.h>
@@ -10,13 +11,6 @@
 namespace quorvane::win32 {
 
 namespace {
-
-struct FindDeleter {
-    void operator()(HANDLE find) const { FindClose(find); }
-};
-struct FileDeleter {
-    void operator()(HANDLE file) const { CloseHandle(file); }
-};
 
 // The largest skin read; a real one is a few hundred bytes, so anything near
 // this is not a skin.
@@ -45,32 +39,30 @@ std::string Win32SkinFiles::programFolder() const {
 // system and folder entries out.
 bool Win32SkinFiles::ordinaryFileExists(std::string_view path) const {
     WIN32_FIND_DATAW entry{};
-    HANDLE find = FindFirstFileExW(toWide(path).c_str(), FindExInfoBasic, &entry,
-                                   FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE)
+    const ScopedFind find(FindFirstFileExW(toWide(path).c_str(), FindExInfoBasic, &entry,
+                                           FindExSearchNameMatch, nullptr, 0));
+    if (!find)
         return false;
-    FindDeleter{}(find);
     constexpr DWORD notOrdinary =
         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
     return (entry.dwFileAttributes & notOrdinary) == 0;
 }
 
 Outcome<std::string> Win32SkinFiles::readText(std::string_view path) const {
-    HANDLE opened = CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE)
+    const ScopedFile file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return Failure{systemMessage(GetLastError())};
-    const std::unique_ptr<void, FileDeleter> file(opened);
 
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(opened, &size))
+    if (!GetFileSizeEx(file.get(), &size))
         return Failure{systemMessage(GetLastError())};
     if (size.QuadPart > LargestSkin)
         return Failure{"The file is larger than a skin can be (1 MB)."};
     std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
     DWORD read = 0;
     if (!text.empty() &&
-        !ReadFile(opened, text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
+        !ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr))
         return Failure{systemMessage(GetLastError())};
     text.resize(read);
     return text;

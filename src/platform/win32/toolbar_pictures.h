@@ -12,10 +12,7 @@
 
 namespace quorvane::win32 {
 
-struct ImageListDeleter {
-    void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
-};
-using ScopedImageList = Scoped<HIMAGELIST, ImageListDeleter>;
+using ScopedImageList = Scoped<NullEmptyTraits<HIMAGELIST, ImageList_Destroy>>;
 
 // The resource ID of the picture for `commandId` at size step `step` (0: 48,
 // 1: 72, 2: 96 px), as res/resource_ids.h numbers them.
