@@ -18,7 +18,7 @@ InProcessQuorvane::Ole::~Ole() {
 InProcessQuorvane::InProcessQuorvane()
     : window_(GetModuleHandleW(nullptr),
               win32::MainWindowServicesIn{settings_, outlook_, shell_, dialogs_, clock_, files_,
-                                          ImportRunOptions{}}) {
+                                          storage_, codePages_, ImportRunOptions{}}) {
     ready_ = SUCCEEDED(ole_.result) && window_.create(SW_SHOWNORMAL);
 }
 

@@ -6,10 +6,12 @@
 // without crossing a process boundary.
 
 #include "platform/clock.h"
+#include "platform/win32/code_pages_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/outlook_com.h"
 #include "platform/win32/registry_settings.h"
+#include "platform/win32/run_storage_win32.h"
 #include "platform/win32/shell_launcher_win32.h"
 
 #include <windows.h>
@@ -58,6 +60,8 @@ private:
     PresetFolderDialogs dialogs_;
     SteadyClock clock_;
     win32::Win32FileSystem files_;
+    win32::Win32RunStorage storage_;
+    win32::Win32CodePages codePages_;
     win32::MainWindow window_;
     bool ready_ = false;
 };

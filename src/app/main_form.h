@@ -5,10 +5,12 @@
 
 #include "import/import_run.h"
 #include "platform/clock.h"
+#include "platform/code_pages.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/main_window.h"
 #include "platform/outlook.h"
+#include "platform/run_storage.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 #include "queue/import_queue.h"
@@ -37,6 +39,8 @@ struct FormServices {
     FileDialogs& dialogs;
     const Clock& clock;
     FileSystem& files;
+    RunStorage& storage;
+    CodePages& codePages;
 };
 
 class MainForm {

@@ -17,6 +17,9 @@ enum Step : int {
     FixLastIndex = 104,
     YieldToWindow = 106,
     ReadPath = 108,
+    // Not a step of its own in any report: a file that cannot be split is
+    // reported where its launch would have been (120).
+    SplitIntoContacts = 109,
     ShowProgressText = 110,
     ShowProgressValue = 112,
     ReachOutlook = 114,
@@ -29,6 +32,9 @@ enum Step : int {
     Close = 130,
     ReleaseItemWindows = 132,
     ReleaseApplication = 134,
+    // Records the contact and moves to the file's next contact, if any; never
+    // fails, so no report names it.
+    FinishContact = 135,
     AdvanceIndex = 136,
     RestorePointer = 138,
     ResetProgressValue = 140,
@@ -56,24 +62,29 @@ std::string describeDuration(std::chrono::milliseconds duration) {
 
 } // namespace
 
-ImportRun::ImportRun(const ImportQueue& queue, RunWindow& window, OutlookAutomation& outlook,
-                     ShellLauncher& shell, const Clock& clock, ImportRunOptions options)
-    : queue_(queue), window_(window), outlook_(outlook), shell_(shell), clock_(clock),
-      options_(options) {}
+ImportRun::ImportRun(const ImportQueue& queue, ImportRunServices services, ImportRunOptions options)
+    : queue_(queue), window_(services.window), outlook_(services.outlook), shell_(services.shell),
+      clock_(services.clock), storage_(services.storage), options_(options),
+      splitter_(services.storage, services.codePages) {}
 
 RunEnd ImportRun::run() {
     int step = CheckQueue;
     while (step != End) {
         StepResult result = execute(step);
-        if (windowClosing_)
+        if (windowClosing_) {
+            recordUnfinishedContacts();
             return RunEnd::WindowClosed;
+        }
         if (result.failure) {
+            noteReport(step, *result.failure);
             window_.showMessage(FormatErrorReport(result.failure->description, step),
                                 MessageStyle::Exclamation, ErrorReportTitle);
             // A close can reach the window while the box is up; nothing more
             // may run or be shown after it.
-            if (window_.closing())
+            if (window_.closing()) {
+                recordUnfinishedContacts();
                 return RunEnd::WindowClosed;
+            }
         }
         step = result.next;
     }
@@ -89,6 +100,7 @@ ImportRun::StepResult ImportRun::execute(int step) {
         windowClosing_ = window_.yield() == YieldResult::WindowClosing;
         return go(ReadPath);
     case ReadPath: return readCurrentPath();
+    case SplitIntoContacts: return splitIntoContacts();
     case ShowProgressText: return showProgressText();
     case ShowProgressValue: return showProgressValue();
     case ReachOutlook: return reachOutlook();
@@ -104,6 +116,7 @@ ImportRun::StepResult ImportRun::execute(int step) {
     case Close: return closeItemWindow();
     case ReleaseItemWindows: return releaseInspectors();
     case ReleaseApplication: return releaseApplication();
+    case FinishContact: return finishContact();
     case AdvanceIndex: return advanceIndex();
     case RestorePointer:
         window_.setPointer(PointerKind::Arrow);
@@ -131,6 +144,7 @@ ImportRun::StepResult ImportRun::checkQueueNotEmpty() {
 
 ImportRun::StepResult ImportRun::showHourglass() {
     window_.setPointer(PointerKind::Hourglass);
+    beginRecord();
     return go(FixLastIndex);
 }
 
@@ -147,6 +161,9 @@ ImportRun::StepResult ImportRun::fixLastIndex() {
 }
 
 ImportRun::StepResult ImportRun::readCurrentPath() {
+    contacts_.clear();
+    contactAt_ = 0;
+    fileFailure_.reset();
     const auto row = queue_.item(static_cast<std::size_t>(index_));
     if (!row) {
         // Rows were removed while the run yielded. Going on with the previous
@@ -155,11 +172,37 @@ ImportRun::StepResult ImportRun::readCurrentPath() {
                     ReleaseItemWindows);
     }
     currentPath_.assign(*row);
+    return go(SplitIntoContacts);
+}
+
+// A long file is split while the window keeps answering; closing the window
+// meanwhile ends the run.
+ImportRun::StepResult ImportRun::splitIntoContacts() {
+    auto contacts = splitter_.split(currentPath_, [this] {
+        windowClosing_ = window_.yield() == YieldResult::WindowClosing;
+        return !windowClosing_;
+    });
+    if (windowClosing_)
+        return go(End);
+    if (!contacts)
+        fileFailure_ = contacts.failure();
+    else
+        contacts_ = std::move(contacts.value());
+    contactOpen_ = true;
+    contactSaved_ = false;
+    reportedStep_ = 0;
+    reportedDescription_.clear();
     return go(ShowProgressText);
 }
 
 ImportRun::StepResult ImportRun::showProgressText() {
-    window_.setProgressText("Processing: " + std::string(GetFileName(currentPath_)));
+    if (!splitsIntoSeveral()) {
+        window_.setProgressText("Processing: " + std::string(GetFileName(currentPath_)));
+        return go(ShowProgressValue);
+    }
+    window_.setProgressText("Processing: " + std::string(GetFileName(launchPath())) + " (" +
+                            std::to_string(contactAt_ + 1) + " of " +
+                            std::to_string(contacts_.size()) + ")");
     return go(ShowProgressValue);
 }
 
@@ -167,10 +210,17 @@ ImportRun::StepResult ImportRun::showProgressValue() {
     const std::size_t rows = queue_.count(); // read anew: rows may come and go meanwhile
     if (rows == 0)
         return fail("Division by zero: the queue was emptied during the run.", ReachOutlook);
-    const double percent = static_cast<double>(index_) / static_cast<double>(rows) * 100.0;
+    // The contacts of a split file move the bar smoothly from the share of
+    // the rows before it to its own: the last contact shows the row's share.
+    double done = static_cast<double>(index_);
+    if (splitsIntoSeveral())
+        done += static_cast<double>(contactAt_ + 1) / static_cast<double>(contacts_.size()) - 1.0;
+    const double percent = done / static_cast<double>(rows) * 100.0;
     // Removing rows during a run can push the share past 100; the bar shows 100.
     window_.setProgressValue(std::min(percent, 100.0));
-    return go(ReachOutlook);
+    // A file with no contact to open needs nothing of Outlook: it is reported
+    // at once where its launch would have been.
+    return go(fileFailure_ ? Launch : ReachOutlook);
 }
 
 ImportRun::StepResult ImportRun::reachOutlook() {
@@ -203,17 +253,19 @@ ImportRun::StepResult ImportRun::checkNoItemWindowOpen() {
         return go(Launch);
     // Skipping silently would let "Done." hide a file that was never imported.
     return fail("An Outlook item window is already open, so this file was not imported: " +
-                    currentPath_,
+                    subject(),
                 ReleaseItemWindows);
 }
 
 ImportRun::StepResult ImportRun::launchOutlook() {
+    if (fileFailure_)
+        return fail(*fileFailure_, ReleaseItemWindows);
     // Windows forbids the double quote in file names; inside the quoted
     // argument it would end the quoting and hand Outlook extra switches.
-    if (currentPath_.find('"') != std::string::npos)
+    if (launchPath().find('"') != std::string::npos)
         return fail("This path cannot name a file (it holds a double quote) and was not "
                     "opened: " +
-                        currentPath_,
+                        launchPath(),
                     ReleaseItemWindows);
 
     ShellLaunch request;
@@ -233,18 +285,18 @@ ImportRun::StepResult ImportRun::launchOutlook() {
 
 ImportRun::StepResult ImportRun::pollForItemWindow() {
     if (!itemWindows_)
-        return fail("Outlook could not be asked whether it opened " + currentPath_ + ": " +
+        return fail("Outlook could not be asked whether it opened " + subject() + ": " +
                         NoItemWindows.description,
                     ReleaseItemWindows);
     auto count = itemWindows_->count();
     if (!count)
-        return fail("Outlook could not be asked whether it opened " + currentPath_ + ": " +
+        return fail("Outlook could not be asked whether it opened " + subject() + ": " +
                         count.failure().description,
                     ReleaseItemWindows);
     if (count.value() == 1)
         return go(Save);
     if (clock_.now() - launchedAt_ >= options_.openWaitBound)
-        return fail("Outlook did not open an item window for " + currentPath_ + " within " +
+        return fail("Outlook did not open an item window for " + subject() + " within " +
                         describeDuration(options_.openWaitBound) + ".",
                     ReleaseItemWindows);
     return go(WaitForOutlook);
@@ -262,6 +314,7 @@ ImportRun::StepResult ImportRun::saveCurrentItem() {
     auto saved = item.value()->save();
     if (!saved)
         return fail(saved.failure(), Close);
+    contactSaved_ = true;
     return go(Close);
 }
 
@@ -284,7 +337,28 @@ ImportRun::StepResult ImportRun::releaseInspectors() {
 
 ImportRun::StepResult ImportRun::releaseApplication() {
     application_.reset();
-    return go(AdvanceIndex);
+    return go(FinishContact);
+}
+
+ImportRun::StepResult ImportRun::finishContact() {
+    if (contactOpen_) {
+        recordContact(currentContact(),
+                      contactSaved_ ? ContactResult::Saved : ContactResult::Reported);
+        contactOpen_ = false;
+    }
+    if (contactAt_ + 1 >= contacts_.size()) {
+        splitter_.releaseCardFiles();
+        return go(AdvanceIndex);
+    }
+    // The file's next contact is a cycle of its own from the progress on,
+    // with a yield in front as every cycle has.
+    ++contactAt_;
+    contactOpen_ = true;
+    contactSaved_ = false;
+    reportedStep_ = 0;
+    reportedDescription_.clear();
+    windowClosing_ = window_.yield() == YieldResult::WindowClosing;
+    return go(ShowProgressText);
 }
 
 ImportRun::StepResult ImportRun::advanceIndex() {
@@ -294,6 +368,86 @@ ImportRun::StepResult ImportRun::advanceIndex() {
     return go(index_ <= lastIndex_ ? YieldToWindow : RestorePointer);
 }
 
-std::string ImportRun::quotedPath() const { return '"' + currentPath_ + '"'; }
+std::string ImportRun::quotedPath() const { return '"' + launchPath() + '"'; }
+
+const FileContact* ImportRun::currentContact() const {
+    return contactAt_ < contacts_.size() ? &contacts_[contactAt_] : nullptr;
+}
+
+const std::string& ImportRun::launchPath() const {
+    return splitsIntoSeveral() ? contacts_[contactAt_].path : currentPath_;
+}
+
+std::string ImportRun::subject() const {
+    if (!splitsIntoSeveral())
+        return currentPath_;
+    const FileContact& contact = contacts_[contactAt_];
+    return "contact " + std::to_string(contact.number) + " of " +
+           std::to_string(contacts_.size()) + " (" + contact.name + ") in " + currentPath_;
+}
+
+// --- the record --------------------------------------------------------------
+
+// A run without its record still imports: the user is told once, in plain
+// words, and the contacts go to Outlook all the same.
+void ImportRun::beginRecord() {
+    auto record = storage_.createRunRecord();
+    if (!record) {
+        window_.showMessage("The record of this run could not be written: " +
+                                record.failure().description +
+                                "\r\nThe import goes on without it.",
+                            MessageStyle::Exclamation);
+        return;
+    }
+    record_ = std::move(record.value());
+    if (!record_->appendLine(ContactRecordHeader()))
+        record_.reset();
+}
+
+void ImportRun::noteReport(int step, const Failure& failure) {
+    if (!contactOpen_ || reportedStep_ != 0)
+        return;
+    reportedStep_ = step;
+    reportedDescription_ = failure.description;
+}
+
+void ImportRun::recordContact(const FileContact* contact, ContactResult result) {
+    if (!record_)
+        return;
+    ContactRecordLine line;
+    line.file = currentPath_;
+    line.result = result;
+    line.step = reportedStep_;
+    line.description = reportedDescription_;
+    if (contact) {
+        line.contact = contact->number;
+        line.name = contact->name;
+        if (!contact->terminated && line.description.empty())
+            line.description = "The file ends before this contact's END:VCARD line.";
+    }
+    if (!record_->appendLine(FormatContactRecordLine(line))) {
+        // Said once; the import itself goes on.
+        record_.reset();
+        window_.showMessage("The record of this run could not be written any further at " +
+                                line.file + ".",
+                            MessageStyle::Exclamation);
+    }
+}
+
+// The window was closed: the contact at hand and the rest of its file are
+// recorded as not tried (or as saved, when Outlook already has it).
+void ImportRun::recordUnfinishedContacts() {
+    if (!contactOpen_)
+        return;
+    contactOpen_ = false;
+    if (contactSaved_) {
+        recordContact(currentContact(), ContactResult::Saved);
+        ++contactAt_;
+    }
+    reportedStep_ = 0;
+    reportedDescription_.clear();
+    for (; contactAt_ < contacts_.size(); ++contactAt_)
+        recordContact(&contacts_[contactAt_], ContactResult::Skipped);
+}
 
 } // namespace quorvane

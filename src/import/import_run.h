@@ -1,12 +1,17 @@
 #pragma once
-// The import run: for every queued file, have Outlook open it in an item
-// window, save the item the window shows and close the window. Every step has
-// a fixed number that the error report shows; after a failure has been
-// reported the run goes on at the step the table names, so one bad file never
-// stops the files after it.
+// The import run: for every contact of every queued file, have Outlook open
+// it in an item window, save the item the window shows and close the window.
+// Every step has a fixed number that the error report shows; after a failure
+// has been reported the run goes on at the step the table names, so one bad
+// file never stops the files after it. Each contact's result goes to the
+// run's record as the run reaches it.
 
+#include "import/contact_record.h"
+#include "import/file_contacts.h"
 #include "platform/clock.h"
+#include "platform/code_pages.h"
 #include "platform/outlook.h"
+#include "platform/run_storage.h"
 #include "platform/run_window.h"
 #include "platform/shell.h"
 #include "queue/import_queue.h"
@@ -30,10 +35,19 @@ struct ImportRunOptions {
 
 enum class RunEnd { Finished, WindowClosed };
 
+// What a run works with besides the queue.
+struct ImportRunServices {
+    RunWindow& window;
+    OutlookAutomation& outlook;
+    ShellLauncher& shell;
+    const Clock& clock;
+    RunStorage& storage;
+    CodePages& codePages;
+};
+
 class ImportRun {
 public:
-    ImportRun(const ImportQueue& queue, RunWindow& window, OutlookAutomation& outlook,
-              ShellLauncher& shell, const Clock& clock, ImportRunOptions options = {});
+    ImportRun(const ImportQueue& queue, ImportRunServices services, ImportRunOptions options = {});
 
     // Returns when the last box has been closed, or at once when the window
     // is closed meanwhile (the Outlook references are released on the way).
@@ -56,6 +70,7 @@ private:
     StepResult showHourglass();
     StepResult fixLastIndex();
     StepResult readCurrentPath();
+    StepResult splitIntoContacts();
     StepResult showProgressText();
     StepResult showProgressValue();
     StepResult reachOutlook();
@@ -67,16 +82,30 @@ private:
     StepResult closeItemWindow();
     StepResult releaseInspectors();
     StepResult releaseApplication();
+    StepResult finishContact();
     StepResult advanceIndex();
 
-    std::string quotedPath() const;
+    bool splitsIntoSeveral() const { return contacts_.size() > 1; }
+    const FileContact* currentContact() const;
+    // The file Outlook opens for the contact at hand.
+    const std::string& launchPath() const;
+    // How reports name the contact at hand.
+    std::string subject() const;
+
+    void beginRecord();
+    void noteReport(int step, const Failure& failure);
+    void recordContact(const FileContact* contact, ContactResult result);
+    void recordUnfinishedContacts();
 
     const ImportQueue& queue_;
     RunWindow& window_;
     OutlookAutomation& outlook_;
     ShellLauncher& shell_;
     const Clock& clock_;
+    RunStorage& storage_;
     ImportRunOptions options_;
+    FileContactSplitter splitter_;
+    std::unique_ptr<RunRecordFile> record_;
 
     std::int32_t index_ = 0;
     std::int32_t lastIndex_ = 0;
@@ -85,6 +114,15 @@ private:
     std::unique_ptr<OutlookInspectors> itemWindows_;
     Clock::TimePoint launchedAt_{};
     bool windowClosing_ = false;
+
+    // The contacts of the file at hand, and where the run is among them.
+    std::vector<FileContact> contacts_;
+    std::size_t contactAt_ = 0;
+    std::optional<Failure> fileFailure_; // unreadable, or no card at all
+    bool contactOpen_ = false;           // reached and not yet recorded
+    bool contactSaved_ = false;
+    int reportedStep_ = 0; // the first report about the contact at hand
+    std::string reportedDescription_;
 };
 
 } // namespace quorvane

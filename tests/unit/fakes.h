@@ -1,10 +1,13 @@
 #pragma once
 // In-memory stand-ins for the platform, recording what the logic asks of it.
 
+#include "cards/memory_byte_source.h"
 #include "platform/clock.h"
+#include "platform/code_pages.h"
 #include "platform/dialogs.h"
 #include "platform/main_window.h"
 #include "platform/outlook.h"
+#include "platform/run_storage.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 
@@ -299,6 +302,109 @@ public:
         browseTitles.emplace_back(title);
         return folder;
     }
+};
+
+// Reads single-byte code pages as Latin-1, which is what 1252 is for every
+// letter the tests use.
+class FakeCodePages final : public CodePages {
+public:
+    Outcome<std::string> toUtf8(std::string_view bytes, unsigned) override {
+        std::string text;
+        for (const unsigned char c : bytes) {
+            if (c < 0x80) {
+                text += static_cast<char>(c);
+                continue;
+            }
+            text += static_cast<char>(0xC0 | (c >> 6));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        return text;
+    }
+};
+
+// A disk in memory. A queued path with no content of its own reads as one
+// card named after the file, so tests about the run's steps need no files.
+class FakeRunStorage final : public RunStorage {
+public:
+    std::map<std::string, std::string> files;
+    std::set<std::string> unreadable;
+    std::map<std::string, std::string> cardFiles; // written and not yet removed
+    std::vector<std::string> cardFilesWritten;    // every card file, in order
+    std::vector<std::string> recordLines;
+    int liveFolders = 0;
+    int foldersMade = 0;
+    bool failRecord = false;
+    bool failWrites = false;
+
+    static std::string oneCard(std::string_view name) {
+        return "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + std::string(name) + "\r\nEND:VCARD\r\n";
+    }
+
+    Outcome<std::unique_ptr<ByteSource>> openForReading(std::string_view path) override {
+        const std::string key(path);
+        if (unreadable.contains(key))
+            return Failure{"Access is denied."};
+        const auto found = files.find(key);
+        std::string bytes = found != files.end() ? found->second
+                                                 : oneCard(key.substr(key.find_last_of('\\') + 1));
+        return std::unique_ptr<ByteSource>(std::make_unique<MemoryByteSource>(std::move(bytes)));
+    }
+
+    Outcome<std::unique_ptr<CardFolder>> createCardFolder() override {
+        return std::unique_ptr<CardFolder>(
+            std::make_unique<Folder>(*this, "T:\\Quorvane-run" + std::to_string(++foldersMade)));
+    }
+
+    Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() override {
+        if (failRecord)
+            return Failure{"The disk is full."};
+        return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this));
+    }
+
+private:
+    class Folder final : public CardFolder {
+    public:
+        Folder(FakeRunStorage& storage, std::string path) : storage_(storage), path_(std::move(path)) {
+            ++storage_.liveFolders;
+        }
+        ~Folder() override {
+            std::erase_if(storage_.cardFiles,
+                          [&](const auto& file) { return file.first.starts_with(path_ + "\\"); });
+            --storage_.liveFolders;
+        }
+        const std::string& path() const override { return path_; }
+        Outcome<std::string> writeNewFile(std::string_view name, std::string_view bytes) override {
+            const std::string path = path_ + "\\" + std::string(name);
+            if (storage_.failWrites)
+                return Failure{"There is not enough space on the disk."};
+            if (!storage_.cardFiles.emplace(path, bytes).second)
+                return Failure{"The file exists."};
+            storage_.cardFilesWritten.push_back(path);
+            return path;
+        }
+        Outcome<std::unique_ptr<CardFolder>> createFolder(std::string_view name) override {
+            return std::unique_ptr<CardFolder>(
+                std::make_unique<Folder>(storage_, path_ + "\\" + std::string(name)));
+        }
+
+    private:
+        FakeRunStorage& storage_;
+        std::string path_;
+    };
+
+    class Record final : public RunRecordFile {
+    public:
+        explicit Record(FakeRunStorage& storage) : storage_(storage) {}
+        const std::string& path() const override { return path_; }
+        Outcome<void> appendLine(std::string_view line) override {
+            storage_.recordLines.emplace_back(line);
+            return success();
+        }
+
+    private:
+        FakeRunStorage& storage_;
+        std::string path_ = "L:\\Quorvane\\Runs\\run.csv";
+    };
 };
 
 } // namespace quorvane::testing

@@ -29,7 +29,10 @@ class FolderSearchTest : public ::testing::Test {
     FakeShell shell{outlook};
     FakeDialogs dialogs;
     FakeFileSystem files;
-    MainForm form{FormServices{window, settings, outlook, shell, dialogs, clock, files}};
+    FakeRunStorage storage;
+    FakeCodePages codePages;
+    MainForm form{
+        FormServices{window, settings, outlook, shell, dialogs, clock, files, storage, codePages}};
 
     Rows rows() const {
         Rows all;

@@ -1,53 +1,9 @@
-#include "fakes.h"
-#include "import/error_report.h"
 #include "import/file_name.h"
-#include "import/import_run.h"
-
-#include <gtest/gtest.h>
-
-#include <regex>
+#include "import_run_fixture.h"
 
 using namespace quorvane;
 using namespace quorvane::testing;
 using namespace std::chrono_literals;
-
-namespace {
-
-// The step number an error report names ("at line N").
-int reportedStep(const Message& message) {
-    static const std::regex atLine("at line ([0-9]+)\r\r");
-    std::smatch match;
-    if (!std::regex_search(message.text, match, atLine))
-        return -1;
-    return std::stoi(match[1]);
-}
-
-class ImportRunTest : public ::testing::Test {
-protected:
-    ManualClock clock;
-    FakeWindow window{&clock};
-    FakeOutlook outlook;
-    FakeShell shell{outlook};
-    ImportQueue queue;
-    ImportRunOptions options{.openWaitBound = 2s, .pollInterval = 10ms};
-
-    RunEnd run() { return ImportRun(queue, window, outlook, shell, clock, options).run(); }
-
-    void queueFiles(std::initializer_list<const char*> paths) {
-        for (const char* path : paths)
-            queue.add(path);
-    }
-    std::vector<int> reportedSteps() const {
-        std::vector<int> steps;
-        for (const Message& message : window.messages)
-            if (message.title == ErrorReportTitle)
-                steps.push_back(reportedStep(message));
-        return steps;
-    }
-    std::string lastMessage() const {
-        return window.messages.empty() ? "" : window.messages.back().text;
-    }
-};
 
 TEST_F(ImportRunTest, EmptyQueueShowsOnlyNoFilesAddedAndNeverContactsOutlook) {
     EXPECT_EQ(run(), RunEnd::Finished);
@@ -157,7 +113,7 @@ TEST_F(ImportRunTest, FailuresResumeAtTheStepTheTableNames) {
         caseOutlook.failing = c.failing;
         ImportQueue one;
         one.add("a.vcf");
-        EXPECT_EQ(ImportRun(one, caseWindow, caseOutlook, caseShell, clock, options).run(),
+        EXPECT_EQ(ImportRun(one, services(caseWindow, caseOutlook, caseShell), options).run(),
                   RunEnd::Finished);
         window.messages = caseWindow.messages;
         EXPECT_EQ(reportedSteps(), c.steps);

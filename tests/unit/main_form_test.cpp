@@ -22,7 +22,10 @@ protected:
     FakeShell shell{outlook};
     FakeDialogs dialogs;
     FakeFileSystem files;
-    MainForm form{FormServices{window, settings, outlook, shell, dialogs, clock, files}};
+    FakeRunStorage storage;
+    FakeCodePages codePages;
+    MainForm form{
+        FormServices{window, settings, outlook, shell, dialogs, clock, files, storage, codePages}};
 
     void execute(CommandId id) { form.CommandBars_Execute(static_cast<int>(id)); }
 };

@@ -3,10 +3,12 @@
 
 #include "platform/clock.h"
 #include "platform/win32/automation_messages.h"
+#include "platform/win32/code_pages_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/outlook_com.h"
 #include "platform/win32/registry_settings.h"
+#include "platform/win32/run_storage_win32.h"
 #include "platform/win32/shell_launcher_win32.h"
 #include "platform/win32/wide_text.h"
 
@@ -57,7 +59,8 @@ protected:
     void SetUp() override {
         window = std::make_unique<MainWindow>(
             GetModuleHandleW(nullptr),
-            MainWindowServicesIn{settings, outlook, shell, dialogs, clock, files, {}});
+            MainWindowServicesIn{settings, outlook, shell, dialogs, clock, files, storage,
+                                 codePages, {}});
         ASSERT_TRUE(window->create(SW_SHOWNORMAL));
         pump();
         list = FindWindowExW(window->handle(), nullptr, WC_LISTVIEWW, nullptr);
@@ -87,6 +90,8 @@ protected:
     ChosenFolderDialogs dialogs;
     SteadyClock clock;
     Win32FileSystem files;
+    Win32RunStorage storage;
+    Win32CodePages codePages;
     std::unique_ptr<MainWindow> window;
     HWND list = nullptr;
     HWND progress = nullptr;

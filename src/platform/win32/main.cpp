@@ -2,12 +2,14 @@
 // platform services, the main window and its message loop.
 
 #include "platform/clock.h"
+#include "platform/win32/code_pages_win32.h"
 #include "platform/win32/file_dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/message_filter.h"
 #include "platform/win32/outlook_com.h"
 #include "platform/win32/registry_settings.h"
+#include "platform/win32/run_storage_win32.h"
 #include "platform/win32/shell_launcher_win32.h"
 
 #include <windows.h>
@@ -79,14 +81,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32ShellLauncher shell;
     Win32FileDialogs dialogs;
     Win32FileSystem fileSystem;
+    Win32RunStorage storage;
+    Win32CodePages codePages;
     SteadyClock clock;
 
-    MainWindow window(instance, MainWindowServicesIn{settings, outlook, shell, dialogs, clock,
-                                                     fileSystem, runOptionsFromTestEnvironment()});
+    MainWindow window(instance,
+                      MainWindowServicesIn{settings, outlook, shell, dialogs, clock, fileSystem,
+                                           storage, codePages, runOptionsFromTestEnvironment()});
     if (!window.create(showCommand)) {
         reportStartupFailure(L"Quorvane could not create its window.");
         return 1;
     }
+    // Contacts a crashed run split out of a file are still in its folder.
+    RemoveAbandonedCardFolders();
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -35,7 +35,8 @@ constexpr wchar_t ListTooltip[] = L"Drag and drop files here. Double-click item 
 MainWindow::MainWindow(HINSTANCE instance, MainWindowServicesIn services)
     : instance_(instance),
       form_(FormServices{*this, services.settings, services.outlook, services.shell,
-                         services.dialogs, services.clock, services.files},
+                         services.dialogs, services.clock, services.files, services.storage,
+                         services.codePages},
             services.runOptions) {
     form_.queue().setObserver(this);
 }

@@ -30,6 +30,8 @@ struct MainWindowServicesIn {
     FileDialogs& dialogs;
     const Clock& clock;
     FileSystem& files;
+    RunStorage& storage;
+    CodePages& codePages;
     ImportRunOptions runOptions;
 };
 

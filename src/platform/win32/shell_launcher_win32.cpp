@@ -1,5 +1,6 @@
 #include "platform/win32/shell_launcher_win32.h"
 
+#include "platform/win32/message_filter.h"
 #include "platform/win32/wide_text.h"
 
 // windows.h first: shellapi.h relies on what it declares.
@@ -7,6 +8,7 @@
 
 #include <shellapi.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -42,6 +44,17 @@ const wchar_t* optional(const std::wstring& text) {
     return text.empty() ? nullptr : text.c_str();
 }
 
+// Failures that say nothing about the program or the file, only that the
+// system could not start a process just then (seen about once in ten
+// thousand launches on a loaded machine): worth another try.
+bool isPassing(DWORD error) {
+    return error == ERROR_INTERNAL_ERROR || error == ERROR_NOT_ENOUGH_MEMORY ||
+           error == ERROR_OUTOFMEMORY;
+}
+
+constexpr int LaunchAttempts = 3;
+constexpr std::chrono::milliseconds PauseBetweenAttempts{250};
+
 } // namespace
 
 Outcome<void> Win32ShellLauncher::launch(const ShellLaunch& request) {
@@ -50,17 +63,25 @@ Outcome<void> Win32ShellLauncher::launch(const ShellLaunch& request) {
     const std::wstring directory = toWide(request.directory);
     const HWND owner = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(request.owner));
 
-    SetLastError(ERROR_SUCCESS);
-    const HINSTANCE started = ShellExecuteW(owner, nullptr, program.c_str(), optional(parameters),
-                                            optional(directory), static_cast<int>(request.show));
-    const INT_PTR code = reinterpret_cast<INT_PTR>(started);
-    if (code > 32)
-        return success();
-    // The thread's last error is more precise where the shell sets it (a
-    // cancelled elevation, for one); the returned code always says something.
-    const DWORD lastError = GetLastError();
-    return Failure{
-        systemMessage(lastError != ERROR_SUCCESS ? lastError : shellErrorToSystemError(code))};
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 1; attempt <= LaunchAttempts; ++attempt) {
+        if (attempt > 1)
+            waitKeepingWindowsPainted(PauseBetweenAttempts);
+        SetLastError(ERROR_SUCCESS);
+        const HINSTANCE started =
+            ShellExecuteW(owner, nullptr, program.c_str(), optional(parameters),
+                          optional(directory), static_cast<int>(request.show));
+        const INT_PTR code = reinterpret_cast<INT_PTR>(started);
+        if (code > 32)
+            return success();
+        // The thread's last error is more precise where the shell sets it (a
+        // cancelled elevation, for one); the returned code always says something.
+        const DWORD lastError = GetLastError();
+        error = lastError != ERROR_SUCCESS ? lastError : shellErrorToSystemError(code);
+        if (!isPassing(error))
+            break;
+    }
+    return Failure{systemMessage(error)};
 }
 
 } // namespace quorvane::win32

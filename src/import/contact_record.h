@@ -1,0 +1,42 @@
+#pragma once
+// The record of a run: one CSV line per contact, saying what became of it.
+// The columns, in order: the queued file, the contact's number in that file,
+// its name, the result, the step of the report (if any), the report's words,
+// and where Outlook stored the contact (entry ID and folder path, when the
+// run knows them).
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+enum class ContactResult {
+    Saved,    // Outlook stored the contact
+    Reported, // not stored; the report says why
+    Skipped,  // not tried: the run was ended first
+};
+
+struct ContactRecordLine {
+    std::string file;
+    std::size_t contact = 0; // 0 when the file held no contact at all
+    std::string name;
+    ContactResult result = ContactResult::Reported;
+    int step = 0; // the report's step; 0 without a report
+    std::string description;
+    std::string entryId;
+    std::string folder;
+};
+
+// The first line of every record.
+std::string ContactRecordHeader();
+
+// One line, without its line end. Every value that could be read as a
+// spreadsheet formula is written so that it shows as text instead.
+std::string FormatContactRecordLine(const ContactRecordLine& line);
+
+// One CSV field: quoted when it holds a comma, a quote or a line break, and
+// guarded by a leading apostrophe when it begins like a formula.
+std::string CsvField(std::string_view value);
+
+} // namespace quorvane

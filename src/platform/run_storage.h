@@ -1,0 +1,60 @@
+#pragma once
+// What the import run needs of the disk besides Outlook: reading a queued
+// file, private folders for the contacts of files that hold several, and the
+// record of every contact the run reached.
+
+#include "platform/byte_source.h"
+#include "platform/outcome.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+// A folder that belongs to this run alone. Destroying it removes it together
+// with every file and folder made in it; what cannot be removed then (a file
+// Outlook still holds) is left for the clean-up at the next start.
+class CardFolder {
+public:
+    virtual ~CardFolder() = default;
+
+    virtual const std::string& path() const = 0;
+
+    // Writes `bytes` to a new file `name` in this folder and returns its full
+    // path. Never opens anything already there: a name that exists, as a file
+    // or as a link, is a failure, so nothing is followed or overwritten.
+    virtual Outcome<std::string> writeNewFile(std::string_view name, std::string_view bytes) = 0;
+
+    // A new, empty folder `name` inside this one, with the same promise.
+    virtual Outcome<std::unique_ptr<CardFolder>> createFolder(std::string_view name) = 0;
+};
+
+// The run's record, one line per contact, written as the run goes.
+class RunRecordFile {
+public:
+    virtual ~RunRecordFile() = default;
+
+    virtual const std::string& path() const = 0;
+    // Appends `line` (UTF-8, without its line end) and hands it to the system
+    // at once, so that a crash loses at most the line being written.
+    virtual Outcome<void> appendLine(std::string_view line) = 0;
+};
+
+class RunStorage {
+public:
+    virtual ~RunStorage() = default;
+
+    // A queued file, for reading from its start.
+    virtual Outcome<std::unique_ptr<ByteSource>> openForReading(std::string_view path) = 0;
+
+    // A new folder of this run's own under the user's temporary folder.
+    virtual Outcome<std::unique_ptr<CardFolder>> createCardFolder() = 0;
+
+    // A new record file for this run under the user's local application
+    // data, begun with a UTF-8 byte-order mark so that spreadsheet programs
+    // read its characters right.
+    virtual Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() = 0;
+};
+
+} // namespace quorvane

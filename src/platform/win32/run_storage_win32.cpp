@@ -1,0 +1,264 @@
+#include "platform/win32/run_storage_win32.h"
+
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/scoped_handles.h"
+#include "platform/win32/wide_text.h"
+
+#include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <utility>
+
+namespace quorvane::win32 {
+
+namespace {
+
+// Held open, unshared, for as long as a card folder is in use: the proof that
+// a running program owns the folder. Deleted by the system when its handle
+// closes, so a folder whose program died is left without one.
+constexpr wchar_t OwnerFileName[] = L"owner.lock";
+
+Failure lastFailure() { return Failure{systemMessage(GetLastError())}; }
+
+class FileByteSource final : public ByteSource {
+public:
+    explicit FileByteSource(ScopedFile file) : file_(std::move(file)) {}
+
+    Outcome<std::size_t> read(std::span<char> buffer) override {
+        DWORD read = 0;
+        const auto size = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), 1u << 30));
+        if (!ReadFile(file_.get(), buffer.data(), size, &read, nullptr))
+            return lastFailure();
+        return static_cast<std::size_t>(read);
+    }
+
+private:
+    ScopedFile file_;
+};
+
+// Removes a folder's files and folders, then the folder; what cannot go
+// (a file still open elsewhere) stays, and so does its folder.
+void removeTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry{};
+    const ScopedFind found(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry,
+                                            FindExSearchNameMatch, nullptr, 0));
+    if (found) {
+        do {
+            const std::wstring_view name = entry.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = folder + L'\\' + entry.cFileName;
+            // A link is removed as a link; what it leads to is never entered.
+            const bool isFolder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            const bool isLink = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+            if (isFolder && !isLink) {
+                removeTree(path);
+                continue;
+            }
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (isFolder)
+                RemoveDirectoryW(path.c_str());
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(found.get(), &entry));
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+class Win32CardFolder final : public CardFolder {
+public:
+    Win32CardFolder(std::wstring path, ScopedFile owner)
+        : widePath_(std::move(path)), path_(toUtf8(widePath_)), owner_(std::move(owner)) {}
+    ~Win32CardFolder() override {
+        owner_.reset();
+        removeTree(widePath_);
+    }
+
+    const std::string& path() const override { return path_; }
+
+    Outcome<std::string> writeNewFile(std::string_view name, std::string_view bytes) override {
+        const std::wstring path = widePath_ + L'\\' + toWide(name);
+        // CREATE_NEW fails on any name already there, a link included, so
+        // nothing is followed and nothing overwritten.
+        ScopedFile file(CreateFileW(systemPath(toUtf8(path)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return lastFailure();
+        std::size_t written = 0;
+        while (written < bytes.size()) {
+            DWORD wrote = 0;
+            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written,
+                                                                       1u << 30));
+            if (!WriteFile(file.get(), bytes.data() + written, chunk, &wrote, nullptr))
+                return lastFailure();
+            written += wrote;
+        }
+        return toUtf8(path);
+    }
+
+    Outcome<std::unique_ptr<CardFolder>> createFolder(std::string_view name) override {
+        const std::wstring path = widePath_ + L'\\' + toWide(name);
+        if (!CreateDirectoryW(systemPath(toUtf8(path)).c_str(), nullptr))
+            return lastFailure();
+        return std::unique_ptr<CardFolder>(std::make_unique<Win32CardFolder>(path, ScopedFile{}));
+    }
+
+private:
+    std::wstring widePath_;
+    std::string path_;
+    ScopedFile owner_;
+};
+
+ScopedFile createOwnerFile(const std::wstring& folder) {
+    return ScopedFile(CreateFileW((folder + L'\\' + OwnerFileName).c_str(), GENERIC_WRITE, 0,
+                                  nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+}
+
+class Win32RunRecordFile final : public RunRecordFile {
+public:
+    Win32RunRecordFile(ScopedFile file, std::string path)
+        : file_(std::move(file)), path_(std::move(path)) {}
+
+    const std::string& path() const override { return path_; }
+
+    // One WriteFile per line: once it returns, the line is the system's to
+    // keep, whatever happens to this program.
+    Outcome<void> appendLine(std::string_view line) override {
+        std::string text(line);
+        text += "\r\n";
+        DWORD wrote = 0;
+        if (!WriteFile(file_.get(), text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr) ||
+            wrote != text.size())
+            return lastFailure();
+        return success();
+    }
+
+private:
+    ScopedFile file_;
+    std::string path_;
+};
+
+std::wstring recordFolder() {
+    PWSTR localAppData = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr,
+                                       &localAppData)))
+        folder = localAppData;
+    CoTaskMemFree(localAppData);
+    return folder.empty() ? folder : folder + L"\\Quorvane\\Runs";
+}
+
+} // namespace
+
+std::wstring TemporaryFolder() {
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+    if (length == 0 || length > MAX_PATH)
+        return {};
+    return std::wstring(buffer, length);
+}
+
+Outcome<std::unique_ptr<ByteSource>> Win32RunStorage::openForReading(std::string_view path) {
+    ScopedFile file(CreateFileW(systemPath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        return lastFailure();
+    return std::unique_ptr<ByteSource>(std::make_unique<FileByteSource>(std::move(file)));
+}
+
+Outcome<std::unique_ptr<CardFolder>> Win32RunStorage::createCardFolder() {
+    const std::wstring temporary = TemporaryFolder();
+    if (temporary.empty())
+        return lastFailure();
+    // The process and a counter make the name; a name already taken (by a
+    // folder or anything else) is never reused.
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        wchar_t name[64];
+        std::swprintf(name, std::size(name), L"%ls%lu-%lu-%u", CardFolderPrefix,
+                      GetCurrentProcessId(), static_cast<unsigned long>(GetTickCount64() % 100000),
+                      attempt);
+        const std::wstring folder = temporary + name;
+        if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+            if (GetLastError() == ERROR_ALREADY_EXISTS)
+                continue;
+            return lastFailure();
+        }
+        ScopedFile owner = createOwnerFile(folder);
+        if (!owner) {
+            const Failure failure = lastFailure();
+            RemoveDirectoryW(folder.c_str());
+            return failure;
+        }
+        return std::unique_ptr<CardFolder>(
+            std::make_unique<Win32CardFolder>(folder, std::move(owner)));
+    }
+    return Failure{"No new folder could be made in " + toUtf8(temporary) + "."};
+}
+
+Outcome<std::unique_ptr<RunRecordFile>> Win32RunStorage::createRunRecord() {
+    const std::wstring folder = recordFolder();
+    if (folder.empty())
+        return Failure{"The local application data folder is not known."};
+    const int made = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS)
+        return Failure{systemMessage(static_cast<unsigned long>(made))};
+
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    for (unsigned attempt = 1; attempt < 100; ++attempt) {
+        wchar_t name[64];
+        std::swprintf(name, std::size(name), L"%04u-%02u-%02u %02u-%02u-%02u%ls.csv", now.wYear,
+                      now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                      attempt == 1 ? L"" : (L" (" + std::to_wstring(attempt) + L")").c_str());
+        const std::wstring path = folder + L'\\' + name;
+        ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            if (GetLastError() == ERROR_FILE_EXISTS)
+                continue;
+            return lastFailure();
+        }
+        constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+        DWORD wrote = 0;
+        if (!WriteFile(file.get(), ByteOrderMark, 3, &wrote, nullptr))
+            return lastFailure();
+        return std::unique_ptr<RunRecordFile>(
+            std::make_unique<Win32RunRecordFile>(std::move(file), toUtf8(path)));
+    }
+    return Failure{"No new record file could be made in " + toUtf8(folder) + "."};
+}
+
+int RemoveAbandonedCardFolders() {
+    const std::wstring temporary = TemporaryFolder();
+    if (temporary.empty())
+        return 0;
+    WIN32_FIND_DATAW entry{};
+    const ScopedFind found(FindFirstFileExW((temporary + CardFolderPrefix + L"*").c_str(),
+                                            FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                            nullptr, 0));
+    if (!found)
+        return 0;
+    int removed = 0;
+    do {
+        constexpr DWORD folderNotLink = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        if ((entry.dwFileAttributes & folderNotLink) != FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        const std::wstring folder = temporary + entry.cFileName;
+        // A running program holds its owner file open without sharing, so
+        // it cannot be deleted; a dead one's is gone or deletable.
+        const std::wstring owner = folder + L'\\' + OwnerFileName;
+        if (!DeleteFileW(owner.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            continue;
+        removeTree(folder);
+        ++removed;
+    } while (FindNextFileW(found.get(), &entry));
+    return removed;
+}
+
+} // namespace quorvane::win32

@@ -1,0 +1,32 @@
+#pragma once
+// The import run's files on Windows: queued files read in blocks, private
+// card folders under %TEMP%, the record under %LOCALAPPDATA%\Quorvane\Runs.
+
+#include "platform/run_storage.h"
+
+#include <string>
+
+namespace quorvane::win32 {
+
+// Card folders are named with this prefix; the clean-up at start-up only ever
+// touches folders that carry it.
+inline constexpr wchar_t CardFolderPrefix[] = L"Quorvane-";
+
+class Win32RunStorage final : public RunStorage {
+public:
+    Outcome<std::unique_ptr<ByteSource>> openForReading(std::string_view path) override;
+    Outcome<std::unique_ptr<CardFolder>> createCardFolder() override;
+    Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() override;
+};
+
+// Removes card folders that a run left behind when its program ended without
+// cleaning up (a crash, a power cut). A folder still in use by a running
+// Quorvane keeps its owner file open and undeletable, and is left alone.
+// Returns how many folders were removed.
+int RemoveAbandonedCardFolders();
+
+// The folder card folders are made in: the user's temporary folder, with a
+// trailing backslash.
+std::wstring TemporaryFolder();
+
+} // namespace quorvane::win32

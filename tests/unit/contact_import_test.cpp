@@ -1,0 +1,172 @@
+// Files that hold several contacts, files that hold none, and the record of
+// every contact.
+
+#include "import/contact_record.h"
+#include "import_run_fixture.h"
+
+#include <string>
+#include <vector>
+
+using namespace quorvane;
+using namespace quorvane::testing;
+
+namespace {
+
+std::string cards(std::initializer_list<const char*> names) {
+    std::string text;
+    for (const char* name : names)
+        text += FakeRunStorage::oneCard(name);
+    return text;
+}
+
+class ContactImportTest : public ImportRunTest {
+protected:
+    // Every record line but the header.
+    std::vector<std::string> recordRows() const {
+        if (storage.recordLines.empty())
+            return {};
+        return {storage.recordLines.begin() + 1, storage.recordLines.end()};
+    }
+};
+
+TEST_F(ContactImportTest, EveryContactOfEveryFileIsSavedInOrderAndAFileWithoutOneIsReportedAtOnce) {
+    storage.files["C:\\c\\five.vcf"] = cards({"Ann", "Bob", "Cid", "Dee", "Eve"});
+    storage.files["C:\\c\\empty.vcf"] = "not a contact\r\n";
+    queueFiles({"C:\\c\\one.vcf", "C:\\c\\five.vcf", "C:\\c\\empty.vcf"});
+    EXPECT_EQ(run(), RunEnd::Finished);
+
+    // The single contact comes from the user's own file; the five from files
+    // of their own, each holding exactly its card.
+    ASSERT_EQ(outlook.saved.size(), 6u);
+    EXPECT_EQ(outlook.saved[0], "C:\\c\\one.vcf");
+    ASSERT_EQ(storage.cardFilesWritten.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(outlook.saved.begin() + 1, outlook.saved.end()),
+              storage.cardFilesWritten);
+    EXPECT_EQ(storage.cardFilesWritten[3].substr(storage.cardFilesWritten[3].rfind('\\') + 1),
+              "0004 Dee.vcf");
+
+    // The empty file: one report at the launch's step, no wait, no Outlook.
+    EXPECT_EQ(reportedSteps(), std::vector<int>{120});
+    EXPECT_NE(window.messages.front().text.find("This file holds no vCard: C:\\c\\empty.vcf"),
+              std::string::npos);
+    EXPECT_EQ(shell.launches.size(), 6u);
+    EXPECT_EQ(lastMessage(), "Done.");
+
+    // The bar moves through the split file's share contact by contact.
+    EXPECT_EQ(window.progressTexts[2], "Processing: 0002 Bob.vcf (2 of 5)");
+    const std::vector<double> expected{100.0 / 3,          (1 + 0.2) / 3 * 100, (1 + 0.4) / 3 * 100,
+                                       (1 + 0.6) / 3 * 100, (1 + 0.8) / 3 * 100, 200.0 / 3,
+                                       100,                 0};
+    ASSERT_EQ(window.progressValues.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(window.progressValues[i], expected[i], 1e-9) << i;
+
+    // Nothing of the split is left behind.
+    EXPECT_TRUE(storage.cardFiles.empty());
+    EXPECT_EQ(storage.liveFolders, 0);
+    EXPECT_EQ(outlook.liveReferences, 0);
+
+    const std::vector<std::string> rows = recordRows();
+    ASSERT_EQ(rows.size(), 7u);
+    EXPECT_EQ(rows[0], "C:\\c\\one.vcf,1,one.vcf,saved,,,,");
+    EXPECT_EQ(rows[5], "C:\\c\\five.vcf,5,Eve,saved,,,,");
+    EXPECT_EQ(rows[6], "C:\\c\\empty.vcf,,,reported,120,This file holds no vCard: C:\\c\\empty.vcf,,");
+}
+
+TEST_F(ContactImportTest, AFailureIsRecordedForItsContactAndTheRestOfTheFileGoesOn) {
+    storage.files["C:\\c\\two.vcf"] = cards({"=cmd|' /C calc'!A0", "Bob"});
+    outlook.failing = {"Save"};
+    queueFiles({"C:\\c\\two.vcf"});
+    (void)run();
+
+    EXPECT_EQ(reportedSteps(), (std::vector<int>{128, 128}));
+    const std::vector<std::string> rows = recordRows();
+    ASSERT_EQ(rows.size(), 2u);
+    // A name that a spreadsheet would run as a formula shows as text.
+    EXPECT_EQ(rows[0],
+              "C:\\c\\two.vcf,1,\"'=cmd|' /C calc'!A0\",reported,128,Save failed in Outlook.,,");
+    EXPECT_EQ(rows[1], "C:\\c\\two.vcf,2,Bob,reported,128,Save failed in Outlook.,,");
+}
+
+TEST_F(ContactImportTest, FilesThatCannotBeSplitAreReportedAtTheLaunchStepWithTheirReason) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        const char* description;
+    };
+    const std::vector<Case> cases{
+        {"unreadable", [&] { storage.unreadable.insert("C:\\c\\x.vcf"); },
+         "This file could not be read: C:\\c\\x.vcf\r\nAccess is denied."},
+        {"empty", [&] { storage.files["C:\\c\\x.vcf"] = ""; }, "This file holds no vCard: C:\\c\\x.vcf"},
+        {"disk full",
+         [&] {
+             storage.files["C:\\c\\x.vcf"] = cards({"Ann", "Bob"});
+             storage.failWrites = true;
+         },
+         "The contacts of this file could not be written out one by one for Outlook: "
+         "C:\\c\\x.vcf\r\nThere is not enough space on the disk."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        storage = {};
+        window = FakeWindow{&clock};
+        outlook.log.clear();
+        queue.clear();
+        c.arrange();
+        queueFiles({"C:\\c\\x.vcf"});
+        EXPECT_EQ(run(), RunEnd::Finished);
+        EXPECT_EQ(reportedSteps(), std::vector<int>{120});
+        EXPECT_EQ(window.messages.front().text.substr(0, std::string(c.description).size()),
+                  c.description);
+        EXPECT_TRUE(outlook.log.empty()) << "Outlook is not asked for a file it cannot open";
+        EXPECT_EQ(storage.liveFolders, 0);
+    }
+}
+
+TEST_F(ContactImportTest, ClosingMidFileRemovesItsCardsAndRecordsTheRestAsSkipped) {
+    storage.files["C:\\c\\four.vcf"] = cards({"Ann", "Bob", "Cid", "Dee"});
+    queueFiles({"C:\\c\\four.vcf", "C:\\c\\later.vcf"});
+    window.onYield = [&] {
+        if (outlook.saved.size() == 2)
+            window.isClosing = true;
+    };
+    EXPECT_EQ(run(), RunEnd::WindowClosed);
+    EXPECT_EQ(storage.liveFolders, 0);
+    EXPECT_TRUE(storage.cardFiles.empty());
+    const std::vector<std::string> rows = recordRows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[1], "C:\\c\\four.vcf,2,Bob,saved,,,,");
+    EXPECT_EQ(rows[2], "C:\\c\\four.vcf,3,Cid,skipped: the run was ended,,,,");
+    EXPECT_EQ(rows[3], "C:\\c\\four.vcf,4,Dee,skipped: the run was ended,,,,");
+}
+
+TEST_F(ContactImportTest, ARunWithoutItsRecordSaysSoOnceAndStillImports) {
+    storage.failRecord = true;
+    queueFiles({"a.vcf", "b.vcf"});
+    (void)run();
+    EXPECT_EQ(outlook.saved, (std::vector<std::string>{"a.vcf", "b.vcf"}));
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[0].text,
+              "The record of this run could not be written: The disk is full.\r\n"
+              "The import goes on without it.");
+    EXPECT_EQ(lastMessage(), "Done.");
+}
+
+TEST(CsvField, QuotesWhatWouldBreakTheLineAndGuardsFormulas) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"Ann Lee", "Ann Lee"},
+        {"Lee, Ann", "\"Lee, Ann\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\r\nlines", "\"two\r\nlines\""},
+        {"=1+2", "\"'=1+2\""},
+        {"+49 30 1234", "\"'+49 30 1234\""},
+        {"-x", "\"'-x\""},
+        {"@home", "\"'@home\""},
+        {"O'Brien", "O'Brien"},
+        {"", ""},
+    };
+    for (const auto& [value, field] : cases)
+        EXPECT_EQ(CsvField(value), field) << value;
+}
+
+} // namespace

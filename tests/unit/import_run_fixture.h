@@ -1,0 +1,57 @@
+#pragma once
+// The import run over in-memory fakes, shared by the run's test files.
+
+#include "fakes.h"
+#include "import/error_report.h"
+#include "import/import_run.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+
+namespace quorvane::testing {
+
+// The step number an error report names ("at line N").
+inline int reportedStep(const Message& message) {
+    static const std::regex atLine("at line ([0-9]+)\r\r");
+    std::smatch match;
+    if (!std::regex_search(message.text, match, atLine))
+        return -1;
+    return std::stoi(match[1]);
+}
+
+class ImportRunTest : public ::testing::Test {
+protected:
+    ManualClock clock;
+    FakeWindow window{&clock};
+    FakeOutlook outlook;
+    FakeShell shell{outlook};
+    FakeRunStorage storage;
+    FakeCodePages codePages;
+    ImportQueue queue;
+    ImportRunOptions options{.openWaitBound = std::chrono::seconds(2),
+                             .pollInterval = std::chrono::milliseconds(10)};
+
+    ImportRunServices services(RunWindow& w, OutlookAutomation& o, ShellLauncher& s) {
+        return {w, o, s, clock, storage, codePages};
+    }
+    RunEnd run() { return ImportRun(queue, services(window, outlook, shell), options).run(); }
+
+    void queueFiles(std::initializer_list<const char*> paths) {
+        for (const char* path : paths)
+            queue.add(path);
+    }
+    std::vector<int> reportedSteps() const {
+        std::vector<int> steps;
+        for (const Message& message : window.messages)
+            if (message.title == ErrorReportTitle)
+                steps.push_back(reportedStep(message));
+        return steps;
+    }
+    std::string lastMessage() const {
+        return window.messages.empty() ? "" : window.messages.back().text;
+    }
+};
+
+} // namespace quorvane::testing

@@ -1,0 +1,118 @@
+// The import run's files on the real file system: card folders, the record,
+// and the clean-up of folders a crashed run left behind.
+
+#include "platform/win32/run_storage_win32.h"
+#include "platform/win32/wide_text.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace quorvane;
+using namespace quorvane::win32;
+
+namespace {
+
+bool exists(const std::string& path) {
+    return GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string readAll(ByteSource& source) {
+    std::string bytes;
+    std::array<char, 3> block{}; // small, so the test sees several reads
+    for (;;) {
+        auto read = source.read(block);
+        if (!read || read.value() == 0)
+            return bytes;
+        bytes.append(block.data(), read.value());
+    }
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(std::filesystem::path(toWide(path)), std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+TEST(RunStorage, CardFilesAreNewFilesOnlyAndGoWithTheirFolder) {
+    Win32RunStorage storage;
+    std::string folderPath, cardPath;
+    {
+        auto folder = storage.createCardFolder();
+        ASSERT_TRUE(folder) << folder.failure().description;
+        folderPath = folder.value()->path();
+        EXPECT_TRUE(folderPath.starts_with(toUtf8(TemporaryFolder()) + "Quorvane-")) << folderPath;
+
+        auto inner = folder.value()->createFolder("1");
+        ASSERT_TRUE(inner);
+        const std::string bytes("\xFF\xFE" "B\0E\0", 6); // a UTF-16 card keeps its mark
+        auto written = inner.value()->writeNewFile("0001 Ann.vcf", bytes);
+        ASSERT_TRUE(written) << written.failure().description;
+        cardPath = written.value();
+        EXPECT_EQ(cardPath, folderPath + "\\1\\0001 Ann.vcf");
+
+        auto again = inner.value()->writeNewFile("0001 Ann.vcf", "other");
+        EXPECT_FALSE(again) << "an existing name is never opened or overwritten";
+
+        auto source = storage.openForReading(cardPath);
+        ASSERT_TRUE(source);
+        EXPECT_EQ(readAll(*source.value()), bytes);
+    }
+    EXPECT_FALSE(exists(cardPath));
+    EXPECT_FALSE(exists(folderPath));
+
+    auto missing = storage.openForReading(folderPath + "\\nothing.vcf");
+    ASSERT_FALSE(missing);
+    EXPECT_FALSE(missing.failure().description.empty());
+}
+
+TEST(RunStorage, OnlyFoldersNoRunningProgramOwnsAreCleanedUpAtStart) {
+    Win32RunStorage storage;
+    auto live = storage.createCardFolder();
+    ASSERT_TRUE(live);
+    ASSERT_TRUE(live.value()->writeNewFile("0001 Ann.vcf", "BEGIN:VCARD"));
+
+    // What a crashed run leaves: the folder and its cards, no owner.
+    const std::wstring abandoned = TemporaryFolder() + L"Quorvane-crashed-test";
+    ASSERT_TRUE(CreateDirectoryW(abandoned.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((abandoned + L"\\1").c_str(), nullptr));
+    std::ofstream(std::filesystem::path(abandoned + L"\\1\\0002 Bob.vcf")) << "BEGIN:VCARD";
+    // Someone else's folder with a look-alike name stays.
+    const std::wstring foreign = TemporaryFolder() + L"QuorvaneOther";
+    ASSERT_TRUE(CreateDirectoryW(foreign.c_str(), nullptr));
+
+    EXPECT_EQ(RemoveAbandonedCardFolders(), 1);
+    EXPECT_FALSE(exists(toUtf8(abandoned)));
+    EXPECT_TRUE(exists(live.value()->path() + "\\0001 Ann.vcf"));
+    EXPECT_TRUE(exists(toUtf8(foreign)));
+    RemoveDirectoryW(foreign.c_str());
+}
+
+TEST(RunStorage, TheRecordBeginsWithAByteOrderMarkAndKeepsEveryLineAtOnce) {
+    Win32RunStorage storage;
+    auto record = storage.createRunRecord();
+    ASSERT_TRUE(record) << record.failure().description;
+    const std::string path = record.value()->path();
+    EXPECT_NE(path.find("\\Quorvane\\Runs\\"), std::string::npos) << path;
+    ASSERT_TRUE(record.value()->appendLine("File,Contact"));
+    ASSERT_TRUE(record.value()->appendLine("C:\\a.vcf,1"));
+    // Read while the run still holds it: nothing waits in a buffer of ours.
+    EXPECT_EQ(fileBytes(path), "\xEF\xBB\xBF" "File,Contact\r\nC:\\a.vcf,1\r\n");
+
+    auto second = storage.createRunRecord();
+    ASSERT_TRUE(second);
+    EXPECT_NE(second.value()->path(), path) << "two runs in one second keep two records";
+    record.value().reset();
+    const std::string secondPath = second.value()->path();
+    second.value().reset();
+    DeleteFileW(toWide(path).c_str());
+    DeleteFileW(toWide(secondPath).c_str());
+}
+
+} // namespace
