@@ -18,15 +18,16 @@ bool isAscii(std::string_view text) {
 
 std::string DecodeCharset(std::string_view bytes, std::optional<std::string_view> charset,
                           CodePages& codePages) {
-    const std::optional<unsigned> codePage = charset ? CodePageForCharset(*charset) : std::nullopt;
+    // No CHARSET names the ANSI code page itself, so 0 stands for none named.
+    const unsigned named = charset ? CodePageForCharset(*charset).value_or(0) : 0;
     // Nearly every name is ASCII, and most files are read on systems whose
     // code pages would give it back unchanged: no round trip to the system.
-    if (isAscii(bytes) && (!codePage || AsciiReadsAsItself(*codePage)))
+    if (isAscii(bytes) && (named == 0 || AsciiReadsAsItself(named)))
         return std::string(bytes);
-    if (codePage == Utf8CodePage)
+    if (named == Utf8CodePage)
         return WellFormedUtf8(bytes);
-    if (codePage) {
-        if (auto text = codePages.toUtf8(bytes, *codePage))
+    if (named != 0) {
+        if (auto text = codePages.toUtf8(bytes, named))
             return WellFormedUtf8(*text);
     }
     if (IsUtf8(bytes))
