@@ -32,14 +32,15 @@ void appendUtf8(std::string& text, char32_t c) {
     }
 }
 
-template <typename Unit>
-std::string utf8FromCodeUnits(std::basic_string_view<Unit> utf16) {
+// `unitAt(at)` gives the code unit at `at`, so text in memory and text in
+// either byte order share one decoder.
+template <typename UnitAt>
+std::string utf8FromCodeUnits(std::size_t units, UnitAt unitAt) {
     std::string utf8;
-    utf8.reserve(utf16.size());
-    const auto unitAt = [&](std::size_t at) { return static_cast<char32_t>(utf16[at]); };
-    for (std::size_t at = 0; at < utf16.size(); ++at) {
+    utf8.reserve(units);
+    for (std::size_t at = 0; at < units; ++at) {
         char32_t c = unitAt(at);
-        if (isHighSurrogate(c) && at + 1 < utf16.size() && isLowSurrogate(unitAt(at + 1))) {
+        if (isHighSurrogate(c) && at + 1 < units && isLowSurrogate(unitAt(at + 1))) {
             c = 0x10000 + ((c - 0xD800) << 10) + (unitAt(at + 1) - 0xDC00);
             ++at;
         } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
@@ -50,6 +51,12 @@ std::string utf8FromCodeUnits(std::basic_string_view<Unit> utf16) {
     return utf8;
 }
 
+template <typename Unit>
+std::string utf8FromCodeUnits(std::basic_string_view<Unit> utf16) {
+    return utf8FromCodeUnits(utf16.size(),
+                             [&](std::size_t at) { return static_cast<char32_t>(utf16[at]); });
+}
+
 } // namespace
 
 std::string Utf8FromUtf16(std::u16string_view utf16) {
@@ -58,6 +65,19 @@ std::string Utf8FromUtf16(std::u16string_view utf16) {
 
 std::string Utf8FromUtf16(std::wstring_view utf16) {
     return utf8FromCodeUnits(utf16);
+}
+
+std::string Utf8FromUtf16Bytes(std::string_view bytes, ByteOrder order) {
+    const std::size_t high = order == ByteOrder::LittleEndian ? 1 : 0;
+    const auto byteAt = [&](std::size_t at) {
+        return static_cast<char32_t>(static_cast<unsigned char>(bytes[at]));
+    };
+    std::string utf8 = utf8FromCodeUnits(bytes.size() / 2, [&](std::size_t at) {
+        return (byteAt(2 * at + high) << 8) | byteAt(2 * at + (1 - high));
+    });
+    if (bytes.size() % 2 != 0)
+        appendUtf8(utf8, ReplacementCharacter);
+    return utf8;
 }
 
 } // namespace quorvane

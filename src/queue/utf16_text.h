@@ -11,4 +11,9 @@ std::string Utf8FromUtf16(std::u16string_view utf16);
 // The same for the wchar_t text of the Win32 API, where wchar_t holds UTF-16.
 std::string Utf8FromUtf16(std::wstring_view utf16);
 
+enum class ByteOrder { LittleEndian, BigEndian };
+// The same for UTF-16 as a file holds it, two bytes a unit in `order`. A lone
+// last byte (a file cut off mid-unit) becomes U+FFFD too.
+std::string Utf8FromUtf16Bytes(std::string_view bytes, ByteOrder order);
+
 } // namespace quorvane

@@ -1,0 +1,85 @@
+#pragma once
+// Splits a vCard file into its cards. Outlook, asked to open a .vcf, reads
+// only the first card in it, and phone and mail exports hold hundreds in one
+// file; the import run hands Outlook one card at a time instead.
+
+#include "cards/line_finder.h"
+#include "cards/read_buffer.h"
+#include "cards/text_encoding.h"
+#include "platform/byte_source.h"
+#include "platform/code_pages.h"
+#include "platform/outcome.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quorvane {
+
+struct Card {
+    std::size_t number = 0; // 1-based place in the file, counting top-level cards only
+    // The card's bytes exactly as the file holds them, from the start of its
+    // BEGIN line through its END line and that line's line end (if it has
+    // one), with the file's byte-order mark in front when the file has one:
+    // written to a file of its own, it reads as the original did, UTF-16
+    // included. Nothing is re-encoded, unfolded or rewritten.
+    std::string bytes;
+    std::string displayName; // see CardDisplayName: UTF-8, never empty
+    // False for a card cut off before its END:VCARD line: by the end of the
+    // file, or by the BEGIN:VCARD of the next card (a BEGIN that does not
+    // follow an AGENT property cannot be a nested card).
+    bool terminated = true;
+};
+
+class CardReader {
+public:
+    // Both must outlive the reader.
+    CardReader(ByteSource& source, CodePages& codePages);
+    CardReader(const CardReader&) = delete;
+    CardReader& operator=(const CardReader&) = delete;
+
+    // The next card, nothing after the last one, or the source's failure
+    // (cards handed out before it stay good). After the end or a failure,
+    // every call gives the same again.
+    //
+    // A card starts at a BEGIN:VCARD line and ends at its END:VCARD line,
+    // matched in any letter case with blanks around the colon, after lines
+    // ending in CR LF, LF or CR. Lines outside cards are skipped. A card
+    // nested in another through AGENT stays inside it. The reader holds at
+    // most about one card and a block of the file at a time.
+    Outcome<std::optional<Card>> next();
+
+    // How the file stores its text, known once next() has been called.
+    TextEncoding encoding() const { return encoding_; }
+
+private:
+    void detectEncoding();
+    // The card (if any) that `line` completes or cuts off.
+    std::optional<Card> take(const LineSpan& line);
+    Card cut(std::uint64_t end, bool terminated);
+    void skipLongJunkLine();
+
+    ByteSource& source_;
+    CodePages& codePages_;
+    ReadBuffer buffer_;
+    TextEncoding encoding_ = TextEncoding::SingleByte;
+    LineFinder lines_{TextEncoding::SingleByte};
+    std::string byteOrderMark_;
+    std::string lineScratch_;
+    std::optional<Failure> failure_;
+    // A failure met while looking for the encoding; the cards already read
+    // come first.
+    std::optional<Failure> pendingFailure_;
+    bool encodingKnown_ = false;
+    bool done_ = false;
+
+    std::uint64_t scan_ = 0; // where the next line to look at starts
+    std::optional<std::uint64_t> cardStart_;
+    int depth_ = 0;
+    bool agentAwaitsCard_ = false;
+    bool skippingJunk_ = false;
+    std::size_t cardsSeen_ = 0;
+};
+
+} // namespace quorvane

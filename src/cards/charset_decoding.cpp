@@ -1,0 +1,40 @@
+#include "cards/charset_decoding.h"
+
+#include "cards/charset_names.h"
+#include "cards/utf8_text.h"
+
+#include <algorithm>
+
+namespace quorvane {
+
+namespace {
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+} // namespace
+
+std::string DecodeCharset(std::string_view bytes, std::optional<std::string_view> charset,
+                          CodePages& codePages) {
+    // No CHARSET names the ANSI code page itself, so 0 stands for none named.
+    const unsigned named = charset ? CodePageForCharset(*charset).value_or(0) : 0;
+    // Nearly every name is ASCII, and most files are read on systems whose
+    // code pages would give it back unchanged: no round trip to the system.
+    if (isAscii(bytes) && (named == 0 || AsciiReadsAsItself(named)))
+        return std::string(bytes);
+    if (named == Utf8CodePage)
+        return WellFormedUtf8(bytes);
+    if (named != 0) {
+        if (auto text = codePages.toUtf8(bytes, named))
+            return WellFormedUtf8(*text);
+    }
+    if (IsUtf8(bytes))
+        return std::string(bytes);
+    if (auto text = codePages.toUtf8(bytes, SystemAnsiCodePage))
+        return WellFormedUtf8(*text);
+    return WellFormedUtf8(bytes);
+}
+
+} // namespace quorvane

@@ -1,0 +1,83 @@
+#include "cards/utf8_text.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
+
+// The length of the well-formed sequence at the front of `text`, or 0 when its
+// first byte starts none.
+std::size_t wellFormedSequenceAt(std::string_view text) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    // The second byte's range rules out overlong forms, surrogates and
+    // anything past U+10FFFF without decoding.
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t at = 2; at < length; ++at) {
+        if ((byte(at) & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
+
+} // namespace
+
+bool IsUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = wellFormedSequenceAt(text.substr(at));
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+std::string WellFormedUtf8(std::string_view text) {
+    std::string wellFormed;
+    wellFormed.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = wellFormedSequenceAt(text.substr(at));
+        if (length == 0) {
+            wellFormed += ReplacementCharacter;
+            ++at;
+            continue;
+        }
+        wellFormed += text.substr(at, length);
+        at += length;
+    }
+    return wellFormed;
+}
+
+std::size_t Utf8SequenceLength(std::string_view text) {
+    const std::size_t length = text.empty() ? 0 : wellFormedSequenceAt(text);
+    return length == 0 ? 1 : length;
+}
+
+std::size_t Utf8PrefixBytes(std::string_view text, std::size_t characters) {
+    std::size_t at = 0;
+    for (; characters > 0 && at < text.size(); --characters)
+        at += Utf8SequenceLength(text.substr(at));
+    return at < text.size() ? at : text.size();
+}
+
+} // namespace quorvane

@@ -1,0 +1,201 @@
+#include "cards/card_reader.h"
+#include "cards/memory_byte_source.h"
+
+#include "card_samples.h"
+#include "fake_code_pages.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorvane;
+using namespace quorvane::testing;
+
+namespace {
+
+struct Reading {
+    std::vector<Card> cards;
+    std::optional<Failure> failure;
+    TextEncoding encoding = TextEncoding::SingleByte;
+};
+
+Reading readAll(ByteSource& source) {
+    FakeCodePages codePages;
+    CardReader reader(source, codePages);
+    Reading reading;
+    for (;;) {
+        auto next = reader.next();
+        if (!next) {
+            reading.failure = next.failure();
+            break;
+        }
+        if (!next.value())
+            break;
+        reading.cards.push_back(std::move(*next.value()));
+    }
+    reading.encoding = reader.encoding();
+    return reading;
+}
+
+// How a source hands the file out: blocks that end inside BEGIN lines, between
+// the CR and LF of a line end and inside UTF-16 code units.
+struct Pieces {
+    std::string name;
+    std::vector<std::size_t> sizes; // empty: as much as the reader asks for
+};
+
+void PrintTo(const Pieces& pieces, std::ostream* out) {
+    *out << pieces.name;
+}
+
+const std::vector<Pieces> PieceSizes = {
+    {"Whole", {}},       {"OneByte", {1}},    {"TwoBytes", {2}},
+    {"ThreeBytes", {3}}, {"SevenBytes", {7}}, {"OneToSeven", {1, 2, 3, 4, 5, 6, 7}},
+};
+
+class CardReaderSampleTest : public ::testing::TestWithParam<std::tuple<SampleFile, Pieces>> {};
+
+TEST_P(CardReaderSampleTest, FindsEveryCardWithItsOwnBytesNameAndEnd) {
+    const auto& [sample, pieces] = GetParam();
+    MemoryByteSource source(sample.bytes(), pieces.sizes);
+    const Reading reading = readAll(source);
+
+    ASSERT_FALSE(reading.failure) << reading.failure->description;
+    EXPECT_EQ(reading.encoding, sample.encoding);
+    const std::vector<SamplePart> expected = sample.cards();
+    ASSERT_EQ(reading.cards.size(), expected.size());
+    for (std::size_t at = 0; at < expected.size(); ++at) {
+        SCOPED_TRACE("card " + std::to_string(at + 1));
+        const Card& card = reading.cards[at];
+        EXPECT_EQ(card.number, at + 1);
+        EXPECT_EQ(card.bytes, sample.byteOrderMark + expected[at].bytes);
+        EXPECT_EQ(card.displayName, *expected[at].displayName);
+        EXPECT_EQ(card.terminated, expected[at].terminated);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Samples, CardReaderSampleTest,
+                         ::testing::Combine(::testing::ValuesIn(SampleFiles()),
+                                            ::testing::ValuesIn(PieceSizes)),
+                         [](const auto& info) {
+                             return std::get<0>(info.param).name + "_" +
+                                    std::get<1>(info.param).name;
+                         });
+
+TEST(CardReaderTest, CardsOfEveryShapeInOneFileAreItsCardRegionsExactly) {
+    std::string file;
+    std::string cardRegions;
+    for (const SampleFile& sample : SampleFiles()) {
+        // One file holds one kind of text, and a cut-off card would run into
+        // the next sample.
+        if (!sample.byteOrderMark.empty() || sample.encoding != TextEncoding::SingleByte)
+            continue;
+        bool endsWithCard = false;
+        for (const SamplePart& part : sample.parts) {
+            if (!part.terminated)
+                continue;
+            file += part.bytes;
+            endsWithCard = part.displayName.has_value();
+            if (endsWithCard)
+                cardRegions += part.bytes;
+        }
+        // The next sample starts on a line of its own; the line end that
+        // takes belongs to a card that ended the file without one.
+        if (!file.ends_with('\n') && !file.ends_with('\r')) {
+            file += "\r\n";
+            if (endsWithCard)
+                cardRegions += "\r\n";
+        }
+    }
+    MemoryByteSource source(file, {1, 2, 3, 4, 5, 6, 7});
+    const Reading reading = readAll(source);
+
+    ASSERT_FALSE(reading.failure);
+    std::string cardBytes;
+    for (const Card& card : reading.cards)
+        cardBytes += card.bytes;
+    EXPECT_EQ(cardBytes, cardRegions);
+}
+
+TEST(CardReaderTest, AUtf16CardCutInsideItsLastCodeUnitKeepsTheOddByte) {
+    const std::string file =
+        "\xFF\xFE" + Utf16Bytes("BEGIN:VCARD\r\nFN:Odd\r\nTEL:1", ByteOrder::LittleEndian) + "2";
+    for (const Pieces& pieces : PieceSizes) {
+        SCOPED_TRACE(pieces.name);
+        MemoryByteSource source(file, pieces.sizes);
+        const Reading reading = readAll(source);
+        ASSERT_EQ(reading.cards.size(), 1u);
+        EXPECT_EQ(reading.cards[0].bytes, file);
+        EXPECT_EQ(reading.cards[0].displayName, "Odd");
+        EXPECT_FALSE(reading.cards[0].terminated);
+    }
+}
+
+// A source that fails once it has handed out `failAt` bytes, as a file on a
+// network share does when the connection drops.
+class FailingByteSource final : public ByteSource {
+public:
+    FailingByteSource(std::string bytes, std::size_t failAt, std::vector<std::size_t> pieces)
+        : inner_(bytes.substr(0, failAt), std::move(pieces)) {}
+
+    Outcome<std::size_t> read(std::span<char> buffer) override {
+        ++reads;
+        auto read = inner_.read(buffer);
+        if (read && read.value() == 0)
+            return Failure{"The specified network name is no longer available."};
+        return read;
+    }
+
+    int reads = 0;
+
+private:
+    MemoryByteSource inner_;
+};
+
+TEST(CardReaderTest, AReadFailureMidwayComesAfterTheCardsBeforeItInTheSourcesWords) {
+    const SampleFile sample = IphoneLineFeeds();
+    const std::string file = sample.bytes();
+    const std::size_t firstCardSize = sample.parts[0].bytes.size();
+    for (const Pieces& pieces : PieceSizes) {
+        SCOPED_TRACE(pieces.name);
+        FailingByteSource source(file, firstCardSize + 20, pieces.sizes);
+        FakeCodePages codePages;
+        CardReader reader(source, codePages);
+
+        auto first = reader.next();
+        ASSERT_TRUE(first);
+        ASSERT_TRUE(first.value());
+        EXPECT_EQ(first.value()->displayName, "Johnny Appleseed");
+
+        for (int call = 0; call < 2; ++call) {
+            auto failed = reader.next();
+            ASSERT_FALSE(failed);
+            EXPECT_EQ(failed.failure().description,
+                      "The specified network name is no longer available.");
+        }
+        const int readsBeforeLastCall = source.reads;
+        (void)reader.next();
+        EXPECT_EQ(source.reads, readsBeforeLastCall) << "a failed source is not asked again";
+    }
+}
+
+TEST(CardReaderTest, AFailureBeforeTheFirstByteIsReportedToo) {
+    FailingByteSource source("BEGIN:VCARD\r\n", 0, {});
+    const Reading reading = readAll(source);
+    EXPECT_TRUE(reading.cards.empty());
+    ASSERT_TRUE(reading.failure);
+    EXPECT_EQ(reading.failure->description, "The specified network name is no longer available.");
+}
+
+TEST(CardReaderTest, AfterTheLastCardEveryCallSaysThereAreNoMore) {
+    MemoryByteSource source(Version4().bytes());
+    FakeCodePages codePages;
+    CardReader reader(source, codePages);
+    auto card = reader.next();
+    ASSERT_TRUE(card && card.value());
+    for (int call = 0; call < 3; ++call) {
+        auto after = reader.next();
+        ASSERT_TRUE(after);
+        EXPECT_FALSE(after.value());
+    }
+}
+
+} // namespace
