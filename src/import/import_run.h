@@ -91,6 +91,7 @@ private:
     const std::string& launchPath() const;
     // How reports name the contact at hand.
     std::string subject() const;
+    std::string quotedPath() const;
 
     void beginRecord();
     void noteReport(int step, const Failure& failure);

@@ -2,6 +2,7 @@
 // In-memory stand-ins for the platform, recording what the logic asks of it.
 
 #include "cards/memory_byte_source.h"
+#include "fake_code_pages.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
 #include "platform/dialogs.h"
@@ -301,24 +302,6 @@ public:
     std::string BrowseForFolder(NativeWindow, std::string_view title) override {
         browseTitles.emplace_back(title);
         return folder;
-    }
-};
-
-// Reads single-byte code pages as Latin-1, which is what 1252 is for every
-// letter the tests use.
-class FakeCodePages final : public CodePages {
-public:
-    Outcome<std::string> toUtf8(std::string_view bytes, unsigned) override {
-        std::string text;
-        for (const unsigned char c : bytes) {
-            if (c < 0x80) {
-                text += static_cast<char>(c);
-                continue;
-            }
-            text += static_cast<char>(0xC0 | (c >> 6));
-            text += static_cast<char>(0x80 | (c & 0x3F));
-        }
-        return text;
     }
 };
 

@@ -232,5 +232,3 @@ TEST(GetFileName, OnlyTheLastBackslashSeparates) {
     EXPECT_EQ(GetFileName("C:/contacts/Ann.vcf"), "C:/contacts/Ann.vcf");
     EXPECT_EQ(GetFileName("\\\\server\\share\\a/b.vcf"), "a/b.vcf");
 }
-
-} // namespace
