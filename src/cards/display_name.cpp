@@ -64,13 +64,17 @@ private:
     // next LF is remembered, so that CR-only and LF-only text both cost one
     // pass.
     std::size_t lineEnd(std::size_t from) {
+        if (from == lastLineStart_)
+            return lastLineEnd_;
+        lastLineStart_ = from;
         if (lineFeed_ == std::string_view::npos || lineFeed_ < from) {
             lineFeed_ = text_.find('\n', from);
             if (lineFeed_ == std::string_view::npos)
                 lineFeed_ = text_.size();
         }
         const std::size_t carriageReturn = text_.substr(0, lineFeed_).find('\r', from);
-        return carriageReturn == std::string_view::npos ? lineFeed_ : carriageReturn;
+        lastLineEnd_ = carriageReturn == std::string_view::npos ? lineFeed_ : carriageReturn;
+        return lastLineEnd_;
     }
 
     std::size_t lineEndSize(std::size_t end) const {
@@ -81,6 +85,9 @@ private:
 
     std::string_view text_;
     std::size_t lineFeed_ = std::string_view::npos;
+    // The line end last looked for, and where its line starts.
+    std::size_t lastLineStart_ = std::string_view::npos;
+    std::size_t lastLineEnd_ = 0;
 };
 
 // The property starting with `first` joined with the lines that continue it:
@@ -110,28 +117,6 @@ std::string_view logicalLine(CardText& card, std::string_view first, bool quoted
         at = after;
     }
     return logical;
-}
-
-bool needsUnescaping(std::string_view text) {
-    return text.find('\\') != std::string_view::npos;
-}
-
-// "\," "\;" "\\" "\:" "\n" undone; any other backslash stays as written, since
-// vCard 2.1 writers use it as an ordinary character.
-std::string unescaped(std::string_view text) {
-    std::string plain;
-    plain.reserve(text.size());
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const char next = at + 1 < text.size() ? text[at + 1] : '\0';
-        if (text[at] != '\\' || (next != ',' && next != ';' && next != '\\' && next != ':' &&
-                                 next != 'n' && next != 'N')) {
-            plain += text[at];
-            continue;
-        }
-        plain += next == 'n' || next == 'N' ? '\n' : next;
-        ++at;
-    }
-    return plain;
 }
 
 // Component `index` of N's value, whose components end at semicolons that
@@ -166,56 +151,43 @@ std::size_t spaceAt(std::string_view text, bool atEnd) {
 // UTF-8 text fit to show on one line: malformed bytes become U+FFFD, breaks
 // and tabs become spaces, other C0 and C1 controls and DEL go, and spaces are
 // trimmed from both ends.
-bool showsAsItIs(std::string_view text) {
-    if (text.empty() || text.front() == ' ' || text.back() == ' ')
-        return false;
-    for (const char c : text) {
-        if (c < 0x20 || c > 0x7E)
-            return false;
-    }
-    return true;
-}
-
-std::string shownText(std::string_view text) {
-    // Most names are plain ASCII with nothing to drop or trim.
-    if (showsAsItIs(text))
-        return std::string(text);
-    std::string wellFormed;
-    if (!IsUtf8(text)) {
-        wellFormed = WellFormedUtf8(text);
-        text = wellFormed;
-    }
-    std::string shown;
-    shown.reserve(text.size());
+// `text` fit to show on one line: vCard escapes ("\\," "\\;" "\\\" "\\:" "\\n")
+// undone, malformed UTF-8 shown as U+FFFD, breaks and tabs as spaces, other
+// C0 and C1 controls and DEL dropped, and spaces trimmed from both ends. Any
+// other backslash stays as written, since vCard 2.1 writers use it as an
+// ordinary character. Worked in place, as every step only shortens the text.
+std::string shownValue(std::string text) {
+    if (!IsUtf8(text))
+        text = WellFormedUtf8(text);
+    std::size_t kept = 0;
     for (std::size_t at = 0; at < text.size(); ++at) {
         const auto byte = static_cast<unsigned char>(text[at]);
-        if (byte == '\n' || byte == '\r' || byte == '\t') {
-            shown += ' ';
-            continue;
-        }
-        if (byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0) {
+        const char next = at + 1 < text.size() ? text[at + 1] : '\0';
+        if (byte == '\\' && (next == ',' || next == ';' || next == '\\' || next == ':')) {
+            text[kept++] = next;
+            ++at;
+        } else if (byte == '\\' && (next == 'n' || next == 'N')) {
+            text[kept++] = ' ';
+            ++at;
+        } else if (byte == '\n' || byte == '\r' || byte == '\t') {
+            text[kept++] = ' ';
+        } else if (byte == 0xC2 && static_cast<unsigned char>(next) < 0xA0) {
             ++at; // a C1 control
-            continue;
+        } else if (byte >= 0x20 && byte != 0x7F) {
+            text[kept++] = static_cast<char>(byte);
         }
-        if (byte < 0x20 || byte == 0x7F)
-            continue;
-        shown += text[at];
     }
+    text.resize(kept);
     std::size_t front = 0;
-    while (const std::size_t space = spaceAt(std::string_view(shown).substr(front), false))
+    while (const std::size_t space = spaceAt(std::string_view(text).substr(front), false))
         front += space;
-    std::size_t back = shown.size();
+    std::size_t back = text.size();
     while (const std::size_t space =
-               spaceAt(std::string_view(shown).substr(front, back - front), true))
+               spaceAt(std::string_view(text).substr(front, back - front), true))
         back -= space;
-    shown.erase(back);
-    shown.erase(0, front);
-    return shown;
-}
-
-// `text` unescaped and made fit to show.
-std::string shownValue(std::string_view text) {
-    return needsUnescaping(text) ? shownText(unescaped(text)) : shownText(text);
+    text.erase(back);
+    text.erase(0, front);
+    return text;
 }
 
 // How a card's values become UTF-8.
@@ -234,13 +206,13 @@ struct ValueReading {
     }
 };
 
-std::string nameFromFn(std::string_view value) {
-    return shownValue(value);
+std::string nameFromFn(std::string value) {
+    return shownValue(std::move(value));
 }
 
-std::string nameFromN(std::string_view value) {
-    const std::string family = shownValue(component(value, 0));
-    const std::string given = shownValue(component(value, 1));
+std::string nameFromN(std::string value) {
+    const std::string family = shownValue(std::string(component(value, 0)));
+    const std::string given = shownValue(std::string(component(value, 1)));
     if (given.empty() || family.empty())
         return given + family;
     return given + " " + family;
@@ -287,7 +259,7 @@ std::string nameFromCard(std::string_view text, const ValueReading& reading) {
     std::string joined;
     // The property's value, unfolded and decoded, as `nameFrom` shows it.
     const auto name = [&](const PropertyLine& head, std::string_view line, std::size_t& at,
-                          std::string (*nameFrom)(std::string_view)) {
+                          std::string (*nameFrom)(std::string)) {
         const ValueEncoding encoding = ReadValueEncoding(head.parameters);
         const std::string_view logical =
             logicalLine(card, line, encoding.quotedPrintable, at, joined);
