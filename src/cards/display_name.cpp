@@ -62,12 +62,14 @@ public:
 private:
     // The first CR or LF at or after `from`, or the end of the text. The
     // next LF is remembered, so that CR-only and LF-only text both cost one
-    // pass.
+    // pass; it holds for any `from` between where it was looked for and
+    // itself, as a second look from an earlier line may come.
     std::size_t lineEnd(std::size_t from) {
         if (from == lastLineStart_)
             return lastLineEnd_;
         lastLineStart_ = from;
-        if (lineFeed_ == std::string_view::npos || lineFeed_ < from) {
+        if (lineFeed_ == std::string_view::npos || from < lineFeedFrom_ || lineFeed_ < from) {
+            lineFeedFrom_ = from;
             lineFeed_ = text_.find('\n', from);
             if (lineFeed_ == std::string_view::npos)
                 lineFeed_ = text_.size();
@@ -84,6 +86,7 @@ private:
     }
 
     std::string_view text_;
+    std::size_t lineFeedFrom_ = 0;
     std::size_t lineFeed_ = std::string_view::npos;
     // The line end last looked for, and where its line starts.
     std::size_t lastLineStart_ = std::string_view::npos;

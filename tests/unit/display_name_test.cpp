@@ -34,21 +34,22 @@ std::string caseName(const ::testing::TestParamInfo<NameCase>& info) {
 
 INSTANTIATE_TEST_SUITE_P(
     WhichProperty, DisplayNameTest,
-    ::testing::Values(NameCase{"FnBeatsN", "N:Doe;John\r\nFN:Johnny D", "Johnny D"},
-                      NameCase{"NIsGivenThenFamily", "N:Doe;John;Quincy;Mr.;Jr.", "John Doe"},
-                      NameCase{"NWithOnlyAFamily", "N:Doe", "Doe"},
-                      NameCase{"NWithOnlyAGiven", "N:;Cher;;;", "Cher"},
-                      NameCase{"BlankFnFallsBackToN", "FN: \t \r\nN:Doe;Jane", "Jane Doe"},
-                      NameCase{"FirstUsableFnWins", "FN:\r\nFN:Second Try\r\nFN:Third",
-                               "Second Try"},
-                      NameCase{"FirstUsableNWins", "N:;;;;\r\nN:Roe;Rita", "Rita Roe"},
-                      NameCase{"NoNameIsContactAndNumber", "TEL:+1 555 0100", "contact 7"},
-                      NameCase{"BlankNamesAreContactAndNumber", "FN:  \r\nN:;;;;", "contact 7"},
-                      NameCase{"GroupPrefixAndLetterCase", "item1.fn:Grouped Name", "Grouped Name"},
-                      NameCase{"NameStartingLikeFn", "FNX:Not A Name\r\nN:Real;Rae", "Rae Real"},
-                      NameCase{"NestedAgentNameDoesNotCount",
-                               "N:Parent;Pat\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Agent Al\r\nEND:VCARD",
-                               "Pat Parent"}),
+    ::testing::Values(
+        NameCase{"FnBeatsN", "N:Doe;John\r\nFN:Johnny D", "Johnny D"},
+        NameCase{"NIsGivenThenFamily", "N:Doe;John;Quincy;Mr.;Jr.", "John Doe"},
+        NameCase{"NWithOnlyAFamily", "N:Doe", "Doe"},
+        NameCase{"NWithOnlyAGiven", "N:;Cher;;;", "Cher"},
+        NameCase{"BlankFnFallsBackToN", "FN: \t \r\nN:Doe;Jane", "Jane Doe"},
+        NameCase{"FirstUsableFnWins", "FN:\r\nFN:Second Try\r\nFN:Third", "Second Try"},
+        NameCase{"FirstUsableNWins", "N:;;;;\r\nN:Roe;Rita", "Rita Roe"},
+        NameCase{"NBeforeABlankFnWithLineFeeds", "N:Doe;Jane\nFN:\nNOTE:x", "Jane Doe"},
+        NameCase{"NoNameIsContactAndNumber", "TEL:+1 555 0100", "contact 7"},
+        NameCase{"BlankNamesAreContactAndNumber", "FN:  \r\nN:;;;;", "contact 7"},
+        NameCase{"GroupPrefixAndLetterCase", "item1.fn:Grouped Name", "Grouped Name"},
+        NameCase{"NameStartingLikeFn", "FNX:Not A Name\r\nN:Real;Rae", "Rae Real"},
+        NameCase{"NestedAgentNameDoesNotCount",
+                 "N:Parent;Pat\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Agent Al\r\nEND:VCARD",
+                 "Pat Parent"}),
     caseName);
 
 INSTANTIATE_TEST_SUITE_P(
