@@ -78,8 +78,7 @@ CardLine ClassifyCardLine(std::string_view line) {
     const std::string_view text = trimmed(line);
     if (text.empty())
         return CardLine::Blank;
-    // Most lines of a large card are folded PHOTO data: the first letter
-    // settles them without a look at the rest.
+    // The first letter settles most lines without a look at the rest.
     const char first = lower(text.front());
     if (first == 'b' && isMarker(text, "begin"))
         return CardLine::Begin;

@@ -7,6 +7,7 @@
 #include "queue/utf16_text.h"
 
 #include <optional>
+#include <utility>
 
 namespace quorvane {
 
@@ -151,9 +152,6 @@ std::size_t spaceAt(std::string_view text, bool atEnd) {
     return 0;
 }
 
-// UTF-8 text fit to show on one line: malformed bytes become U+FFFD, breaks
-// and tabs become spaces, other C0 and C1 controls and DEL go, and spaces are
-// trimmed from both ends.
 // `text` fit to show on one line: vCard escapes ("\\," "\\;" "\\\" "\\:" "\\n")
 // undone, malformed UTF-8 shown as U+FFFD, breaks and tabs as spaces, other
 // C0 and C1 controls and DEL dropped, and spaces trimmed from both ends. Any
