@@ -5,7 +5,7 @@ JOBS ?= 2
 NATIVE_DIR := build/native
 WINDOWS_DIR := build/win
 
-.PHONY: run test deps native windows test-native test-windows bench bench-queue soak clean
+.PHONY: run test deps native windows test-native test-windows bench bench-queue bench-split soak clean
 
 run: deps windows
 	scripts/run.sh
@@ -44,6 +44,10 @@ bench: deps windows
 
 bench-queue: deps windows
 	scripts/bench-queue.sh
+
+# Splitting a 200 MB contacts file into its cards, next to reading it plainly.
+bench-split: deps
+	scripts/bench-split.sh
 
 # The long unattended run against a randomly misbehaving stand-in Outlook:
 # make soak COUNT=10000 SEED=1

@@ -21,12 +21,17 @@ std::string_view trimmed(std::string_view text) {
 }
 
 // "<word>:VCARD" with blanks allowed around the colon; `text` is trimmed.
+// Compared from the front, so that EMAIL or BDAY lines are told apart at
+// their second letter.
 bool isMarker(std::string_view text, std::string_view word) {
-    const auto colon = text.find(':');
-    if (colon == std::string_view::npos)
+    if (!EqualsIgnoringCase(text.substr(0, word.size()), word))
         return false;
-    return EqualsIgnoringCase(trimmed(text.substr(0, colon)), word) &&
-           EqualsIgnoringCase(trimmed(text.substr(colon + 1)), "VCARD");
+    text.remove_prefix(word.size());
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    if (!text.starts_with(':'))
+        return false;
+    return EqualsIgnoringCase(trimmed(text.substr(1)), "VCARD");
 }
 
 // Where the first colon outside double quotes is, at or after `from`.
@@ -42,9 +47,9 @@ std::size_t colonOutsideQuotes(std::string_view line, std::size_t from) {
     return line.find(':', from);
 }
 
-// Calls `visit(parameter)` for each ';'-separated parameter, trimmed, until it
-// returns true; a ';' inside quotes does not separate.
-template <typename Visit> bool anyParameter(std::string_view parameters, Visit visit) {
+// Calls `visit(parameter)` for each ';'-separated parameter, trimmed; a ';'
+// inside quotes does not separate.
+template <typename Visit> void forEachParameter(std::string_view parameters, Visit visit) {
     bool quoted = false;
     std::size_t start = 0;
     for (std::size_t at = 0; at <= parameters.size(); ++at) {
@@ -52,11 +57,9 @@ template <typename Visit> bool anyParameter(std::string_view parameters, Visit v
             quoted = !quoted;
         if (at < parameters.size() && (parameters[at] != ';' || quoted))
             continue;
-        if (visit(trimmed(parameters.substr(start, at - start))))
-            return true;
+        visit(trimmed(parameters.substr(start, at - start)));
         start = at + 1;
     }
-    return false;
 }
 
 } // namespace
@@ -75,8 +78,7 @@ CardLine ClassifyCardLine(std::string_view line) {
     const std::string_view text = trimmed(line);
     if (text.empty())
         return CardLine::Blank;
-    // Most lines of a large card are folded PHOTO data: the first letter
-    // settles them without a look at the rest.
+    // The first letter settles most lines without a look at the rest.
     const char first = lower(text.front());
     if (first == 'b' && isMarker(text, "begin"))
         return CardLine::Begin;
@@ -96,9 +98,20 @@ CardLine ClassifyCardLine(std::string_view line) {
     return isMarker(value, "begin") ? CardLine::AgentOpensCard : CardLine::Property;
 }
 
+bool ColonMayMarkCard(std::string_view afterColon) {
+    while (!afterColon.empty() && isBlank(afterColon.front()))
+        afterColon.remove_prefix(1);
+    if (afterColon.empty())
+        return true;
+    const char next = lower(afterColon.front());
+    return next == 'v' || next == '\r' || next == '\n';
+}
+
 std::optional<PropertyLine> SplitPropertyLine(std::string_view line) {
-    const std::size_t nameEnd = line.find_first_of(";:");
-    if (nameEnd == std::string_view::npos)
+    std::size_t nameEnd = 0;
+    while (nameEnd < line.size() && line[nameEnd] != ';' && line[nameEnd] != ':')
+        ++nameEnd;
+    if (nameEnd == line.size())
         return std::nullopt;
     const std::size_t colon = line[nameEnd] == ':' ? nameEnd : colonOutsideQuotes(line, nameEnd);
     if (colon == std::string_view::npos)
@@ -111,28 +124,24 @@ std::optional<PropertyLine> SplitPropertyLine(std::string_view line) {
     return PropertyLine{trimmed(name), parameters, line.substr(colon + 1)};
 }
 
-std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view key) {
-    std::optional<std::string_view> found;
-    anyParameter(parameters, [&](std::string_view parameter) {
+ValueEncoding ReadValueEncoding(std::string_view parameters) {
+    ValueEncoding encoding;
+    forEachParameter(parameters, [&](std::string_view parameter) {
         const auto equals = parameter.find('=');
-        if (equals == std::string_view::npos ||
-            !EqualsIgnoringCase(trimmed(parameter.substr(0, equals)), key))
-            return false;
+        if (equals == std::string_view::npos) {
+            encoding.quotedPrintable |= EqualsIgnoringCase(parameter, "QUOTED-PRINTABLE");
+            return;
+        }
+        const std::string_view key = trimmed(parameter.substr(0, equals));
         std::string_view value = trimmed(parameter.substr(equals + 1));
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
-        found = value;
-        return true;
+        if (EqualsIgnoringCase(key, "CHARSET") && !encoding.charset)
+            encoding.charset = value;
+        else if (EqualsIgnoringCase(key, "ENCODING"))
+            encoding.quotedPrintable = EqualsIgnoringCase(value, "QUOTED-PRINTABLE");
     });
-    return found;
-}
-
-bool IsQuotedPrintable(std::string_view parameters) {
-    if (const auto encoding = ParameterValue(parameters, "ENCODING"))
-        return EqualsIgnoringCase(*encoding, "QUOTED-PRINTABLE");
-    return anyParameter(parameters, [](std::string_view parameter) {
-        return EqualsIgnoringCase(parameter, "QUOTED-PRINTABLE");
-    });
+    return encoding;
 }
 
 } // namespace quorvane

@@ -23,6 +23,14 @@ enum class CardLine {
 // counts, since some writers indent whole cards.
 CardLine ClassifyCardLine(std::string_view line);
 
+// Whether the text after a colon leaves room for the line to start, end or
+// nest a card: every line ClassifyCardLine calls Begin, End or Agent... has a
+// colon followed, after blanks, by the V of VCARD or by the line's end. The
+// splitter looks closer only at lines that pass, which spares it the lines of
+// photos and notes. `afterColon` may stop where the bytes read so far end;
+// text that is all blanks passes.
+bool ColonMayMarkCard(std::string_view afterColon);
+
 // A property line cut at its colon: "item1.FN;CHARSET=UTF-8:Jane" has the name
 // "FN", the parameters "CHARSET=UTF-8" and the value "Jane".
 struct PropertyLine {
@@ -35,13 +43,17 @@ struct PropertyLine {
 // double-quoted parameter value does not count.
 std::optional<PropertyLine> SplitPropertyLine(std::string_view line);
 
-// The value of parameter `key` ("CHARSET"), without quotes or blanks; nothing
-// when `parameters` do not hold it. Keys ignore letter case.
-std::optional<std::string_view> ParameterValue(std::string_view parameters, std::string_view key);
+// How a property's value is written, as its parameters say.
+struct ValueEncoding {
+    std::optional<std::string_view> charset; // CHARSET's value, without quotes or blanks
+    // ENCODING=QUOTED-PRINTABLE, or the bare QUOTED-PRINTABLE vCard 2.1
+    // writers also use.
+    bool quotedPrintable = false;
+};
 
-// Whether the value is quoted-printable: "ENCODING=QUOTED-PRINTABLE", or the
-// bare "QUOTED-PRINTABLE" vCard 2.1 writers also use.
-bool IsQuotedPrintable(std::string_view parameters);
+// The value encoding `parameters` describe; parameter names and the encoding
+// ignore letter case.
+ValueEncoding ReadValueEncoding(std::string_view parameters);
 
 // Whether `a` and `b` are equal ignoring ASCII letter case.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);

@@ -65,15 +65,17 @@ void CardReader::detectEncoding() {
     }
     const DetectedEncoding detected = DetectTextEncoding(buffer_.bytes(0, buffer_.end()));
     encoding_ = detected.encoding;
-    lines_ = LineFinder(encoding_);
+    lines_ = CardLineFinder(encoding_);
     byteOrderMark_ = buffer_.bytes(0, detected.byteOrderMarkSize);
     scan_ = detected.byteOrderMarkSize;
     encodingKnown_ = true;
 }
 
 std::optional<Card> CardReader::take(const LineSpan& line) {
-    if (skippingJunk_) {
-        skippingJunk_ = false;
+    // The rest of a junk line skipped in part is junk too.
+    const bool junkRest = junkResumesAt_ == line.start;
+    junkResumesAt_.reset();
+    if (junkRest) {
         scan_ = line.end;
         return std::nullopt;
     }
@@ -92,12 +94,17 @@ std::optional<Card> CardReader::take(const LineSpan& line) {
         // This line starts the next card; it is looked at again then.
         if (!agentAwaitsCard_)
             return cut(line.start, false);
+        agentAwaitsCard_ = false;
         ++depth_;
         break;
     case CardLine::AgentOpensCard:
         ++depth_;
         break;
+    case CardLine::AgentAwaitsCard:
+        agentAwaitsCard_ = true;
+        break;
     case CardLine::End:
+        agentAwaitsCard_ = false;
         if (--depth_ == 0) {
             scan_ = line.end;
             return cut(line.end, true);
@@ -106,9 +113,6 @@ std::optional<Card> CardReader::take(const LineSpan& line) {
     default:
         break;
     }
-    // Blank lines may stand between "AGENT:" and the nested BEGIN line.
-    if (kind != CardLine::Blank)
-        agentAwaitsCard_ = kind == CardLine::AgentAwaitsCard;
     scan_ = line.end;
     return std::nullopt;
 }
@@ -132,7 +136,7 @@ void CardReader::skipLongJunkLine() {
         return;
     // UTF-16 stays aligned to its code units.
     scan_ += isUtf16(encoding_) ? held & ~std::uint64_t{1} : held;
-    skippingJunk_ = true;
+    junkResumesAt_ = scan_;
 }
 
 } // namespace quorvane

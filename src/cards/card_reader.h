@@ -3,7 +3,7 @@
 // only the first card in it, and phone and mail exports hold hundreds in one
 // file; the import run hands Outlook one card at a time instead.
 
-#include "cards/line_finder.h"
+#include "cards/card_line_finder.h"
 #include "cards/read_buffer.h"
 #include "cards/text_encoding.h"
 #include "platform/byte_source.h"
@@ -46,8 +46,10 @@ public:
     // A card starts at a BEGIN:VCARD line and ends at its END:VCARD line,
     // matched in any letter case with blanks around the colon, after lines
     // ending in CR LF, LF or CR. Lines outside cards are skipped. A card
-    // nested in another through AGENT stays inside it. The reader holds at
-    // most about one card and a block of the file at a time.
+    // nested in another through AGENT stays inside it: a BEGIN:VCARD on the
+    // AGENT line itself, or the next BEGIN:VCARD line after an AGENT line with
+    // nothing after its colon. The reader holds at most about one card and a
+    // block of the file at a time.
     Outcome<std::optional<Card>> next();
 
     // How the file stores its text, known once next() has been called.
@@ -64,7 +66,7 @@ private:
     CodePages& codePages_;
     ReadBuffer buffer_;
     TextEncoding encoding_ = TextEncoding::SingleByte;
-    LineFinder lines_{TextEncoding::SingleByte};
+    CardLineFinder lines_{TextEncoding::SingleByte};
     std::string byteOrderMark_;
     std::string lineScratch_;
     std::optional<Failure> failure_;
@@ -78,7 +80,8 @@ private:
     std::optional<std::uint64_t> cardStart_;
     int depth_ = 0;
     bool agentAwaitsCard_ = false;
-    bool skippingJunk_ = false;
+    // Where the rest of a long junk line picks up after its start was let go.
+    std::optional<std::uint64_t> junkResumesAt_;
     std::size_t cardsSeen_ = 0;
 };
 

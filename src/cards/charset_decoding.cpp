@@ -4,6 +4,7 @@
 #include "cards/utf8_text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quorvane {
 
@@ -12,6 +13,12 @@ namespace {
 bool isAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// What the system hands back is UTF-8 by contract; a name is shown in the
+// window, so it is made sure of rather than trusted.
+std::string wellFormed(std::string text) {
+    return IsUtf8(text) ? std::move(text) : WellFormedUtf8(text);
 }
 
 } // namespace
@@ -25,15 +32,15 @@ std::string DecodeCharset(std::string_view bytes, std::optional<std::string_view
     if (isAscii(bytes) && (named == 0 || AsciiReadsAsItself(named)))
         return std::string(bytes);
     if (named == Utf8CodePage)
-        return WellFormedUtf8(bytes);
+        return wellFormed(std::string(bytes));
     if (named != 0) {
         if (auto text = codePages.toUtf8(bytes, named))
-            return WellFormedUtf8(*text);
+            return wellFormed(std::move(*text));
     }
     if (IsUtf8(bytes))
         return std::string(bytes);
     if (auto text = codePages.toUtf8(bytes, SystemAnsiCodePage))
-        return WellFormedUtf8(*text);
+        return wellFormed(std::move(*text));
     return WellFormedUtf8(bytes);
 }
 

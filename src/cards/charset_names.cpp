@@ -59,7 +59,7 @@ std::optional<unsigned> numberedCodePage(std::string_view name) {
     const auto part = numberAfter(name, "iso-8859-");
     if (!part)
         return std::nullopt;
-    // Windows numbers ISO 8859-n as 28590 + n; there was never a part 12.
+    // Windows numbers ISO 8859-n as 28590 + n; no 8859-12 was ever published.
     if ((*part >= 1 && *part <= 11) || (*part >= 13 && *part <= 16))
         return 28590 + *part;
     return std::nullopt;

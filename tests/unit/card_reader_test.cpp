@@ -140,7 +140,7 @@ public:
         ++reads;
         auto read = inner_.read(buffer);
         if (read && read.value() == 0)
-            return Failure{"The specified network name is no longer available."};
+            return Failure{"The network path was not found."};
         return read;
     }
 
@@ -168,8 +168,7 @@ TEST(CardReaderTest, AReadFailureMidwayComesAfterTheCardsBeforeItInTheSourcesWor
         for (int call = 0; call < 2; ++call) {
             auto failed = reader.next();
             ASSERT_FALSE(failed);
-            EXPECT_EQ(failed.failure().description,
-                      "The specified network name is no longer available.");
+            EXPECT_EQ(failed.failure().description, "The network path was not found.");
         }
         const int readsBeforeLastCall = source.reads;
         (void)reader.next();
@@ -182,7 +181,7 @@ TEST(CardReaderTest, AFailureBeforeTheFirstByteIsReportedToo) {
     const Reading reading = readAll(source);
     EXPECT_TRUE(reading.cards.empty());
     ASSERT_TRUE(reading.failure);
-    EXPECT_EQ(reading.failure->description, "The specified network name is no longer available.");
+    EXPECT_EQ(reading.failure->description, "The network path was not found.");
 }
 
 TEST(CardReaderTest, AfterTheLastCardEveryCallSaysThereAreNoMore) {

@@ -161,12 +161,8 @@ inline SampleFile OutlookWindows1252() {
                       "N;LANGUAGE=de-de:M\xFCller;J\xFCrgen\r\n"
                       "FN:J\xFCrgen M\xFCller\r\n"
                       "ORG:Caf\xE9 \x80 GmbH\r\n"
-                      "ADR;WORK;PREF:;;Stra\xDF"
-                      "e 1;Berlin;;10115;Deutschland\r\n"
                       "LABEL;WORK;PREF;ENCODING=QUOTED-PRINTABLE:Stra=DFe 1=0D=0A=\r\n"
                       "Berlin 10115\r\n"
-                      "EMAIL;PREF;INTERNET:juergen@example.de\r\n"
-                      "REV:20240101T120000Z\r\n"
                       "END:VCARD\r\n",
                       "Jürgen Müller"),
              Between("\r\n"),
@@ -187,8 +183,6 @@ inline SampleFile GmailByteOrderMark() {
                       "VERSION:3.0\r\n"
                       "FN:Renée Façade\r\n"
                       "N:Façade;Renée;;;\r\n"
-                      "EMAIL;TYPE=INTERNET:renee@example.com\r\n"
-                      "CATEGORIES:myContacts\r\n"
                       "END:VCARD\r\n",
                       "Renée Façade")}};
 }

@@ -23,7 +23,7 @@ public:
             codePage = 1252;
         if (codePage != 1252 && codePage != 1251)
             return Failure{"The system does not support code page " + std::to_string(codePage)};
-        std::string utf8;
+        std::u16string utf16;
         for (const char c : bytes) {
             const auto byte = static_cast<unsigned char>(c);
             const char32_t character =
@@ -31,9 +31,9 @@ public:
             if (character == NotInTable)
                 return Failure{"No mapping for the Unicode character exists in the target "
                                "multi-byte code page."};
-            utf8 += Utf8FromUtf16(std::u16string(1, static_cast<char16_t>(character)));
+            utf16 += static_cast<char16_t>(character);
         }
-        return utf8;
+        return Utf8FromUtf16(utf16);
     }
 
 private:

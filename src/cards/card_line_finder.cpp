@@ -1,4 +1,6 @@
-#include "cards/line_finder.h"
+#include "cards/card_line_finder.h"
+
+#include "cards/card_line.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,20 +12,32 @@ namespace {
 constexpr unsigned LineFeed = '\n';
 constexpr unsigned CarriageReturn = '\r';
 
-} // namespace
+// Blanks between a colon and what decides whether its line may matter are
+// rare and few; past this many the line is looked at anyway.
+constexpr std::uint64_t ColonLookAhead = 64;
 
-LineFinder::LineFinder(TextEncoding encoding) : encoding_(encoding) {}
-
-std::optional<LineSpan> LineFinder::find(const ReadBuffer& buffer, std::uint64_t from) {
-    if (from >= buffer.end())
-        return std::nullopt;
-    if (encoding_ == TextEncoding::Utf16Le || encoding_ == TextEncoding::Utf16Be)
-        return findUnits(buffer, from);
-    return findBytes(buffer, from);
+bool isLineEnd(unsigned char byte) {
+    return byte == '\n' || byte == '\r';
 }
 
-std::uint64_t LineFinder::ByteSearch::next(const ReadBuffer& buffer, std::uint64_t from,
-                                           std::uint64_t to) {
+bool isUtf16(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+}
+
+} // namespace
+
+CardLineFinder::CardLineFinder(TextEncoding encoding) : encoding_(encoding) {}
+
+std::optional<LineSpan> CardLineFinder::find(const ReadBuffer& buffer, std::uint64_t& from) {
+    if (from >= buffer.end())
+        return std::nullopt;
+    if (isUtf16(encoding_))
+        return lineInUnits(buffer, from);
+    return findInBytes(buffer, from);
+}
+
+std::uint64_t CardLineFinder::ByteSearch::next(const ReadBuffer& buffer, std::uint64_t from,
+                                               std::uint64_t to) {
     const bool known = from >= searchedFrom && from <= searchedTo;
     if (known && found != Nowhere && found >= from)
         return found;
@@ -42,7 +56,41 @@ std::uint64_t LineFinder::ByteSearch::next(const ReadBuffer& buffer, std::uint64
     return found;
 }
 
-std::optional<LineSpan> LineFinder::findBytes(const ReadBuffer& buffer, std::uint64_t from) {
+std::optional<LineSpan> CardLineFinder::findInBytes(const ReadBuffer& buffer, std::uint64_t& from) {
+    const std::uint64_t to = buffer.end();
+    for (std::uint64_t searchAt = from;;) {
+        const std::uint64_t colon = colons_.next(buffer, searchAt, to);
+        if (colon == Nowhere) {
+            from = buffer.sourceEnded() ? to : lastLineStart(buffer, from);
+            return std::nullopt;
+        }
+        const std::uint64_t lookAheadEnd = std::min(to, colon + 1 + ColonLookAhead);
+        if (!ColonMayMarkCard(buffer.bytes(colon + 1, lookAheadEnd))) {
+            searchAt = colon + 1;
+            continue;
+        }
+        std::uint64_t lineStart = colon;
+        while (lineStart > from && !isLineEnd(buffer.byteAt(lineStart - 1)))
+            --lineStart;
+        from = lineStart;
+        return lineInBytes(buffer, lineStart);
+    }
+}
+
+std::uint64_t CardLineFinder::lastLineStart(const ReadBuffer& buffer, std::uint64_t from) {
+    const std::uint64_t to = buffer.end();
+    const std::uint64_t floor = std::max(from, lastLineSearchedTo_);
+    for (std::uint64_t at = to; at > floor; --at) {
+        if (isLineEnd(buffer.byteAt(at - 1))) {
+            lastLineStart_ = at;
+            break;
+        }
+    }
+    lastLineSearchedTo_ = to;
+    return std::max(from, lastLineStart_);
+}
+
+std::optional<LineSpan> CardLineFinder::lineInBytes(const ReadBuffer& buffer, std::uint64_t from) {
     const std::uint64_t to = buffer.end();
     const std::uint64_t lineFeed = lineFeeds_.next(buffer, from, to);
     const std::uint64_t carriageReturn = carriageReturns_.next(buffer, from, to);
@@ -61,13 +109,13 @@ std::optional<LineSpan> LineFinder::findBytes(const ReadBuffer& buffer, std::uin
     return LineSpan{from, lineEnd, lineEnd + (pair ? 2 : 1)};
 }
 
-unsigned LineFinder::unitAt(const ReadBuffer& buffer, std::uint64_t offset) const {
+unsigned CardLineFinder::unitAt(const ReadBuffer& buffer, std::uint64_t offset) const {
     const unsigned first = buffer.byteAt(offset);
     const unsigned second = buffer.byteAt(offset + 1);
     return encoding_ == TextEncoding::Utf16Le ? first | second << 8 : first << 8 | second;
 }
 
-std::optional<LineSpan> LineFinder::findUnits(const ReadBuffer& buffer, std::uint64_t from) {
+std::optional<LineSpan> CardLineFinder::lineInUnits(const ReadBuffer& buffer, std::uint64_t from) {
     const std::uint64_t to = buffer.end();
     if (unitsFrom_ != from) {
         unitsFrom_ = from;
@@ -92,9 +140,9 @@ std::optional<LineSpan> LineFinder::findUnits(const ReadBuffer& buffer, std::uin
     return std::nullopt;
 }
 
-std::string_view LineFinder::text(const ReadBuffer& buffer, const LineSpan& line,
-                                  std::string& scratch) const {
-    if (encoding_ != TextEncoding::Utf16Le && encoding_ != TextEncoding::Utf16Be)
+std::string_view CardLineFinder::text(const ReadBuffer& buffer, const LineSpan& line,
+                                      std::string& scratch) const {
+    if (!isUtf16(encoding_))
         return buffer.bytes(line.start, line.contentEnd);
     scratch.clear();
     for (std::uint64_t at = line.start; at + 2 <= line.contentEnd; at += 2) {

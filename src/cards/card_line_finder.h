@@ -1,0 +1,84 @@
+#pragma once
+// Finds the lines of a file that may start, end or nest a card, in whatever
+// the file stores text as: CR LF, LF or a lone CR, one byte a character or
+// two (UTF-16 either way round). The bytes arrive in blocks that may end
+// anywhere, even between the CR and LF of one line end or inside a UTF-16
+// code unit.
+//
+// Most of a large contacts file is photo data, line after line of it. Only a
+// line with a colon that ColonMayMarkCard lets pass can matter to the
+// splitter, so in 8-bit text the finder looks for colons at memchr speed and
+// never visits the lines between one by one. UTF-16 files are rare and small;
+// their lines are all handed out.
+
+#include "cards/read_buffer.h"
+#include "cards/text_encoding.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+struct LineSpan {
+    std::uint64_t start = 0;      // offset of the line's first byte
+    std::uint64_t contentEnd = 0; // offset of its line end (or of the file's end)
+    std::uint64_t end = 0;        // offset just past its line end
+};
+
+class CardLineFinder {
+public:
+    explicit CardLineFinder(TextEncoding encoding);
+
+    // The first line at or after `from` that may matter, once `buffer` holds
+    // all of it with its line end (at the source's end, whatever is left is
+    // the last line). Nothing while more bytes are needed, or when no such
+    // line is left. `from` is a line start (for UTF-16, a whole number of code
+    // units after the byte-order mark); it moves past the lines passed over,
+    // so the caller can let go of them, and stays a line start. It never
+    // moves back between calls.
+    std::optional<LineSpan> find(const ReadBuffer& buffer, std::uint64_t& from);
+
+    // The line's content as ASCII-compatible text for telling what the line
+    // is: the bytes themselves, or UTF-16 narrowed into `scratch` with every
+    // non-ASCII character as 0x80.
+    std::string_view text(const ReadBuffer& buffer, const LineSpan& line,
+                          std::string& scratch) const;
+
+private:
+    static constexpr std::uint64_t Nowhere = std::numeric_limits<std::uint64_t>::max();
+
+    // Where the next `byte` at or after `from` is, below `to`; Nowhere when
+    // none is. Remembers what it found, so that no byte is searched twice
+    // however many lines and blocks it is asked about.
+    struct ByteSearch {
+        char byte;
+        std::uint64_t searchedFrom = 0;
+        std::uint64_t searchedTo = 0;
+        std::uint64_t found = Nowhere;
+
+        std::uint64_t next(const ReadBuffer& buffer, std::uint64_t from, std::uint64_t to);
+    };
+
+    std::optional<LineSpan> findInBytes(const ReadBuffer& buffer, std::uint64_t& from);
+    std::optional<LineSpan> lineInBytes(const ReadBuffer& buffer, std::uint64_t from);
+    std::uint64_t lastLineStart(const ReadBuffer& buffer, std::uint64_t from);
+    std::optional<LineSpan> lineInUnits(const ReadBuffer& buffer, std::uint64_t from);
+    unsigned unitAt(const ReadBuffer& buffer, std::uint64_t offset) const;
+
+    TextEncoding encoding_;
+    ByteSearch colons_{':'};
+    ByteSearch lineFeeds_{'\n'};
+    ByteSearch carriageReturns_{'\r'};
+    // 8-bit text: the start of the last line seen, and how far back from the
+    // end of the bytes read that was looked for.
+    std::uint64_t lastLineStart_ = 0;
+    std::uint64_t lastLineSearchedTo_ = 0;
+    // UTF-16: where the line starting at unitsFrom_ holds no line end before.
+    std::uint64_t unitsFrom_ = Nowhere;
+    std::uint64_t unitsSearchedTo_ = 0;
+};
+
+} // namespace quorvane
