@@ -78,20 +78,27 @@ TEST(RunStorage, OnlyFoldersNoRunningProgramOwnsAreCleanedUpAtStart) {
     ASSERT_TRUE(live);
     ASSERT_TRUE(live.value()->writeNewFile("0001 Ann.vcf", "BEGIN:VCARD"));
 
-    // What a crashed run leaves: the folder and its cards, no owner.
-    const std::wstring abandoned = TemporaryFolder() + L"Quorvane-crashed-test";
+    // What a crashed run leaves: its folder with the cards and the mark that
+    // nobody holds any more.
+    const std::wstring abandoned = TemporaryFolder() + L"Quorvane-999-1-0";
     ASSERT_TRUE(CreateDirectoryW(abandoned.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((abandoned + L"\\1").c_str(), nullptr));
+    std::ofstream(std::filesystem::path(abandoned + L"\\Quorvane card folder.lock")) << "";
     std::ofstream(std::filesystem::path(abandoned + L"\\1\\0002 Bob.vcf")) << "BEGIN:VCARD";
-    // Someone else's folder with a look-alike name stays.
-    const std::wstring foreign = TemporaryFolder() + L"QuorvaneOther";
-    ASSERT_TRUE(CreateDirectoryW(foreign.c_str(), nullptr));
+    // Folders that only look alike are someone else's and stay: a name the
+    // wildcard takes (it ignores case), and our name without our mark.
+    const std::wstring lookAlikes[] = {TemporaryFolder() + L"quorvane-e2e-notes",
+                                       TemporaryFolder() + L"Quorvane-123"};
+    for (const std::wstring& folder : lookAlikes)
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
 
     EXPECT_EQ(RemoveAbandonedCardFolders(), 1);
     EXPECT_FALSE(exists(toUtf8(abandoned)));
     EXPECT_TRUE(exists(live.value()->path() + "\\0001 Ann.vcf"));
-    EXPECT_TRUE(exists(toUtf8(foreign)));
-    RemoveDirectoryW(foreign.c_str());
+    for (const std::wstring& folder : lookAlikes) {
+        EXPECT_TRUE(exists(toUtf8(folder))) << toUtf8(folder);
+        RemoveDirectoryW(folder.c_str());
+    }
 }
 
 TEST(RunStorage, TheRecordBeginsWithAByteOrderMarkAndKeepsEveryLineAtOnce) {

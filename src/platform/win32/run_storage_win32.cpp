@@ -16,10 +16,11 @@ namespace quorvane::win32 {
 
 namespace {
 
-// Held open, unshared, for as long as a card folder is in use: the proof that
-// a running program owns the folder. Deleted by the system when its handle
-// closes, so a folder whose program died is left without one.
-constexpr wchar_t OwnerFileName[] = L"owner.lock";
+// Made in every card folder and held open, unshared, while the folder is in
+// use. It marks the folder as one of ours (the clean-up touches no folder
+// without it, whatever its name) and, while it cannot be deleted, as one a
+// running program still owns. A program that dies leaves it deletable.
+constexpr wchar_t OwnerFileName[] = L"Quorvane card folder.lock";
 
 Failure lastFailure() { return Failure{systemMessage(GetLastError())}; }
 
@@ -115,8 +116,20 @@ private:
 
 ScopedFile createOwnerFile(const std::wstring& folder) {
     return ScopedFile(CreateFileW((folder + L'\\' + OwnerFileName).c_str(), GENERIC_WRITE, 0,
-                                  nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
+}
+
+// Exactly the names createCardFolder makes: the prefix, then digits and
+// dashes. Matching on the system's wildcard alone would also take a user's
+// "quorvane-notes" (wildcards ignore case).
+bool isCardFolderName(std::wstring_view name) {
+    constexpr std::wstring_view prefix = CardFolderPrefix;
+    if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix)
+        return false;
+    for (const wchar_t c : name.substr(prefix.size()))
+        if (!(c == L'-' || (c >= L'0' && c <= L'9')))
+            return false;
+    return true;
 }
 
 class Win32RunRecordFile final : public RunRecordFile {
@@ -247,13 +260,14 @@ int RemoveAbandonedCardFolders() {
     int removed = 0;
     do {
         constexpr DWORD folderNotLink = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-        if ((entry.dwFileAttributes & folderNotLink) != FILE_ATTRIBUTE_DIRECTORY)
+        if ((entry.dwFileAttributes & folderNotLink) != FILE_ATTRIBUTE_DIRECTORY ||
+            !isCardFolderName(entry.cFileName))
             continue;
         const std::wstring folder = temporary + entry.cFileName;
         // A running program holds its owner file open without sharing, so
-        // it cannot be deleted; a dead one's is gone or deletable.
+        // it cannot be deleted; a folder without one is not ours.
         const std::wstring owner = folder + L'\\' + OwnerFileName;
-        if (!DeleteFileW(owner.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+        if (!DeleteFileW(owner.c_str()))
             continue;
         removeTree(folder);
         ++removed;

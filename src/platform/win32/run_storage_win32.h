@@ -20,9 +20,9 @@ public:
 };
 
 // Removes card folders that a run left behind when its program ended without
-// cleaning up (a crash, a power cut). A folder still in use by a running
-// Quorvane keeps its owner file open and undeletable, and is left alone.
-// Returns how many folders were removed.
+// cleaning up (a crash, a power cut). Only folders named and marked as card
+// folders are touched; one still in use by a running Quorvane keeps its mark
+// open and undeletable, and is left alone. Returns how many were removed.
 int RemoveAbandonedCardFolders();
 
 // The folder card folders are made in: the user's temporary folder, with a
