@@ -52,10 +52,13 @@ std::string NoDesktopOutlookMessage(std::string_view systemWords) {
            std::string(systemWords);
 }
 
+// Built by appending: GCC 12 warns falsely about a literal + std::string&&.
 std::string NotAContactsFolderMessage(std::string_view folderName) {
-    return "\"" + std::string(folderName) +
-           "\" is not a contacts folder. Choose a folder that holds contacts, or press Cancel "
-           "to import nothing.";
+    std::string text = "\"";
+    text.append(folderName)
+        .append("\" is not a contacts folder. Choose a folder that holds contacts, or press "
+                "Cancel to import nothing.");
+    return text;
 }
 
 WindowlessRun::WindowlessRun(const ImportQueue& queue, WindowlessRunServices services,
