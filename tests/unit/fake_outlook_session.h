@@ -16,7 +16,7 @@
 
 namespace quorvane::testing {
 
-struct FakeFolderSpec {
+struct FakeFolderInfo {
     std::string name;
     std::string path;
     std::int32_t itemType = ContactItemType;
@@ -37,9 +37,9 @@ public:
     // GetDefaultFolder, PickFolder, Name, FolderPath, DefaultItemType.
     std::set<std::string> failing;
     bool noDesktopOutlook = false; // no Outlook that programs can drive
-    FakeFolderSpec defaultFolder{"Contacts", "\\\\Mailbox - Ann\\Contacts"};
+    FakeFolderInfo defaultFolder{"Contacts", "\\\\Mailbox - Ann\\Contacts"};
     // What the chooser answers, in turn; nullopt (or nothing left) is Cancel.
-    std::deque<std::optional<FakeFolderSpec>> picks;
+    std::deque<std::optional<FakeFolderInfo>> picks;
     std::function<void()> onPick; // runs while the chooser is up
 
     int liveItems = 0;      // contact items held by the code now
@@ -78,34 +78,34 @@ protected:
 
 class FakeFolder final : public OutlookFolder, FakeSessionReference {
 public:
-    FakeFolder(FakeOutlookSession& outlook, FakeFolderSpec spec)
-        : FakeSessionReference(outlook), spec_(std::move(spec)) {}
-    const std::string& path() const { return spec_.path; }
+    FakeFolder(FakeOutlookSession& outlook, FakeFolderInfo info)
+        : FakeSessionReference(outlook), info_(std::move(info)) {}
+    const std::string& path() const { return info_.path; }
 
     Outcome<std::string> name() override {
         if (outlook_.fails("Name"))
             return FakeOutlookSession::failure("Name");
-        return spec_.name;
+        return info_.name;
     }
     Outcome<std::string> folderPath() override {
         if (outlook_.fails("FolderPath"))
             return FakeOutlookSession::failure("FolderPath");
-        return spec_.path;
+        return info_.path;
     }
     Outcome<std::int32_t> defaultItemType() override {
         if (outlook_.fails("DefaultItemType"))
             return FakeOutlookSession::failure("DefaultItemType");
-        return spec_.itemType;
+        return info_.itemType;
     }
     Outcome<std::int32_t> itemCount() override {
         return static_cast<std::int32_t>(
             std::ranges::count_if(outlook_.stored, [&](const StoredContact& contact) {
-                return contact.folder == spec_.path;
+                return contact.folder == info_.path;
             }));
     }
 
 private:
-    FakeFolderSpec spec_;
+    FakeFolderInfo info_;
 };
 
 // Unsaved until save(): a moved item lives in its folder, and only its own
@@ -175,7 +175,7 @@ public:
             return FakeOutlookSession::failure("PickFolder");
         if (outlook_.picks.empty())
             return std::unique_ptr<OutlookFolder>();
-        std::optional<FakeFolderSpec> pick = outlook_.picks.front();
+        std::optional<FakeFolderInfo> pick = outlook_.picks.front();
         outlook_.picks.pop_front();
         if (!pick)
             return std::unique_ptr<OutlookFolder>();

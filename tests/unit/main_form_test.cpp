@@ -182,7 +182,7 @@ TEST_F(MainFormTest, ASecondStartDuringARunIsIgnored) {
 TEST_F(MainFormTest, TheCommandsWithoutWindowsImportTheQueueAndRefuseAnyRunNestedInThem) {
     form.queue().addMany({"a.vcf", "b.vcf"});
     FakeOutlookSession& session = outlook.sessions;
-    session.picks = {FakeFolderSpec{"Family", "\\\\Mailbox - Ann\\Contacts\\Family"}};
+    session.picks = {FakeFolderInfo{"Family", "\\\\Mailbox - Ann\\Contacts\\Family"}};
     window.onYield = [&] {
         for (CommandId id : {CommandId::Start, CommandId::ImportWithoutWindows,
                              CommandId::ImportWithoutWindowsIntoFolder})

@@ -12,8 +12,8 @@ using namespace quorvane::testing;
 
 namespace {
 
-const FakeFolderSpec Family{"Family", "\\\\Mailbox - Ann\\Contacts\\Family"};
-const FakeFolderSpec Inbox{"Inbox", "\\\\Mailbox - Ann\\Inbox", 0};
+const FakeFolderInfo Family{"Family", "\\\\Mailbox - Ann\\Contacts\\Family"};
+const FakeFolderInfo Inbox{"Inbox", "\\\\Mailbox - Ann\\Inbox", 0};
 constexpr WindowlessTarget BothTargets[]{WindowlessTarget::DefaultContacts,
                                          WindowlessTarget::ChosenFolder};
 
@@ -210,7 +210,7 @@ TEST_F(WindowlessRunTest, ASessionOutlookRefusesIsOneReportAndTheRunEnds) {
 TEST_F(WindowlessRunTest, TheChooserComesBackUntilAContactsFolderOrCancel) {
     struct Case {
         const char* name;
-        std::deque<std::optional<FakeFolderSpec>> picks;
+        std::deque<std::optional<FakeFolderInfo>> picks;
         std::set<std::string> failing;
         std::vector<std::string> messages; // in order; "report N" for an error report
         std::size_t stored;
