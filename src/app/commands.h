@@ -10,6 +10,10 @@ enum class CommandId : int {
     Start = 1002,
     ClearList = 1003,
     Help = 1004,
+    // Import with no item window on the screen, into the default Contacts
+    // folder or into a contacts folder picked in Outlook's chooser.
+    ImportWithoutWindows = 1005,
+    ImportWithoutWindowsIntoFolder = 1006,
 };
 
 } // namespace quorvane

@@ -58,6 +58,10 @@ void MainForm::CommandBars_Execute(int commandId) {
         case CommandId::Start: (void)Start(); return;
         case CommandId::ClearList: ClearList(); return;
         case CommandId::Help: Help(); return;
+        case CommandId::ImportWithoutWindows: (void)ImportWithoutWindows(); return;
+        case CommandId::ImportWithoutWindowsIntoFolder:
+            (void)ImportWithoutWindowsIntoFolder();
+            return;
         }
     } catch (const std::exception& error) {
         showCommandFailure(error.what());
@@ -117,7 +121,7 @@ void MainForm::ListView1_OLEDragDrop(const std::vector<std::string>& droppedPath
 
 RunEnd MainForm::Start() {
     // A nested second run would wait on the first run's item windows and the
-    // first on the second's; one run at a time.
+    // first on the second's; one run at a time, of either kind.
     if (importRunning_)
         return RunEnd::Finished;
     ScopedFlag running(importRunning_);
@@ -125,6 +129,26 @@ RunEnd MainForm::Start() {
                   {services_.window, services_.outlook, services_.shell, services_.clock,
                    services_.storage, services_.codePages},
                   runOptions_);
+    return run.run();
+}
+
+RunEnd MainForm::ImportWithoutWindows() {
+    return runWithoutWindows(WindowlessTarget::DefaultContacts);
+}
+
+RunEnd MainForm::ImportWithoutWindowsIntoFolder() {
+    return runWithoutWindows(WindowlessTarget::ChosenFolder);
+}
+
+// Refused while any run yields, as Start is: two runs storing the same queue
+// at once would store every contact twice.
+RunEnd MainForm::runWithoutWindows(WindowlessTarget target) {
+    if (importRunning_)
+        return RunEnd::Finished;
+    ScopedFlag running(importRunning_);
+    WindowlessRun run(queue_,
+                      {services_.window, services_.outlook, services_.storage, services_.codePages},
+                      target);
     return run.run();
 }
 

@@ -4,6 +4,7 @@
 // implements the services it is given.
 
 #include "import/import_run.h"
+#include "import/windowless_run.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
 #include "platform/dialogs.h"
@@ -63,6 +64,10 @@ public:
     void AddFiles();
     void AddFolder();
     RunEnd Start();
+    // The same queue through Outlook's session, with no item window: into
+    // the default Contacts folder, or into a contacts folder the user picks.
+    RunEnd ImportWithoutWindows();
+    RunEnd ImportWithoutWindowsIntoFolder();
     void ClearList();
     void Help();
 
@@ -80,6 +85,7 @@ public:
     bool importRunning() const { return importRunning_; }
 
 private:
+    RunEnd runWithoutWindows(WindowlessTarget target);
     void showCommandFailure(std::string_view description);
     void reportUnreadableFolders(const FolderSearch& search);
 

@@ -1,9 +1,8 @@
 #include "import/import_run.h"
 
 #include "import/error_report.h"
-#include "import/file_name.h"
+#include "import/run_progress.h"
 
-#include <algorithm>
 #include <limits>
 
 namespace quorvane {
@@ -65,7 +64,8 @@ std::string describeDuration(std::chrono::milliseconds duration) {
 ImportRun::ImportRun(const ImportQueue& queue, ImportRunServices services, ImportRunOptions options)
     : queue_(queue), window_(services.window), outlook_(services.outlook), shell_(services.shell),
       clock_(services.clock), storage_(services.storage), options_(options),
-      splitter_(services.storage, services.codePages) {}
+      splitter_(services.storage, services.codePages),
+      recorder_(services.storage, services.window) {}
 
 RunEnd ImportRun::run() {
     int step = CheckQueue;
@@ -76,7 +76,7 @@ RunEnd ImportRun::run() {
             return RunEnd::WindowClosed;
         }
         if (result.failure) {
-            noteReport(step, *result.failure);
+            recorder_.noteReport(step, *result.failure);
             window_.showMessage(FormatErrorReport(result.failure->description, step),
                                 MessageStyle::Exclamation, ErrorReportTitle);
             // A close can reach the window while the box is up; nothing more
@@ -125,7 +125,7 @@ ImportRun::StepResult ImportRun::execute(int step) {
         window_.setProgressValue(0);
         return go(ResetProgressText);
     case ResetProgressText:
-        window_.setProgressText("Progress Bar");
+        window_.setProgressText(ProgressAtRest);
         return go(ShowDone);
     case ShowDone:
         window_.showMessage("Done.", MessageStyle::Plain);
@@ -144,7 +144,7 @@ ImportRun::StepResult ImportRun::checkQueueNotEmpty() {
 
 ImportRun::StepResult ImportRun::showHourglass() {
     window_.setPointer(PointerKind::Hourglass);
-    beginRecord();
+    recorder_.begin();
     return go(FixLastIndex);
 }
 
@@ -188,36 +188,21 @@ ImportRun::StepResult ImportRun::splitIntoContacts() {
         fileFailure_ = contacts.failure();
     else
         contacts_ = std::move(contacts.value());
-    contactOpen_ = true;
-    contactSaved_ = false;
-    reportedStep_ = 0;
-    reportedDescription_.clear();
+    recorder_.startContact();
     return go(ShowProgressText);
 }
 
 ImportRun::StepResult ImportRun::showProgressText() {
-    if (!splitsIntoSeveral()) {
-        window_.setProgressText("Processing: " + std::string(GetFileName(currentPath_)));
-        return go(ShowProgressValue);
-    }
-    window_.setProgressText("Processing: " + std::string(GetFileName(launchPath())) + " (" +
-                            std::to_string(contactAt_ + 1) + " of " +
-                            std::to_string(contacts_.size()) + ")");
+    window_.setProgressText(ProgressText(currentPath_, contacts_, contactAt_));
     return go(ShowProgressValue);
 }
 
 ImportRun::StepResult ImportRun::showProgressValue() {
-    const std::size_t rows = queue_.count(); // read anew: rows may come and go meanwhile
-    if (rows == 0)
-        return fail("Division by zero: the queue was emptied during the run.", ReachOutlook);
-    // The contacts of a split file move the bar smoothly from the share of
-    // the rows before it to its own: the last contact shows the row's share.
-    double done = static_cast<double>(index_);
-    if (splitsIntoSeveral())
-        done += static_cast<double>(contactAt_ + 1) / static_cast<double>(contacts_.size()) - 1.0;
-    const double percent = done / static_cast<double>(rows) * 100.0;
-    // Removing rows during a run can push the share past 100; the bar shows 100.
-    window_.setProgressValue(std::min(percent, 100.0));
+    // The row count is read anew: rows may come and go meanwhile.
+    auto percent = ProgressValue(index_, queue_.count(), contactAt_, contacts_.size());
+    if (!percent)
+        return fail(percent.failure(), ReachOutlook);
+    window_.setProgressValue(percent.value());
     // A file with no contact to open needs nothing of Outlook: it is reported
     // at once where its launch would have been.
     return go(fileFailure_ ? Launch : ReachOutlook);
@@ -314,7 +299,7 @@ ImportRun::StepResult ImportRun::saveCurrentItem() {
     auto saved = item.value()->save();
     if (!saved)
         return fail(saved.failure(), Close);
-    contactSaved_ = true;
+    recorder_.noteSaved();
     return go(Close);
 }
 
@@ -341,11 +326,7 @@ ImportRun::StepResult ImportRun::releaseApplication() {
 }
 
 ImportRun::StepResult ImportRun::finishContact() {
-    if (contactOpen_) {
-        recordContact(currentContact(),
-                      contactSaved_ ? ContactResult::Saved : ContactResult::Reported);
-        contactOpen_ = false;
-    }
+    recorder_.finishContact(currentPath_, currentContact());
     if (contactAt_ + 1 >= contacts_.size()) {
         splitter_.releaseCardFiles();
         return go(AdvanceIndex);
@@ -353,10 +334,7 @@ ImportRun::StepResult ImportRun::finishContact() {
     // The file's next contact is a cycle of its own from the progress on,
     // with a yield in front as every cycle has.
     ++contactAt_;
-    contactOpen_ = true;
-    contactSaved_ = false;
-    reportedStep_ = 0;
-    reportedDescription_.clear();
+    recorder_.startContact();
     windowClosing_ = window_.yield() == YieldResult::WindowClosing;
     return go(ShowProgressText);
 }
@@ -386,68 +364,10 @@ std::string ImportRun::subject() const {
            std::to_string(contacts_.size()) + " (" + contact.name + ") in " + currentPath_;
 }
 
-// --- the record --------------------------------------------------------------
-
-// A run without its record still imports: the user is told once, in plain
-// words, and the contacts go to Outlook all the same.
-void ImportRun::beginRecord() {
-    auto record = storage_.createRunRecord();
-    if (!record) {
-        window_.showMessage("The record of this run could not be written: " +
-                                record.failure().description +
-                                "\r\nThe import goes on without it.",
-                            MessageStyle::Exclamation);
-        return;
-    }
-    record_ = std::move(record.value());
-    if (!record_->appendLine(ContactRecordHeader()))
-        record_.reset();
-}
-
-void ImportRun::noteReport(int step, const Failure& failure) {
-    if (!contactOpen_ || reportedStep_ != 0)
-        return;
-    reportedStep_ = step;
-    reportedDescription_ = failure.description;
-}
-
-void ImportRun::recordContact(const FileContact* contact, ContactResult result) {
-    if (!record_)
-        return;
-    ContactRecordLine line;
-    line.file = currentPath_;
-    line.result = result;
-    line.step = reportedStep_;
-    line.description = reportedDescription_;
-    if (contact) {
-        line.contact = contact->number;
-        line.name = contact->name;
-        if (!contact->terminated && line.description.empty())
-            line.description = "The file ends before this contact's END:VCARD line.";
-    }
-    if (!record_->appendLine(FormatContactRecordLine(line))) {
-        // Said once; the import itself goes on.
-        record_.reset();
-        window_.showMessage("The record of this run could not be written any further at " +
-                                line.file + ".",
-                            MessageStyle::Exclamation);
-    }
-}
-
 // The window was closed: the contact at hand and the rest of its file are
 // recorded as not tried (or as saved, when Outlook already has it).
 void ImportRun::recordUnfinishedContacts() {
-    if (!contactOpen_)
-        return;
-    contactOpen_ = false;
-    if (contactSaved_) {
-        recordContact(currentContact(), ContactResult::Saved);
-        ++contactAt_;
-    }
-    reportedStep_ = 0;
-    reportedDescription_.clear();
-    for (; contactAt_ < contacts_.size(); ++contactAt_)
-        recordContact(&contacts_[contactAt_], ContactResult::Skipped);
+    recorder_.finishUnfinished(currentPath_, contacts_, contactAt_);
 }
 
 } // namespace quorvane

@@ -6,8 +6,9 @@
 // file never stops the files after it. Each contact's result goes to the
 // run's record as the run reaches it.
 
-#include "import/contact_record.h"
+#include "import/contact_recorder.h"
 #include "import/file_contacts.h"
+#include "import/run_end.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
 #include "platform/outlook.h"
@@ -32,8 +33,6 @@ struct ImportRunOptions {
     // event ends the sleep early.
     std::chrono::milliseconds pollInterval = std::chrono::milliseconds(15);
 };
-
-enum class RunEnd { Finished, WindowClosed };
 
 // What a run works with besides the queue.
 struct ImportRunServices {
@@ -93,9 +92,6 @@ private:
     std::string subject() const;
     std::string quotedPath() const;
 
-    void beginRecord();
-    void noteReport(int step, const Failure& failure);
-    void recordContact(const FileContact* contact, ContactResult result);
     void recordUnfinishedContacts();
 
     const ImportQueue& queue_;
@@ -106,7 +102,7 @@ private:
     RunStorage& storage_;
     ImportRunOptions options_;
     FileContactSplitter splitter_;
-    std::unique_ptr<RunRecordFile> record_;
+    ContactRecorder recorder_;
 
     std::int32_t index_ = 0;
     std::int32_t lastIndex_ = 0;
@@ -120,10 +116,6 @@ private:
     std::vector<FileContact> contacts_;
     std::size_t contactAt_ = 0;
     std::optional<Failure> fileFailure_; // unreadable, or no card at all
-    bool contactOpen_ = false;           // reached and not yet recorded
-    bool contactSaved_ = false;
-    int reportedStep_ = 0; // the first report about the contact at hand
-    std::string reportedDescription_;
 };
 
 } // namespace quorvane

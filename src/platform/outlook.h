@@ -4,6 +4,7 @@
 // reference. Every member reads Outlook afresh: nothing is cached here.
 
 #include "platform/outcome.h"
+#include "platform/outlook_session.h"
 
 #include <cstdint>
 #include <memory>
@@ -43,10 +44,10 @@ public:
     virtual Outcome<std::unique_ptr<OutlookInspectors>> inspectors() = 0;
 };
 
-// Creates (or reaches the running) "Outlook.Application".
-class OutlookAutomation {
+// Creates (or reaches the running) "Outlook.Application". The same Outlook
+// serves the import without windows through its session.
+class OutlookAutomation : public OutlookSessions {
 public:
-    virtual ~OutlookAutomation() = default;
     virtual Outcome<std::unique_ptr<OutlookApplication>> createApplication() = 0;
 };
 

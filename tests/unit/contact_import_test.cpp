@@ -12,22 +12,7 @@ using namespace quorvane::testing;
 
 namespace {
 
-std::string cards(std::initializer_list<const char*> names) {
-    std::string text;
-    for (const char* name : names)
-        text += FakeRunStorage::oneCard(name);
-    return text;
-}
-
-class ContactImportTest : public ImportRunTest {
-protected:
-    // Every record line but the header.
-    std::vector<std::string> recordRows() const {
-        if (storage.recordLines.empty())
-            return {};
-        return {storage.recordLines.begin() + 1, storage.recordLines.end()};
-    }
-};
+using ContactImportTest = ImportRunTest;
 
 TEST_F(ContactImportTest, EveryContactOfEveryFileIsSavedInOrderAndAFileWithoutOneIsReportedAtOnce) {
     storage.files["C:\\c\\five.vcf"] = cards({"Ann", "Bob", "Cid", "Dee", "Eve"});

@@ -3,6 +3,7 @@
 
 #include "cards/memory_byte_source.h"
 #include "fake_code_pages.h"
+#include "fake_outlook_session.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
 #include "platform/dialogs.h"
@@ -142,7 +143,11 @@ public:
     std::string pendingFile;
     int pendingPolls = -1;
 
+    // The same Outlook reached without windows, through its session.
+    FakeOutlookSession sessions;
+
     Outcome<std::unique_ptr<OutlookApplication>> createApplication() override;
+    SessionOutcome createSession() override { return sessions.createSession(); }
 
     // Called by the fake shell.
     void opened(const std::string& file) {

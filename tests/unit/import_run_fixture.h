@@ -1,9 +1,10 @@
 #pragma once
-// The import run over in-memory fakes, shared by the run's test files.
+// Both import runs over in-memory fakes, shared by the runs' test files.
 
 #include "fakes.h"
 #include "import/error_report.h"
 #include "import/import_run.h"
+#include "import/windowless_run.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,14 @@ inline int reportedStep(const Message& message) {
     if (!std::regex_search(message.text, match, atLine))
         return -1;
     return std::stoi(match[1]);
+}
+
+// A contacts file holding one card per name, in order.
+inline std::string cards(std::initializer_list<const char*> names) {
+    std::string text;
+    for (const char* name : names)
+        text += FakeRunStorage::oneCard(name);
+    return text;
 }
 
 class ImportRunTest : public ::testing::Test {
@@ -37,6 +46,9 @@ protected:
         return {w, o, s, clock, storage, codePages};
     }
     RunEnd run() { return ImportRun(queue, services(window, outlook, shell), options).run(); }
+    RunEnd runWithoutWindows(WindowlessTarget target = WindowlessTarget::DefaultContacts) {
+        return WindowlessRun(queue, {window, outlook, storage, codePages}, target).run();
+    }
 
     void queueFiles(std::initializer_list<const char*> paths) {
         for (const char* path : paths)
@@ -51,6 +63,12 @@ protected:
     }
     std::string lastMessage() const {
         return window.messages.empty() ? "" : window.messages.back().text;
+    }
+    // Every record line but the header.
+    std::vector<std::string> recordRows() const {
+        if (storage.recordLines.empty())
+            return {};
+        return {storage.recordLines.begin() + 1, storage.recordLines.end()};
     }
 };
 

@@ -97,7 +97,7 @@ TEST_F(MainFormTest, DispatchGoesByIdNotByPosition) {
     EXPECT_EQ(dialogs.browseTitles, std::vector<std::string>{"Please select folder:"});
 
     const auto before = window.calls.size();
-    for (int unknown : {0, 999, 1005, -1002, 2000})
+    for (int unknown : {0, 999, 1007, -1002, 2000})
         form.CommandBars_Execute(unknown);
     EXPECT_EQ(window.calls.size(), before);
     EXPECT_EQ(dialogs.shown.size(), 1u);
@@ -176,6 +176,29 @@ TEST_F(MainFormTest, ASecondStartDuringARunIsIgnored) {
     execute(CommandId::Start);
     EXPECT_EQ(outlook.saved, (std::vector<std::string>{"a.vcf", "b.vcf"}));
     EXPECT_EQ(window.messages.size(), 1u); // one "Done."
+    EXPECT_FALSE(form.importRunning());
+}
+
+TEST_F(MainFormTest, TheCommandsWithoutWindowsImportTheQueueAndRefuseAnyRunNestedInThem) {
+    form.queue().addMany({"a.vcf", "b.vcf"});
+    FakeOutlookSession& session = outlook.sessions;
+    session.picks = {FakeFolderInfo{"Family", "\\\\Mailbox - Ann\\Contacts\\Family"}};
+    window.onYield = [&] {
+        for (CommandId id : {CommandId::Start, CommandId::ImportWithoutWindows,
+                             CommandId::ImportWithoutWindowsIntoFolder})
+            execute(id);
+    };
+    execute(CommandId::ImportWithoutWindowsIntoFolder);
+    ASSERT_EQ(session.stored.size(), 2u);
+    EXPECT_EQ(session.stored[1].folder, "\\\\Mailbox - Ann\\Contacts\\Family");
+    EXPECT_TRUE(outlook.log.empty()); // the windowed run never began
+    EXPECT_EQ(window.messages.size(), 1u); // one "Done."
+
+    window.onYield = nullptr;
+    execute(CommandId::ImportWithoutWindows);
+    ASSERT_EQ(session.stored.size(), 4u);
+    EXPECT_EQ(session.stored[3].folder, session.defaultFolder.path);
+    EXPECT_EQ(std::ranges::count(session.log, "Session"), 2); // one session per run
     EXPECT_FALSE(form.importRunning());
 }
 

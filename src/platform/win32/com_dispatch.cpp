@@ -67,6 +67,19 @@ Variant::Variant(std::int32_t number) noexcept : Variant() {
     value_.lVal = number;
 }
 
+Variant::Variant(std::string_view text) : Variant() {
+    const std::wstring wide = toWide(text);
+    value_.vt = VT_BSTR;
+    value_.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+}
+
+Variant::Variant(IDispatch* object) noexcept : Variant() {
+    value_.vt = VT_DISPATCH;
+    value_.pdispVal = object;
+    if (object != nullptr)
+        object->AddRef();
+}
+
 Variant::Variant(Variant&& other) noexcept : value_(other.value_) {
     VariantInit(&other.value_);
 }
@@ -95,6 +108,16 @@ Outcome<std::int32_t> toInt32(const Variant& value) {
     return static_cast<std::int32_t>(converted.get().lVal);
 }
 
+bool isNothing(const Variant& value) {
+    switch (value.type()) {
+    case VT_EMPTY:
+    case VT_NULL: return true;
+    case VT_DISPATCH: return value.get().pdispVal == nullptr;
+    case VT_UNKNOWN: return value.get().punkVal == nullptr;
+    default: return false;
+    }
+}
+
 DispatchObject::DispatchObject(ComPtr<IDispatch> object, std::chrono::milliseconds busyRetryWindow)
     : object_(std::move(object)), busyRetryWindow_(busyRetryWindow) {}
 
@@ -111,6 +134,22 @@ Outcome<std::int32_t> DispatchObject::getInt32(std::string_view name) const {
     if (!value)
         return value.failure();
     return toInt32(*value);
+}
+
+Outcome<std::string> DispatchObject::getString(std::string_view name) const {
+    Outcome<Variant> value = getProperty(name);
+    if (!value)
+        return value.failure();
+    if (isNothing(*value))
+        return std::string();
+    Variant text;
+    // The source is only read; the SDK's declaration just lacks the const.
+    const HRESULT result =
+        VariantChangeType(text.receive(), const_cast<VARIANT*>(&value->get()), 0, VT_BSTR);
+    if (FAILED(result))
+        return Failure{hresultText(result)};
+    const BSTR bstr = text.get().bstrVal;
+    return toUtf8({bstr, SysStringLen(bstr)});
 }
 
 template <typename Attempt> HRESULT DispatchObject::retryWhileBusy(Attempt attempt) const {

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace quorvane::win32 {
@@ -25,6 +26,10 @@ class Variant {
     Variant() noexcept { VariantInit(&value_); }
     explicit Variant(std::int16_t number) noexcept;
     explicit Variant(std::int32_t number) noexcept;
+    // A BSTR holding the UTF-16 form of `text`.
+    explicit Variant(std::string_view text);
+    // An object argument; the variant holds a reference of its own.
+    explicit Variant(IDispatch* object) noexcept;
     Variant(Variant&& other) noexcept;
     Variant& operator=(Variant&& other) noexcept;
     Variant(const Variant&) = delete;
@@ -43,6 +48,10 @@ class Variant {
 // A number of any integral kind as a 32-bit integer.
 Outcome<std::int32_t> toInt32(const Variant& value);
 
+// Empty (VT_EMPTY, VT_NULL or a null object): how Outlook answers "nothing",
+// as PickFolder does on Cancel.
+bool isNothing(const Variant& value);
+
 class DispatchObject {
   public:
     DispatchObject() = default;
@@ -56,6 +65,8 @@ class DispatchObject {
     Outcome<Variant> getProperty(std::string_view name) const;
     Outcome<DispatchObject> getObject(std::string_view name) const;
     Outcome<std::int32_t> getInt32(std::string_view name) const;
+    // A text property in UTF-8; an empty or null value is the empty text.
+    Outcome<std::string> getString(std::string_view name) const;
 
     // Arguments are Variant-constructible values in their written order; pass
     // std::int16_t for an Integer parameter.
@@ -72,11 +83,12 @@ class DispatchObject {
     Outcome<DispatchObject> callObject(std::string_view name, const Arguments&... arguments) const {
         return toObject(call(name, arguments...));
     }
+    // The object a call returns, wrapped like this one's objects.
+    Outcome<DispatchObject> toObject(Outcome<Variant> result) const;
 
   private:
     Outcome<Variant> invoke(std::string_view name, WORD flags,
                             std::span<const Variant> arguments) const;
-    Outcome<DispatchObject> toObject(Outcome<Variant> result) const;
     // Runs one attempt after another while the server answers that it is busy
     // and the retry window is open.
     template <typename Attempt> HRESULT retryWhileBusy(Attempt attempt) const;

@@ -63,11 +63,13 @@ Outcome<std::unique_ptr<OutlookInspectors>> ComOutlookApplication::inspectors() 
         std::make_unique<ComOutlookInspectors>(std::move(*inspectors)));
 }
 
-Outcome<std::unique_ptr<OutlookApplication>> ComOutlookAutomation::createApplication() {
+Outcome<DispatchObject> ComOutlookAutomation::activate(HRESULT& refusal) const {
     CLSID classId{};
     HRESULT result = CLSIDFromProgID(toWide(progId_).c_str(), &classId);
-    if (FAILED(result))
+    if (FAILED(result)) {
+        refusal = result;
         return Failure{systemMessage(static_cast<unsigned long>(result))};
+    }
 
     ComPtr<IDispatch> application;
     const auto started = std::chrono::steady_clock::now();
@@ -81,10 +83,20 @@ Outcome<std::unique_ptr<OutlookApplication>> ComOutlookAutomation::createApplica
             break;
         waitKeepingWindowsPainted(kActivationRetryPause);
     }
-    if (FAILED(result))
+    if (FAILED(result)) {
+        refusal = result;
         return Failure{systemMessage(static_cast<unsigned long>(result))};
-    return std::unique_ptr<OutlookApplication>(std::make_unique<ComOutlookApplication>(
-        DispatchObject(std::move(application), busyRetryWindow_)));
+    }
+    return DispatchObject(std::move(application), busyRetryWindow_);
+}
+
+Outcome<std::unique_ptr<OutlookApplication>> ComOutlookAutomation::createApplication() {
+    HRESULT refusal = S_OK;
+    Outcome<DispatchObject> application = activate(refusal);
+    if (!application)
+        return application.failure();
+    return std::unique_ptr<OutlookApplication>(
+        std::make_unique<ComOutlookApplication>(std::move(*application)));
 }
 
 } // namespace quorvane::win32

@@ -63,7 +63,15 @@ class ComOutlookAutomation final : public OutlookAutomation {
     // for about two seconds.
     Outcome<std::unique_ptr<OutlookApplication>> createApplication() override;
 
+    // The application's session, for the import without windows. A machine
+    // without an Outlook to drive is told apart from an Outlook that refused
+    // (outlook_session_com.cpp).
+    SessionOutcome createSession() override;
+
   private:
+    // Activation with the retry above; `refusal` gets the failing HRESULT.
+    Outcome<DispatchObject> activate(HRESULT& refusal) const;
+
     std::string progId_;
     std::chrono::milliseconds busyRetryWindow_;
 };

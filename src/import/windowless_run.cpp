@@ -1,0 +1,354 @@
+#include "import/windowless_run.h"
+
+#include "import/error_report.h"
+#include "import/run_progress.h"
+
+#include <cassert>
+#include <limits>
+
+namespace quorvane {
+
+namespace {
+
+// Step numbers as the error report shows them; docs/windowless-steps.md
+// says what each does and where the run goes on after its failure.
+enum Step : int {
+    CheckQueue = 200,
+    ShowHourglass = 202,
+    ReachOutlook = 204,
+    ResolveFolder = 206,
+    ReadFolderPath = 208,
+    FixLastIndex = 210,
+    YieldToWindow = 212,
+    ReadPath = 214,
+    // Never reported itself: a file that yields no contact is reported where
+    // its contact would have been opened (222).
+    SplitIntoContacts = 216,
+    ShowProgressText = 218,
+    ShowProgressValue = 220,
+    OpenContact = 222,
+    StoreContact = 224,
+    SaveMovedContact = 226,
+    ReadEntryId = 228,
+    ReleaseContact = 230,
+    FinishContact = 232,
+    AdvanceIndex = 234,
+    ReleaseOutlook = 236,
+    RestorePointer = 238,
+    ResetProgressValue = 240,
+    ResetProgressText = 242,
+    ShowClosingMessage = 244,
+    ShowNoFiles = 246,
+    End = -1,
+};
+
+} // namespace
+
+std::string NoDesktopOutlookMessage(std::string_view systemWords) {
+    return "Quorvane could not reach Outlook, so nothing was imported.\r\n\r\n"
+           "Importing needs the classic desktop Outlook, the one that comes with Microsoft "
+           "Office. The new Outlook for Windows cannot be driven by other programs, so "
+           "Quorvane cannot import into it.\r\n\r\nWindows said: " +
+           std::string(systemWords);
+}
+
+// Built by appending: GCC 12 warns falsely about a literal + std::string&&.
+std::string NotAContactsFolderMessage(std::string_view folderName) {
+    std::string text = "\"";
+    text.append(folderName)
+        .append("\" is not a contacts folder. Choose a folder that holds contacts, or press "
+                "Cancel to import nothing.");
+    return text;
+}
+
+WindowlessRun::WindowlessRun(const ImportQueue& queue, WindowlessRunServices services,
+                             WindowlessTarget target)
+    : queue_(queue), window_(services.window), outlook_(services.outlook), target_(target),
+      splitter_(services.storage, services.codePages),
+      recorder_(services.storage, services.window) {}
+
+RunEnd WindowlessRun::run() {
+    int step = CheckQueue;
+    while (step != End) {
+        StepResult result = execute(step);
+        if (windowClosing_)
+            return endWithWindowClosed();
+        if (result.failure) {
+            recorder_.noteReport(step, *result.failure);
+            window_.showMessage(FormatErrorReport(result.failure->description, step),
+                                MessageStyle::Exclamation, ErrorReportTitle);
+            // A close can reach the window while the box is up.
+            if (window_.closing())
+                return endWithWindowClosed();
+        }
+        step = result.next;
+    }
+    return RunEnd::Finished;
+}
+
+WindowlessRun::StepResult WindowlessRun::execute(int step) {
+    switch (step) {
+    case CheckQueue: return go(queue_.count() > 0 ? ShowHourglass : ShowNoFiles);
+    case ShowHourglass:
+        window_.setPointer(PointerKind::Hourglass);
+        return go(ReachOutlook);
+    case ReachOutlook: return reachOutlook();
+    case ResolveFolder: return resolveFolder();
+    case ReadFolderPath: return readFolderPath();
+    case FixLastIndex: return fixLastIndex();
+    case YieldToWindow:
+        windowClosing_ = window_.yield() == YieldResult::WindowClosing;
+        return go(ReadPath);
+    case ReadPath: return readCurrentPath();
+    case SplitIntoContacts: return splitIntoContacts();
+    case ShowProgressText:
+        window_.setProgressText(ProgressText(currentPath_, contacts_, contactAt_));
+        return go(ShowProgressValue);
+    case ShowProgressValue: return showProgressValue();
+    case OpenContact: return openContact();
+    case StoreContact: return storeContact();
+    case SaveMovedContact: return saveMovedContact();
+    case ReadEntryId: return readEntryId();
+    case ReleaseContact:
+        releaseContact();
+        return go(FinishContact);
+    case FinishContact: return finishContact();
+    case AdvanceIndex: return advanceIndex();
+    case ReleaseOutlook:
+        folder_.reset();
+        session_.reset();
+        return go(RestorePointer);
+    case RestorePointer:
+        window_.setPointer(PointerKind::Arrow);
+        return go(ResetProgressValue);
+    case ResetProgressValue:
+        window_.setProgressValue(0);
+        return go(ResetProgressText);
+    case ResetProgressText:
+        window_.setProgressText(ProgressAtRest);
+        return go(ShowClosingMessage);
+    case ShowClosingMessage: return showClosingMessage();
+    case ShowNoFiles:
+        window_.showMessage("No files added.", MessageStyle::Plain);
+        return go(End);
+    }
+    assert(false && "the windowless run reached a step number it does not have");
+    return go(End);
+}
+
+// Once per run: a session held for every contact costs Outlook far less than
+// reaching it anew per file, and an Outlook that is missing is said once.
+WindowlessRun::StepResult WindowlessRun::reachOutlook() {
+    SessionOutcome reached = outlook_.createSession();
+    if (reached.session) {
+        session_ = std::move(reached.session.value());
+        return go(ResolveFolder);
+    }
+    // Nothing can be imported without Outlook, so the run ends here rather
+    // than report every file.
+    if (reached.noDesktopOutlook) {
+        closingMessage_ = {NoDesktopOutlookMessage(reached.session.failure().description),
+                           MessageStyle::Exclamation};
+        return go(ReleaseOutlook);
+    }
+    return fail(reached.session.failure(), ReleaseOutlook);
+}
+
+WindowlessRun::StepResult WindowlessRun::resolveFolder() {
+    if (target_ == WindowlessTarget::ChosenFolder)
+        return chooseFolder();
+    // Save stores in the default Contacts folder without being told; the
+    // folder is only wanted for its path in the record, so the run goes on
+    // without it.
+    auto folder = session_->defaultContactsFolder();
+    if (!folder)
+        return fail(folder.failure(), ReadFolderPath);
+    folder_ = std::move(folder.value());
+    return go(ReadFolderPath);
+}
+
+// The chooser comes back until the user picks a contacts folder or cancels:
+// a Move into a mail folder would put contacts where no address book finds
+// them.
+WindowlessRun::StepResult WindowlessRun::chooseFolder() {
+    auto picked = session_->pickFolder();
+    // Outlook's chooser is modal to Outlook, not to this window, which goes
+    // on handling its events meanwhile.
+    windowClosing_ = window_.closing();
+    if (!picked)
+        return fail(picked.failure(), ReleaseOutlook);
+    std::unique_ptr<OutlookFolder> folder = std::move(picked.value());
+    if (!folder)
+        return go(ReleaseOutlook); // Cancel: nothing is imported, nothing said
+    auto itemType = folder->defaultItemType();
+    if (!itemType)
+        return fail(itemType.failure(), ResolveFolder);
+    if (itemType.value() != ContactItemType) {
+        auto name = folder->name();
+        window_.showMessage(NotAContactsFolderMessage(name ? name.value() : "The folder you chose"),
+                            MessageStyle::Exclamation);
+        windowClosing_ = window_.closing();
+        return go(ResolveFolder);
+    }
+    folder_ = std::move(folder);
+    return go(ReadFolderPath);
+}
+
+WindowlessRun::StepResult WindowlessRun::readFolderPath() {
+    if (!folder_)
+        return go(FixLastIndex);
+    auto path = folder_->folderPath();
+    if (!path)
+        return fail(path.failure(), FixLastIndex);
+    folderPath_ = std::move(path.value());
+    return go(FixLastIndex);
+}
+
+WindowlessRun::StepResult WindowlessRun::fixLastIndex() {
+    // From here on the queue is walked, and the run ends with "Done.".
+    recorder_.begin();
+    closingMessage_ = {"Done.", MessageStyle::Plain};
+    index_ = 1;
+    constexpr auto maxRows = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+    if (queue_.count() > maxRows) {
+        lastIndex_ = std::numeric_limits<std::int32_t>::max();
+        return fail(Failure{"The queue holds more rows than one run can import."}, YieldToWindow);
+    }
+    lastIndex_ = static_cast<std::int32_t>(queue_.count());
+    return go(YieldToWindow);
+}
+
+WindowlessRun::StepResult WindowlessRun::readCurrentPath() {
+    contacts_.clear();
+    contactAt_ = 0;
+    fileFailure_.reset();
+    const auto row = queue_.item(static_cast<std::size_t>(index_));
+    // Rows were removed while the run yielded; importing the previous path
+    // again would store its contacts twice.
+    if (!row)
+        return fail(Failure{"Row " + std::to_string(index_) + " of the queue no longer exists."},
+                    AdvanceIndex);
+    currentPath_.assign(*row);
+    return go(SplitIntoContacts);
+}
+
+WindowlessRun::StepResult WindowlessRun::splitIntoContacts() {
+    auto contacts = splitter_.split(currentPath_, [this] {
+        windowClosing_ = window_.yield() == YieldResult::WindowClosing;
+        return !windowClosing_;
+    });
+    if (windowClosing_)
+        return go(End);
+    if (!contacts)
+        fileFailure_ = contacts.failure();
+    else
+        contacts_ = std::move(contacts.value());
+    recorder_.startContact();
+    return go(ShowProgressText);
+}
+
+WindowlessRun::StepResult WindowlessRun::showProgressValue() {
+    auto percent = ProgressValue(index_, queue_.count(), contactAt_, contacts_.size());
+    if (!percent)
+        return fail(percent.failure(), OpenContact);
+    window_.setProgressValue(percent.value());
+    return go(OpenContact);
+}
+
+WindowlessRun::StepResult WindowlessRun::openContact() {
+    if (fileFailure_)
+        return fail(*fileFailure_, ReleaseContact);
+    auto item = session_->openSharedItem(contactPath());
+    if (!item)
+        return fail(item.failure(), ReleaseContact);
+    item_ = std::move(item.value());
+    return go(StoreContact);
+}
+
+// Each way stores the contact exactly once: the item Outlook opened is saved
+// into the default folder, or moved and only the moved item saved. After a
+// failure nothing is tried again, so no contact is stored twice.
+WindowlessRun::StepResult WindowlessRun::storeContact() {
+    if (target_ == WindowlessTarget::DefaultContacts) {
+        auto saved = item_->save();
+        if (!saved)
+            return fail(saved.failure(), ReleaseContact);
+        recorder_.noteSaved(folderPath_);
+        return go(ReadEntryId);
+    }
+    auto moved = item_->move(*folder_);
+    if (!moved)
+        return fail(moved.failure(), ReleaseContact);
+    movedItem_ = std::move(moved.value());
+    return go(SaveMovedContact);
+}
+
+WindowlessRun::StepResult WindowlessRun::saveMovedContact() {
+    auto saved = movedItem_->save();
+    if (!saved)
+        return fail(saved.failure(), ReleaseContact);
+    recorder_.noteSaved(folderPath_);
+    return go(ReadEntryId);
+}
+
+// The entry ID lets the record lead back to the very item stored; a contact
+// whose ID cannot be read is stored all the same.
+WindowlessRun::StepResult WindowlessRun::readEntryId() {
+    OutlookContactItem& stored = movedItem_ ? *movedItem_ : *item_;
+    auto entryId = stored.entryId();
+    if (!entryId)
+        return fail(entryId.failure(), ReleaseContact);
+    recorder_.noteEntryId(entryId.value());
+    return go(ReleaseContact);
+}
+
+WindowlessRun::StepResult WindowlessRun::finishContact() {
+    recorder_.finishContact(currentPath_, currentContact());
+    if (contactAt_ + 1 >= contacts_.size()) {
+        splitter_.releaseCardFiles();
+        return go(AdvanceIndex);
+    }
+    ++contactAt_;
+    recorder_.startContact();
+    windowClosing_ = window_.yield() == YieldResult::WindowClosing;
+    return go(ShowProgressText);
+}
+
+WindowlessRun::StepResult WindowlessRun::advanceIndex() {
+    if (index_ == std::numeric_limits<std::int32_t>::max())
+        return fail(Failure{"Overflow: the row index cannot grow any further."}, ReleaseOutlook);
+    ++index_;
+    return go(index_ <= lastIndex_ ? YieldToWindow : ReleaseOutlook);
+}
+
+WindowlessRun::StepResult WindowlessRun::showClosingMessage() {
+    if (closingMessage_)
+        window_.showMessage(closingMessage_->text, closingMessage_->style);
+    return go(End);
+}
+
+RunEnd WindowlessRun::endWithWindowClosed() {
+    recorder_.finishUnfinished(currentPath_, contacts_, contactAt_);
+    releaseContact();
+    folder_.reset();
+    session_.reset();
+    splitter_.releaseCardFiles();
+    return RunEnd::WindowClosed;
+}
+
+// Both references go together: an Exchange mailbox counts every item a
+// client holds open, and a run of thousands of contacts would run out.
+void WindowlessRun::releaseContact() {
+    movedItem_.reset();
+    item_.reset();
+}
+
+const FileContact* WindowlessRun::currentContact() const {
+    return contactAt_ < contacts_.size() ? &contacts_[contactAt_] : nullptr;
+}
+
+// A file's only contact is its own path; the contacts of a split file are
+// their card files.
+const std::string& WindowlessRun::contactPath() const { return contacts_.at(contactAt_).path; }
+
+} // namespace quorvane

@@ -1,0 +1,119 @@
+#pragma once
+// The import without windows: Outlook is reached once for the whole run and
+// every contact of every queued file is opened straight from its card file,
+// stored, and let go of, with no item window on the screen. Steps are
+// numbered from 200 (docs/windowless-steps.md); a failure is reported with
+// its step and the run goes on with the next contact. Only a run that cannot
+// reach Outlook at all, or has nowhere to store contacts, ends early.
+
+#include "import/contact_recorder.h"
+#include "import/file_contacts.h"
+#include "import/run_end.h"
+#include "platform/code_pages.h"
+#include "platform/outlook_session.h"
+#include "platform/run_storage.h"
+#include "platform/run_window.h"
+#include "queue/import_queue.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane {
+
+// Where the contacts go: Outlook's default Contacts folder, or a contacts
+// folder the user picks in Outlook's chooser once the run has reached Outlook.
+enum class WindowlessTarget { DefaultContacts, ChosenFolder };
+
+struct WindowlessRunServices {
+    RunWindow& window;
+    OutlookSessions& outlook;
+    RunStorage& storage;
+    CodePages& codePages;
+};
+
+// The one message a run shows when this machine has no Outlook it can drive;
+// `systemWords` is what Windows said, for whoever reads it to support.
+std::string NoDesktopOutlookMessage(std::string_view systemWords);
+
+// The chooser's answer was a folder for something else than contacts.
+std::string NotAContactsFolderMessage(std::string_view folderName);
+
+class WindowlessRun {
+public:
+    WindowlessRun(const ImportQueue& queue, WindowlessRunServices services,
+                  WindowlessTarget target);
+
+    // Returns after the last box, or at once when the window is closed
+    // meanwhile; every Outlook reference is released on the way out.
+    RunEnd run();
+
+private:
+    struct StepResult {
+        int next;
+        std::optional<Failure> failure;
+    };
+    static StepResult go(int next) { return {next, std::nullopt}; }
+    static StepResult fail(Failure failure, int resumeAt) { return {resumeAt, std::move(failure)}; }
+
+    StepResult execute(int step);
+
+    StepResult reachOutlook();
+    StepResult resolveFolder();
+    StepResult chooseFolder();
+    StepResult readFolderPath();
+    StepResult fixLastIndex();
+    StepResult readCurrentPath();
+    StepResult splitIntoContacts();
+    StepResult showProgressValue();
+    StepResult openContact();
+    StepResult storeContact();
+    StepResult saveMovedContact();
+    StepResult readEntryId();
+    StepResult finishContact();
+    StepResult advanceIndex();
+    StepResult showClosingMessage();
+
+    RunEnd endWithWindowClosed();
+    void releaseContact();
+    const FileContact* currentContact() const;
+    const std::string& contactPath() const;
+
+    const ImportQueue& queue_;
+    RunWindow& window_;
+    OutlookSessions& outlook_;
+    WindowlessTarget target_;
+    FileContactSplitter splitter_;
+    ContactRecorder recorder_;
+
+    // Held for the whole run, released at its end. Declared before the
+    // items, so the items are released first however the run ends.
+    std::unique_ptr<OutlookSession> session_;
+    std::unique_ptr<OutlookFolder> folder_; // null: Save's own default folder
+    std::string folderPath_;
+
+    std::int32_t index_ = 0;
+    std::int32_t lastIndex_ = 0;
+    std::string currentPath_;
+    std::vector<FileContact> contacts_;
+    std::size_t contactAt_ = 0;
+    std::optional<Failure> fileFailure_;
+
+    // The contact at hand; both are let go of before the next one.
+    std::unique_ptr<OutlookContactItem> item_;
+    std::unique_ptr<OutlookContactItem> movedItem_;
+
+    // The run's last box: "Done." once the queue has been walked, the plain
+    // words when Outlook is missing, none when the run ended otherwise.
+    struct ClosingMessage {
+        std::string text;
+        MessageStyle style;
+    };
+    std::optional<ClosingMessage> closingMessage_;
+    bool windowClosing_ = false;
+};
+
+} // namespace quorvane

@@ -1,0 +1,86 @@
+#pragma once
+// What the windowless import needs of Outlook: its session (the MAPI
+// namespace), the contacts folders in it, and contacts opened straight from a
+// card file, without any item window.
+//
+// Contracts every implementation keeps (the fakes included):
+// - Each object is one reference into Outlook; destroying it releases that
+//   reference at once. An Exchange mailbox refuses a client that holds a few
+//   hundred items open, so the run destroys every item before the next
+//   contact and nothing here may keep one alive behind its back.
+// - Objects are independent of one another: an item may outlive the session
+//   that opened it and a moved item the item it came from. Releasing them in
+//   any order is allowed.
+// - Every member asks Outlook afresh; nothing is cached.
+// - Failures carry Outlook's own words (or the system's) and leave the object
+//   usable for the next call.
+
+#include "platform/outcome.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+// Outlook's olContactItem: the default item type of a contacts folder.
+inline constexpr std::int32_t ContactItemType = 2;
+
+// A folder in the user's Outlook mailbox or a data file.
+class OutlookFolder {
+public:
+    virtual ~OutlookFolder() = default;
+    virtual Outcome<std::string> name() = 0;
+    // Outlook's own path of the folder, as "\\Mailbox - Ann\Contacts\Family".
+    virtual Outcome<std::string> folderPath() = 0;
+    // ContactItemType for a folder that holds contacts.
+    virtual Outcome<std::int32_t> defaultItemType() = 0;
+    // How many items the folder holds now.
+    virtual Outcome<std::int32_t> itemCount() = 0;
+};
+
+// A contact made from a card file. Until save() it exists only in memory.
+class OutlookContactItem {
+public:
+    virtual ~OutlookContactItem() = default;
+    virtual Outcome<std::string> fullName() = 0;
+    // The stored item's identity; empty or a failure before the item is stored.
+    virtual Outcome<std::string> entryId() = 0;
+    // Stores the item: an item from openSharedItem goes to the default
+    // Contacts folder, a moved item stays in the folder it was moved to.
+    virtual Outcome<void> save() = 0;
+    // The item in `folder`; the caller saves the item returned, never this
+    // one again. `folder` must come from the same session.
+    virtual Outcome<std::unique_ptr<OutlookContactItem>> move(OutlookFolder& folder) = 0;
+};
+
+class OutlookSession {
+public:
+    virtual ~OutlookSession() = default;
+    // Outlook reads the first card of the file; nothing is stored yet.
+    virtual Outcome<std::unique_ptr<OutlookContactItem>> openSharedItem(std::string_view path) = 0;
+    virtual Outcome<std::unique_ptr<OutlookFolder>> defaultContactsFolder() = 0;
+    // Outlook's folder chooser, modal. A null folder means the user pressed
+    // Cancel; a failure means the chooser could not be shown.
+    virtual Outcome<std::unique_ptr<OutlookFolder>> pickFolder() = 0;
+};
+
+// Why no session could be had.
+struct SessionOutcome {
+    Outcome<std::unique_ptr<OutlookSession>> session;
+    // Set with a failed session when this machine has no Outlook that other
+    // programs can drive: none installed, or only the new Outlook for
+    // Windows. The user needs another Outlook, not another try.
+    bool noDesktopOutlook = false;
+};
+
+class OutlookSessions {
+public:
+    virtual ~OutlookSessions() = default;
+    // Reaches Outlook (starting it in the background when it is not running)
+    // and holds its session. Outlook stays reachable while the session lives.
+    virtual SessionOutcome createSession() = 0;
+};
+
+} // namespace quorvane

@@ -1,0 +1,66 @@
+#pragma once
+// Outlook's session, folders and contact items reached through COM with
+// late-bound calls, for the import without windows. Every object owns one
+// reference and releases it when destroyed.
+
+#include "platform/outlook_session.h"
+#include "platform/win32/com_dispatch.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace quorvane::win32 {
+
+// Outlook's olFolderContacts, for GetDefaultFolder.
+inline constexpr std::int32_t kFolderContacts = 10;
+
+// What the activation of "Outlook.Application" answers on a machine where
+// no Outlook can be driven: nothing registered under that name (no Outlook,
+// or only the new Outlook for Windows), or a registration whose program is
+// gone (an uninstalled classic Outlook).
+bool isOutlookMissing(HRESULT result);
+
+class ComOutlookFolder final : public OutlookFolder {
+  public:
+    explicit ComOutlookFolder(DispatchObject folder) : folder_(std::move(folder)) {}
+    Outcome<std::string> name() override;
+    Outcome<std::string> folderPath() override;
+    Outcome<std::int32_t> defaultItemType() override;
+    Outcome<std::int32_t> itemCount() override;
+
+    IDispatch* get() const { return folder_.get(); }
+
+  private:
+    DispatchObject folder_;
+};
+
+class ComOutlookContactItem final : public OutlookContactItem {
+  public:
+    explicit ComOutlookContactItem(DispatchObject item) : item_(std::move(item)) {}
+    Outcome<std::string> fullName() override;
+    Outcome<std::string> entryId() override;
+    Outcome<void> save() override;
+    Outcome<std::unique_ptr<OutlookContactItem>> move(OutlookFolder& folder) override;
+
+  private:
+    DispatchObject item_;
+};
+
+class ComOutlookSession final : public OutlookSession {
+  public:
+    // The application is held too: Outlook started for this run stays up as
+    // long as someone holds it, whatever its namespace object does.
+    ComOutlookSession(DispatchObject application, DispatchObject session)
+        : application_(std::move(application)), session_(std::move(session)) {}
+    Outcome<std::unique_ptr<OutlookContactItem>> openSharedItem(std::string_view path) override;
+    Outcome<std::unique_ptr<OutlookFolder>> defaultContactsFolder() override;
+    Outcome<std::unique_ptr<OutlookFolder>> pickFolder() override;
+
+  private:
+    DispatchObject application_;
+    DispatchObject session_;
+};
+
+} // namespace quorvane::win32

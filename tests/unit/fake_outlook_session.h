@@ -1,0 +1,195 @@
+#pragma once
+// A scripted Outlook session for the import without windows. It keeps what a
+// real mailbox would (every stored contact with its folder and entry ID),
+// counts the references the code holds, and can be told to fail any member,
+// always or for one file only.
+
+#include "platform/outlook_session.h"
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace quorvane::testing {
+
+struct FakeFolderInfo {
+    std::string name;
+    std::string path;
+    std::int32_t itemType = ContactItemType;
+};
+
+struct StoredContact {
+    std::string file; // the card file Outlook read
+    std::string folder;
+    std::string entryId;
+};
+
+class FakeOutlookSession final : public OutlookSessions {
+public:
+    std::vector<std::string> log;
+    std::vector<StoredContact> stored;
+    // "Save" fails every Save; "Save C:\\b.vcf" only the Save of that file's
+    // contact. Members: Session, OpenSharedItem, Save, Move, EntryID,
+    // GetDefaultFolder, PickFolder, Name, FolderPath, DefaultItemType.
+    std::set<std::string> failing;
+    bool noDesktopOutlook = false; // no Outlook that programs can drive
+    FakeFolderInfo defaultFolder{"Contacts", "\\\\Mailbox - Ann\\Contacts"};
+    // What the chooser answers, in turn; nullopt (or nothing left) is Cancel.
+    std::deque<std::optional<FakeFolderInfo>> picks;
+    std::function<void()> onPick; // runs while the chooser is up
+
+    int liveItems = 0;      // contact items held by the code now
+    int mostLiveItems = 0;  // the most it ever held at once
+    int liveReferences = 0; // every object: session, folders, items
+
+    SessionOutcome createSession();
+
+    bool fails(const std::string& member, const std::string& file = {}) {
+        if (!failing.contains(member) && !failing.contains(member + " " + file))
+            return false;
+        log.push_back("fail " + member);
+        return true;
+    }
+    static Failure failure(const std::string& member) {
+        return Failure{member + " failed in Outlook."};
+    }
+    std::size_t timesStored(const std::string& file) const {
+        return static_cast<std::size_t>(std::ranges::count_if(
+            stored, [&](const StoredContact& contact) { return contact.file == file; }));
+    }
+};
+
+class FakeSessionReference {
+public:
+    explicit FakeSessionReference(FakeOutlookSession& outlook) : outlook_(outlook) {
+        ++outlook_.liveReferences;
+    }
+    ~FakeSessionReference() { --outlook_.liveReferences; }
+    FakeSessionReference(const FakeSessionReference&) = delete;
+    FakeSessionReference& operator=(const FakeSessionReference&) = delete;
+
+protected:
+    FakeOutlookSession& outlook_;
+};
+
+class FakeFolder final : public OutlookFolder, FakeSessionReference {
+public:
+    FakeFolder(FakeOutlookSession& outlook, FakeFolderInfo info)
+        : FakeSessionReference(outlook), info_(std::move(info)) {}
+    const std::string& path() const { return info_.path; }
+
+    Outcome<std::string> name() override {
+        if (outlook_.fails("Name"))
+            return FakeOutlookSession::failure("Name");
+        return info_.name;
+    }
+    Outcome<std::string> folderPath() override {
+        if (outlook_.fails("FolderPath"))
+            return FakeOutlookSession::failure("FolderPath");
+        return info_.path;
+    }
+    Outcome<std::int32_t> defaultItemType() override {
+        if (outlook_.fails("DefaultItemType"))
+            return FakeOutlookSession::failure("DefaultItemType");
+        return info_.itemType;
+    }
+    Outcome<std::int32_t> itemCount() override {
+        return static_cast<std::int32_t>(
+            std::ranges::count_if(outlook_.stored, [&](const StoredContact& contact) {
+                return contact.folder == info_.path;
+            }));
+    }
+
+private:
+    FakeFolderInfo info_;
+};
+
+// Unsaved until save(): a moved item lives in its folder, and only its own
+// save() stores it there.
+class FakeContactItem final : public OutlookContactItem, FakeSessionReference {
+public:
+    FakeContactItem(FakeOutlookSession& outlook, std::string file, std::string folder)
+        : FakeSessionReference(outlook), file_(std::move(file)), folder_(std::move(folder)) {
+        outlook_.mostLiveItems = std::max(outlook_.mostLiveItems, ++outlook_.liveItems);
+    }
+    ~FakeContactItem() override { --outlook_.liveItems; }
+
+    Outcome<std::string> fullName() override { return "Name from " + file_; }
+    Outcome<std::string> entryId() override {
+        outlook_.log.push_back("EntryID");
+        if (outlook_.fails("EntryID", file_))
+            return FakeOutlookSession::failure("EntryID");
+        return entryId_;
+    }
+    Outcome<void> save() override {
+        outlook_.log.push_back("Save " + file_);
+        if (outlook_.fails("Save", file_))
+            return FakeOutlookSession::failure("Save");
+        entryId_ = "EID" + std::to_string(outlook_.stored.size() + 1);
+        outlook_.stored.push_back({file_, folder_, entryId_});
+        return success();
+    }
+    Outcome<std::unique_ptr<OutlookContactItem>> move(OutlookFolder& folder) override {
+        const std::string& target = dynamic_cast<FakeFolder&>(folder).path();
+        outlook_.log.push_back("Move " + file_ + " to " + target);
+        if (outlook_.fails("Move", file_))
+            return FakeOutlookSession::failure("Move");
+        return std::unique_ptr<OutlookContactItem>(
+            std::make_unique<FakeContactItem>(outlook_, file_, target));
+    }
+
+private:
+    std::string file_;
+    std::string folder_;
+    std::string entryId_;
+};
+
+class FakeSession final : public OutlookSession, FakeSessionReference {
+public:
+    using FakeSessionReference::FakeSessionReference;
+
+    Outcome<std::unique_ptr<OutlookContactItem>> openSharedItem(std::string_view path) override {
+        const std::string file(path);
+        outlook_.log.push_back("OpenSharedItem " + file);
+        if (outlook_.fails("OpenSharedItem", file))
+            return FakeOutlookSession::failure("OpenSharedItem");
+        return std::unique_ptr<OutlookContactItem>(
+            std::make_unique<FakeContactItem>(outlook_, file, outlook_.defaultFolder.path));
+    }
+    Outcome<std::unique_ptr<OutlookFolder>> defaultContactsFolder() override {
+        outlook_.log.push_back("GetDefaultFolder");
+        if (outlook_.fails("GetDefaultFolder"))
+            return FakeOutlookSession::failure("GetDefaultFolder");
+        return std::unique_ptr<OutlookFolder>(
+            std::make_unique<FakeFolder>(outlook_, outlook_.defaultFolder));
+    }
+    Outcome<std::unique_ptr<OutlookFolder>> pickFolder() override {
+        outlook_.log.push_back("PickFolder");
+        if (outlook_.onPick)
+            outlook_.onPick();
+        if (outlook_.fails("PickFolder"))
+            return FakeOutlookSession::failure("PickFolder");
+        if (outlook_.picks.empty())
+            return std::unique_ptr<OutlookFolder>();
+        std::optional<FakeFolderInfo> pick = outlook_.picks.front();
+        outlook_.picks.pop_front();
+        if (!pick)
+            return std::unique_ptr<OutlookFolder>();
+        return std::unique_ptr<OutlookFolder>(std::make_unique<FakeFolder>(outlook_, *pick));
+    }
+};
+
+inline SessionOutcome FakeOutlookSession::createSession() {
+    log.push_back("Session");
+    if (noDesktopOutlook)
+        return {Failure{"Invalid class string"}, true};
+    if (fails("Session"))
+        return {failure("Session"), false};
+    return {std::unique_ptr<OutlookSession>(std::make_unique<FakeSession>(*this))};
+}
+
+} // namespace quorvane::testing
