@@ -4,6 +4,8 @@
 // here (a virtual list), so there is no second copy to keep in step.
 // Append-only, duplicates kept, nothing validated or rewritten.
 
+#include "queue/row_store.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -31,13 +33,14 @@ public:
     void clear();
 
     std::size_t count() const { return rows_.size(); }
-    // The row's text, or nothing when the position is outside 1..count.
+    // The row's text, or nothing when the position is outside 1..count. The
+    // view is good until the queue next changes.
     std::optional<std::string_view> item(std::size_t position) const;
 
 private:
     void notify();
 
-    std::vector<std::string> rows_;
+    RowStore rows_;
     QueueObserver* observer_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "queue/dialog_result.h"
 #include "queue/import_queue.h"
 #include "queue/join_path.h"
+#include "queue/row_store.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,45 @@ TEST(ImportQueue, TellsItsObserverAboutEveryChangeButNotAboutNoOps) {
     queue.clear();
     EXPECT_EQ(observer.changes, 4);
     EXPECT_EQ(queue.count(), 0u);
+}
+
+// The store against a plain vector of strings, through appends and removals
+// that cross its block boundaries and empty whole blocks.
+TEST(RowStore, AgreesWithAPlainListThroughAppendsAndRemovals) {
+    RowStore store;
+    std::vector<std::string> model;
+    unsigned seed = 7;
+    const auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 1500; ++i) {
+            std::string row = "C:\\r" + std::to_string(round) + "\\" + std::to_string(i) +
+                              std::string(next() % 40, 'x') + ".vcf";
+            if (next() % 50 == 0)
+                row.clear(); // an empty row is a row too
+            store.append(row);
+            model.push_back(row);
+        }
+        for (std::size_t index : {std::size_t{0}, std::size_t{1023}, std::size_t{1024},
+                                  std::size_t{0}}) {
+            if (index == 0 && model.size() % 2 == 0)
+                index = model.size() - 1; // the last row, now and then
+            store.erase(index);
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(index));
+        }
+        // Empty a whole block from its middle outwards.
+        for (int i = 0; i < 1100 && model.size() > 600; ++i) {
+            const std::size_t index = 500 + next() % 100;
+            store.erase(index);
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(index));
+        }
+        ASSERT_EQ(store.size(), model.size());
+        for (std::size_t i = 0; i < model.size(); ++i)
+            ASSERT_EQ(store.at(i), model[i]) << "round " << round << " row " << i;
+    }
+    store.clear();
+    EXPECT_TRUE(store.empty());
+    store.append("again");
+    EXPECT_EQ(store.at(0), "again");
 }
 
 TEST(JoinPath, RepairsOnlyTheDoubledBackslashAfterADriveColon) {
