@@ -6,7 +6,7 @@
 //     against a bare client that polls without pausing.
 
 #include "bare_client.h"
-#include "driver.h"
+#include "support/driver.h"
 
 #include <objbase.h>
 #include <windows.h>

@@ -1,8 +1,8 @@
 // Files and folders dragged from another program onto the queue list through
 // OLE, with the mouse moved by system input, then imported.
 
-#include "child_process.h"
-#include "drag_onto_list.h"
+#include "support/child_process.h"
+#include "support/drag_onto_list.h"
 #include "import_fixture.h"
 
 #include <algorithm>

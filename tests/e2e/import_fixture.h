@@ -3,7 +3,7 @@
 // folder of its own, the stand-in's log and saved-file list in it, and the
 // run itself (Start, then every box answered up to "Done.").
 
-#include "driver.h"
+#include "support/driver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Add File(s) through the real open dialog, filled in and confirmed the way a
 // person types into it, then imported.
 
-#include "desktop_input.h"
+#include "support/desktop_input.h"
 #include "import_fixture.h"
 
 #include <commdlg.h>

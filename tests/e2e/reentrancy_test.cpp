@@ -2,7 +2,7 @@
 // that arrive while a run yields: the process must end promptly and let go of
 // Outlook, and no file may be imported twice or vanish without a word.
 
-#include "box_watch.h"
+#include "support/box_watch.h"
 #include "import_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "run_ledger.h"
 
-#include "../e2e/box_watch.h"
+#include "support/box_watch.h"
 #include "contact_files.h"
 
 namespace quorvane::soak {

@@ -3,7 +3,7 @@
 // named to the user in a report, and from that the verdict on the promise
 // that no file is lost silently and none is saved twice.
 
-#include "../e2e/driver.h"
+#include "support/driver.h"
 
 #include <cstddef>
 #include <map>

@@ -7,11 +7,11 @@
 // end prints whether every promise held. Exits 1 when one did not. The drag
 // source (quorvane_drag_source.exe) must stand beside this program.
 
-#include "../e2e/box_watch.h"
-#include "../e2e/child_process.h"
-#include "../e2e/drag_onto_list.h"
-#include "../e2e/driver.h"
-#include "../e2e/process_probe.h"
+#include "support/box_watch.h"
+#include "support/child_process.h"
+#include "support/drag_onto_list.h"
+#include "support/driver.h"
+#include "support/process_probe.h"
 #include "contact_files.h"
 #include "run_ledger.h"
 
