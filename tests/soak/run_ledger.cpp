@@ -27,9 +27,9 @@ void RunLedger::markReported(const std::wstring& fileName, const std::wstring& t
     reported_[found->second] = true;
 }
 
-void RunLedger::boxSeen(const e2e::Box& box, const std::wstring& progressText) {
+void RunLedger::boxSeen(const test::Box& box, const std::wstring& progressText) {
     ++boxes_;
-    const int step = e2e::reportedStep(box);
+    const int step = test::reportedStep(box);
     if (step == 0)
         return;
     StepTally& tally = steps_[step];

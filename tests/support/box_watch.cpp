@@ -1,19 +1,18 @@
-#include "box_watch.h"
+#include "support/box_watch.h"
 
-namespace quorvane::e2e {
+#include "support/desktop_input.h"
+#include "support/message_pump.h"
+
+#include <cwchar>
+
+namespace quorvane::test {
 namespace {
 
-std::wstring windowText(HWND window) {
-    wchar_t text[8192];
-    const int length = GetWindowTextW(window, text, static_cast<int>(std::size(text)));
-    return std::wstring(text, static_cast<std::size_t>(length > 0 ? length : 0));
-}
-
-bool isDialogClass(HWND window) {
-    wchar_t name[16];
-    const int length = GetClassNameW(window, name, static_cast<int>(std::size(name)));
-    return std::wstring_view(name, static_cast<std::size_t>(length)) == L"#32770";
-}
+// Every message box is a dialog of this class; the program shows no others
+// while it runs.
+constexpr wchar_t DialogClass[] = L"#32770";
+// The box's text is its static control with this ID.
+constexpr int BoxTextId = 0xFFFF;
 
 struct Search {
     DWORD processId;
@@ -29,7 +28,8 @@ std::optional<ShownBox> findBox(DWORD processId) {
             auto* s = reinterpret_cast<Search*>(param);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (owner != s->processId || !IsWindowVisible(window) || !isDialogClass(window))
+            if (owner != s->processId || !IsWindowVisible(window) ||
+                className(window) != DialogClass)
                 return TRUE;
             s->found = window;
             return FALSE;
@@ -37,9 +37,8 @@ std::optional<ShownBox> findBox(DWORD processId) {
         reinterpret_cast<LPARAM>(&search));
     if (!search.found)
         return std::nullopt;
-    // The box's text is its static control, ID 0xFFFF.
     return ShownBox{search.found,
-                    Box{windowText(search.found), windowText(GetDlgItem(search.found, 0xFFFF))}};
+                    Box{windowText(search.found), windowText(GetDlgItem(search.found, BoxTextId))}};
 }
 
 void answerOk(const ShownBox& shown) {
@@ -58,16 +57,4 @@ int reportedStep(const Box& box) {
     return static_cast<int>(std::wcstol(box.text.c_str() + at + 8, nullptr, 10));
 }
 
-bool closeStandInItemWindows(std::chrono::milliseconds timeout) {
-    return waitUntil(
-        [] {
-            HWND item = FindWindowExW(nullptr, nullptr, L"QuorvaneStandInContact", nullptr);
-            for (HWND next = item; next;
-                 next = FindWindowExW(nullptr, next, L"QuorvaneStandInContact", nullptr))
-                PostMessageW(next, WM_CLOSE, 0, 0);
-            return item == nullptr;
-        },
-        timeout);
-}
-
-} // namespace quorvane::e2e
+} // namespace quorvane::test

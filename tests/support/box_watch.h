@@ -1,18 +1,20 @@
 #pragma once
-// One message box of the program at a time, for drivers that must act between
-// seeing a box and answering it (close a stray Outlook window, close the main
-// window right after the answer). Quorvane::answerBoxesUntil covers the
-// simple case of answering everything.
-
-#include "driver.h"
+// The program's message boxes, seen and answered from outside as a person
+// would. Quorvane::answerBoxesUntil answers everything; drivers that must act
+// between seeing a box and answering it (close a stray Outlook window, close
+// the main window right after the answer) take one box at a time.
 
 #include <windows.h>
 
-#include <chrono>
 #include <optional>
 #include <string>
 
-namespace quorvane::e2e {
+namespace quorvane::test {
+
+struct Box {
+    std::wstring title;
+    std::wstring text;
+};
 
 struct ShownBox {
     HWND handle = nullptr;
@@ -27,8 +29,4 @@ void answerOk(const ShownBox& shown);
 // The step number an "Application Error" report names ("at line 124"), or 0.
 int reportedStep(const Box& box);
 
-// Closes every item window of the stand-in, as a person tidying up would,
-// and waits until they are gone; false if some stayed.
-bool closeStandInItemWindows(std::chrono::milliseconds timeout);
-
-} // namespace quorvane::e2e
+} // namespace quorvane::test

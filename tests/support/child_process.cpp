@@ -1,10 +1,10 @@
-#include "child_process.h"
+#include "support/child_process.h"
+
+#include "platform/win32/wide_text.h"
 
 #include <stdexcept>
 
-namespace quorvane::e2e {
-
-namespace {
+namespace quorvane::test {
 
 std::wstring besideThisProgram(const std::wstring& program) {
     wchar_t self[MAX_PATH];
@@ -14,31 +14,32 @@ std::wstring besideThisProgram(const std::wstring& program) {
     return folder + program;
 }
 
-} // namespace
-
-std::wstring quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+std::wstring quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
 
 ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments) {
-    std::wstring commandLine = quoted(besideThisProgram(program)) + L" " + arguments;
+    std::wstring commandLine = quoted(program) + L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info))
-        throw std::runtime_error("cannot start a helper program");
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
+        throw std::runtime_error("cannot start " + win32::toUtf8(program) + ": " +
+                                 win32::systemMessage(GetLastError()));
+    const win32::ScopedHandle thread(info.hThread);
+    process_.reset(info.hProcess);
     processId_ = info.dwProcessId;
 }
 
 ChildProcess::~ChildProcess() {
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT)
-        TerminateProcess(process_, 1);
-    CloseHandle(process_);
+    if (WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT)
+        TerminateProcess(process_.get(), 1);
 }
 
 bool ChildProcess::waitForExit(std::chrono::milliseconds timeout) {
-    return WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+    return WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) ==
+           WAIT_OBJECT_0;
 }
 
-} // namespace quorvane::e2e
+} // namespace quorvane::test

@@ -9,6 +9,13 @@
 // "target N...": every distinct effect the target gave while the pointer was
 // over another process's list view, in the order first seen.
 
+#include "support/desktop_input.h"
+#include "support/one_format_data.h"
+
+#include "platform/win32/com_apartment.h"
+#include "platform/win32/com_object.h"
+#include "platform/win32/window_base.h"
+
 #include <windows.h>
 
 #include <ole2.h>
@@ -17,34 +24,22 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 using Microsoft::WRL::ComPtr;
+using namespace quorvane;
 
 namespace {
 
 constexpr wchar_t SourceClass[] = L"QuorvaneTestDragSource";
 
 // The drag ends when the button comes up, and is cancelled with Escape.
-class DropSource final : public IDropSource {
+class DropSource final : public win32::ComObject<IDropSource> {
 public:
     std::vector<DWORD> targetEffects;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-        if (id != IID_IUnknown && id != IID_IDropSource) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IDropSource*>(this);
-        return S_OK;
-    }
-    // Lives on the stack for the whole drag.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
         if (escape)
@@ -74,86 +69,10 @@ private:
         POINT cursor;
         GetCursorPos(&cursor);
         HWND under = WindowFromPoint(cursor);
-        wchar_t name[64] = L"";
-        GetClassNameW(under, name, 64);
         DWORD owner = 0;
         GetWindowThreadProcessId(under, &owner);
-        return owner != GetCurrentProcessId() && std::wstring(name) == L"SysListView32";
+        return owner != GetCurrentProcessId() && test::className(under) == L"SysListView32";
     }
-};
-
-// A data object with one HGLOBAL format, for what the shell does not make.
-class OneFormatData final : public IDataObject {
-public:
-    OneFormatData(CLIPFORMAT format, const void* bytes, SIZE_T size) : format_(format) {
-        memory_ = GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(GlobalLock(memory_), bytes, size);
-        GlobalUnlock(memory_);
-    }
-    ~OneFormatData() { GlobalFree(memory_); }
-    OneFormatData(const OneFormatData&) = delete;
-    OneFormatData& operator=(const OneFormatData&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-        if (id != IID_IUnknown && id != IID_IDataObject) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IDataObject*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (QueryGetData(format) != S_OK)
-            return DV_E_FORMATETC;
-        const SIZE_T size = GlobalSize(memory_);
-        HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(GlobalLock(copy), GlobalLock(memory_), size);
-        GlobalUnlock(copy);
-        GlobalUnlock(memory_);
-        *medium = STGMEDIUM{};
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = copy;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
-        if (!format || format->cfFormat != format_ || !(format->tymed & TYMED_HGLOBAL))
-            return DV_E_FORMATETC;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        if (out)
-            out->ptd = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override {
-        if (direction != DATADIR_GET)
-            return E_NOTIMPL;
-        FORMATETC offered{format_, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        return SHCreateStdEnumFmtEtc(1, &offered, formats);
-    }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-
-private:
-    ULONG references_ = 1;
-    CLIPFORMAT format_;
-    HGLOBAL memory_;
 };
 
 struct ItemIdListFree {
@@ -186,9 +105,7 @@ ComPtr<IDataObject> shellDataObject(HWND owner, const std::vector<std::wstring>&
 }
 
 ComPtr<IDataObject> textDataObject(const std::wstring& text) {
-    ComPtr<IDataObject> data;
-    data.Attach(new OneFormatData(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
-    return data;
+    return test::oneFormatData(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 struct Drag {
@@ -215,34 +132,58 @@ void runDrag(HWND window, const Drag& drag) {
         out << "result NODATA\n";
         return;
     }
-    DropSource source;
+    const auto source = win32::makeComObject<DropSource>();
     DWORD effect = DROPEFFECT_NONE;
     // Explorer offers all three; the target must never answer with a move.
-    const HRESULT result = DoDragDrop(data.Get(), &source,
+    const HRESULT result = DoDragDrop(data.Get(), source.Get(),
                                       DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
     out << "result " << resultName(result) << "\neffect " << effect << "\ntarget";
-    for (DWORD seen : source.targetEffects)
+    for (DWORD seen : source->targetEffects)
         out << ' ' << seen;
     out << "\n";
 }
 
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+// Top left, clear of the main window, which starts centred. A press on it
+// starts the drag, as a press on a file in Explorer does.
+class DragSourceWindow final : public win32::WindowBase {
+public:
+    explicit DragSourceWindow(Drag drag) : drag_(std::move(drag)) {}
+
+    bool create(HINSTANCE instance) {
+        WNDCLASSEXW description = windowClass(instance, SourceClass);
+        description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        description.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+        win32::registerWindowClass(description);
+        return createWindow({.exStyle = WS_EX_TOPMOST,
+                             .className = SourceClass,
+                             .title = L"Drag source",
+                             .style = WS_POPUP | WS_VISIBLE,
+                             .x = 10,
+                             .y = 10,
+                             .width = 120,
+                             .height = 120,
+                             .instance = instance}) != nullptr;
     }
-    const auto* drag = reinterpret_cast<const Drag*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_LBUTTONDOWN && drag) {
-        // Tells the driver that the press arrived and the drag is under way.
-        SetWindowTextW(window, L"Dragging");
-        runDrag(window, *drag);
-        DestroyWindow(window);
-        return 0;
+
+private:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_LBUTTONDOWN:
+            // Tells the driver that the press arrived and the drag is under way.
+            SetWindowTextW(handle(), L"Dragging");
+            runDrag(handle(), drag_);
+            DestroyWindow(handle());
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return defaultHandling(message, wParam, lParam);
+        }
     }
-    if (message == WM_DESTROY)
-        PostQuitMessage(0);
-    return DefWindowProcW(window, message, wParam, lParam);
-}
+
+    Drag drag_;
+};
 
 } // namespace
 
@@ -251,27 +192,16 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: quorvane_drag_source RESULT_FILE files|text ITEM...\n");
         return 2;
     }
-    Drag drag{argv[1], std::wstring(argv[2]) == L"files", {argv + 3, argv + argc}};
-    if (FAILED(OleInitialize(nullptr)))
+    const win32::ComApartment ole(win32::ComApartment::Kind::Ole);
+    if (!ole.joined())
         return 1;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-    windowClass.lpszClassName = SourceClass;
-    RegisterClassExW(&windowClass);
-    // Top left, clear of the main window, which starts centred.
-    HWND window = CreateWindowExW(WS_EX_TOPMOST, SourceClass, L"Drag source", WS_POPUP | WS_VISIBLE,
-                                  10, 10, 120, 120, nullptr, nullptr, windowClass.hInstance, &drag);
-    if (!window)
+    DragSourceWindow window(Drag{argv[1], std::wstring(argv[2]) == L"files", {argv + 3, argv + argc}});
+    if (!window.create(GetModuleHandleW(nullptr)))
         return 1;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    OleUninitialize();
     return 0;
 }
