@@ -47,7 +47,6 @@ soak_run() {
     wait "$pid"
     local status=$?
     qv_show_new "$out/soak.out" "$shown" >/dev/null
-    qv_wine_wait 30
     return $status
 }
 # Prints the lines of FILE after the first SHOWN ones; echoes the new count.
@@ -58,4 +57,4 @@ qv_show_new() {
     echo "$total"
 }
 export -f soak_run qv_show_new
-"$repo/scripts/wine/with-display.sh" bash -c "$(declare -f qv_wine_wait qv_wine_kill); soak_run"
+qv_with_display soak_run
