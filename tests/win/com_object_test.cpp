@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <objidl.h>
 #include <oleidl.h>
 
 namespace quorvane::win32 {
@@ -14,22 +13,18 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-class Probe final : public ComObject<IDropSource, IMessageFilter> {
+class Probe final : public ComObject<IDropSource, IOleWindow> {
 public:
     explicit Probe(bool& gone) : gone_(gone) {}
     ~Probe() override { gone_ = true; }
 
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return S_OK; }
-    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
-        return SERVERCALL_ISHANDLED;
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+        *window = nullptr;
+        return E_FAIL;
     }
-    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override {
-        return static_cast<DWORD>(-1);
-    }
-    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
-        return PENDINGMSG_WAITDEFPROCESS;
-    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
 private:
     bool& gone_;
@@ -38,11 +33,11 @@ private:
 TEST(ComObject, LivesExactlyAsLongAsItsReferences) {
     bool gone = false;
     ComPtr<Probe> probe = makeComObject<Probe>(gone);
-    ComPtr<IMessageFilter> filter;
-    ASSERT_EQ(probe.As(&filter), S_OK);
+    ComPtr<IOleWindow> window;
+    ASSERT_EQ(probe.As(&window), S_OK);
     probe.Reset();
     EXPECT_FALSE(gone) << "died while a reference was held";
-    filter.Reset();
+    window.Reset();
     EXPECT_TRUE(gone) << "outlived its last reference";
 }
 
@@ -50,14 +45,14 @@ TEST(ComObject, AllItsInterfacesAnswerForOneIdentity) {
     bool gone = false;
     const ComPtr<Probe> probe = makeComObject<Probe>(gone);
     ComPtr<IDropSource> source;
-    ComPtr<IMessageFilter> filter;
+    ComPtr<IOleWindow> window;
     ASSERT_EQ(probe.As(&source), S_OK);
-    ASSERT_EQ(probe.As(&filter), S_OK);
+    ASSERT_EQ(probe.As(&window), S_OK);
     ComPtr<IUnknown> throughSource;
-    ComPtr<IUnknown> throughFilter;
+    ComPtr<IUnknown> throughWindow;
     ASSERT_EQ(source.As(&throughSource), S_OK);
-    ASSERT_EQ(filter.As(&throughFilter), S_OK);
-    EXPECT_EQ(throughSource.Get(), throughFilter.Get());
+    ASSERT_EQ(window.As(&throughWindow), S_OK);
+    EXPECT_EQ(throughSource.Get(), throughWindow.Get());
 
     ComPtr<IDataObject> data;
     EXPECT_EQ(probe.As(&data), E_NOINTERFACE);

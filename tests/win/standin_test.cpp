@@ -153,36 +153,36 @@ protected:
     }
 
     void SetUp() override {
-        ASSERT_TRUE(apartment_.joined());
+        ASSERT_TRUE(apartment.joined());
         forgetStandInSwitches();
 
         const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = tempFolder(L"standin-" + toWide(test->name()));
-        logFile_ = folder_ + L"\\events.log";
-        savedFile_ = folder_ + L"\\saved.txt";
-        setStandIn(L"LogFile", logFile_);
-        setStandIn(L"SavedFile", savedFile_);
+        folder = tempFolder(L"standin-" + toWide(test->name()));
+        logFile = folder + L"\\events.log";
+        savedFile = folder + L"\\saved.txt";
+        setStandIn(L"LogFile", logFile);
+        setStandIn(L"SavedFile", savedFile);
 
-        application_ = createApplication();
-        ASSERT_NE(application_, nullptr);
-        inspectors_ = getObject(application_.Get(), L"Inspectors");
-        ASSERT_NE(inspectors_, nullptr);
-        ASSERT_EQ(count(inspectors_.Get()), 0) << "a window was left open before this test";
+        application = createApplication();
+        ASSERT_NE(application, nullptr);
+        inspectors = getObject(application.Get(), L"Inspectors");
+        ASSERT_NE(inspectors, nullptr);
+        ASSERT_EQ(count(inspectors.Get()), 0) << "a window was left open before this test";
     }
 
     // Windows a failed test left open would skew every later count.
     void TearDown() override {
-        if (inspectors_) {
+        if (inspectors) {
             setStandIn(L"FailClose", 0);
             setStandIn(L"NeverOpen", 1);
-            for (int left = 8; left > 0 && count(inspectors_.Get()) > 0; --left) {
+            for (int left = 8; left > 0 && count(inspectors.Get()) > 0; --left) {
                 Call close;
-                invoke(getObject(inspectors_.Get(), L"Item", {shortArgument(1)}).Get(), L"Close",
+                invoke(getObject(inspectors.Get(), L"Item", {shortArgument(1)}).Get(), L"Close",
                        {shortArgument(Discard)}, close);
             }
         }
-        inspectors_.Reset();
-        application_.Reset();
+        inspectors.Reset();
+        application.Reset();
         forgetStandInSwitches();
     }
 
@@ -192,17 +192,17 @@ protected:
         CLSID clsid{};
         if (FAILED(CLSIDFromProgID(L"Outlook.Application", &clsid)))
             return nullptr;
-        ComPtr<IDispatch> application;
+        ComPtr<IDispatch> created;
         for (int attempt = 0; attempt < 4; ++attempt) {
             if (SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER,
-                                           IID_PPV_ARGS(&application))))
-                return application;
+                                           IID_PPV_ARGS(&created))))
+                return created;
             pumpFor(milliseconds(250));
         }
         return nullptr;
     }
 
-    std::vector<std::string> log() const { return readUtf8Lines(logFile_); }
+    std::vector<std::string> log() const { return readUtf8Lines(logFile); }
 
     bool waitForLogLine(const std::string& line, DWORD timeoutMs) const {
         return waitUntil([&] { return contains(log(), line); }, milliseconds(timeoutMs));
@@ -212,19 +212,19 @@ protected:
     // stand-in never reads it, but the importer only ever passes files that
     // exist.
     std::wstring contactFile(const std::wstring& name) const {
-        const std::wstring path = folder_ + L"\\" + name;
+        const std::wstring path = folder + L"\\" + name;
         makeFolders(path.substr(0, path.find_last_of(L'\\')));
         writeFile(path, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada\r\nEND:VCARD\r\n");
         return path;
     }
 
     // First in, last out: the COM pointers below go before the apartment.
-    win32::ComApartment apartment_;
-    std::wstring folder_;
-    std::wstring logFile_;
-    std::wstring savedFile_;
-    ComPtr<IDispatch> application_;
-    ComPtr<IDispatch> inspectors_;
+    win32::ComApartment apartment;
+    std::wstring folder;
+    std::wstring logFile;
+    std::wstring savedFile;
+    ComPtr<IDispatch> application;
+    ComPtr<IDispatch> inspectors;
 };
 
 // The whole import cycle for several files in turn, including a path with
@@ -232,7 +232,7 @@ protected:
 // the already running server.
 TEST_F(OutlookStandInTest, ImportsFilesOneAfterAnother) {
     const std::wstring plain = contactFile(L"Zoë Straße\\Ada Lovelace.vcf");
-    std::wstring deep = folder_ + L"\\";
+    std::wstring deep = folder + L"\\";
     while (deep.size() < 300)
         deep += L"nested folder\\";
     deep += L"long.vcf";
@@ -241,9 +241,9 @@ TEST_F(OutlookStandInTest, ImportsFilesOneAfterAnother) {
     for (const std::wstring& file : files) {
         const auto started = Clock::now();
         launch(file);
-        ASSERT_EQ(waitForCount(inspectors_.Get(), 1, 10000), 1);
+        ASSERT_EQ(waitForCount(inspectors.Get(), 1, 10000), 1);
 
-        ComPtr<IDispatch> inspector = getObject(inspectors_.Get(), L"Item", {shortArgument(1)});
+        ComPtr<IDispatch> inspector = getObject(inspectors.Get(), L"Item", {shortArgument(1)});
         ComPtr<IDispatch> item = getObject(inspector.Get(), L"CurrentItem");
         ASSERT_NE(item, nullptr);
         Call save;
@@ -252,13 +252,13 @@ TEST_F(OutlookStandInTest, ImportsFilesOneAfterAnother) {
         Call close;
         invoke(inspector.Get(), L"Close", {shortArgument(Discard)}, close);
         EXPECT_EQ(close.hr, S_OK);
-        EXPECT_EQ(count(inspectors_.Get()), 0) << "Close returns after the window is gone";
+        EXPECT_EQ(count(inspectors.Get()), 0) << "Close returns after the window is gone";
         const auto elapsed =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
         std::printf("[ cycle    ] %lld ms\n", static_cast<long long>(elapsed.count()));
     }
 
-    EXPECT_EQ(readUtf8Lines(savedFile_), std::vector<std::string>({toUtf8(plain), toUtf8(deep)}));
+    EXPECT_EQ(readUtf8Lines(savedFile), std::vector<std::string>({toUtf8(plain), toUtf8(deep)}));
     std::vector<std::string> expected;
     for (const std::wstring& file : files) {
         const std::string path = toUtf8(file);
@@ -275,22 +275,22 @@ TEST_F(OutlookStandInTest, ImportsFilesOneAfterAnother) {
     running.Reset();
 
     // Letting go of everything is seen by the server, which may then leave.
-    inspectors_.Reset();
-    application_.Reset();
+    inspectors.Reset();
+    application.Reset();
     EXPECT_TRUE(waitForLogLine("release Application live=0", 3000));
 }
 
 TEST_F(OutlookStandInTest, ItemWindowIsAVisibleWindowNamingTheFile) {
     const std::wstring file = contactFile(L"Grace Hopper.vcf");
     launch(file);
-    ASSERT_EQ(waitForCount(inspectors_.Get(), 1, 10000), 1);
+    ASSERT_EQ(waitForCount(inspectors.Get(), 1, 10000), 1);
     HWND window = FindWindowW(nullptr, L"Grace Hopper.vcf - Contact");
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
 
     // Closed by the user rather than by automation: it stops counting too.
     PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(waitForCount(inspectors_.Get(), 0, 5000), 0);
+    EXPECT_EQ(waitForCount(inspectors.Get(), 0, 5000), 0);
 }
 
 // The failures the importer must report carry Outlook's own words, which the
@@ -301,8 +301,8 @@ TEST_F(OutlookStandInTest, FailuresCarryOutlooksErrorText) {
     const std::wstring file = contactFile(L"broken.vcf");
     const std::string path = toUtf8(file);
     launch(file);
-    ASSERT_EQ(waitForCount(inspectors_.Get(), 1, 10000), 1);
-    ComPtr<IDispatch> inspector = getObject(inspectors_.Get(), L"Item", {longArgument(1)});
+    ASSERT_EQ(waitForCount(inspectors.Get(), 1, 10000), 1);
+    ComPtr<IDispatch> inspector = getObject(inspectors.Get(), L"Item", {longArgument(1)});
 
     Call save;
     invoke(getObject(inspector.Get(), L"CurrentItem").Get(), L"Save", {}, save);
@@ -315,10 +315,10 @@ TEST_F(OutlookStandInTest, FailuresCarryOutlooksErrorText) {
     EXPECT_EQ(close.hr, DISP_E_EXCEPTION);
     EXPECT_EQ(close.source, L"Outlook");
     EXPECT_EQ(close.description, L"The item window could not be closed.");
-    EXPECT_EQ(count(inspectors_.Get()), 1) << "a failed Close leaves the window open";
+    EXPECT_EQ(count(inspectors.Get()), 1) << "a failed Close leaves the window open";
 
     Call outOfRange;
-    invoke(inspectors_.Get(), L"Item", {shortArgument(2)}, outOfRange);
+    invoke(inspectors.Get(), L"Item", {shortArgument(2)}, outOfRange);
     EXPECT_EQ(outOfRange.hr, DISP_E_EXCEPTION);
     EXPECT_FALSE(outOfRange.description.empty());
 
@@ -327,9 +327,9 @@ TEST_F(OutlookStandInTest, FailuresCarryOutlooksErrorText) {
     Call retry;
     invoke(inspector.Get(), L"Close", {shortArgument(Discard)}, retry);
     EXPECT_EQ(retry.hr, S_OK);
-    EXPECT_EQ(count(inspectors_.Get()), 0);
+    EXPECT_EQ(count(inspectors.Get()), 0);
 
-    EXPECT_TRUE(readUtf8Lines(savedFile_).empty());
+    EXPECT_TRUE(readUtf8Lines(savedFile).empty());
     EXPECT_TRUE(inOrder(log(), {"launch " + path, "open " + path, "fail Save " + path,
                                 "fail Close " + path, "Close(1) " + path}));
 }
@@ -340,21 +340,21 @@ TEST_F(OutlookStandInTest, WindowCountFollowsTheSwitches) {
     setStandIn(L"WindowsPerOpen", 2);
     const std::wstring twice = contactFile(L"twice.vcf");
     launch(twice);
-    ASSERT_EQ(waitForCount(inspectors_.Get(), 2, 10000), 2);
+    ASSERT_EQ(waitForCount(inspectors.Get(), 2, 10000), 2);
     for (long position : {1L, 2L}) {
         Call current;
         ComPtr<IDispatch> inspector =
-            getObject(inspectors_.Get(), L"Item", {longArgument(position)});
+            getObject(inspectors.Get(), L"Item", {longArgument(position)});
         invoke(inspector.Get(), L"CurrentItem", {}, current);
         EXPECT_EQ(current.hr, S_OK);
     }
     for (int window = 0; window < 2; ++window) {
         Call close;
-        invoke(getObject(inspectors_.Get(), L"Item", {shortArgument(1)}).Get(), L"Close",
+        invoke(getObject(inspectors.Get(), L"Item", {shortArgument(1)}).Get(), L"Close",
                {shortArgument(Discard)}, close);
         EXPECT_EQ(close.hr, S_OK);
     }
-    EXPECT_EQ(count(inspectors_.Get()), 0);
+    EXPECT_EQ(count(inspectors.Get()), 0);
     // Each Item call is logged with the VARIANT type its position came as.
     const std::string asLong = " vt=" + std::to_string(VT_I4);
     const std::string asShort = " vt=" + std::to_string(VT_I2);
@@ -366,7 +366,7 @@ TEST_F(OutlookStandInTest, WindowCountFollowsTheSwitches) {
     const std::wstring never = contactFile(L"never.vcf");
     launch(never);
     ASSERT_TRUE(waitForLogLine("launch " + toUtf8(never), 5000));
-    EXPECT_EQ(waitForCount(inspectors_.Get(), 1, 1500), 0);
+    EXPECT_EQ(waitForCount(inspectors.Get(), 1, 1500), 0);
     EXPECT_FALSE(contains(log(), "open " + toUtf8(never)));
 }
 
@@ -376,7 +376,7 @@ TEST_F(OutlookStandInTest, OpensOnlyAfterTheConfiguredDelay) {
     const std::wstring file = contactFile(L"slow.vcf");
     const auto started = Clock::now();
     launch(file);
-    ASSERT_EQ(waitForCount(inspectors_.Get(), 1, 10000), 1);
+    ASSERT_EQ(waitForCount(inspectors.Get(), 1, 10000), 1);
     const auto waited =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
     EXPECT_GE(waited.count(), DelayMs);
@@ -392,13 +392,13 @@ TEST_F(OutlookStandInTest, RejectsCallsWhileBusy) {
     ASSERT_TRUE(waitForLogLine("launch " + toUtf8(file), 5000));
 
     Call rejected;
-    invoke(inspectors_.Get(), L"Count", {}, rejected);
+    invoke(inspectors.Get(), L"Count", {}, rejected);
     EXPECT_TRUE(rejected.hr == RPC_E_CALL_REJECTED || rejected.hr == RPC_E_SERVERCALL_RETRYLATER)
         << std::hex << rejected.hr;
     EXPECT_TRUE(contains(log(), "reject busy"));
 
     pumpFor(milliseconds(1700));
-    EXPECT_EQ(waitForCount(inspectors_.Get(), 1, 5000), 1);
+    EXPECT_EQ(waitForCount(inspectors.Get(), 1, 5000), 1);
 }
 
 } // namespace
