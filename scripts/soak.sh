@@ -56,5 +56,6 @@ qv_show_new() {
     tail -n +"$(($2 + 1))" "$1" | head -n "$((total - $2))" | sed -e 's/\r$//' >&2
     echo "$total"
 }
-export -f soak_run qv_show_new
-qv_with_display soak_run
+# The functions go as text: xvfb-run is a POSIX shell script, which drops
+# bash's exported functions from the environment.
+qv_with_display bash -c "$(declare -f soak_run qv_show_new); soak_run"
