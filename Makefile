@@ -5,15 +5,19 @@ JOBS ?= 2
 NATIVE_DIR := build/native
 WINDOWS_DIR := build/win
 
-.PHONY: run test deps native windows test-native test-windows bench bench-queue bench-split soak clean
+.PHONY: run test deps check-format native windows test-native test-windows bench bench-queue bench-split soak clean
 
 run: deps windows
 	scripts/run.sh
 
-test: deps test-native fuzz-smoke test-windows
+test: deps check-format test-native fuzz-smoke test-windows
 
 deps:
 	@scripts/install-deps.sh
+
+# Every C++ file as the repo's .clang-format writes it; seconds, so first.
+check-format: deps
+	scripts/check-format.sh
 
 native:
 	@cmake --preset native >/dev/null
@@ -26,6 +30,7 @@ windows:
 test-native: native
 	cd $(NATIVE_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# The Windows tests, end-to-end tests and short soak, through CTest under Wine.
 test-windows: windows
 	scripts/test-windows.sh
 

@@ -1,5 +1,7 @@
 #include "bare_client.h"
 
+#include "support/message_pump.h"
+
 #include "platform/win32/outlook_com.h"
 #include "platform/win32/shell_launcher_win32.h"
 #include "platform/win32/wide_text.h"
@@ -7,18 +9,6 @@
 #include <windows.h>
 
 namespace quorvane::bench {
-
-namespace {
-
-void pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-} // namespace
 
 bool importOneBare(const std::wstring& path, WaitStyle wait) {
     win32::ComOutlookAutomation outlook;
@@ -44,7 +34,7 @@ bool importOneBare(const std::wstring& path, WaitStyle wait) {
             break;
         if (wait == WaitStyle::SleepOnMessages)
             MsgWaitForMultipleObjectsEx(0, nullptr, 15, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        pump();
+        test::pump();
     }
     auto itemWindow = itemWindows.value()->item(1);
     if (!itemWindow)

@@ -1,5 +1,7 @@
 #include "bare_walk.h"
 
+#include "platform/win32/scoped_handles.h"
+
 #include <windows.h>
 
 #include <cwchar>
@@ -22,9 +24,10 @@ bool isDotEntry(const wchar_t* name) {
 void bareWalk(const std::wstring& folder, std::vector<std::wstring>& vcfPaths) {
     WIN32_FIND_DATAW found{};
     const std::wstring pattern = folder + L"\\*";
-    HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE)
+    const win32::ScopedFind search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                                    FindExSearchNameMatch, nullptr,
+                                                    FIND_FIRST_EX_LARGE_FETCH));
+    if (!search)
         return;
     do {
         if (isDotEntry(found.cFileName))
@@ -33,8 +36,7 @@ void bareWalk(const std::wstring& folder, std::vector<std::wstring>& vcfPaths) {
             bareWalk(folder + L"\\" + found.cFileName, vcfPaths);
         else if (endsWithVcf(found.cFileName))
             vcfPaths.push_back(folder + L"\\" + found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
 }
 
 } // namespace quorvane::bench

@@ -6,9 +6,14 @@
 //     against a bare client that polls without pausing.
 
 #include "bare_client.h"
-#include "driver.h"
 
-#include <objbase.h>
+#include "support/driver.h"
+#include "support/standin.h"
+#include "support/test_files.h"
+
+#include "platform/win32/com_apartment.h"
+#include "platform/win32/scoped_handles.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -17,7 +22,7 @@
 #include <vector>
 
 using namespace quorvane;
-using namespace quorvane::e2e;
+using namespace quorvane::test;
 using Seconds = std::chrono::duration<double>;
 
 namespace {
@@ -51,14 +56,14 @@ struct Figures {
 Figures runQuorvane(const std::vector<std::wstring>& files) {
     Quorvane app;
     app.appendRows(files);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, app.processId());
-    const double cpuBefore = processSeconds(process);
+    const win32::ScopedHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, app.processId()));
+    const double cpuBefore = processSeconds(process.get());
     const auto start = std::chrono::steady_clock::now();
-    app.command(1002);
+    app.command(CommandId::Start);
     const auto boxes = app.answerBoxesUntil(L"Done.", std::chrono::minutes(20));
     const Figures figures{Seconds(std::chrono::steady_clock::now() - start).count(),
-                          processSeconds(process) - cpuBefore};
-    CloseHandle(process);
+                          processSeconds(process.get()) - cpuBefore};
     if (boxes.size() != 1)
         std::printf("  (Quorvane showed %zu boxes; expected only \"Done.\")\n", boxes.size());
     return figures;
@@ -81,9 +86,10 @@ Figures runBare(const std::vector<std::wstring>& files, bench::WaitStyle wait) {
 int wmain(int argc, wchar_t** argv) {
     const int fileCount = argc > 1 ? _wtoi(argv[1]) : 200;
     const int slowFiles = argc > 2 ? _wtoi(argv[2]) : 5;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const std::wstring log = tempFolder(L"bench") + L"\\standin.log";
-    const std::wstring saved = tempFolder(L"bench") + L"\\saved.txt";
+    const win32::ComApartment apartment;
+    const std::wstring work = tempFolder(L"bench");
+    const std::wstring log = work + L"\\standin.log";
+    const std::wstring saved = work + L"\\saved.txt";
 
     resetStandIn(log, saved);
     setStandIn(L"IdleExitMs", 10000);
@@ -115,6 +121,5 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("  busy-polling client: %.2f%% of a core (%.2f s CPU in %.1f s)\n",
                 100 * busyBare.cpuSeconds / busyBare.wallSeconds, busyBare.cpuSeconds,
                 busyBare.wallSeconds);
-    CoUninitialize();
     return 0;
 }

@@ -5,8 +5,10 @@
 // user, search, queue, list view and all, and the benchmark can time it
 // without crossing a process boundary.
 
+#include "app/commands.h"
 #include "platform/clock.h"
 #include "platform/win32/code_pages_win32.h"
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/outlook_com.h"
@@ -46,13 +48,13 @@ public:
 
     void chooseFolder(std::string folder) { dialogs_.folder = std::move(folder); }
     // As a toolbar button sends it; returns when the command has finished.
-    void command(int id);
+    void command(CommandId id);
 
 private:
+    // Joined before the common controls are set up and the window made.
     struct Ole {
         Ole();
-        ~Ole();
-        HRESULT result;
+        win32::ComApartment apartment{win32::ComApartment::Kind::Ole};
     } ole_;
     win32::RegistrySettingsStore settings_;
     win32::ComOutlookAutomation outlook_;

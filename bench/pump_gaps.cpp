@@ -14,21 +14,16 @@ constexpr DWORD PingPeriodMs = 2;
 } // namespace
 
 PumpGapMeter::PumpGapMeter() {
-    WNDCLASSEXW meterClass{};
-    meterClass.cbSize = sizeof meterClass;
-    meterClass.lpfnWndProc = windowProc;
-    meterClass.hInstance = GetModuleHandleW(nullptr);
-    meterClass.lpszClassName = MeterClass;
-    RegisterClassExW(&meterClass);
-    window_ = CreateWindowExW(0, MeterClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              meterClass.hInstance, this);
-    pinger_ = std::thread([this] { ping(); });
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    win32::registerWindowClass(windowClass(instance, MeterClass));
+    HWND window = createWindow({.className = MeterClass, .parent = HWND_MESSAGE, .instance = instance});
+    pinger_ = std::thread([this, window] { ping(window); });
 }
 
+// The pinger goes first: the window it posts to goes with the base.
 PumpGapMeter::~PumpGapMeter() {
     quit_ = true;
     pinger_.join();
-    DestroyWindow(window_);
 }
 
 void PumpGapMeter::start() {
@@ -43,18 +38,11 @@ PumpGaps PumpGapMeter::stop() {
     return gaps_;
 }
 
-LRESULT CALLBACK PumpGapMeter::windowProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<PumpGapMeter*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message != PingMessage || !self)
-        return DefWindowProcW(window, message, wParam, lParam);
-    self->pumped();
-    self->waiting_ = false;
+LRESULT PumpGapMeter::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != PingMessage)
+        return defaultHandling(message, wParam, lParam);
+    pumped();
+    waiting_ = false;
     return 0;
 }
 
@@ -67,10 +55,10 @@ void PumpGapMeter::pumped() {
     last_ = now;
 }
 
-void PumpGapMeter::ping() {
+void PumpGapMeter::ping(HWND window) {
     while (!quit_) {
         if (!waiting_.exchange(true))
-            PostMessageW(window_, PingMessage, 0, 0);
+            PostMessageW(window, PingMessage, 0, 0);
         Sleep(PingPeriodMs);
     }
 }

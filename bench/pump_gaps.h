@@ -5,6 +5,8 @@
 // is handled are the times the thread pumped, whoever pumped it (the command's
 // own yields included).
 
+#include "platform/win32/window_base.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -18,12 +20,10 @@ struct PumpGaps {
     std::size_t pumps = 0;
 };
 
-class PumpGapMeter {
+class PumpGapMeter final : private win32::WindowBase {
 public:
     PumpGapMeter();
-    ~PumpGapMeter();
-    PumpGapMeter(const PumpGapMeter&) = delete;
-    PumpGapMeter& operator=(const PumpGapMeter&) = delete;
+    ~PumpGapMeter() override;
 
     // Call on the thread that created the meter; stop() counts the stretch
     // from the last pump to the stop as a gap too.
@@ -31,11 +31,9 @@ public:
     PumpGaps stop();
 
 private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void pumped();
-    void ping();
-
-    HWND window_ = nullptr;
+    void ping(HWND window);
     std::atomic<bool> waiting_{false};
     std::atomic<bool> measuring_{false};
     std::atomic<bool> quit_{false};

@@ -32,9 +32,6 @@ using Milliseconds = std::chrono::duration<double, std::milli>;
 
 namespace {
 
-constexpr int AddFolder = static_cast<int>(CommandId::AddFolder);
-constexpr int ClearList = static_cast<int>(CommandId::ClearList);
-
 struct WalkFigures {
     double seconds = 0;
     std::size_t files = 0;
@@ -44,9 +41,9 @@ struct WalkFigures {
 WalkFigures timeAddFolder(InProcessQuorvane& app, PumpGapMeter& meter) {
     meter.start();
     const auto start = Steady::now();
-    app.command(AddFolder);
+    app.command(CommandId::AddFolder);
     WalkFigures figures{Seconds(Steady::now() - start).count(), app.queue().count(), meter.stop()};
-    app.command(ClearList);
+    app.command(CommandId::ClearList);
     return figures;
 }
 
@@ -180,7 +177,7 @@ void reportMillionRows(InProcessQuorvane& app, std::size_t rows, std::size_t bat
     std::printf("  scroll to the last row %.2f ms\n", scrolling);
 
     const double clearing = millisecondsFor([&] {
-        app.command(ClearList);
+        app.command(CommandId::ClearList);
         UpdateWindow(list);
     });
     const MemoryFigures cleared = currentMemory();

@@ -32,6 +32,6 @@ qv_wine_wait 30
 
 out="$build/bench-queue.out"
 mkdir -p "$(dirname "$out")"
-"$repo/scripts/wine/with-display.sh" bash -c \
+qv_with_display bash -c \
     'out="$1"; shift; wine "$0" "$@" >"$out" 2>"$out.err"; status=$?; sed -e "s/\r$//" "$out"; exit $status' \
     "$build/bench/quorvane_queue_scale_bench.exe" "$out" "$tree_win" "${1:-1000000}" "${2:-1000}"

@@ -15,6 +15,6 @@ export QUORVANE_EXE QUORVANE_STANDIN_EXE
 qv_wine_wait 30
 mkdir -p "$repo/build"
 out="$repo/build/bench.out"
-"$repo/scripts/wine/with-display.sh" bash -c \
+qv_with_display bash -c \
     'out="$1"; shift; wine "$0" "$@" >"$out" 2>"$out.err"; status=$?; sed -e "s/\r$//" "$out"; exit $status' \
     "$build/bench/quorvane_bench.exe" "$out" "${1:-200}" "${2:-5}"

@@ -9,7 +9,7 @@ packages=(
     wine wine64 fonts-wine
     xvfb xauth x11-utils xdotool imagemagick
     fonts-crosextra-carlito fonts-liberation librsvg2-bin
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
 )
 
 missing=()

@@ -42,7 +42,7 @@ fi
 
 # No display here: run on a private one and show what it looks like.
 echo "No DISPLAY: running on a private X display; a screenshot goes to build/quorvane.png."
-"$repo/scripts/wine/with-display.sh" bash -c '
+qv_with_display bash -c '
     wine "$0" >"$1/quorvane.out" 2>&1 &
     for _ in $(seq 1 60); do
         xdotool search --name "^Quorvane$" >/dev/null 2>&1 && break

@@ -47,7 +47,6 @@ soak_run() {
     wait "$pid"
     local status=$?
     qv_show_new "$out/soak.out" "$shown" >/dev/null
-    qv_wine_wait 30
     return $status
 }
 # Prints the lines of FILE after the first SHOWN ones; echoes the new count.
@@ -57,5 +56,6 @@ qv_show_new() {
     tail -n +"$(($2 + 1))" "$1" | head -n "$((total - $2))" | sed -e 's/\r$//' >&2
     echo "$total"
 }
-export -f soak_run qv_show_new
-"$repo/scripts/wine/with-display.sh" bash -c "$(declare -f qv_wine_wait qv_wine_kill); soak_run"
+# The functions go as text: xvfb-run is a POSIX shell script, which drops
+# bash's exported functions from the environment.
+qv_with_display bash -c "$(declare -f soak_run qv_show_new); soak_run"

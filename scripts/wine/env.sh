@@ -38,6 +38,21 @@ qv_standin_reset() {
     wine reg delete "$QV_STANDIN_KEY" /f >/dev/null 2>&1 || true
 }
 
+# Runs CMD on a private Xvfb display and leaves no Wine process of this prefix
+# behind. xvfb-run stops its X server as soon as CMD returns, and a COM server
+# that dies with its X server leaves the wineserver refusing later
+# activations, so the wait for this prefix's Wine processes is part of the
+# command, ahead of xvfb-run's own cleanup.
+#   qv_with_display CMD [ARGS...]
+qv_with_display() {
+    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" bash -c '
+        . "$QV_REPO/scripts/wine/env.sh"
+        "$@"
+        status=$?
+        qv_wine_wait 60
+        exit $status' qv_with_display "$@"
+}
+
 # Stops every Wine process of this prefix at once. A COM server killed this way
 # leaves nothing behind for the next run, unlike one killed on its own.
 qv_wine_kill() {

@@ -1,13 +1,14 @@
 // Files and folders dragged from another program onto the queue list through
 // OLE, with the mouse moved by system input, then imported.
 
-#include "child_process.h"
-#include "drag_onto_list.h"
+#include "support/child_process.h"
+#include "support/drag_onto_list.h"
 #include "import_fixture.h"
 
 #include <algorithm>
 
-using namespace quorvane::e2e;
+using namespace quorvane;
+using namespace quorvane::test;
 using namespace std::chrono_literals;
 
 namespace {
@@ -17,7 +18,7 @@ protected:
     // Starts the drag source with `arguments` and drags from it onto the list.
     DragOutcome dragOntoList(Quorvane& app, const std::wstring& arguments) {
         const DragOutcome outcome =
-            quorvane::e2e::dragOntoList(app.window(), folder + L"\\drag-result.txt", arguments);
+            test::dragOntoList(app.window(), folder + L"\\drag-result.txt", arguments);
         EXPECT_EQ(outcome.problem, L"");
         return outcome;
     }

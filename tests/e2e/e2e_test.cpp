@@ -6,14 +6,11 @@
 
 #include <algorithm>
 
-using namespace quorvane::e2e;
+using namespace quorvane;
+using namespace quorvane::test;
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr int StartImporting = 1002;
-constexpr int HelpCommand = 1004;
-constexpr wchar_t PlacementKey[] = L"Software\\Trelvik\\Quorvane";
 
 class EndToEnd : public ImportTest {
 protected:
@@ -24,25 +21,12 @@ protected:
         return paths;
     }
 
-    // Printed with a failing expectation, so the log shows what the user saw.
-    static std::string describe(const std::vector<Box>& boxes) {
-        std::string text;
+    // The step each "Application Error" box reported, in order.
+    static std::vector<int> errorSteps(const std::vector<Box>& boxes) {
+        std::vector<int> steps;
         for (const Box& box : boxes) {
-            std::wstring line = box.title + L": " + box.text;
-            std::replace(line.begin(), line.end(), L'\r', L'|');
-            std::replace(line.begin(), line.end(), L'\n', L'|');
-            text += std::string(line.begin(), line.end()) + "\n";
-        }
-        return text;
-    }
-
-    static std::vector<std::wstring> errorSteps(const std::vector<Box>& boxes) {
-        std::vector<std::wstring> steps;
-        for (const Box& box : boxes) {
-            if (box.title != L"Application Error")
-                continue;
-            const auto at = box.text.find(L"at line ");
-            steps.push_back(box.text.substr(at + 8, box.text.find(L'\r', at) - at - 8));
+            if (box.title == L"Application Error")
+                steps.push_back(reportedStep(box));
         }
         return steps;
     }
@@ -53,7 +37,7 @@ TEST_F(EndToEnd, FourQueuedFilesAreSavedInOrderAndTheirWindowsClosed) {
     Quorvane app;
     app.appendRows(files);
     ASSERT_EQ(app.rowCount(), 4);
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().text, L"Done.");
@@ -72,7 +56,7 @@ TEST_F(EndToEnd, FourQueuedFilesAreSavedInOrderAndTheirWindowsClosed) {
 
 TEST_F(EndToEnd, AnEmptyQueueOnlySaysNoFilesAddedAndNeverContactsOutlook) {
     Quorvane app;
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     const auto boxes = app.answerBoxesUntil(L"No files added.", 20s);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"No files added.");
@@ -85,7 +69,7 @@ TEST_F(EndToEnd, AFailingSaveGivesTheExactReportAndTheRunEndsWithDone) {
     const auto files = makeContacts({L"a.vcf", L"b.vcf"});
     Quorvane app;
     app.appendRows(files);
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
     ASSERT_EQ(boxes.size(), 3u) << describe(boxes);
     EXPECT_EQ(boxes[0].title, L"Application Error");
@@ -100,7 +84,7 @@ TEST_F(EndToEnd, AFailingSaveGivesTheExactReportAndTheRunEndsWithDone) {
 
 TEST_F(EndToEnd, HelpShowsItsTextInAnOkBoxTitledByTheApplication) {
     Quorvane app;
-    app.command(HelpCommand);
+    app.command(CommandId::Help);
     const auto boxes = app.answerBoxesUntil(
         L"This software requires Microsoft Outlook (that comes with MS Office) not Outlook "
         L"Express (that comes preloaded with MS Windows).",
@@ -114,7 +98,7 @@ TEST_F(EndToEnd, ClosingTheWindowMidRunEndsTheProcessPromptlyAndReleasesOutlook)
     const auto files = makeContacts({L"a.vcf", L"b.vcf"});
     Quorvane app;
     app.appendRows(files);
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     ASSERT_TRUE(waitUntil(
         [&] {
             const auto log = readLines(logFile);
@@ -143,9 +127,9 @@ TEST_F(EndToEnd, AWindowThatNeverOpensIsReportedAfterTheBound) {
     Quorvane app;
     SetEnvironmentVariableW(L"QUORVANE_TEST_OPEN_WAIT_MS", nullptr);
     app.appendRows(files);
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
-    ASSERT_EQ(errorSteps(boxes), (std::vector<std::wstring>{L"124", L"124"})) << describe(boxes);
+    ASSERT_EQ(errorSteps(boxes), (std::vector<int>{124, 124})) << describe(boxes);
     EXPECT_NE(boxes[0].text.find(files[0]), std::wstring::npos);
     EXPECT_EQ(boxes.back().text, L"Done.");
 }
@@ -156,26 +140,17 @@ TEST_F(EndToEnd, WithoutOutlookEveryFileIsReportedAndNothingHangs) {
     {
         Quorvane app;
         app.appendRows(files);
-        app.command(StartImporting);
+        app.command(CommandId::Start);
         const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes.back().text, L"Done.");
         const auto steps = errorSteps(boxes);
         ASSERT_GE(steps.size(), 3u);
-        EXPECT_EQ(steps[0], L"114");
-        EXPECT_EQ(steps[1], L"116");
-        EXPECT_EQ(steps[2], L"118");
+        EXPECT_EQ(steps[0], 114);
+        EXPECT_EQ(steps[1], 116);
+        EXPECT_EQ(steps[2], 118);
     }
     runStandIn(L"/regserver");
-}
-
-std::optional<std::wstring> placementValue(const wchar_t* name) {
-    wchar_t value[64];
-    DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, PlacementKey, name, RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(value);
 }
 
 TEST_F(EndToEnd, ThePlacementIsStoredAfterANormalExitAndNotAfterAMaximisedOne) {

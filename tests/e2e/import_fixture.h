@@ -3,23 +3,53 @@
 // folder of its own, the stand-in's log and saved-file list in it, and the
 // run itself (Start, then every box answered up to "Done.").
 
-#include "driver.h"
+#include "support/driver.h"
+#include "support/message_pump.h"
+#include "support/standin.h"
+#include "support/test_files.h"
+
+#include "platform/win32/wide_text.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
-namespace quorvane::e2e {
+namespace quorvane::test {
+
+// Where the program keeps its window's placement, under HKCU.
+inline constexpr wchar_t PlacementKey[] = L"Software\\Trelvik\\Quorvane";
+
+// One placement value as the program wrote it; none when it wrote none.
+inline std::optional<std::wstring> placementValue(const wchar_t* name) {
+    wchar_t value[64];
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, PlacementKey, name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(value);
+}
+
+// Printed with a failing expectation, so the log shows what the user saw.
+inline std::string describe(const std::vector<Box>& boxes) {
+    std::string text;
+    for (const Box& box : boxes) {
+        std::wstring line = box.title + L": " + box.text;
+        std::replace(line.begin(), line.end(), L'\r', L'|');
+        std::replace(line.begin(), line.end(), L'\n', L'|');
+        text += win32::toUtf8(line) + "\n";
+    }
+    return text;
+}
 
 class ImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        folder = tempFolder(std::wstring(name.begin(), name.end()));
-        removeInside(folder, true); // tempFolder empties only the top
+        folder = tempFolder(L"e2e\\" + std::wstring(name.begin(), name.end()));
         logFile = folder + L"\\standin.log";
         savedFile = folder + L"\\saved.txt";
         resetStandIn(logFile, savedFile);
@@ -29,16 +59,14 @@ protected:
     // A contact card at `folder\relative`, its folders made on the way.
     std::wstring makeContact(const std::wstring& relative) {
         const std::wstring path = folder + L"\\" + relative;
-        for (std::size_t cut = path.find(L'\\', folder.size() + 1); cut != std::wstring::npos;
-             cut = path.find(L'\\', cut + 1))
-            CreateDirectoryW(path.substr(0, cut).c_str(), nullptr);
+        makeFolders(path.substr(0, path.find_last_of(L'\\')));
         writeFile(path, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Someone\r\nEND:VCARD\r\n");
         return path;
     }
 
     // Start, answered through "Done."; the files the stand-in saved, in order.
     std::vector<std::wstring> importAll(Quorvane& app) {
-        app.command(1002);
+        app.command(CommandId::Start);
         const auto boxes = app.answerBoxesUntil(L"Done.", std::chrono::seconds(60));
         EXPECT_FALSE(boxes.empty());
         if (!boxes.empty()) {
@@ -49,28 +77,6 @@ protected:
     }
 
     std::wstring folder, logFile, savedFile;
-
-private:
-    // Everything inside `parent`; with `foldersOnly`, its own files stay.
-    static void removeInside(const std::wstring& parent, bool foldersOnly) {
-        WIN32_FIND_DATAW entry;
-        HANDLE find = FindFirstFileW((parent + L"\\*").c_str(), &entry);
-        if (find == INVALID_HANDLE_VALUE)
-            return;
-        do {
-            const std::wstring name = entry.cFileName;
-            const std::wstring path = parent + L"\\" + name;
-            if (name == L"." || name == L"..")
-                continue;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeInside(path, false);
-                RemoveDirectoryW(path.c_str());
-            } else if (!foldersOnly) {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find, &entry));
-        FindClose(find);
-    }
 };
 
-} // namespace quorvane::e2e
+} // namespace quorvane::test

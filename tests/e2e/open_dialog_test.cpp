@@ -1,18 +1,18 @@
 // Add File(s) through the real open dialog, filled in and confirmed the way a
 // person types into it, then imported.
 
-#include "desktop_input.h"
+#include "support/desktop_input.h"
 #include "import_fixture.h"
 
 #include <commdlg.h>
 #include <dlgs.h>
 
-using namespace quorvane::e2e;
+using namespace quorvane;
+using namespace quorvane::test;
 using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int AddFiles = 1000;
 constexpr wchar_t DialogTitle[] = L"Add File(s) - Hold Ctrl to select multiple files";
 
 // The explorer-style dialog's file-name box: the edit inside its combo box
@@ -50,7 +50,7 @@ void typeAndOpen(HWND dialog, const std::wstring& text) {
 class OpenDialog : public ImportTest {
 protected:
     HWND openDialog(Quorvane& app) {
-        app.command(AddFiles);
+        app.command(CommandId::AddFiles);
         return waitForProcessWindow(app.processId(), L"#32770", DialogTitle, 15s);
     }
 };
@@ -88,7 +88,7 @@ TEST_F(OpenDialog, CancellingQueuesNothing) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 10s));
     // A second command is only handled once the first has returned.
-    app.command(1004);
+    app.command(CommandId::Help);
     const auto boxes = app.answerBoxesUntil(
         L"This software requires Microsoft Outlook (that comes with MS Office) not Outlook "
         L"Express (that comes preloaded with MS Windows).",

@@ -2,7 +2,7 @@
 // that arrive while a run yields: the process must end promptly and let go of
 // Outlook, and no file may be imported twice or vanish without a word.
 
-#include "box_watch.h"
+#include "support/box_watch.h"
 #include "import_fixture.h"
 
 #include <gtest/gtest.h>
@@ -10,21 +10,11 @@
 #include <algorithm>
 #include <set>
 
-using namespace quorvane::e2e;
+using namespace quorvane;
+using namespace quorvane::test;
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr int StartImporting = 1002;
-constexpr int ClearList = 1003;
-constexpr wchar_t PlacementKey[] = L"Software\\Trelvik\\Quorvane";
-
-bool placementStored(const wchar_t* name) {
-    wchar_t value[64];
-    DWORD size = sizeof value;
-    return RegGetValueW(HKEY_CURRENT_USER, PlacementKey, name, RRF_RT_REG_SZ, nullptr, value,
-                        &size) == ERROR_SUCCESS;
-}
 
 class Reentrancy : public ImportTest {
 protected:
@@ -67,7 +57,7 @@ protected:
             10s))
             << "the stand-in still holds objects the program created";
         for (const wchar_t* name : {L"Left", L"Top", L"Width", L"Height"})
-            EXPECT_TRUE(placementStored(name)) << "no placement value " << toUtf8(name);
+            EXPECT_TRUE(placementValue(name)) << "no placement value " << win32::toUtf8(name);
         expectNoFileSavedTwice();
     }
 
@@ -76,17 +66,13 @@ protected:
         const std::set<std::wstring> distinct(saved.begin(), saved.end());
         EXPECT_EQ(distinct.size(), saved.size()) << "a contact was saved twice";
     }
-
-    static std::string toUtf8(const std::wstring& text) {
-        return std::string(text.begin(), text.end());
-    }
 };
 
 TEST_F(Reentrancy, ClosingRightAfterALaunchEndsCleanly) {
     const auto files = makeContacts(3);
     Quorvane app;
     app.appendRows(files);
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     ASSERT_TRUE(waitUntil([&] { return logHas(L"launch "); }, 30s));
     closeAndExpectCleanEnd(app);
 }
@@ -96,7 +82,7 @@ TEST_F(Reentrancy, ClosingWhileOutlookRejectsCallsAsBusyEndsCleanly) {
     const auto files = makeContacts(3);
     Quorvane app;
     app.appendRows(files);
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     ASSERT_TRUE(waitUntil([&] { return logHas(L"reject busy"); }, 30s));
     closeAndExpectCleanEnd(app);
 }
@@ -105,7 +91,7 @@ TEST_F(Reentrancy, ClosingBetweenFilesEndsCleanlyAndLeavesTheRestUnimported) {
     const auto files = makeContacts(40);
     Quorvane app;
     app.appendRows(files);
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     ASSERT_TRUE(waitUntil([&] { return savedCount() >= 3; }, 60s));
     closeAndExpectCleanEnd(app);
     EXPECT_LT(savedCount(), files.size());
@@ -116,7 +102,7 @@ TEST_F(Reentrancy, ClosingRightAfterAnsweringAnErrorBoxEndsWithoutAnotherBox) {
     const auto files = makeContacts(3);
     Quorvane app;
     app.appendRows(files);
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     std::optional<ShownBox> box;
     ASSERT_TRUE(waitUntil([&] { return (box = findBox(app.processId())).has_value(); }, 30s));
     EXPECT_EQ(reportedStep(box->box), 128);
@@ -129,7 +115,7 @@ TEST_F(Reentrancy, ACloseThatArrivesWhileAnErrorBoxIsUpEndsTheRunOnceTheBoxIsAns
     const auto files = makeContacts(3);
     Quorvane app;
     app.appendRows(files);
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     std::optional<ShownBox> box;
     ASSERT_TRUE(waitUntil([&] { return (box = findBox(app.processId())).has_value(); }, 30s));
     // The box is modal to the window, not to the system: a close from the
@@ -146,7 +132,7 @@ TEST_F(Reentrancy, ACloseThatArrivesWhileAnErrorBoxIsUpEndsTheRunOnceTheBoxIsAns
                             [](const std::wstring& l) { return l.rfind(L"launch ", 0) == 0; }),
               1);
     for (const wchar_t* name : {L"Left", L"Top", L"Width", L"Height"})
-        EXPECT_TRUE(placementStored(name));
+        EXPECT_TRUE(placementValue(name));
 }
 
 TEST_F(Reentrancy, DroppedRowsAndASecondStartDuringARunImportEveryQueuedFileOnce) {
@@ -156,11 +142,11 @@ TEST_F(Reentrancy, DroppedRowsAndASecondStartDuringARunImportEveryQueuedFileOnce
     const std::vector<std::wstring> dropped(files.begin() + 5, files.end());
     Quorvane app;
     app.appendRows(first);
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     ASSERT_TRUE(waitUntil([&] { return savedCount() >= 2; }, 60s));
     app.appendRows(dropped);
-    app.command(StartImporting); // ignored: one run at a time
-    app.command(StartImporting);
+    app.command(CommandId::Start); // ignored: one run at a time
+    app.command(CommandId::Start);
     const auto boxes = app.answerBoxesUntil(L"Done.", 90s);
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().text, L"Done.");
@@ -180,9 +166,9 @@ TEST_F(Reentrancy, ClearingTheListDuringARunReportsTheVanishedRowsAndEndsWithDon
     const auto files = makeContacts(8);
     Quorvane app;
     app.appendRows(files);
-    app.command(StartImporting);
+    app.command(CommandId::Start);
     ASSERT_TRUE(waitUntil([&] { return savedCount() >= 2; }, 60s));
-    app.command(ClearList);
+    app.command(CommandId::ClearList);
     const auto boxes = app.answerBoxesUntil(L"Done.", 90s);
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().text, L"Done.");

@@ -1,37 +1,17 @@
 #include "contact_files.h"
 
-#include <windows.h>
+#include "support/test_files.h"
 
-#include <stdexcept>
+#include "platform/win32/wide_text.h"
+
 #include <string>
 
 namespace quorvane::soak {
 namespace {
 
-// Win32 takes paths past MAX_PATH only in the \\?\ form; the queue and
-// Outlook get the ordinary form, as a person's folder would give them.
-std::wstring extended(const std::wstring& path) { return L"\\\\?\\" + path; }
-
-std::string toUtf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
-}
-
 void writeVCard(const std::wstring& path, const std::wstring& fullName) {
-    HANDLE file = CreateFileW(extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot write a contact file (error " +
-                                 std::to_string(GetLastError()) + ")");
-    const std::string card =
-        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + toUtf8(fullName) + "\r\nEND:VCARD\r\n";
-    DWORD written = 0;
-    WriteFile(file, card.data(), static_cast<DWORD>(card.size()), &written, nullptr);
-    CloseHandle(file);
+    test::writeFile(path, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + win32::toUtf8(fullName) +
+                              "\r\nEND:VCARD\r\n");
 }
 
 std::wstring numbered(std::size_t n) {
@@ -55,8 +35,7 @@ ContactFiles writeContactFiles(const std::wstring& folder, std::size_t count) {
     // characters by its own name's length.
     const std::wstring deep = folder + L"\\" + std::wstring(120, L'd') + L"\\" +
                               std::wstring(100, L'e');
-    CreateDirectoryW(extended(folder + L"\\" + std::wstring(120, L'd')).c_str(), nullptr);
-    CreateDirectoryW(extended(deep).c_str(), nullptr);
+    test::makeFolders(deep);
     for (std::size_t n = 1; n <= count; ++n) {
         std::wstring path;
         std::wstring name;
@@ -77,25 +56,6 @@ ContactFiles writeContactFiles(const std::wstring& folder, std::size_t count) {
         files.paths.push_back(std::move(path));
     }
     return files;
-}
-
-void removeTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW(extended(folder + L"\\*").c_str(), &entry);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring child = folder + L"\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(child);
-            else
-                DeleteFileW(extended(child).c_str());
-        } while (FindNextFileW(find, &entry));
-        FindClose(find);
-    }
-    RemoveDirectoryW(extended(folder).c_str());
 }
 
 } // namespace quorvane::soak

@@ -17,9 +17,6 @@ struct ContactFiles {
 // Writes count files below folder (which must exist and be empty).
 ContactFiles writeContactFiles(const std::wstring& folder, std::size_t count);
 
-// Removes a folder tree, long paths included; a missing folder is fine.
-void removeTree(const std::wstring& folder);
-
 // The part after the last backslash.
 std::wstring fileNameOf(const std::wstring& path);
 

@@ -1,6 +1,6 @@
 #include "run_ledger.h"
 
-#include "../e2e/box_watch.h"
+#include "support/box_watch.h"
 #include "contact_files.h"
 
 namespace quorvane::soak {
@@ -27,9 +27,9 @@ void RunLedger::markReported(const std::wstring& fileName, const std::wstring& t
     reported_[found->second] = true;
 }
 
-void RunLedger::boxSeen(const e2e::Box& box, const std::wstring& progressText) {
+void RunLedger::boxSeen(const test::Box& box, const std::wstring& progressText) {
     ++boxes_;
-    const int step = e2e::reportedStep(box);
+    const int step = test::reportedStep(box);
     if (step == 0)
         return;
     StepTally& tally = steps_[step];

@@ -3,7 +3,7 @@
 // named to the user in a report, and from that the verdict on the promise
 // that no file is lost silently and none is saved twice.
 
-#include "../e2e/driver.h"
+#include "support/box_watch.h"
 
 #include <cstddef>
 #include <map>
@@ -37,7 +37,7 @@ public:
     // A box as the user saw it, with the progress bar's text at that moment:
     // a report is about the file the bar names ("Processing: <name>") and
     // about any queued path its own text quotes.
-    void boxSeen(const e2e::Box& box, const std::wstring& progressText);
+    void boxSeen(const test::Box& box, const std::wstring& progressText);
 
     const std::map<int, StepTally>& steps() const { return steps_; }
     std::size_t boxes() const { return boxes_; }

@@ -7,13 +7,18 @@
 // end prints whether every promise held. Exits 1 when one did not. The drag
 // source (quorvane_drag_source.exe) must stand beside this program.
 
-#include "../e2e/box_watch.h"
-#include "../e2e/child_process.h"
-#include "../e2e/drag_onto_list.h"
-#include "../e2e/driver.h"
-#include "../e2e/process_probe.h"
 #include "contact_files.h"
 #include "run_ledger.h"
+
+#include "support/child_process.h"
+#include "support/drag_onto_list.h"
+#include "support/driver.h"
+#include "support/message_pump.h"
+#include "support/process_probe.h"
+#include "support/standin.h"
+#include "support/test_files.h"
+
+#include "platform/win32/wide_text.h"
 
 #include <algorithm>
 #include <array>
@@ -23,12 +28,11 @@
 #include <string>
 
 using namespace quorvane;
-using namespace quorvane::e2e;
+using namespace quorvane::test;
 using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int StartImporting = 1002;
 constexpr auto NoProgressLimit = 180s;
 constexpr auto UnresponsiveLimit = 1000ms;
 constexpr std::int64_t MemoryGrowthLimit = 8 * 1024 * 1024;
@@ -53,12 +57,9 @@ Settings readSettings(int argc, char** argv) {
     return settings;
 }
 
+// One line of the soak's report: a box's line breaks become bars.
 std::string utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
+    std::string out = win32::toUtf8(text);
     for (char& c : out)
         if (c == '\r' || c == '\n')
             c = '|';
@@ -135,7 +136,7 @@ RunOutcome answerTheRun(Quorvane& app, soak::RunLedger& ledger, MemoryTrail& mem
                 outcome.stalled = true;
                 return outcome;
             }
-            waitUntil([] { return false; }, 30ms);
+            pumpFor(30ms);
             continue;
         }
         lastChange = std::chrono::steady_clock::now();
@@ -162,13 +163,9 @@ int soakRun(const Settings& settings) {
                 settings.seed, settings.count, settings.faultPercent, settings.openWaitMs);
     std::fflush(stdout);
 
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring root = std::wstring(temp) + L"quorvane-soak";
-    soak::removeTree(root);
-    CreateDirectoryW(root.c_str(), nullptr);
+    const std::wstring root = tempFolder(L"soak");
     const std::wstring contacts = root + L"\\contacts";
-    CreateDirectoryW(contacts.c_str(), nullptr);
+    makeFolders(contacts);
     const std::wstring logFile = root + L"\\standin.log";
     const std::wstring savedFile = root + L"\\saved.txt";
 
@@ -193,8 +190,8 @@ int soakRun(const Settings& settings) {
     // The files reach the queue as a person's would: the folder is dragged
     // onto the list, and the search below it queues every file.
     const auto queueingStarted = std::chrono::steady_clock::now();
-    const e2e::DragOutcome drop = e2e::dragOntoList(app.window(), root + L"\\drag-result.txt",
-                                                    L"files " + e2e::quoted(contacts));
+    const DragOutcome drop =
+        dragOntoList(app.window(), root + L"\\drag-result.txt", L"files " + quoted(contacts));
     if (!drop.problem.empty() || drop.result != L"DROP")
         throw std::runtime_error("the folder could not be dropped on the list: " +
                                  utf8(drop.problem.empty() ? drop.result : drop.problem));
@@ -214,7 +211,7 @@ int soakRun(const Settings& settings) {
     std::chrono::milliseconds longestWait{};
     {
         ResponsivenessProbe probe(app.window());
-        app.command(StartImporting);
+        app.command(CommandId::Start);
         outcome = answerTheRun(app, ledger, memory, 60s + settings.count * 15s);
         longestWait = probe.longestWait();
     }

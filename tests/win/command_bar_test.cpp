@@ -2,53 +2,71 @@
 // its pictures (decoded with WIC from this program's resources), its size at
 // 100 % and 200 %, and real mouse clicks arriving as commands.
 
+#include "support/desktop_input.h"
+#include "support/message_pump.h"
+
 #include "app/command_table.h"
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/command_bar.h"
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_base.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace quorvane::win32 {
 namespace {
 
+using namespace std::chrono_literals;
+using test::pumpFor;
+
 constexpr wchar_t ParentClass[] = L"QuorvaneCommandBarTestParent";
 constexpr int BarId = 102;
 // The list's fixed top, 1260 twips, in pixels at 96 DPI: the bar must end above it.
 constexpr int ListTopAt96 = 84;
+// The buttons left to right, as the user sees them; the IDs do not follow.
+constexpr CommandId BarOrder[] = {CommandId::AddFiles, CommandId::AddFolder, CommandId::ClearList,
+                                  CommandId::Start, CommandId::Help};
 
-struct Received {
+// The bar's parent: a plain window that records the commands it receives.
+class ParentWindow final : public WindowBase {
+public:
     std::vector<WPARAM> commands;
-};
 
-LRESULT CALLBACK parentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND) {
-        auto* received = reinterpret_cast<Received*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (received)
-            received->commands.push_back(wParam);
+    bool create() {
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        WNDCLASSEXW description = windowClass(instance, ParentClass);
+        description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        description.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        registerWindowClass(description);
+        return createWindow({.exStyle = WS_EX_TOPMOST,
+                             .className = ParentClass,
+                             .title = L"Command bar test",
+                             .style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                             .x = 40,
+                             .y = 40,
+                             .width = 700,
+                             .height = 300,
+                             .instance = instance}) != nullptr;
+    }
+
+private:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != WM_COMMAND)
+            return defaultHandling(message, wParam, lParam);
+        commands.push_back(wParam);
         return 0;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void pumpFor(DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
+};
 
 // The image list's pixels, straight BGRA, rows top-down.
 struct Picture {
@@ -73,10 +91,9 @@ Picture readPicture(HIMAGELIST images, int index) {
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
     std::vector<std::uint32_t> all(static_cast<std::size_t>(strip.bmWidth * strip.bmHeight));
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, info.hbmImage, 0, static_cast<UINT>(strip.bmHeight), all.data(), &format,
-              DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    const ScopedWindowDc screen(nullptr);
+    GetDIBits(screen.get(), info.hbmImage, 0, static_cast<UINT>(strip.bmHeight), all.data(),
+              &format, DIB_RGB_COLORS);
     for (int y = info.rcImage.top; y < info.rcImage.bottom; ++y)
         for (int x = info.rcImage.left; x < info.rcImage.right; ++x)
             picture.pixels.push_back(all[static_cast<std::size_t>(y * strip.bmWidth + x)]);
@@ -99,30 +116,15 @@ int blue(std::uint32_t pixel) {
 class CommandBarTest : public testing::Test {
 protected:
     void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = parentProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        windowClass.lpszClassName = ParentClass;
-        RegisterClassExW(&windowClass);
-        parent = CreateWindowExW(WS_EX_TOPMOST, ParentClass, L"Command bar test",
-                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 700, 300, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(parent, nullptr);
-        SetWindowLongPtrW(parent, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&received));
+        ASSERT_TRUE(parentWindow->create());
+        parent = parentWindow->handle();
         toolbar = bar.create(parent, BarId, GetModuleHandleW(nullptr), 96);
         ASSERT_NE(toolbar, nullptr);
     }
-    void TearDown() override {
-        if (parent)
-            DestroyWindow(parent);
-        CoUninitialize();
-    }
+    // The bar's window goes with its parent, before the bar itself.
+    void TearDown() override { parentWindow.reset(); }
 
     int height() const {
         RECT bounds;
@@ -132,16 +134,16 @@ protected:
 
     // Every caption fits its button, and every button fits the bar.
     void expectNothingClipped() const {
-        HDC dc = GetDC(toolbar);
-        HGDIOBJ old =
-            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(toolbar, WM_GETFONT, 0, 0)));
+        const ScopedWindowDc dc(toolbar);
+        const ScopedSelection font(
+            dc.get(), reinterpret_cast<HFONT>(SendMessageW(toolbar, WM_GETFONT, 0, 0)));
         RECT client;
         GetClientRect(toolbar, &client);
         for (int i = 0; i < static_cast<int>(CommandBarButtons.size()); ++i) {
             const std::wstring caption =
                 toWide(CommandBarButtons[static_cast<std::size_t>(i)].caption);
             SIZE text{};
-            GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+            GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
             RECT button{};
             SendMessageW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(i),
                          reinterpret_cast<LPARAM>(&button));
@@ -152,11 +154,10 @@ protected:
             EXPECT_LE(button.bottom, client.bottom) << toUtf8(caption);
             EXPECT_LE(button.right, client.right) << toUtf8(caption);
         }
-        SelectObject(dc, old);
-        ReleaseDC(toolbar, dc);
     }
 
-    Received received;
+    ComApartment apartment;
+    std::unique_ptr<ParentWindow> parentWindow = std::make_unique<ParentWindow>();
     HWND parent = nullptr;
     CommandBar bar;
     HWND toolbar = nullptr;
@@ -165,16 +166,16 @@ protected:
 TEST_F(CommandBarTest, FiveButtonsInBarOrderEachWithItsCaptionIdAndOwnPicture) {
     ASSERT_FALSE(bar.pictureFailure()) << bar.pictureFailure()->description;
     ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 5);
-    const int expectedIds[] = {1000, 1001, 1003, 1002, 1004};
     const wchar_t* expectedCaptions[] = {L"Add VCF Files", L"Add Folder", L"Clear File List",
                                          L"Start Importing", L"Help"};
-    // The picture list is stored 1003, 1002, 1001, 1000, 1004.
+    // The picture list is stored Clear File List, Start Importing, Add Folder,
+    // Add VCF Files, Help.
     const int expectedPictures[] = {3, 2, 0, 1, 4};
     for (int i = 0; i < 5; ++i) {
         TBBUTTON button{};
         ASSERT_TRUE(SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(i),
                                  reinterpret_cast<LPARAM>(&button)));
-        EXPECT_EQ(button.idCommand, expectedIds[i]);
+        EXPECT_EQ(button.idCommand, static_cast<int>(BarOrder[i]));
         EXPECT_EQ(button.iBitmap, expectedPictures[i]);
         wchar_t caption[64]{};
         SendMessageW(toolbar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(button.idCommand),
@@ -260,9 +261,7 @@ TEST_F(CommandBarTest, ARealClickOnEachButtonReachesTheParentAsItsCommand) {
     ShowWindow(parent, SW_SHOW);
     SetForegroundWindow(parent);
     UpdateWindow(parent);
-    pumpFor(200);
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    pumpFor(200ms);
     for (int i = 0; i < 5; ++i) {
         RECT button{};
         SendMessageW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(i),
@@ -272,28 +271,21 @@ TEST_F(CommandBarTest, ARealClickOnEachButtonReachesTheParentAsItsCommand) {
         // The move goes first and settles before the press: under Wine the
         // pointer reaches the X server asynchronously, and a press sent with
         // the move can land where the pointer was before.
-        INPUT move{};
-        move.type = INPUT_MOUSE;
-        move.mi.dx = MulDiv(centre.x, 65535, screenWidth - 1);
-        move.mi.dy = MulDiv(centre.y, 65535, screenHeight - 1);
-        move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
         POINT at{};
         for (int tries = 0; tries < 20 && (at.x != centre.x || at.y != centre.y); ++tries) {
-            ASSERT_EQ(SendInput(1, &move, sizeof(INPUT)), 1u);
-            pumpFor(50);
+            ASSERT_TRUE(test::movePointer(centre));
+            pumpFor(50ms);
             GetCursorPos(&at);
         }
-        pumpFor(100);
-        INPUT click[2]{};
-        click[0].type = INPUT_MOUSE;
-        click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        click[1].type = INPUT_MOUSE;
-        click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        ASSERT_EQ(SendInput(2, click, sizeof(INPUT)), 2u);
-        pumpFor(150);
+        pumpFor(100ms);
+        ASSERT_TRUE(test::pressLeftButton());
+        ASSERT_TRUE(test::releaseLeftButton());
+        pumpFor(150ms);
     }
-    const std::vector<WPARAM> expected{1000, 1001, 1003, 1002, 1004};
-    EXPECT_EQ(received.commands, expected);
+    std::vector<WPARAM> expected;
+    for (const CommandId id : BarOrder)
+        expected.push_back(static_cast<WPARAM>(id));
+    EXPECT_EQ(parentWindow->commands, expected);
 }
 
 TEST_F(CommandBarTest, ASkinsBackgroundFillsTheBarBehindTheButtons) {
@@ -303,15 +295,13 @@ TEST_F(CommandBarTest, ASkinsBackgroundFillsTheBarBehindTheButtons) {
     bar.setStyle(style);
     ShowWindow(parent, SW_SHOW);
     UpdateWindow(parent);
-    pumpFor(200);
+    pumpFor(200ms);
     RECT client;
     GetClientRect(toolbar, &client);
     // Right of the last button the bar shows only its background.
     POINT spot{client.right - 4, client.bottom / 2};
     ClientToScreen(toolbar, &spot);
-    HDC screen = GetDC(nullptr);
-    const COLORREF seen = GetPixel(screen, spot.x, spot.y);
-    ReleaseDC(nullptr, screen);
+    const COLORREF seen = GetPixel(ScopedWindowDc(nullptr).get(), spot.x, spot.y);
     EXPECT_EQ(seen, RGB(0xFF, 0x00, 0xFF));
 }
 

@@ -1,9 +1,15 @@
 // The folder search against a real directory tree, and the drop target driven
 // through its OLE interface.
 
+#include "support/message_pump.h"
+#include "support/one_format_data.h"
+#include "support/test_files.h"
+
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/drop_target.h"
 #include "platform/win32/file_dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
 #include "queue/folder_commands.h"
 #include "queue/folder_search.h"
@@ -54,32 +60,6 @@ private:
     PointerKind pointer_ = PointerKind::Arrow;
 };
 
-// Deletes what it made, hidden, system and read-only marks and links
-// included, without following a link into its target.
-void removeTree(const std::wstring& path) {
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileW(path.c_str());
-        return;
-    }
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = found.cFileName;
-                if (name != L"." && name != L"..")
-                    removeTree(path + L"\\" + name);
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-    }
-    RemoveDirectoryW(path.c_str());
-}
-
 class RealTreeTest : public ::testing::Test {
 protected:
     std::string root; // UTF-8, no trailing backslash
@@ -88,16 +68,9 @@ protected:
     SteadyClock clock;
     ImportQueue queue;
 
-    void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        std::wstring path = std::wstring(temp) + L"quorvane-search-" +
-                            std::to_wstring(GetCurrentProcessId()) + L"-" +
-                            std::to_wstring(GetTickCount64());
-        ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
-        root = toUtf8(path);
-    }
-    void TearDown() override { removeTree(systemPath(root)); }
+    void SetUp() override { root = toUtf8(test::tempFolder(L"search")); }
+    // Hidden, system and read-only marks and links included.
+    void TearDown() override { test::removeTree(toWide(root)); }
 
     std::string at(const std::string& relative) const { return root + "\\" + relative; }
     void folder(const std::string& relative, DWORD attributes = 0) {
@@ -108,10 +81,9 @@ protected:
         }
     }
     void file(const std::string& relative, DWORD attributes = 0) {
-        HANDLE made = CreateFileW(systemPath(at(relative)).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(made, INVALID_HANDLE_VALUE) << relative;
-        CloseHandle(made);
+        const ScopedFile made(CreateFileW(systemPath(at(relative)).c_str(), GENERIC_WRITE, 0,
+                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(made) << relative;
         if (attributes) {
             ASSERT_TRUE(SetFileAttributesW(systemPath(at(relative)).c_str(), attributes));
         }
@@ -224,75 +196,9 @@ TEST(OpenDialogResult, KeepsTheSeparatingNulsAndDropsTheEnd) {
     EXPECT_EQ(openDialogResult(one), "C:\\x\\a.vcf");
 }
 
-// A data object offering one format: text, or a file list in an HGLOBAL.
-class TestDataObject final : public IDataObject {
-public:
-    TestDataObject(CLIPFORMAT format, HGLOBAL payload) : format_(format), payload_(payload) {}
-    ~TestDataObject() { GlobalFree(payload_); }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-        if (id == IID_IUnknown || id == IID_IDataObject) {
-            *object = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        if (QueryGetData(format) != S_OK)
-            return DV_E_FORMATETC;
-        const SIZE_T size = GlobalSize(payload_);
-        HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(GlobalLock(copy), GlobalLock(payload_), size);
-        GlobalUnlock(payload_);
-        GlobalUnlock(copy);
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = copy;
-        medium->pUnkForRelease = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
-        return format->cfFormat == format_ && (format->tymed & TYMED_HGLOBAL) ? S_OK
-                                                                              : DV_E_FORMATETC;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        out->ptd = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-
-private:
-    ULONG references_ = 1;
-    CLIPFORMAT format_;
-    HGLOBAL payload_;
-};
-
-HGLOBAL globalWith(const void* bytes, SIZE_T size) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    std::memcpy(GlobalLock(memory), bytes, size);
-    GlobalUnlock(memory);
-    return memory;
-}
-
-// DROPFILES followed by the wide paths; `ended` false leaves off the final NUL.
-HGLOBAL fileList(const std::wstring& nulSeparated, bool ended = true) {
+// A dragged file list: DROPFILES followed by the wide paths; `ended` false
+// leaves off the final NUL.
+Microsoft::WRL::ComPtr<IDataObject> fileList(const std::wstring& nulSeparated, bool ended = true) {
     std::vector<unsigned char> block(sizeof(DROPFILES));
     DROPFILES header{};
     header.pFiles = sizeof(DROPFILES);
@@ -303,31 +209,20 @@ HGLOBAL fileList(const std::wstring& nulSeparated, bool ended = true) {
         list += L'\0';
     const auto* bytes = reinterpret_cast<const unsigned char*>(list.data());
     block.insert(block.end(), bytes, bytes + list.size() * sizeof(wchar_t));
-    return globalWith(block.data(), block.size());
-}
-
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    return test::oneFormatData(CF_HDROP, block.data(), block.size());
 }
 
 class DropTargetTest : public ::testing::Test {
 protected:
-    HWND window = nullptr;
+    ComApartment ole{ComApartment::Kind::Ole};
+    ScopedWindow window;
     std::vector<Names> drops;
 
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-        window = CreateWindowExW(0, L"STATIC", L"drop here", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(window, nullptr);
-    }
-    void TearDown() override {
-        DestroyWindow(window);
-        OleUninitialize();
+        ASSERT_TRUE(ole.joined());
+        window.reset(CreateWindowExW(0, L"STATIC", L"drop here", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                     200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+        ASSERT_TRUE(window);
     }
     DropHandler recorder() {
         return [this](std::vector<std::string> paths) { drops.push_back(std::move(paths)); };
@@ -335,15 +230,14 @@ protected:
 };
 
 TEST_F(DropTargetTest, RefusesTextAndAcceptsFileListsHandingThePathsOnAfterTheDrop) {
-    ScopedDropTarget registered(window, recorder());
+    ScopedDropTarget registered(window.get(), recorder());
     ASSERT_TRUE(registered.registration().succeeded())
         << registered.registration().failure().description;
     IDropTarget* target = registered.dropTarget();
     const POINTL point{10, 10};
 
     const char text[] = "just text";
-    Microsoft::WRL::ComPtr<IDataObject> textOnly;
-    textOnly.Attach(new TestDataObject(CF_TEXT, globalWith(text, sizeof text)));
+    const auto textOnly = test::oneFormatData(CF_TEXT, text, sizeof text);
     DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
     EXPECT_EQ(target->DragEnter(textOnly.Get(), MK_LBUTTON, point, &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
@@ -353,8 +247,7 @@ TEST_F(DropTargetTest, RefusesTextAndAcceptsFileListsHandingThePathsOnAfterTheDr
     EXPECT_EQ(target->DragLeave(), S_OK);
 
     const std::wstring paths = L"C:\\in\\a.txt\0C:\\in\\\u00dcber\0"s;
-    Microsoft::WRL::ComPtr<IDataObject> withFiles;
-    withFiles.Attach(new TestDataObject(CF_HDROP, fileList(paths)));
+    const auto withFiles = fileList(paths);
     effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     EXPECT_EQ(target->DragEnter(withFiles.Get(), MK_LBUTTON, point, &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
@@ -366,21 +259,20 @@ TEST_F(DropTargetTest, RefusesTextAndAcceptsFileListsHandingThePathsOnAfterTheDr
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY)); // never a move
     EXPECT_TRUE(drops.empty()) << "handed on from inside Drop";
 
-    pumpMessages();
+    test::pump();
     ASSERT_EQ(drops.size(), 1u);
     EXPECT_EQ(drops[0], (Names{"C:\\in\\a.txt", "C:\\in\\\xC3\x9C"
                                                 "ber"}));
 }
 
 TEST_F(DropTargetTest, AMalformedFileListIsDroppedWithoutReadingPastIt) {
-    ScopedDropTarget registered(window, recorder());
+    ScopedDropTarget registered(window.get(), recorder());
     ASSERT_TRUE(registered.registration().succeeded());
-    Microsoft::WRL::ComPtr<IDataObject> broken;
-    broken.Attach(new TestDataObject(CF_HDROP, fileList(L"C:\\no-end", false)));
+    const auto broken = fileList(L"C:\\no-end", false);
     DWORD effect = DROPEFFECT_COPY;
     EXPECT_EQ(registered.dropTarget()->Drop(broken.Get(), MK_LBUTTON, POINTL{}, &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
-    pumpMessages();
+    test::pump();
     EXPECT_TRUE(drops.empty());
 }
 

@@ -1,6 +1,9 @@
 // The real main window, created in this process: layout at a known size, the
 // virtual list over the queue, the removal gestures and the pointer rule.
 
+#include "support/message_pump.h"
+
+#include "app/commands.h"
 #include "platform/clock.h"
 #include "platform/win32/automation_messages.h"
 #include "platform/win32/code_pages_win32.h"
@@ -9,6 +12,7 @@
 #include "platform/win32/outlook_com.h"
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/shell_launcher_win32.h"
 #include "platform/win32/wide_text.h"
 
@@ -23,16 +27,9 @@
 
 using namespace quorvane;
 using namespace quorvane::win32;
+using test::pump;
 
 namespace {
-
-void pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
 
 RECT childRect(HWND parent, HWND child) {
     RECT rect;
@@ -191,7 +188,8 @@ TEST_F(MainWindowTest, TheListShowsTheQueueAndTheGesturesRemoveTheSelectedRow) {
     EXPECT_EQ(rows(), 2);
 
     // Clear File List, sent as the toolbar sends it.
-    SendMessageW(window->handle(), WM_COMMAND, MAKEWPARAM(1003, 0), 0);
+    SendMessageW(window->handle(), WM_COMMAND,
+                 MAKEWPARAM(static_cast<int>(CommandId::ClearList), 0), 0);
     EXPECT_EQ(rows(), 0);
 }
 
@@ -256,9 +254,9 @@ TEST_F(MainWindowTest, ClosingDuringAFolderSearchEndsItAtOnceAndKeepsWhatWasQueu
         const std::wstring sub = root + L"\\f" + std::to_wstring(folder);
         CreateDirectoryW(sub.c_str(), nullptr);
         for (int file = 0; file < 5; ++file, ++files) {
-            HANDLE created = CreateFileW((sub + L"\\c" + std::to_wstring(file) + L".vcf").c_str(),
-                                         GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            CloseHandle(created);
+            const ScopedFile created(
+                CreateFileW((sub + L"\\c" + std::to_wstring(file) + L".vcf").c_str(),
+                            GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         }
     }
     dialogs.folder = toUtf8(root);

@@ -2,9 +2,15 @@
 // in-process IDispatch for failures and busy answers, unregistered ProgIDs for
 // a machine without Outlook, and the stand-in Outlook when it is available.
 
+#include "support/standin.h"
+#include "support/test_files.h"
+
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/com_dispatch.h"
+#include "platform/win32/com_object.h"
 #include "platform/win32/message_filter.h"
 #include "platform/win32/outlook_com.h"
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/shell_launcher_win32.h"
 #include "platform/win32/wide_text.h"
 
@@ -15,7 +21,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -30,21 +35,6 @@ namespace {
 using Microsoft::WRL::ComPtr;
 using namespace std::chrono_literals;
 
-class ComApartment {
-  public:
-    explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED)
-        : result_(CoInitializeEx(nullptr, model)) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (SUCCEEDED(result_))
-            CoUninitialize();
-    }
-
-  private:
-    HRESULT result_;
-};
-
 std::string textOf(HRESULT code) {
     return systemMessage(static_cast<unsigned long>(code));
 }
@@ -55,7 +45,7 @@ HRESULT STDMETHODCALLTYPE fillInDescription(EXCEPINFO* info) {
 }
 
 // An automation object with a few members that misbehave on purpose.
-class FakeServer final : public IDispatch {
+class FakeServer final : public ComObject<IDispatch> {
   public:
     enum Member : DISPID { Value = 1, Raise, RaiseDeferred, RaiseCodeOnly, Item, Nothing, Save };
 
@@ -65,22 +55,6 @@ class FakeServer final : public IDispatch {
     WORD lastFlags = 0;
     std::vector<VARIANT> lastArguments; // in written order, shallow copies of integers
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IDispatch) {
-            *out = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG remaining = --references_;
-        if (remaining == 0)
-            delete this;
-        return remaining;
-    }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         *count = 0;
         return S_OK;
@@ -138,7 +112,7 @@ class FakeServer final : public IDispatch {
             return DISP_E_EXCEPTION;
         case Item:
             result->vt = VT_DISPATCH;
-            result->pdispVal = new FakeServer;
+            result->pdispVal = makeComObject<FakeServer>().Detach();
             return S_OK;
         case Nothing:
             result->vt = VT_DISPATCH;
@@ -148,23 +122,13 @@ class FakeServer final : public IDispatch {
             return S_OK;
         }
     }
-
-  private:
-    ~FakeServer() = default;
-    std::atomic<ULONG> references_{1};
 };
 
 class DispatchTest : public testing::Test {
   protected:
     ComApartment apartment;
-    ComPtr<FakeServer> server = newServer();
+    ComPtr<FakeServer> server = makeComObject<FakeServer>();
     DispatchObject object{server};
-
-    static ComPtr<FakeServer> newServer() {
-        ComPtr<FakeServer> created;
-        created.Attach(new FakeServer);
-        return created;
-    }
 };
 
 TEST_F(DispatchTest, FailuresCarryTheServersWordsOrTheSystemsText) {
@@ -266,18 +230,8 @@ TEST(MessageFilter, RetriesBusyRejectionsUntilTheWindowCloses) {
 }
 
 // Stands for whatever filter the thread had before ours.
-class OtherFilter final : public IMessageFilter {
+class OtherFilter final : public ComObject<IMessageFilter> {
   public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
-            *out = static_cast<IMessageFilter*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
         return SERVERCALL_ISHANDLED;
     }
@@ -291,23 +245,24 @@ class OtherFilter final : public IMessageFilter {
 
 TEST(MessageFilter, RegistrationPutsBackThePreviousFilter) {
     ComApartment apartment;
-    OtherFilter other;
-    IMessageFilter* original = nullptr;
-    ASSERT_EQ(CoRegisterMessageFilter(&other, &original), S_OK);
+    const ComPtr<OtherFilter> other = makeComObject<OtherFilter>();
+    // Registering hands back the filter it replaces, with the reference COM held.
+    ComPtr<IMessageFilter> original;
+    ASSERT_EQ(CoRegisterMessageFilter(other.Get(), &original), S_OK);
     {
         auto scoped = ScopedMessageFilter::install();
         ASSERT_TRUE(scoped) << scoped.failure().description;
         ScopedMessageFilter moved = std::move(*scoped);
     }
-    IMessageFilter* current = nullptr;
-    ASSERT_EQ(CoRegisterMessageFilter(original, &current), S_OK);
-    EXPECT_EQ(current, &other);
+    ComPtr<IMessageFilter> current;
+    ASSERT_EQ(CoRegisterMessageFilter(original.Get(), &current), S_OK);
+    EXPECT_EQ(current.Get(), other.Get());
 }
 
 TEST(MessageFilter, RegistrationOutsideAUiThreadFails) {
     std::string description;
     std::thread worker([&] {
-        ComApartment multithreaded(COINIT_MULTITHREADED);
+        ComApartment multithreaded(ComApartment::Kind::MultiThreaded);
         auto scoped = ScopedMessageFilter::install();
         description = scoped ? "installed" : scoped.failure().description;
     });
@@ -322,16 +277,16 @@ TEST(MessageFilter, RegistrationOutsideAUiThreadFails) {
 // dispatch helper's own retry covers.
 class BusyApartment {
   public:
-    BusyApartment(DWORD answer, int rejections) : filter_(answer, rejections) {
+    BusyApartment(DWORD answer, int rejections)
+        : filter_(makeComObject<RejectingFilter>(answer, rejections)) {
         thread_ = std::thread([this] { serve(); });
-        WaitForSingleObject(ready_, INFINITE);
+        WaitForSingleObject(ready_.get(), INFINITE);
     }
     BusyApartment(const BusyApartment&) = delete;
     BusyApartment& operator=(const BusyApartment&) = delete;
     ~BusyApartment() {
         PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
         thread_.join();
-        CloseHandle(ready_);
     }
 
     // A proxy for the server's object, for the calling apartment.
@@ -343,23 +298,13 @@ class BusyApartment {
     }
 
   private:
-    class RejectingFilter final : public IMessageFilter {
+    class RejectingFilter final : public ComObject<IMessageFilter> {
       public:
         RejectingFilter(DWORD answer, int rejections)
             : answer(answer), rejectionsLeft(rejections) {}
         const DWORD answer;
         std::atomic<int> rejectionsLeft;
 
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-            if (iid == IID_IUnknown || iid == IID_IMessageFilter) {
-                *out = static_cast<IMessageFilter*>(this);
-                return S_OK;
-            }
-            *out = nullptr;
-            return E_NOINTERFACE;
-        }
-        ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-        ULONG STDMETHODCALLTYPE Release() override { return 1; }
         DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
             return rejectionsLeft-- > 0 ? answer : DWORD{SERVERCALL_ISHANDLED};
         }
@@ -376,21 +321,20 @@ class BusyApartment {
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // creates the queue
         threadId_ = GetCurrentThreadId();
-        IMessageFilter* previous = nullptr;
-        CoRegisterMessageFilter(&filter_, &previous);
+        ComPtr<IMessageFilter> previous;
+        CoRegisterMessageFilter(filter_.Get(), &previous);
         {
-            ComPtr<FakeServer> server;
-            server.Attach(new FakeServer);
+            const ComPtr<FakeServer> server = makeComObject<FakeServer>();
             CoMarshalInterThreadInterfaceInStream(IID_IDispatch, server.Get(), &stream_);
-            SetEvent(ready_);
+            SetEvent(ready_.get());
             while (GetMessageW(&message, nullptr, 0, 0) > 0)
                 DispatchMessageW(&message);
         }
-        CoRegisterMessageFilter(previous, nullptr);
+        CoRegisterMessageFilter(previous.Get(), nullptr);
     }
 
-    RejectingFilter filter_;
-    HANDLE ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const ComPtr<RejectingFilter> filter_;
+    const ScopedHandle ready_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     IStream* stream_ = nullptr;
     DWORD threadId_ = 0;
     std::thread thread_;
@@ -424,14 +368,6 @@ TEST(OutlookAutomation, MissingServerFailsWithTheSystemsText) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
 }
 
-std::filesystem::path freshTemporaryFolder(const wchar_t* name) {
-    const auto folder = std::filesystem::temp_directory_path() /
-                        (std::wstring(name) + std::to_wstring(GetCurrentProcessId()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
-}
-
 bool waitFor(const std::filesystem::path& file, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!std::filesystem::exists(file)) {
@@ -443,15 +379,14 @@ bool waitFor(const std::filesystem::path& file, std::chrono::milliseconds limit)
 }
 
 TEST(ShellLauncher, StartsTheProgramWithParametersAndFolderUnchanged) {
-    const auto folder = freshTemporaryFolder(L"quorvane-shell-Zoë-");
+    const std::filesystem::path folder = test::tempFolder(L"shell-Zoë");
     Win32ShellLauncher launcher;
     const auto launched =
         launcher.launch({NativeWindow::None, "cmd.exe", "/c type nul > \"créé ü.txt\"",
                          toUtf8(folder.wstring()), ShowCommand::Normal});
     ASSERT_TRUE(launched) << launched.failure().description;
     EXPECT_TRUE(waitFor(folder / L"créé ü.txt", 10s));
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    test::removeTree(folder.wstring());
 }
 
 TEST(ShellLauncher, MissingProgramFailsWithTheSystemsText) {
@@ -466,35 +401,23 @@ TEST(ShellLauncher, MissingProgramFailsWithTheSystemsText) {
 // provides it. Its settings live under HKCU so the server COM starts reads them.
 class StandInTest : public testing::Test {
   protected:
-    static constexpr wchar_t kConfigKey[] = L"Software\\QuorvaneTest\\OutlookStandIn";
-
     void SetUp() override {
-        const wchar_t* folder = _wgetenv(L"QUORVANE_STANDIN_DIR");
-        if (folder == nullptr ||
-            !std::filesystem::exists(std::filesystem::path(folder) / L"outlook.exe"))
-            GTEST_SKIP() << "QUORVANE_STANDIN_DIR does not name the stand-in's folder";
+        if (test::standInProgram().empty())
+            GTEST_SKIP() << "QUORVANE_STANDIN_EXE does not name the stand-in";
         CLSID classId{};
         if (FAILED(CLSIDFromProgID(L"Outlook.Application", &classId)))
             GTEST_SKIP() << "the stand-in is not registered as Outlook.Application";
-        work = freshTemporaryFolder(L"quorvane-standin-");
-        setConfig(L"SavedFile", (work / L"saved.txt").wstring());
-        setConfig(L"BusyMs", 500);
+        work = test::tempFolder(L"standin-com");
+        test::setStandIn(L"SavedFile", (work / L"saved.txt").wstring());
+        test::setStandIn(L"LogFile", (work / L"standin.log").wstring());
+        test::setStandIn(L"BusyMs", 500);
     }
     // Only this test's own settings go; the stand-in's other tests keep theirs.
     ~StandInTest() override {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kConfigKey, L"SavedFile");
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kConfigKey, L"BusyMs");
-        std::error_code ignored;
+        for (const wchar_t* name : {L"SavedFile", L"LogFile", L"BusyMs"})
+            test::clearStandIn(name);
         if (!work.empty())
-            std::filesystem::remove_all(work, ignored);
-    }
-
-    static void setConfig(const wchar_t* name, const std::wstring& text) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, kConfigKey, name, REG_SZ, text.c_str(),
-                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    }
-    static void setConfig(const wchar_t* name, DWORD number) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, kConfigKey, name, REG_DWORD, &number, sizeof number);
+            test::removeTree(work.wstring());
     }
 
     static bool waitForCount(OutlookInspectors& inspectors, std::int32_t wanted) {
@@ -545,6 +468,14 @@ TEST_F(StandInTest, OpensSavesAndClosesOneContact) {
     std::ifstream savedList(work / L"saved.txt", std::ios::binary);
     const std::string savedText{std::istreambuf_iterator<char>(savedList), {}};
     EXPECT_NE(savedText.find("Zoë Dupré.vcf"), std::string::npos) << savedText;
+
+    // The position goes as a 16-bit Integer (VT_I2). The stand-in accepts a
+    // 32-bit Long as well, so only its log tells a change of type apart.
+    std::vector<std::string> itemCalls;
+    for (const std::string& line : test::readUtf8Lines((work / L"standin.log").wstring()))
+        if (line.starts_with("Item("))
+            itemCalls.push_back(line);
+    EXPECT_EQ(itemCalls, std::vector<std::string>{"Item(1) vt=" + std::to_string(VT_I2)});
 }
 
 } // namespace

@@ -3,8 +3,15 @@
 // Every other Windows test trusts these behaviours, so they are proven here
 // against the stand-in alone.
 //
-// QUORVANE_STANDIN_DIR (optional) names the folder holding the stand-in; when
-// set, the suite registers that copy first.
+// QUORVANE_STANDIN_EXE (optional) names the stand-in; when set, the suite
+// registers that copy first.
+
+#include "support/message_pump.h"
+#include "support/standin.h"
+#include "support/test_files.h"
+
+#include "platform/win32/com_apartment.h"
+#include "platform/win32/wide_text.h"
 
 #include <gtest/gtest.h>
 
@@ -25,39 +32,15 @@
 
 namespace {
 
+using namespace quorvane;
+using namespace quorvane::test;
 using Microsoft::WRL::ComPtr;
+using win32::toUtf8;
+using win32::toWide;
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
-constexpr wchar_t kConfigKey[] = L"Software\\QuorvaneTest\\OutlookStandIn";
-constexpr short kDiscard = 1; // olDiscard: the item is saved explicitly first
-
-std::string toUtf8(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
-}
-
-void setDword(const wchar_t* name, DWORD value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, kConfigKey, name, REG_DWORD, &value, sizeof(value));
-}
-
-void setString(const wchar_t* name, const std::wstring& value) {
-    RegSetKeyValueW(HKEY_CURRENT_USER, kConfigKey, name, REG_SZ, value.c_str(),
-                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
-std::vector<std::string> readLines(const std::wstring& file) {
-    std::vector<std::string> lines;
-    std::ifstream in(file.c_str(), std::ios::binary);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
+constexpr short Discard = 1; // olDiscard: the item is saved explicitly first
 
 // True when `expected` appear in `lines` in this order (other lines between).
 bool inOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
@@ -73,23 +56,6 @@ bool inOrder(const std::vector<std::string>& lines, const std::vector<std::strin
 
 bool contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-// Keeps this thread's message queue moving while waiting, as the importer does:
-// an STA that does not pump stalls COM.
-void pumpFor(DWORD ms) {
-    const ULONGLONG until = GetTickCount64() + ms;
-    for (;;) {
-        MSG message{};
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-        const ULONGLONG now = GetTickCount64();
-        if (now >= until)
-            return;
-        MsgWaitForMultipleObjectsEx(0, nullptr,
-                                    static_cast<DWORD>(std::min<ULONGLONG>(until - now, 10)),
-                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
 }
 
 VARIANT shortArgument(short value) {
@@ -167,12 +133,8 @@ long count(IDispatch* inspectors) {
 // Polls Count as the importer does until it reaches `expected`; returns the
 // last count seen.
 long waitForCount(IDispatch* inspectors, long expected, DWORD timeoutMs) {
-    const ULONGLONG until = GetTickCount64() + timeoutMs;
-    long seen = count(inspectors);
-    while (seen != expected && GetTickCount64() < until) {
-        pumpFor(20);
-        seen = count(inspectors);
-    }
+    long seen = 0;
+    waitUntil([&] { return (seen = count(inspectors)) == expected; }, milliseconds(timeoutMs));
     return seen;
 }
 
@@ -183,76 +145,45 @@ void launch(const std::wstring& path) {
     ASSERT_GT(result, 32) << "ShellExecute failed: " << result;
 }
 
-void runAndWait(const std::wstring& commandLine) {
-    std::wstring line = commandLine;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-}
-
 class OutlookStandInTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        wchar_t folder[MAX_PATH]{};
-        if (GetEnvironmentVariableW(L"QUORVANE_STANDIN_DIR", folder, MAX_PATH) == 0)
-            return;
-        runAndWait(L"\"" + std::wstring(folder) + L"\\" + toWide(QUORVANE_STANDIN_EXE) +
-                   L"\" /regserver");
+        if (!standInProgram().empty())
+            runStandIn(L"/regserver");
     }
 
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        comInitialized_ = true;
-        RegDeleteTreeW(HKEY_CURRENT_USER, kConfigKey);
+        ASSERT_TRUE(apartment.joined());
+        forgetStandInSwitches();
 
-        wchar_t temp[MAX_PATH]{};
-        GetTempPathW(MAX_PATH, temp);
         const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = std::wstring(temp) + L"qv-standin-" + toWide(test->name());
-        CreateDirectoryW(folder_.c_str(), nullptr);
-        logFile_ = folder_ + L"\\events.log";
-        savedFile_ = folder_ + L"\\saved.txt";
-        DeleteFileW(logFile_.c_str());
-        DeleteFileW(savedFile_.c_str());
-        setString(L"LogFile", logFile_);
-        setString(L"SavedFile", savedFile_);
+        folder = tempFolder(L"standin-" + toWide(test->name()));
+        logFile = folder + L"\\events.log";
+        savedFile = folder + L"\\saved.txt";
+        setStandIn(L"LogFile", logFile);
+        setStandIn(L"SavedFile", savedFile);
 
-        application_ = createApplication();
-        ASSERT_NE(application_, nullptr);
-        inspectors_ = getObject(application_.Get(), L"Inspectors");
-        ASSERT_NE(inspectors_, nullptr);
-        ASSERT_EQ(count(inspectors_.Get()), 0) << "a window was left open before this test";
+        application = createApplication();
+        ASSERT_NE(application, nullptr);
+        inspectors = getObject(application.Get(), L"Inspectors");
+        ASSERT_NE(inspectors, nullptr);
+        ASSERT_EQ(count(inspectors.Get()), 0) << "a window was left open before this test";
     }
 
     // Windows a failed test left open would skew every later count.
     void TearDown() override {
-        if (inspectors_) {
-            setDword(L"FailClose", 0);
-            setDword(L"NeverOpen", 1);
-            for (int left = 8; left > 0 && count(inspectors_.Get()) > 0; --left) {
+        if (inspectors) {
+            setStandIn(L"FailClose", 0);
+            setStandIn(L"NeverOpen", 1);
+            for (int left = 8; left > 0 && count(inspectors.Get()) > 0; --left) {
                 Call close;
-                invoke(getObject(inspectors_.Get(), L"Item", {shortArgument(1)}).Get(), L"Close",
-                       {shortArgument(kDiscard)}, close);
+                invoke(getObject(inspectors.Get(), L"Item", {shortArgument(1)}).Get(), L"Close",
+                       {shortArgument(Discard)}, close);
             }
         }
-        inspectors_.Reset();
-        application_.Reset();
-        RegDeleteTreeW(HKEY_CURRENT_USER, kConfigKey);
-        if (comInitialized_)
-            CoUninitialize();
-    }
-
-    static std::wstring toWide(const std::string& text) {
-        std::wstring out(text.size(), L'\0');
-        const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                             out.data(), static_cast<int>(out.size()));
-        out.resize(static_cast<size_t>(size));
-        return out;
+        inspectors.Reset();
+        application.Reset();
+        forgetStandInSwitches();
     }
 
     // A server on its way out can refuse the first activation; Outlook's
@@ -261,51 +192,47 @@ protected:
         CLSID clsid{};
         if (FAILED(CLSIDFromProgID(L"Outlook.Application", &clsid)))
             return nullptr;
-        ComPtr<IDispatch> application;
+        ComPtr<IDispatch> created;
         for (int attempt = 0; attempt < 4; ++attempt) {
             if (SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER,
-                                           IID_PPV_ARGS(&application))))
-                return application;
-            pumpFor(250);
+                                           IID_PPV_ARGS(&created))))
+                return created;
+            pumpFor(milliseconds(250));
         }
         return nullptr;
     }
 
-    std::vector<std::string> log() const { return readLines(logFile_); }
+    std::vector<std::string> log() const { return readUtf8Lines(logFile); }
 
     bool waitForLogLine(const std::string& line, DWORD timeoutMs) const {
-        const ULONGLONG until = GetTickCount64() + timeoutMs;
-        while (!contains(log(), line)) {
-            if (GetTickCount64() >= until)
-                return false;
-            pumpFor(20);
-        }
-        return true;
+        return waitUntil([&] { return contains(log(), line); }, milliseconds(timeoutMs));
     }
 
-    // A contact file in this test's folder; the stand-in never reads it, but
-    // the importer only ever passes files that exist.
+    // A contact file in this test's folder, its folders made on the way; the
+    // stand-in never reads it, but the importer only ever passes files that
+    // exist.
     std::wstring contactFile(const std::wstring& name) const {
-        const std::wstring path = folder_ + L"\\" + name;
-        std::ofstream(path.c_str()) << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada\r\nEND:VCARD\r\n";
+        const std::wstring path = folder + L"\\" + name;
+        makeFolders(path.substr(0, path.find_last_of(L'\\')));
+        writeFile(path, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada\r\nEND:VCARD\r\n");
         return path;
     }
 
-    bool comInitialized_ = false;
-    std::wstring folder_;
-    std::wstring logFile_;
-    std::wstring savedFile_;
-    ComPtr<IDispatch> application_;
-    ComPtr<IDispatch> inspectors_;
+    // First in, last out: the COM pointers below go before the apartment.
+    win32::ComApartment apartment;
+    std::wstring folder;
+    std::wstring logFile;
+    std::wstring savedFile;
+    ComPtr<IDispatch> application;
+    ComPtr<IDispatch> inspectors;
 };
 
 // The whole import cycle for several files in turn, including a path with
 // spaces and non-ASCII letters and one longer than MAX_PATH, both handed to
 // the already running server.
 TEST_F(OutlookStandInTest, ImportsFilesOneAfterAnother) {
-    CreateDirectoryW((folder_ + L"\\Zoë Straße").c_str(), nullptr);
     const std::wstring plain = contactFile(L"Zoë Straße\\Ada Lovelace.vcf");
-    std::wstring deep = folder_ + L"\\";
+    std::wstring deep = folder + L"\\";
     while (deep.size() < 300)
         deep += L"nested folder\\";
     deep += L"long.vcf";
@@ -314,24 +241,24 @@ TEST_F(OutlookStandInTest, ImportsFilesOneAfterAnother) {
     for (const std::wstring& file : files) {
         const auto started = Clock::now();
         launch(file);
-        ASSERT_EQ(waitForCount(inspectors_.Get(), 1, 10000), 1);
+        ASSERT_EQ(waitForCount(inspectors.Get(), 1, 10000), 1);
 
-        ComPtr<IDispatch> inspector = getObject(inspectors_.Get(), L"Item", {shortArgument(1)});
+        ComPtr<IDispatch> inspector = getObject(inspectors.Get(), L"Item", {shortArgument(1)});
         ComPtr<IDispatch> item = getObject(inspector.Get(), L"CurrentItem");
         ASSERT_NE(item, nullptr);
         Call save;
         invoke(item.Get(), L"Save", {}, save);
         EXPECT_EQ(save.hr, S_OK);
         Call close;
-        invoke(inspector.Get(), L"Close", {shortArgument(kDiscard)}, close);
+        invoke(inspector.Get(), L"Close", {shortArgument(Discard)}, close);
         EXPECT_EQ(close.hr, S_OK);
-        EXPECT_EQ(count(inspectors_.Get()), 0) << "Close returns after the window is gone";
+        EXPECT_EQ(count(inspectors.Get()), 0) << "Close returns after the window is gone";
         const auto elapsed =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
         std::printf("[ cycle    ] %lld ms\n", static_cast<long long>(elapsed.count()));
     }
 
-    EXPECT_EQ(readLines(savedFile_), std::vector<std::string>({toUtf8(plain), toUtf8(deep)}));
+    EXPECT_EQ(readUtf8Lines(savedFile), std::vector<std::string>({toUtf8(plain), toUtf8(deep)}));
     std::vector<std::string> expected;
     for (const std::wstring& file : files) {
         const std::string path = toUtf8(file);
@@ -348,34 +275,34 @@ TEST_F(OutlookStandInTest, ImportsFilesOneAfterAnother) {
     running.Reset();
 
     // Letting go of everything is seen by the server, which may then leave.
-    inspectors_.Reset();
-    application_.Reset();
+    inspectors.Reset();
+    application.Reset();
     EXPECT_TRUE(waitForLogLine("release Application live=0", 3000));
 }
 
 TEST_F(OutlookStandInTest, ItemWindowIsAVisibleWindowNamingTheFile) {
     const std::wstring file = contactFile(L"Grace Hopper.vcf");
     launch(file);
-    ASSERT_EQ(waitForCount(inspectors_.Get(), 1, 10000), 1);
+    ASSERT_EQ(waitForCount(inspectors.Get(), 1, 10000), 1);
     HWND window = FindWindowW(nullptr, L"Grace Hopper.vcf - Contact");
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
 
     // Closed by the user rather than by automation: it stops counting too.
     PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(waitForCount(inspectors_.Get(), 0, 5000), 0);
+    EXPECT_EQ(waitForCount(inspectors.Get(), 0, 5000), 0);
 }
 
 // The failures the importer must report carry Outlook's own words, which the
 // importer shows to the user verbatim.
 TEST_F(OutlookStandInTest, FailuresCarryOutlooksErrorText) {
-    setDword(L"FailSave", 1);
-    setDword(L"FailClose", 1);
+    setStandIn(L"FailSave", 1);
+    setStandIn(L"FailClose", 1);
     const std::wstring file = contactFile(L"broken.vcf");
     const std::string path = toUtf8(file);
     launch(file);
-    ASSERT_EQ(waitForCount(inspectors_.Get(), 1, 10000), 1);
-    ComPtr<IDispatch> inspector = getObject(inspectors_.Get(), L"Item", {longArgument(1)});
+    ASSERT_EQ(waitForCount(inspectors.Get(), 1, 10000), 1);
+    ComPtr<IDispatch> inspector = getObject(inspectors.Get(), L"Item", {longArgument(1)});
 
     Call save;
     invoke(getObject(inspector.Get(), L"CurrentItem").Get(), L"Save", {}, save);
@@ -384,25 +311,25 @@ TEST_F(OutlookStandInTest, FailuresCarryOutlooksErrorText) {
     EXPECT_EQ(save.description, L"The contact could not be saved.");
 
     Call close;
-    invoke(inspector.Get(), L"Close", {shortArgument(kDiscard)}, close);
+    invoke(inspector.Get(), L"Close", {shortArgument(Discard)}, close);
     EXPECT_EQ(close.hr, DISP_E_EXCEPTION);
     EXPECT_EQ(close.source, L"Outlook");
     EXPECT_EQ(close.description, L"The item window could not be closed.");
-    EXPECT_EQ(count(inspectors_.Get()), 1) << "a failed Close leaves the window open";
+    EXPECT_EQ(count(inspectors.Get()), 1) << "a failed Close leaves the window open";
 
     Call outOfRange;
-    invoke(inspectors_.Get(), L"Item", {shortArgument(2)}, outOfRange);
+    invoke(inspectors.Get(), L"Item", {shortArgument(2)}, outOfRange);
     EXPECT_EQ(outOfRange.hr, DISP_E_EXCEPTION);
     EXPECT_FALSE(outOfRange.description.empty());
 
     // Switches are read at each call: the same window now closes.
-    setDword(L"FailClose", 0);
+    setStandIn(L"FailClose", 0);
     Call retry;
-    invoke(inspector.Get(), L"Close", {shortArgument(kDiscard)}, retry);
+    invoke(inspector.Get(), L"Close", {shortArgument(Discard)}, retry);
     EXPECT_EQ(retry.hr, S_OK);
-    EXPECT_EQ(count(inspectors_.Get()), 0);
+    EXPECT_EQ(count(inspectors.Get()), 0);
 
-    EXPECT_TRUE(readLines(savedFile_).empty());
+    EXPECT_TRUE(readUtf8Lines(savedFile).empty());
     EXPECT_TRUE(inOrder(log(), {"launch " + path, "open " + path, "fail Save " + path,
                                 "fail Close " + path, "Close(1) " + path}));
 }
@@ -410,63 +337,68 @@ TEST_F(OutlookStandInTest, FailuresCarryOutlooksErrorText) {
 // How many windows a request opens, and whether it opens any, is what the
 // importer's wait has to cope with.
 TEST_F(OutlookStandInTest, WindowCountFollowsTheSwitches) {
-    setDword(L"WindowsPerOpen", 2);
+    setStandIn(L"WindowsPerOpen", 2);
     const std::wstring twice = contactFile(L"twice.vcf");
     launch(twice);
-    ASSERT_EQ(waitForCount(inspectors_.Get(), 2, 10000), 2);
+    ASSERT_EQ(waitForCount(inspectors.Get(), 2, 10000), 2);
     for (long position : {1L, 2L}) {
         Call current;
         ComPtr<IDispatch> inspector =
-            getObject(inspectors_.Get(), L"Item", {longArgument(position)});
+            getObject(inspectors.Get(), L"Item", {longArgument(position)});
         invoke(inspector.Get(), L"CurrentItem", {}, current);
         EXPECT_EQ(current.hr, S_OK);
     }
     for (int window = 0; window < 2; ++window) {
         Call close;
-        invoke(getObject(inspectors_.Get(), L"Item", {shortArgument(1)}).Get(), L"Close",
-               {shortArgument(kDiscard)}, close);
+        invoke(getObject(inspectors.Get(), L"Item", {shortArgument(1)}).Get(), L"Close",
+               {shortArgument(Discard)}, close);
         EXPECT_EQ(close.hr, S_OK);
     }
-    EXPECT_EQ(count(inspectors_.Get()), 0);
+    EXPECT_EQ(count(inspectors.Get()), 0);
+    // Each Item call is logged with the VARIANT type its position came as.
+    const std::string asLong = " vt=" + std::to_string(VT_I4);
+    const std::string asShort = " vt=" + std::to_string(VT_I2);
+    EXPECT_TRUE(inOrder(log(), {"Item(1)" + asLong, "Item(2)" + asLong, "Item(1)" + asShort,
+                                "Item(1)" + asShort}));
 
-    setDword(L"WindowsPerOpen", 1);
-    setDword(L"NeverOpen", 1);
+    setStandIn(L"WindowsPerOpen", 1);
+    setStandIn(L"NeverOpen", 1);
     const std::wstring never = contactFile(L"never.vcf");
     launch(never);
     ASSERT_TRUE(waitForLogLine("launch " + toUtf8(never), 5000));
-    EXPECT_EQ(waitForCount(inspectors_.Get(), 1, 1500), 0);
+    EXPECT_EQ(waitForCount(inspectors.Get(), 1, 1500), 0);
     EXPECT_FALSE(contains(log(), "open " + toUtf8(never)));
 }
 
 TEST_F(OutlookStandInTest, OpensOnlyAfterTheConfiguredDelay) {
-    constexpr DWORD kDelayMs = 800;
-    setDword(L"OpenDelayMs", kDelayMs);
+    constexpr DWORD DelayMs = 800;
+    setStandIn(L"OpenDelayMs", DelayMs);
     const std::wstring file = contactFile(L"slow.vcf");
     const auto started = Clock::now();
     launch(file);
-    ASSERT_EQ(waitForCount(inspectors_.Get(), 1, 10000), 1);
+    ASSERT_EQ(waitForCount(inspectors.Get(), 1, 10000), 1);
     const auto waited =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
-    EXPECT_GE(waited.count(), kDelayMs);
-    EXPECT_LT(waited.count(), kDelayMs + 3000);
+    EXPECT_GE(waited.count(), DelayMs);
+    EXPECT_LT(waited.count(), DelayMs + 3000);
 }
 
 // Outlook turns calls away while it loads an item; the importer must survive
 // a rejected call and succeed once the server is free again.
 TEST_F(OutlookStandInTest, RejectsCallsWhileBusy) {
-    setDword(L"BusyMs", 1500);
+    setStandIn(L"BusyMs", 1500);
     const std::wstring file = contactFile(L"busy.vcf");
     launch(file);
     ASSERT_TRUE(waitForLogLine("launch " + toUtf8(file), 5000));
 
     Call rejected;
-    invoke(inspectors_.Get(), L"Count", {}, rejected);
+    invoke(inspectors.Get(), L"Count", {}, rejected);
     EXPECT_TRUE(rejected.hr == RPC_E_CALL_REJECTED || rejected.hr == RPC_E_SERVERCALL_RETRYLATER)
         << std::hex << rejected.hr;
     EXPECT_TRUE(contains(log(), "reject busy"));
 
-    pumpFor(1700);
-    EXPECT_EQ(waitForCount(inspectors_.Get(), 1, 5000), 1);
+    pumpFor(milliseconds(1700));
+    EXPECT_EQ(waitForCount(inspectors.Get(), 1, 5000), 1);
 }
 
 } // namespace

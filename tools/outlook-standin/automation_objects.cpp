@@ -12,15 +12,17 @@
 namespace quorvane::standin {
 namespace {
 
+using win32::makeComObject;
+
 class ContactItem final : public DispatchObject {
 public:
     ContactItem(ServerState& state, std::wstring path, bool failSave)
-        : DispatchObject(state, "ContactItem", kMembers), path_(std::move(path)),
+        : DispatchObject(state, "ContactItem", Members), path_(std::move(path)),
           failSave_(failSave) {}
 
 private:
-    enum : DISPID { kSave = 1 };
-    static constexpr DispatchMember kMembers[] = {{L"Save", kSave}};
+    enum : DISPID { SaveId = 1 };
+    static constexpr DispatchMember Members[] = {{L"Save", SaveId}};
 
     HRESULT invokeMember(DISPID, const DispatchCall& call) override {
         if (failSave_ || readConfig().failSave) {
@@ -40,36 +42,37 @@ private:
 class Inspector final : public DispatchObject {
 public:
     Inspector(ServerState& state, std::shared_ptr<ItemWindow> window)
-        : DispatchObject(state, "Inspector", kMembers), window_(std::move(window)) {}
+        : DispatchObject(state, "Inspector", Members), window_(std::move(window)) {}
 
 private:
-    enum : DISPID { kCurrentItem = 1, kClose = 2 };
-    static constexpr DispatchMember kMembers[] = {{L"CurrentItem", kCurrentItem},
-                                                  {L"Close", kClose}};
+    enum : DISPID { CurrentItemId = 1, CloseId = 2 };
+    static constexpr DispatchMember Members[] = {{L"CurrentItem", CurrentItemId},
+                                                 {L"Close", CloseId}};
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
-        if (id == kCurrentItem)
+        if (id == CurrentItemId)
             return currentItem(call);
         return close(call);
     }
 
     HRESULT currentItem(const DispatchCall& call) {
         logEvent("get CurrentItem", window_->path);
-        return returnObject(call, new ContactItem(state_, window_->path, window_->failSave));
+        return returnObject(call,
+                            makeComObject<ContactItem>(state_, window_->path, window_->failSave));
     }
 
     HRESULT close(const DispatchCall& call) {
-        long mode = 0;
+        IntegerArgument mode;
         if (const HRESULT hr = integerArgument(call, 0, mode); FAILED(hr))
             return hr;
-        if (!window_->hwnd)
+        if (!window_->window)
             return raiseOutlookError(call, L"The item window is already closed.", E_FAIL);
         if (window_->failClose || readConfig().failClose) {
             logEvent("fail Close", window_->path);
             return raiseOutlookError(call, L"The item window could not be closed.", E_FAIL);
         }
-        logEvent("Close(" + std::to_string(mode) + ")", window_->path);
-        DestroyWindow(window_->hwnd);
+        logEvent("Close(" + std::to_string(mode.value) + ")", window_->path);
+        DestroyWindow(window_->window);
         return S_OK;
     }
 
@@ -78,14 +81,14 @@ private:
 
 class Inspectors final : public DispatchObject {
 public:
-    explicit Inspectors(ServerState& state) : DispatchObject(state, "Inspectors", kMembers) {}
+    explicit Inspectors(ServerState& state) : DispatchObject(state, "Inspectors", Members) {}
 
 private:
-    enum : DISPID { kItem = DISPID_VALUE, kCount = 1 };
-    static constexpr DispatchMember kMembers[] = {{L"Item", kItem}, {L"Count", kCount}};
+    enum : DISPID { ItemId = DISPID_VALUE, CountId = 1 };
+    static constexpr DispatchMember Members[] = {{L"Item", ItemId}, {L"Count", CountId}};
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
-        if (id == kCount)
+        if (id == CountId)
             return count(call);
         return item(call);
     }
@@ -101,27 +104,30 @@ private:
         return S_OK;
     }
 
+    // The log names the argument's VARIANT type ("Item(1) vt=2"): Outlook's
+    // Index is an Integer, and a test holds the importer to sending one.
     HRESULT item(const DispatchCall& call) {
-        long position = 0;
+        IntegerArgument position;
         if (const HRESULT hr = integerArgument(call, 0, position); FAILED(hr))
             return hr;
-        logEvent("Item(" + std::to_string(position) + ")");
+        logEvent("Item(" + std::to_string(position.value) + ") vt=" +
+                 std::to_string(position.type));
         const auto& windows = state_.itemWindows();
-        if (position < 1 || static_cast<size_t>(position) > windows.size())
+        if (position.value < 1 || static_cast<size_t>(position.value) > windows.size())
             return raiseOutlookError(call, L"Array index out of bounds.", DISP_E_BADINDEX);
-        return returnObject(call,
-                            new Inspector(state_, windows[static_cast<size_t>(position - 1)]));
+        return returnObject(call, makeComObject<Inspector>(
+                                      state_, windows[static_cast<size_t>(position.value - 1)]));
     }
 };
 
 class Application final : public DispatchObject {
 public:
-    explicit Application(ServerState& state) : DispatchObject(state, "Application", kMembers) {
+    explicit Application(ServerState& state) : DispatchObject(state, "Application", Members) {
         logEvent("create Application");
         state_.application = this;
         // Weak, so that the running object table alone does not keep the
         // server alive once every client has let go.
-        RegisterActiveObject(this, kStandInClsid, ACTIVEOBJECT_WEAK, &state_.activeObjectCookie);
+        RegisterActiveObject(this, StandInClsid, ACTIVEOBJECT_WEAK, &state_.activeObjectCookie);
     }
 
     ~Application() override {
@@ -132,27 +138,16 @@ public:
     }
 
 private:
-    enum : DISPID { kInspectors = 1 };
-    static constexpr DispatchMember kMembers[] = {{L"Inspectors", kInspectors}};
+    enum : DISPID { InspectorsId = 1 };
+    static constexpr DispatchMember Members[] = {{L"Inspectors", InspectorsId}};
 
     HRESULT invokeMember(DISPID, const DispatchCall& call) override {
         logEvent("get Inspectors");
-        return returnObject(call, new Inspectors(state_));
+        return returnObject(call, makeComObject<Inspectors>(state_));
     }
 };
 
 } // namespace
-
-STDMETHODIMP ApplicationFactory::QueryInterface(REFIID iid, void** out) {
-    if (!out)
-        return E_POINTER;
-    if (iid != IID_IUnknown && iid != IID_IClassFactory) {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    *out = static_cast<IClassFactory*>(this);
-    return S_OK;
-}
 
 STDMETHODIMP ApplicationFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
     if (!out)
@@ -164,10 +159,7 @@ STDMETHODIMP ApplicationFactory::CreateInstance(IUnknown* outer, REFIID iid, voi
     // Outlook is a single instance: every client reaches the same Application.
     if (state_.application)
         return state_.application->QueryInterface(iid, out);
-    auto* application = new Application(state_);
-    const HRESULT hr = application->QueryInterface(iid, out);
-    application->Release();
-    return hr;
+    return makeComObject<Application>(state_)->QueryInterface(iid, out);
 }
 
 STDMETHODIMP ApplicationFactory::LockServer(BOOL lock) {

@@ -8,7 +8,7 @@ namespace {
 std::optional<DWORD> readOptionalDword(const wchar_t* name) {
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_DWORD, nullptr, &value,
+    if (RegGetValueW(HKEY_CURRENT_USER, ConfigKey, name, RRF_RT_REG_DWORD, nullptr, &value,
                      &size) != ERROR_SUCCESS)
         return std::nullopt;
     return value;
@@ -20,13 +20,13 @@ DWORD readDword(const wchar_t* name, DWORD fallback) {
 
 std::wstring readString(const wchar_t* name) {
     DWORD size = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+    if (RegGetValueW(HKEY_CURRENT_USER, ConfigKey, name, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
             ERROR_SUCCESS ||
         size < sizeof(wchar_t))
         return {};
     std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegGetValueW(HKEY_CURRENT_USER, kConfigKey, name, RRF_RT_REG_SZ, nullptr, buffer.data(),
+    if (RegGetValueW(HKEY_CURRENT_USER, ConfigKey, name, RRF_RT_REG_SZ, nullptr, buffer.data(),
                      &size) != ERROR_SUCCESS)
         return {};
     return buffer.data();

@@ -4,14 +4,14 @@
 // its client's environment. They are read afresh at every operation so a test
 // can change them while one server process serves many cases.
 
+#include "standin_names.h"
+
 #include <windows.h>
 
 #include <optional>
 #include <string>
 
 namespace quorvane::standin {
-
-inline constexpr wchar_t kConfigKey[] = L"Software\\QuorvaneTest\\OutlookStandIn"; // under HKCU
 
 struct StandInConfig {
     DWORD openDelayMs = 0;    // OpenDelayMs: time from a /v request to its window

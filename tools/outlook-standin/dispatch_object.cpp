@@ -12,32 +12,11 @@ DispatchObject::DispatchObject(ServerState& state, const char* kind,
     state_.objectCreated();
 }
 
-STDMETHODIMP DispatchObject::QueryInterface(REFIID iid, void** out) {
-    if (!out)
-        return E_POINTER;
-    if (iid != IID_IUnknown && iid != IID_IDispatch) {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) DispatchObject::AddRef() {
-    return ++references_;
-}
-
-STDMETHODIMP_(ULONG) DispatchObject::Release() {
-    const ULONG remaining = --references_;
-    if (remaining != 0)
-        return remaining;
-    const char* kind = kind_;
-    ServerState& state = state_;
-    delete this;
-    const long live = state.objectReleased();
-    logEvent(std::string("release ") + kind + " live=" + std::to_string(live));
-    return 0;
+// Runs after the derived object has gone (Application has revoked itself from
+// the running object table), so the count and the line say it is gone.
+DispatchObject::~DispatchObject() {
+    const long live = state_.objectReleased();
+    logEvent(std::string("release ") + kind_ + " live=" + std::to_string(live));
 }
 
 STDMETHODIMP DispatchObject::GetTypeInfoCount(UINT* count) {
@@ -110,28 +89,27 @@ HRESULT raiseOutlookError(const DispatchCall& call, const wchar_t* description, 
     return DISP_E_EXCEPTION;
 }
 
-HRESULT returnObject(const DispatchCall& call, IDispatch* object) {
-    if (!call.result) {
-        object->Release();
+HRESULT returnObject(const DispatchCall& call, Microsoft::WRL::ComPtr<IDispatch> object) {
+    if (!call.result)
         return S_OK;
-    }
     call.result->vt = VT_DISPATCH;
-    call.result->pdispVal = object;
+    call.result->pdispVal = object.Detach();
     return S_OK;
 }
 
-HRESULT integerArgument(const DispatchCall& call, UINT position, long& value) {
+HRESULT integerArgument(const DispatchCall& call, UINT position, IntegerArgument& argument) {
     if (call.argumentCount() <= position)
         return DISP_E_BADPARAMCOUNT;
-    const VARIANT& argument = call.argument(position);
+    const VARIANT& given = call.argument(position);
     const VARIANT& held =
-        argument.vt == (VT_VARIANT | VT_BYREF) && argument.pvarVal ? *argument.pvarVal : argument;
+        given.vt == (VT_VARIANT | VT_BYREF) && given.pvarVal ? *given.pvarVal : given;
+    argument.type = held.vt;
     if (held.vt == VT_I2) {
-        value = held.iVal;
+        argument.value = held.iVal;
         return S_OK;
     }
     if (held.vt == VT_I4) {
-        value = held.lVal;
+        argument.value = held.lVal;
         return S_OK;
     }
     if (call.argError)

@@ -6,8 +6,11 @@
 
 #include "server_state.h"
 
+#include "platform/win32/com_object.h"
+
 #include <oaidl.h>
 #include <windows.h>
+#include <wrl/client.h>
 
 #include <span>
 
@@ -32,15 +35,10 @@ struct DispatchCall {
     }
 };
 
-class DispatchObject : public IDispatch {
+// Each object counts among the server's live objects from construction to
+// its last Release, and logs "release <kind> live=<n>" as it goes.
+class DispatchObject : public win32::ComObject<IDispatch> {
 public:
-    DispatchObject(const DispatchObject&) = delete;
-    DispatchObject& operator=(const DispatchObject&) = delete;
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
@@ -49,9 +47,9 @@ public:
                         VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
 
 protected:
-    // kind names the object in the log ("release <kind> live=<n>").
+    // kind names the object in the log.
     DispatchObject(ServerState& state, const char* kind, std::span<const DispatchMember> members);
-    virtual ~DispatchObject() = default;
+    ~DispatchObject() override;
 
     virtual HRESULT invokeMember(DISPID id, const DispatchCall& call) = 0;
 
@@ -60,17 +58,24 @@ protected:
 private:
     const char* kind_;
     std::span<const DispatchMember> members_;
-    ULONG references_ = 1;
 };
 
 // Fails the call the way Outlook does: DISP_E_EXCEPTION, with the text in
 // EXCEPINFO and "Outlook" as its source.
 HRESULT raiseOutlookError(const DispatchCall& call, const wchar_t* description, HRESULT code);
 
-// Hands a new object (created with one reference) to the caller as VT_DISPATCH.
-HRESULT returnObject(const DispatchCall& call, IDispatch* object);
+// Hands the object to the caller as VT_DISPATCH.
+HRESULT returnObject(const DispatchCall& call, Microsoft::WRL::ComPtr<IDispatch> object);
+
+// An integer argument, with the VARIANT type it arrived as: the log records
+// the type, since Outlook's own parameters are 16-bit Integers and a caller
+// that sends anything else works here only because the stand-in is lenient.
+struct IntegerArgument {
+    long value = 0;
+    VARTYPE type = VT_EMPTY;
+};
 
 // Reads a 16- or 32-bit integer argument, as Outlook's collections accept both.
-HRESULT integerArgument(const DispatchCall& call, UINT position, long& value);
+HRESULT integerArgument(const DispatchCall& call, UINT position, IntegerArgument& argument);
 
 } // namespace quorvane::standin

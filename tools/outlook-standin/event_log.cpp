@@ -1,40 +1,34 @@
 #include "event_log.h"
 
 #include "config.h"
-#include "text.h"
+
+#include "platform/win32/scoped_handles.h"
+#include "platform/win32/wide_text.h"
 
 #include <windows.h>
 
 #include <string>
 
 namespace quorvane::standin {
-namespace {
 
-struct FileHandle {
-    HANDLE handle;
-    explicit FileHandle(HANDLE h) : handle(h) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (handle != INVALID_HANDLE_VALUE)
-            CloseHandle(handle);
-    }
-};
+using win32::toUtf8;
+
+namespace {
 
 void appendLine(const std::wstring& file, std::string_view line) {
     if (file.empty())
         return;
     // Shared for reading, writing and deleting: the test reads and removes
     // these files while the server holds no handle between lines anyway.
-    FileHandle out(CreateFileW(file.c_str(), FILE_APPEND_DATA,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (out.handle == INVALID_HANDLE_VALUE)
+    const win32::ScopedFile out(CreateFileW(file.c_str(), FILE_APPEND_DATA,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out)
         return;
     std::string text(line);
     text += '\n';
     DWORD written = 0;
-    WriteFile(out.handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(out.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
 } // namespace

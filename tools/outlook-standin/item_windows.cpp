@@ -1,83 +1,106 @@
 #include "item_windows.h"
 
+#include "standin_names.h"
+
+#include "platform/win32/window_base.h"
+
 #include <memory>
+#include <string>
 
 namespace quorvane::standin {
 namespace {
-
-constexpr wchar_t kItemWindowClass[] = L"QuorvaneStandInContact";
 
 std::wstring fileName(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-void onPaint(HWND hwnd, const ServerState& state) {
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(hwnd, &paint);
-    RECT area{};
-    GetClientRect(hwnd, &area);
-    InflateRect(&area, -12, -12);
-    for (const auto& window : state.itemWindows()) {
-        if (window->hwnd == hwnd)
-            DrawTextW(dc, window->path.c_str(), -1, &area,
-                      DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
-    }
-    EndPaint(hwnd, &paint);
-}
+// Nobody owns an item window but the window itself: Close destroys it, and so
+// may the user, so its object goes when the window does.
+class ItemFrame final : public win32::WindowBase {
+public:
+    ItemFrame(ServerState& state, std::wstring path) : state_(state), path_(std::move(path)) {}
 
-LRESULT CALLBACK itemWindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    static void registerClass(HINSTANCE instance) {
+        WNDCLASSEXW description = windowClass(instance, ItemWindowClass);
+        description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        description.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        win32::registerWindowClass(description);
     }
-    auto* state = reinterpret_cast<ServerState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!state)
-        return DefWindowProcW(hwnd, message, wparam, lparam);
-    switch (message) {
-    case WM_PAINT:
-        onPaint(hwnd, *state);
-        return 0;
-    case WM_NCDESTROY:
-        // However the window goes (Close or the user), it stops being an inspector.
-        state->itemWindowDestroyed(hwnd);
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, message, wparam, lparam);
+
+    // Cascaded a little by `offset` so that several open ones stay visible.
+    // On success the window owns this object.
+    static HWND open(std::unique_ptr<ItemFrame> frame, HINSTANCE instance, int offset) {
+        const std::wstring caption = fileName(frame->path_) + L" - Contact";
+        HWND window = frame->createWindow({.className = ItemWindowClass,
+                                           .title = caption.c_str(),
+                                           .style = WS_OVERLAPPEDWINDOW,
+                                           .x = 80 + offset,
+                                           .y = 60 + offset,
+                                           .width = 640,
+                                           .height = 420,
+                                           .instance = instance});
+        if (window)
+            frame.release()->ownedByWindow_ = true;
+        return window;
     }
-}
+
+private:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_PAINT:
+            onPaint();
+            return 0;
+        case WM_NCDESTROY:
+            // However the window goes (Close or the user), it stops being an
+            // inspector.
+            state_.itemWindowDestroyed(handle());
+            return 0;
+        default:
+            return defaultHandling(message, wParam, lParam);
+        }
+    }
+
+    void onPaint() {
+        PAINTSTRUCT paint{};
+        HDC dc = BeginPaint(handle(), &paint);
+        RECT area{};
+        GetClientRect(handle(), &area);
+        InflateRect(&area, -12, -12);
+        DrawTextW(dc, path_.c_str(), -1, &area, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+        EndPaint(handle(), &paint);
+    }
+
+    void onWindowGone() override {
+        if (ownedByWindow_)
+            delete this;
+    }
+
+    ServerState& state_;
+    std::wstring path_;
+    bool ownedByWindow_ = false;
+};
 
 } // namespace
 
 void registerItemWindowClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = itemWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kItemWindowClass;
-    RegisterClassExW(&windowClass);
+    ItemFrame::registerClass(instance);
 }
 
 void openItemWindow(ServerState& state, HINSTANCE instance, const PendingOpen& request) {
-    const std::wstring& path = request.path;
-    // Cascade the windows a little so that several open ones stay visible.
     const int offset = static_cast<int>(state.itemWindows().size() % 8) * 30;
-    const std::wstring caption = fileName(path) + L" - Contact";
-    HWND hwnd =
-        CreateWindowExW(0, kItemWindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW, 80 + offset,
-                        60 + offset, 640, 420, nullptr, nullptr, instance, &state);
-    if (!hwnd)
+    HWND window =
+        ItemFrame::open(std::make_unique<ItemFrame>(state, request.path), instance, offset);
+    if (!window)
         return;
-    auto window = std::make_shared<ItemWindow>();
-    window->hwnd = hwnd;
-    window->path = path;
-    window->failSave = request.failSave;
-    window->failClose = request.failClose;
-    state.itemWindowOpened(std::move(window));
-    ShowWindow(hwnd, SW_SHOW);
-    UpdateWindow(hwnd);
+    auto record = std::make_shared<ItemWindow>();
+    record->window = window;
+    record->path = request.path;
+    record->failSave = request.failSave;
+    record->failClose = request.failClose;
+    state.itemWindowOpened(std::move(record));
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
 }
 
 } // namespace quorvane::standin

@@ -5,8 +5,6 @@
 
 #include "server_state.h"
 
-#include <string>
-
 namespace quorvane::standin {
 
 void registerItemWindowClass(HINSTANCE instance);

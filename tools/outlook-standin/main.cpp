@@ -10,6 +10,9 @@
 #include "server_state.h"
 #include "server_window.h"
 
+#include "platform/win32/com_apartment.h"
+#include "platform/win32/com_object.h"
+
 #include <objbase.h>
 #include <oleauto.h>
 #include <windows.h>
@@ -17,23 +20,10 @@
 #include <memory>
 
 using namespace quorvane::standin;
+using quorvane::win32::ComApartment;
+using quorvane::win32::makeComObject;
 
 namespace {
-
-class ComApartment {
-public:
-    ComApartment() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (initialized_)
-            CoUninitialize();
-    }
-    bool initialized() const { return initialized_; }
-
-private:
-    bool initialized_;
-};
 
 class MessageFilterRegistration {
 public:
@@ -48,7 +38,7 @@ public:
 class ClassObjectRegistration {
 public:
     explicit ClassObjectRegistration(IClassFactory* factory) {
-        CoRegisterClassObject(kStandInClsid, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+        CoRegisterClassObject(StandInClsid, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
                               &cookie_);
     }
     ClassObjectRegistration(const ClassObjectRegistration&) = delete;
@@ -78,10 +68,10 @@ int serve(HINSTANCE instance, const Launch& launch) {
     // Declared before the apartment: CoUninitialize releases what clients
     // still hold, and those objects report to the state as they go.
     ServerState state;
-    ApplicationFactory factory(state);
-    BusyMessageFilter filter(state);
+    const auto factory = makeComObject<ApplicationFactory>(state);
+    const auto filter = makeComObject<BusyMessageFilter>(state);
     ComApartment apartment;
-    if (!apartment.initialized())
+    if (!apartment.joined())
         return 1;
     std::unique_ptr<ClassObjectRegistration> classObject;
     std::unique_ptr<ServerWindow> window;
@@ -90,7 +80,7 @@ int serve(HINSTANCE instance, const Launch& launch) {
         if (launch.mode == LaunchMode::OpenFile && handOffToRunningServer(launch.path))
             return 0;
         // Started by COM while another server runs: that one holds the class.
-        if (launch.mode == LaunchMode::Serve && FindWindowW(kServerWindowClass, nullptr))
+        if (launch.mode == LaunchMode::Serve && FindWindowW(ServerWindowClass, nullptr))
             return 0;
         window = std::make_unique<ServerWindow>(state, instance, [&classObject] {
             if (classObject)
@@ -101,8 +91,8 @@ int serve(HINSTANCE instance, const Launch& launch) {
             return 1;
     }
     registerItemWindowClass(instance);
-    MessageFilterRegistration filterRegistration(&filter);
-    classObject = std::make_unique<ClassObjectRegistration>(&factory);
+    MessageFilterRegistration filterRegistration(filter.Get());
+    classObject = std::make_unique<ClassObjectRegistration>(factory.Get());
     if (launch.mode == LaunchMode::OpenFile)
         window->requestOpen(launch.path);
     runMessageLoop();

@@ -4,25 +4,14 @@
 
 namespace quorvane::standin {
 
-STDMETHODIMP BusyMessageFilter::QueryInterface(REFIID iid, void** out) {
-    if (!out)
-        return E_POINTER;
-    if (iid != IID_IUnknown && iid != IID_IMessageFilter) {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    *out = static_cast<IMessageFilter*>(this);
-    return S_OK;
-}
-
 namespace {
 
 // IDispatch::Invoke's place in the interface (after IUnknown's three methods,
 // GetTypeInfoCount, GetTypeInfo and GetIDsOfNames).
-constexpr WORD kInvokeMethod = 6;
+constexpr WORD InvokeMethod = 6;
 
 bool isInvoke(const INTERFACEINFO* info) {
-    return info && info->iid == IID_IDispatch && info->wMethod == kInvokeMethod;
+    return info && info->iid == IID_IDispatch && info->wMethod == InvokeMethod;
 }
 
 } // namespace

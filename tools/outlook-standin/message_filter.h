@@ -12,18 +12,16 @@
 
 #include "server_state.h"
 
+#include "platform/win32/com_object.h"
+
 #include <objidl.h>
 
 namespace quorvane::standin {
 
 // Registered with CoRegisterMessageFilter for the server's lifetime.
-class BusyMessageFilter final : public IMessageFilter {
+class BusyMessageFilter final : public win32::ComObject<IMessageFilter> {
 public:
     explicit BusyMessageFilter(ServerState& state) : state_(state) {}
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
 
     STDMETHODIMP_(DWORD)
     HandleInComingCall(DWORD callType, HTASK caller, DWORD tickCount,

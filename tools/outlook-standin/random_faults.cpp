@@ -7,9 +7,9 @@
 namespace quorvane::standin {
 namespace {
 
-constexpr DWORD kSlowOpenMinMs = 2000;
-constexpr DWORD kSlowOpenSpanMs = 2000; // slow opens take 2 to 4 seconds
-constexpr DWORD kBusySpellMs = 500;
+constexpr DWORD SlowOpenMinMs = 2000;
+constexpr DWORD SlowOpenSpanMs = 2000; // slow opens take 2 to 4 seconds
+constexpr DWORD BusySpellMs = 500;
 
 // SplitMix64: small, well mixed, and the same on every compiler, which a
 // replayable seed needs (std::uniform_int_distribution is not).
@@ -34,10 +34,10 @@ private:
 DWORD takeRequestNumber() {
     DWORD number = 0;
     DWORD size = sizeof number;
-    RegGetValueW(HKEY_CURRENT_USER, kConfigKey, L"FaultRequests", RRF_RT_REG_DWORD, nullptr,
+    RegGetValueW(HKEY_CURRENT_USER, ConfigKey, L"FaultRequests", RRF_RT_REG_DWORD, nullptr,
                  &number, &size);
     const DWORD next = number + 1;
-    RegSetKeyValueW(HKEY_CURRENT_USER, kConfigKey, L"FaultRequests", REG_DWORD, &next,
+    RegSetKeyValueW(HKEY_CURRENT_USER, ConfigKey, L"FaultRequests", REG_DWORD, &next,
                     sizeof next);
     return number;
 }
@@ -50,13 +50,13 @@ DrawnFaults drawFaults(DWORD seed, DWORD percent, DWORD requestNumber) {
     // Every kind is always drawn, in a fixed order, so the chance of one kind
     // never shifts the draws of the others.
     const bool slow = dice.chance(percent);
-    const DWORD slowBy = kSlowOpenMinMs + dice.below(kSlowOpenSpanMs + 1);
+    const DWORD slowBy = SlowOpenMinMs + dice.below(SlowOpenSpanMs + 1);
     faults.openDelayMs = slow ? slowBy : 0;
     faults.neverOpen = dice.chance(percent);
     faults.twoWindows = dice.chance(percent);
     faults.failSave = dice.chance(percent);
     faults.failClose = dice.chance(percent);
-    faults.busyMs = dice.chance(percent) ? kBusySpellMs : 0;
+    faults.busyMs = dice.chance(percent) ? BusySpellMs : 0;
     return faults;
 }
 

@@ -7,16 +7,16 @@
 namespace quorvane::standin {
 namespace {
 
-constexpr wchar_t kProgId[] = L"Outlook.Application";
-constexpr wchar_t kAppPaths[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+constexpr wchar_t ProgId[] = L"Outlook.Application";
+constexpr wchar_t AppPaths[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 // Windows looks up "outlook.exe"; Wine looks up the name exactly as given.
-constexpr const wchar_t* kAppPathNames[] = {L"outlook", L"outlook.exe"};
+constexpr const wchar_t* AppPathNames[] = {L"outlook", L"outlook.exe"};
 
 std::wstring classKey() {
-    return std::wstring(L"Software\\Classes\\CLSID\\") + kStandInClsidText;
+    return std::wstring(L"Software\\Classes\\CLSID\\") + StandInClsidText;
 }
 std::wstring progIdKey() {
-    return std::wstring(L"Software\\Classes\\") + kProgId;
+    return std::wstring(L"Software\\Classes\\") + ProgId;
 }
 
 std::wstring modulePath() {
@@ -55,12 +55,12 @@ HRESULT registerServer() {
     const std::wstring exe = modulePath();
     const std::wstring entries[][2] = {
         {progIdKey(), L"Quorvane stand-in for Outlook"},
-        {progIdKey() + L"\\CLSID", kStandInClsidText},
+        {progIdKey() + L"\\CLSID", StandInClsidText},
         {classKey(), L"Quorvane stand-in for Outlook"},
         {classKey() + L"\\LocalServer32", L"\"" + exe + L"\""},
-        {classKey() + L"\\ProgID", kProgId},
-        {std::wstring(kAppPaths) + kAppPathNames[0], exe},
-        {std::wstring(kAppPaths) + kAppPathNames[1], exe},
+        {classKey() + L"\\ProgID", ProgId},
+        {std::wstring(AppPaths) + AppPathNames[0], exe},
+        {std::wstring(AppPaths) + AppPathNames[1], exe},
     };
     for (const auto& [key, value] : entries) {
         if (const HRESULT hr = setDefault(key, value); FAILED(hr))
@@ -72,8 +72,8 @@ HRESULT registerServer() {
 HRESULT unregisterServer() {
     HRESULT result = S_OK;
     for (const std::wstring& key :
-         {progIdKey(), classKey(), std::wstring(kAppPaths) + kAppPathNames[0],
-          std::wstring(kAppPaths) + kAppPathNames[1]}) {
+         {progIdKey(), classKey(), std::wstring(AppPaths) + AppPathNames[0],
+          std::wstring(AppPaths) + AppPathNames[1]}) {
         if (const HRESULT hr = removeTree(key); FAILED(hr))
             result = hr;
     }

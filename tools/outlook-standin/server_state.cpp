@@ -25,12 +25,12 @@ void ServerState::itemWindowOpened(std::shared_ptr<ItemWindow> window) {
     touch();
 }
 
-void ServerState::itemWindowDestroyed(HWND hwnd) {
+void ServerState::itemWindowDestroyed(HWND window) {
     auto found = std::find_if(itemWindows_.begin(), itemWindows_.end(),
-                              [hwnd](const auto& window) { return window->hwnd == hwnd; });
+                              [window](const auto& item) { return item->window == window; });
     if (found == itemWindows_.end())
         return;
-    (*found)->hwnd = nullptr;
+    (*found)->window = nullptr;
     itemWindows_.erase(found);
     touch();
 }

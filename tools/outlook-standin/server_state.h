@@ -15,9 +15,9 @@
 namespace quorvane::standin {
 
 // One item window ("inspector"). Automation objects keep it by shared_ptr and
-// see hwnd become null once the window is gone, however it went.
+// see `window` become null once the window is gone, however it went.
 struct ItemWindow {
-    HWND hwnd = nullptr;
+    HWND window = nullptr;
     std::wstring path;
     // Drawn for this window's request in the random-fault mode; the fixed
     // FailSave and FailClose switches apply on top.
@@ -44,7 +44,7 @@ public:
     // Item windows in the order they opened: Inspectors.Item(1) is the oldest.
     const std::vector<std::shared_ptr<ItemWindow>>& itemWindows() const { return itemWindows_; }
     void itemWindowOpened(std::shared_ptr<ItemWindow> window);
-    void itemWindowDestroyed(HWND hwnd);
+    void itemWindowDestroyed(HWND window);
 
     // A /v request whose window is yet to open, keyed by its timer id.
     UINT_PTR addPendingOpen(PendingOpen request);

@@ -10,48 +10,34 @@
 namespace quorvane::standin {
 namespace {
 
-constexpr wchar_t kStartupMutex[] = L"Local\\QuorvaneOutlookStandInStartup";
+constexpr wchar_t StartupMutex[] = L"Local\\QuorvaneOutlookStandInStartup";
 // Tags our WM_COPYDATA so a stray one from elsewhere is not taken for a file.
-constexpr ULONG_PTR kOpenRequest = 0x51564F50; // "QVOP"
-constexpr UINT_PTR kIdleTimer = 1;
-constexpr UINT kIdleTickMs = 100;
+constexpr ULONG_PTR OpenRequest = 0x51564F50; // "QVOP"
+constexpr UINT_PTR IdleTimer = 1;
+constexpr UINT IdleTickMs = 100;
 
 } // namespace
 
-StartupLock::StartupLock(DWORD timeoutMs) : mutex_(CreateMutexW(nullptr, FALSE, kStartupMutex)) {
+StartupLock::StartupLock(DWORD timeoutMs) : mutex_(CreateMutexW(nullptr, FALSE, StartupMutex)) {
     if (!mutex_)
         return;
-    const DWORD wait = WaitForSingleObject(mutex_, timeoutMs);
+    const DWORD wait = WaitForSingleObject(mutex_.get(), timeoutMs);
     // An abandoned lock means a server died mid-change; the window test decides.
     acquired_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
 }
 
 StartupLock::~StartupLock() {
     if (acquired_)
-        ReleaseMutex(mutex_);
-    if (mutex_)
-        CloseHandle(mutex_);
+        ReleaseMutex(mutex_.get());
 }
 
 ServerWindow::ServerWindow(ServerState& state, HINSTANCE instance, std::function<void()> onIdleExit)
     : state_(state), instance_(instance), onIdleExit_(std::move(onIdleExit)) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kServerWindowClass;
-    RegisterClassExW(&windowClass);
+    win32::registerWindowClass(windowClass(instance, ServerWindowClass));
     // A hidden top-level window rather than a message-only one: FindWindowW
     // does not see message-only windows.
-    CreateWindowExW(0, kServerWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
-                    this);
-    if (hwnd_)
-        SetTimer(hwnd_, kIdleTimer, kIdleTickMs, nullptr);
-}
-
-ServerWindow::~ServerWindow() {
-    if (hwnd_)
-        DestroyWindow(hwnd_);
+    if (createWindow({.className = ServerWindowClass, .style = WS_POPUP, .instance = instance}))
+        SetTimer(handle(), IdleTimer, IdleTickMs, nullptr);
 }
 
 void ServerWindow::requestOpen(const std::wstring& path) {
@@ -62,47 +48,30 @@ void ServerWindow::requestOpen(const std::wstring& path) {
     if (config.busyMs > 0 || drawn.busyMs > 0)
         state_.startBusy(std::max(config.busyMs, drawn.busyMs));
     state_.touch();
-    if (config.neverOpen || drawn.neverOpen || !hwnd_)
+    if (config.neverOpen || drawn.neverOpen || !handle())
         return;
     // Outlook opens the item some time after the command line arrives; a
     // timer keeps that asynchronous even with no delay configured.
     const UINT_PTR id =
         state_.addPendingOpen({path, drawn.twoWindows, drawn.failSave, drawn.failClose});
     const DWORD delay = config.openDelayMs + drawn.openDelayMs;
-    SetTimer(hwnd_, id, std::max<UINT>(delay, USER_TIMER_MINIMUM), nullptr);
+    SetTimer(handle(), id, std::max<UINT>(delay, USER_TIMER_MINIMUM), nullptr);
 }
 
-LRESULT CALLBACK ServerWindow::windowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<ServerWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ServerWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(hwnd, message, wparam, lparam);
-    return self->handleMessage(message, wparam, lparam);
-}
-
-LRESULT ServerWindow::handleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT ServerWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COPYDATA:
-        return onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+        return onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_TIMER:
-        onTimer(static_cast<UINT_PTR>(wparam));
-        return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
+        onTimer(static_cast<UINT_PTR>(wParam));
         return 0;
     default:
-        return DefWindowProcW(hwnd_, message, wparam, lparam);
+        return defaultHandling(message, wParam, lParam);
     }
 }
 
 LRESULT ServerWindow::onCopyData(const COPYDATASTRUCT& data) {
-    if (data.dwData != kOpenRequest || data.cbData % sizeof(wchar_t) != 0)
+    if (data.dwData != OpenRequest || data.cbData % sizeof(wchar_t) != 0)
         return FALSE;
     const std::wstring path(static_cast<const wchar_t*>(data.lpData),
                             data.cbData / sizeof(wchar_t));
@@ -111,11 +80,11 @@ LRESULT ServerWindow::onCopyData(const COPYDATASTRUCT& data) {
 }
 
 void ServerWindow::onTimer(UINT_PTR id) {
-    if (id == kIdleTimer) {
+    if (id == IdleTimer) {
         onIdleTick();
         return;
     }
-    KillTimer(hwnd_, id);
+    KillTimer(handle(), id);
     const PendingOpen request = state_.takePendingOpen(id);
     DWORD windows = readConfig().windowsPerOpen;
     if (request.twoWindows)
@@ -134,16 +103,16 @@ void ServerWindow::onIdleTick() {
     StartupLock lock(0);
     if (!lock.acquired())
         return;
-    DestroyWindow(hwnd_);
+    DestroyWindow(handle());
     onIdleExit_();
 }
 
 bool handOffToRunningServer(const std::wstring& path) {
-    HWND server = FindWindowW(kServerWindowClass, nullptr);
+    HWND server = FindWindowW(ServerWindowClass, nullptr);
     if (!server)
         return false;
     COPYDATASTRUCT data{};
-    data.dwData = kOpenRequest;
+    data.dwData = OpenRequest;
     data.cbData = static_cast<DWORD>(path.size() * sizeof(wchar_t));
     data.lpData = const_cast<wchar_t*>(path.data());
     DWORD_PTR accepted = FALSE;

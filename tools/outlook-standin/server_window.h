@@ -5,13 +5,15 @@
 // the exit after the server has been idle.
 
 #include "server_state.h"
+#include "standin_names.h"
+
+#include "platform/win32/scoped_handles.h"
+#include "platform/win32/window_base.h"
 
 #include <functional>
 #include <string>
 
 namespace quorvane::standin {
-
-inline constexpr wchar_t kServerWindowClass[] = L"QuorvaneStandInServer";
 
 // Serialises "is a server running?" with "become the server" and with "stop
 // being the server", across processes, so two launches never both serve and
@@ -26,26 +28,22 @@ public:
     bool acquired() const { return acquired_; }
 
 private:
-    HANDLE mutex_;
+    win32::ScopedHandle mutex_;
     bool acquired_ = false;
 };
 
-class ServerWindow {
+class ServerWindow final : public win32::WindowBase {
 public:
     // onIdleExit runs once, after the window is gone, when the server has
     // been unused for IdleExitMs.
     ServerWindow(ServerState& state, HINSTANCE instance, std::function<void()> onIdleExit);
-    ServerWindow(const ServerWindow&) = delete;
-    ServerWindow& operator=(const ServerWindow&) = delete;
-    ~ServerWindow();
 
-    bool created() const { return hwnd_ != nullptr; }
+    bool created() const { return handle() != nullptr; }
     // A /v request: logged at once, its window opened after OpenDelayMs.
     void requestOpen(const std::wstring& path);
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-    LRESULT handleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT onCopyData(const COPYDATASTRUCT& data);
     void onTimer(UINT_PTR id);
     void onIdleTick();
@@ -53,7 +51,6 @@ private:
     ServerState& state_;
     HINSTANCE instance_;
     std::function<void()> onIdleExit_;
-    HWND hwnd_ = nullptr;
 };
 
 // Passes the path to the running server. False when none runs or it did not

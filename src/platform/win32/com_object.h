@@ -74,10 +74,13 @@ class ComObject : public Interfaces... {
 };
 
 // Creates a COM object with its one first reference, owned by the result.
+// The reference is handed over through the pointer itself: mingw-w64's
+// ComPtr::Attach adds a reference of its own (the Windows SDK's does not),
+// which would keep every object alive for good.
 template <typename Object, typename... Arguments>
 Microsoft::WRL::ComPtr<Object> makeComObject(Arguments&&... arguments) {
     Microsoft::WRL::ComPtr<Object> object;
-    object.Attach(new Object(std::forward<Arguments>(arguments)...));
+    *object.ReleaseAndGetAddressOf() = new Object(std::forward<Arguments>(arguments)...);
     return object;
 }
 

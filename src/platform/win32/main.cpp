@@ -3,6 +3,7 @@
 
 #include "platform/clock.h"
 #include "platform/win32/code_pages_win32.h"
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/file_dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/main_window.h"
@@ -15,30 +16,10 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
-#include <ole2.h>
 
 #include <cwchar>
 
 namespace {
-
-// OLE for the drop target and the shell dialogs; one apartment for the
-// program's life.
-class ScopedOle {
-public:
-    ScopedOle() : result_(OleInitialize(nullptr)) {}
-    ~ScopedOle() {
-        if (SUCCEEDED(result_))
-            OleUninitialize();
-    }
-    ScopedOle(const ScopedOle&) = delete;
-    ScopedOle& operator=(const ScopedOle&) = delete;
-    bool ok() const { return SUCCEEDED(result_); }
-    HRESULT result() const { return result_; }
-
-private:
-    HRESULT result_;
-};
 
 // The end-to-end tests shorten the wait for Outlook's window so that a file
 // Outlook never opens costs seconds, not a minute. Nothing else is read from
@@ -65,8 +46,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     using namespace quorvane;
     using namespace quorvane::win32;
 
-    ScopedOle ole;
-    if (!ole.ok()) {
+    // OLE for the drop target and the shell dialogs; one apartment for the
+    // program's life.
+    const ComApartment ole(ComApartment::Kind::Ole);
+    if (!ole.joined()) {
         reportStartupFailure(L"Quorvane could not start COM.");
         return 2;
     }

@@ -63,6 +63,8 @@ using ScopedRegistryKey = Scoped<NullEmptyTraits<HKEY, RegCloseKey>>;
 using ScopedMemoryDc = Scoped<NullEmptyTraits<HDC, DeleteDC>>;
 // An event, mutex, process or thread handle: null when empty.
 using ScopedHandle = Scoped<NullEmptyTraits<HANDLE, CloseHandle>>;
+// Memory from GlobalAlloc, as drag and drop and the clipboard hand it over.
+using ScopedGlobal = Scoped<NullEmptyTraits<HGLOBAL, GlobalFree>>;
 
 struct FileHandleTraits {
     using Handle = HANDLE;

@@ -47,6 +47,7 @@ LRESULT CALLBACK WindowBase::windowProcedure(HWND window, UINT message, WPARAM w
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->window_ = nullptr;
+        self->onWindowGone();
     }
     return result;
 }

@@ -50,6 +50,13 @@ class WindowBase {
     // the user.
     virtual void onHandlerFailure(const std::exception& error);
 
+    // Called once the window's last message (WM_NCDESTROY) has been handled
+    // and the object unbound from it. A window whose object lives exactly as
+    // long as the window itself (the stand-in Outlook's item windows, which
+    // whoever closes them ends) deletes itself here: nothing touches the
+    // object after this call.
+    virtual void onWindowGone() {}
+
     LRESULT defaultHandling(UINT message, WPARAM wParam, LPARAM lParam) const {
         return DefWindowProcW(window_, message, wParam, lParam);
     }

@@ -1,12 +1,14 @@
-#include "drag_onto_list.h"
+#include "support/drag_onto_list.h"
 
-#include "child_process.h"
-#include "desktop_input.h"
-#include "driver.h"
+#include "support/child_process.h"
+#include "support/desktop_input.h"
+#include "support/test_files.h"
+
+#include <commctrl.h>
 
 using namespace std::chrono_literals;
 
-namespace quorvane::e2e {
+namespace quorvane::test {
 
 namespace {
 
@@ -19,19 +21,16 @@ DragOutcome dragOntoList(HWND quorvaneWindow, const std::wstring& resultFile,
                          const std::wstring& arguments) {
     DragOutcome outcome;
     DeleteFileW(resultFile.c_str());
-    ChildProcess source(DragSourceProgram, quoted(resultFile) + L" " + arguments);
+    ChildProcess source(besideThisProgram(DragSourceProgram), quoted(resultFile) + L" " + arguments);
     HWND sourceWindow =
         waitForProcessWindow(source.processId(), DragSourceClass, L"Drag source", 15s);
     if (!sourceWindow) {
         outcome.problem = L"the drag source showed no window";
         return outcome;
     }
-    HWND list = FindWindowExW(quorvaneWindow, nullptr, L"SysListView32", nullptr);
-    const bool dragged = dragPointer(windowCentre(sourceWindow), windowCentre(list), [&] {
-        wchar_t title[32] = L"";
-        GetWindowTextW(sourceWindow, title, 32);
-        return std::wstring(title) == L"Dragging";
-    });
+    HWND list = FindWindowExW(quorvaneWindow, nullptr, WC_LISTVIEWW, nullptr);
+    const bool dragged = dragPointer(windowCentre(sourceWindow), windowCentre(list),
+                                     [&] { return windowText(sourceWindow) == L"Dragging"; });
     if (!dragged) {
         outcome.problem = L"pressing the button on the drag source began no drag";
         return outcome;
@@ -54,4 +53,4 @@ DragOutcome dragOntoList(HWND quorvaneWindow, const std::wstring& resultFile,
     return outcome;
 }
 
-} // namespace quorvane::e2e
+} // namespace quorvane::test

@@ -1,8 +1,8 @@
-#include "desktop_input.h"
+#include "support/desktop_input.h"
 
-#include "driver.h"
+#include "support/message_pump.h"
 
-namespace quorvane::e2e {
+namespace quorvane::test {
 
 namespace {
 
@@ -13,20 +13,14 @@ constexpr int StepsOnTheWay = 8;
 constexpr int StepsInside = 4;
 constexpr int PressAttempts = 3;
 
-std::wstring textOf(HWND window, bool ofClass) {
-    wchar_t text[512];
-    const int length = ofClass ? GetClassNameW(window, text, 512) : GetWindowTextW(window, text, 512);
-    return std::wstring(text, static_cast<std::size_t>(length > 0 ? length : 0));
-}
-
-void sendMouse(DWORD flags, POINT screen) {
+bool sendMouse(DWORD flags, POINT screen) {
     INPUT input{};
     input.type = INPUT_MOUSE;
     // Absolute positions run from 0 to 65535 across the primary screen.
     input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
     input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
     input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
+    return SendInput(1, &input, sizeof input) == 1;
 }
 
 POINT pointerNow() {
@@ -41,13 +35,25 @@ POINT between(POINT from, POINT to, int step, int steps) {
 
 } // namespace
 
+std::wstring windowText(HWND window) {
+    wchar_t text[8192];
+    const int length = GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+    return std::wstring(text, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+std::wstring className(HWND window) {
+    wchar_t name[256];
+    const int length = GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    return std::wstring(name, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
 HWND findProcessWindow(DWORD processId, const std::wstring& windowClass,
-                       const std::wstring& title) {
+                       const std::optional<std::wstring>& title) {
     HWND candidate = nullptr;
     while ((candidate = FindWindowExW(nullptr, candidate, windowClass.c_str(), nullptr))) {
         DWORD owner = 0;
         GetWindowThreadProcessId(candidate, &owner);
-        if (owner == processId && IsWindowVisible(candidate) && textOf(candidate, false) == title)
+        if (owner == processId && IsWindowVisible(candidate) && (!title || windowText(candidate) == *title))
             return candidate;
     }
     return nullptr;
@@ -67,11 +73,17 @@ POINT windowCentre(HWND window) {
     return {(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
 }
 
-void movePointer(POINT screen) { sendMouse(MOUSEEVENTF_MOVE, screen); }
+bool movePointer(POINT screen) {
+    return sendMouse(MOUSEEVENTF_MOVE, screen);
+}
 
-void pressLeftButton() { sendMouse(MOUSEEVENTF_LEFTDOWN, pointerNow()); }
+bool pressLeftButton() {
+    return sendMouse(MOUSEEVENTF_LEFTDOWN, pointerNow());
+}
 
-void releaseLeftButton() { sendMouse(MOUSEEVENTF_LEFTUP, pointerNow()); }
+bool releaseLeftButton() {
+    return sendMouse(MOUSEEVENTF_LEFTUP, pointerNow());
+}
 
 bool dragPointer(POINT from, POINT to, const std::function<bool()>& started) {
     bool dragging = false;
@@ -100,4 +112,4 @@ bool dragPointer(POINT from, POINT to, const std::function<bool()>& started) {
     return true;
 }
 
-} // namespace quorvane::e2e
+} // namespace quorvane::test

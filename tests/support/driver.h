@@ -2,38 +2,26 @@
 // Drives a running quorvane.exe from outside, as a person (or a script) would:
 // start it, hand it files, press its commands, read and answer its boxes.
 
+#include "support/box_watch.h"
+
+#include "app/commands.h"
+#include "platform/win32/scoped_handles.h"
+
 #include <windows.h>
 
 #include <chrono>
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-namespace quorvane::e2e {
+namespace quorvane::test {
 
-struct Box {
-    std::wstring title;
-    std::wstring text;
-};
-
+// The variable's value, or empty when it is not set.
 std::wstring environment(const wchar_t* name);
-std::wstring tempFolder(const std::wstring& name); // a fresh, empty folder
-void writeFile(const std::wstring& path, const std::string& content);
-std::vector<std::wstring> readLines(const std::wstring& path);
-
-// The stand-in's switches (HKCU\Software\QuorvaneTest\OutlookStandIn).
-void resetStandIn(const std::wstring& logFile, const std::wstring& savedFile);
-void setStandIn(const wchar_t* name, DWORD value);
-// Waits until no stand-in server from an earlier test is left, closing its
-// item windows the way a person would, so no late window of one test is taken
-// for a window of the next.
-void settleStandIn();
-// Runs the stand-in with one argument (/regserver, /unregserver) and waits.
-void runStandIn(const wchar_t* argument);
 
 class Quorvane {
 public:
+    // Starts QUORVANE_EXE and waits for its main window; throws when none
+    // shows.
     Quorvane();
     ~Quorvane();
     Quorvane(const Quorvane&) = delete;
@@ -43,7 +31,8 @@ public:
     DWORD processId() const { return processId_; }
 
     void appendRows(const std::vector<std::wstring>& paths);
-    void command(int id);
+    // As the toolbar sends it; returns at once.
+    void command(CommandId id);
     int rowCount() const;
     std::wstring progressText() const;
     double progressValue() const;
@@ -57,13 +46,9 @@ public:
     void close();
 
 private:
-    HANDLE process_ = nullptr;
+    win32::ScopedHandle process_;
     DWORD processId_ = 0;
     HWND window_ = nullptr;
 };
 
-// Polls the condition (pumping this thread's messages) until it holds or the
-// timeout passes.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
-
-} // namespace quorvane::e2e
+} // namespace quorvane::test

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <thread>
 
-namespace quorvane::e2e {
+namespace quorvane::test {
 
 // Sends WM_NULL to the window every period from a thread of its own and keeps
 // the longest time one went unanswered: what a person would feel as "not
@@ -46,4 +46,4 @@ struct MemorySample {
 // Zero figures if the process cannot be read.
 MemorySample memoryOf(DWORD processId);
 
-} // namespace quorvane::e2e
+} // namespace quorvane::test

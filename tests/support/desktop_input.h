@@ -8,22 +8,29 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 
-namespace quorvane::e2e {
+namespace quorvane::test {
 
-// A visible top-level window of the process with this class and title.
+// What another program's window says of itself.
+std::wstring windowText(HWND window);
+std::wstring className(HWND window);
+
+// A visible top-level window of the process with this class, and with this
+// title when one is given.
 HWND findProcessWindow(DWORD processId, const std::wstring& windowClass,
-                       const std::wstring& title);
+                       const std::optional<std::wstring>& title = std::nullopt);
 // Waits for one; null on timeout.
 HWND waitForProcessWindow(DWORD processId, const std::wstring& windowClass,
                           const std::wstring& title, std::chrono::milliseconds timeout);
 
 POINT windowCentre(HWND window);
 
-void movePointer(POINT screen);
-void pressLeftButton();
-void releaseLeftButton();
+// Each false when the system refused the input.
+bool movePointer(POINT screen);
+bool pressLeftButton();
+bool releaseLeftButton();
 
 // Button down at `from` until `started` says the source began a drag (a press
 // that arrives before the source window is ready is tried again), a few moves
@@ -31,4 +38,4 @@ void releaseLeftButton();
 // and DragOver), button up at `to`. False when no drag began.
 bool dragPointer(POINT from, POINT to, const std::function<bool()>& started);
 
-} // namespace quorvane::e2e
+} // namespace quorvane::test

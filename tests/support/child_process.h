@@ -2,16 +2,18 @@
 // A helper program the tests start and own: it is ended if the test leaves
 // before it has finished.
 
+#include "platform/win32/scoped_handles.h"
+
 #include <windows.h>
 
 #include <chrono>
 #include <string>
 
-namespace quorvane::e2e {
+namespace quorvane::test {
 
 class ChildProcess {
 public:
-    // `program` is looked for beside the running test program.
+    // `program` is a full path; throws when it cannot be started.
     ChildProcess(const std::wstring& program, const std::wstring& arguments);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
@@ -21,11 +23,14 @@ public:
     bool waitForExit(std::chrono::milliseconds timeout);
 
 private:
-    HANDLE process_ = nullptr;
+    win32::ScopedHandle process_;
     DWORD processId_ = 0;
 };
+
+// The full path of `program` in the running test program's own folder.
+std::wstring besideThisProgram(const std::wstring& program);
 
 // "text" in double quotes, for a command line (the tests' paths hold no quotes).
 std::wstring quoted(const std::wstring& text);
 
-} // namespace quorvane::e2e
+} // namespace quorvane::test

@@ -1,8 +1,10 @@
-#include "process_probe.h"
+#include "support/process_probe.h"
+
+#include "platform/win32/scoped_handles.h"
 
 #include <psapi.h>
 
-namespace quorvane::e2e {
+namespace quorvane::test {
 
 ResponsivenessProbe::ResponsivenessProbe(HWND window, std::chrono::milliseconds period)
     : thread_([this, window, period] { run(window, period); }) {}
@@ -30,18 +32,18 @@ void ResponsivenessProbe::run(HWND window, std::chrono::milliseconds period) {
 }
 
 MemorySample memoryOf(DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    const win32::ScopedHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process)
         return {};
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    const BOOL read = GetProcessMemoryInfo(
-        process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    CloseHandle(process);
-    if (!read)
+    if (!GetProcessMemoryInfo(process.get(),
+                              reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                              sizeof counters))
         return {};
     return {static_cast<std::int64_t>(counters.PrivateUsage),
             static_cast<std::int64_t>(counters.WorkingSetSize)};
 }
 
-} // namespace quorvane::e2e
+} // namespace quorvane::test

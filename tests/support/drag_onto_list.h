@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace quorvane::e2e {
+namespace quorvane::test {
 
 struct DragOutcome {
     std::wstring result;        // DROP or CANCEL
@@ -21,4 +21,4 @@ struct DragOutcome {
 DragOutcome dragOntoList(HWND quorvaneWindow, const std::wstring& resultFile,
                          const std::wstring& arguments);
 
-} // namespace quorvane::e2e
+} // namespace quorvane::test

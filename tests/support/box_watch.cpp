@@ -1,0 +1,60 @@
+#include "support/box_watch.h"
+
+#include "support/desktop_input.h"
+#include "support/message_pump.h"
+
+#include <cwchar>
+
+namespace quorvane::test {
+namespace {
+
+// Every message box is a dialog of this class; the program shows no others
+// while it runs.
+constexpr wchar_t DialogClass[] = L"#32770";
+// The box's text is its static control with this ID.
+constexpr int BoxTextId = 0xFFFF;
+
+struct Search {
+    DWORD processId;
+    HWND found;
+};
+
+} // namespace
+
+std::optional<ShownBox> findBox(DWORD processId) {
+    Search search{processId, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->processId || !IsWindowVisible(window) ||
+                className(window) != DialogClass)
+                return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (!search.found)
+        return std::nullopt;
+    return ShownBox{search.found,
+                    Box{windowText(search.found), windowText(GetDlgItem(search.found, BoxTextId))}};
+}
+
+void answerOk(const ShownBox& shown) {
+    SendMessageW(shown.handle, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown.handle, IDOK)));
+    waitUntil([&] { return !IsWindow(shown.handle) || !IsWindowVisible(shown.handle); },
+              std::chrono::seconds(5));
+}
+
+int reportedStep(const Box& box) {
+    if (box.title != L"Application Error")
+        return 0;
+    const auto at = box.text.find(L"at line ");
+    if (at == std::wstring::npos)
+        return 0;
+    return static_cast<int>(std::wcstol(box.text.c_str() + at + 8, nullptr, 10));
+}
+
+} // namespace quorvane::test

@@ -1,0 +1,73 @@
+#include "support/standin.h"
+
+#include "support/child_process.h"
+#include "support/driver.h"
+#include "support/message_pump.h"
+
+#include "outlook-standin/standin_names.h"
+
+#include <stdexcept>
+
+namespace quorvane::test {
+
+using standin::ConfigKey;
+
+void resetStandIn(const std::wstring& logFile, const std::wstring& savedFile) {
+    forgetStandInSwitches();
+    DeleteFileW(logFile.c_str());
+    DeleteFileW(savedFile.c_str());
+    setStandIn(L"LogFile", logFile);
+    setStandIn(L"SavedFile", savedFile);
+    setStandIn(L"IdleExitMs", 1000);
+}
+
+void setStandIn(const wchar_t* name, DWORD value) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, ConfigKey, name, REG_DWORD, &value, sizeof value);
+}
+
+void setStandIn(const wchar_t* name, const std::wstring& text) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, ConfigKey, name, REG_SZ, text.c_str(),
+                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+void clearStandIn(const wchar_t* name) {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, ConfigKey, name);
+}
+
+void forgetStandInSwitches() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, ConfigKey);
+}
+
+bool closeStandInItemWindows(std::chrono::milliseconds timeout) {
+    return waitUntil(
+        [] {
+            HWND first = FindWindowExW(nullptr, nullptr, standin::ItemWindowClass, nullptr);
+            for (HWND item = first; item;
+                 item = FindWindowExW(nullptr, item, standin::ItemWindowClass, nullptr))
+                PostMessageW(item, WM_CLOSE, 0, 0);
+            return first == nullptr;
+        },
+        timeout);
+}
+
+void settleStandIn() {
+    waitUntil(
+        [] {
+            closeStandInItemWindows(std::chrono::milliseconds(0));
+            return FindWindowW(standin::ServerWindowClass, nullptr) == nullptr;
+        },
+        std::chrono::seconds(15));
+}
+
+std::wstring standInProgram() {
+    return environment(L"QUORVANE_STANDIN_EXE");
+}
+
+void runStandIn(const wchar_t* argument) {
+    const std::wstring standIn = standInProgram();
+    if (standIn.empty())
+        throw std::runtime_error("QUORVANE_STANDIN_EXE does not name the stand-in");
+    ChildProcess(standIn, argument).waitForExit(std::chrono::seconds(30));
+}
+
+} // namespace quorvane::test

@@ -1,0 +1,38 @@
+#pragma once
+// The stand-in Outlook as the tests steer it from outside: its switches under
+// HKCU (tools/outlook-standin/config.h lists them), its registration, and the
+// item windows a test leaves behind.
+
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+
+namespace quorvane::test {
+
+// Forgets every switch, then has the stand-in log to `logFile` and list what
+// it saved in `savedFile` (both removed first), lingering only briefly once
+// unused so that one test's server does not serve the next.
+void resetStandIn(const std::wstring& logFile, const std::wstring& savedFile);
+void setStandIn(const wchar_t* name, DWORD value);
+void setStandIn(const wchar_t* name, const std::wstring& text);
+void clearStandIn(const wchar_t* name);
+// The stand-in's defaults again, for every switch.
+void forgetStandInSwitches();
+
+// Closes every item window of the stand-in, as a person tidying up would, and
+// waits until they are gone; false if some stayed.
+bool closeStandInItemWindows(std::chrono::milliseconds timeout);
+// Waits until no stand-in server from an earlier test is left, closing its
+// item windows on the way, so that no late window of one test is taken for a
+// window of the next.
+void settleStandIn();
+
+// The stand-in's outlook.exe as QUORVANE_STANDIN_EXE names it; empty when
+// the run provides none.
+std::wstring standInProgram();
+// Runs the stand-in with one argument, such as /regserver or /unregserver,
+// and waits for it to finish.
+void runStandIn(const wchar_t* argument);
+
+} // namespace quorvane::test
