@@ -43,7 +43,7 @@ TEST_F(EndToEnd, FourQueuedFilesAreSavedInOrderAndTheirWindowsClosed) {
     EXPECT_EQ(boxes.back().text, L"Done.");
     EXPECT_EQ(boxes.back().title, L"Quorvane");
     EXPECT_EQ(boxes.size(), 1u) << describe(boxes);
-    EXPECT_EQ(readLines(savedFile), files);
+    EXPECT_EQ(savedPaths(savedFile), files);
     // Every item window was closed, and the bar is back at rest.
     const auto log = readLines(logFile);
     EXPECT_EQ(std::count_if(log.begin(), log.end(),
@@ -79,7 +79,7 @@ TEST_F(EndToEnd, AFailingSaveGivesTheExactReportAndTheRunEndsWithDone) {
               L"The contact could not be saved.\r\nin Pellicor5/20/2014.Form1.Start at line "
               L"128\r\rPlease email screenshot of this message to support@quorvane.example");
     EXPECT_EQ(boxes[2].text, L"Done.");
-    EXPECT_TRUE(readLines(savedFile).empty());
+    EXPECT_TRUE(savedPaths(savedFile).empty());
 }
 
 TEST_F(EndToEnd, HelpShowsItsTextInAnOkBoxTitledByTheApplication) {
@@ -117,7 +117,7 @@ TEST_F(EndToEnd, ClosingTheWindowMidRunEndsTheProcessPromptlyAndReleasesOutlook)
             return !log.empty() && log.back().find(L"live=0") != std::wstring::npos;
         },
         10s));
-    EXPECT_TRUE(readLines(savedFile).empty());
+    EXPECT_TRUE(savedPaths(savedFile).empty());
 }
 
 TEST_F(EndToEnd, AWindowThatNeverOpensIsReportedAfterTheBound) {

@@ -73,7 +73,7 @@ protected:
             EXPECT_EQ(boxes.back().text, L"Done.");
         }
         EXPECT_EQ(boxes.size(), 1u) << "boxes other than \"Done.\" were shown";
-        return readLines(savedFile);
+        return savedPaths(savedFile);
     }
 
     std::wstring folder, logFile, savedFile;

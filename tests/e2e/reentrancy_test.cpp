@@ -36,7 +36,7 @@ protected:
         return std::any_of(log.begin(), log.end(),
                            [&](const std::wstring& l) { return l.rfind(prefix, 0) == 0; });
     }
-    std::size_t savedCount() const { return readLines(savedFile).size(); }
+    std::size_t savedCount() const { return savedPaths(savedFile).size(); }
 
     // What every close must leave: the process gone within 3 s, every
     // Outlook object released, the placement written.
@@ -62,7 +62,7 @@ protected:
     }
 
     void expectNoFileSavedTwice() const {
-        const auto saved = readLines(savedFile);
+        const auto saved = savedPaths(savedFile);
         const std::set<std::wstring> distinct(saved.begin(), saved.end());
         EXPECT_EQ(distinct.size(), saved.size()) << "a contact was saved twice";
     }
@@ -153,7 +153,7 @@ TEST_F(Reentrancy, DroppedRowsAndASecondStartDuringARunImportEveryQueuedFileOnce
     EXPECT_EQ(boxes.size(), 1u) << "an error box appeared";
     // The run imports what was queued when it started; the dropped rows wait
     // in the queue for the next run.
-    EXPECT_EQ(readLines(savedFile), first);
+    EXPECT_EQ(savedPaths(savedFile), first);
     EXPECT_EQ(app.rowCount(), 8);
     // No second "Done.": the ignored Start left nothing behind.
     Sleep(1000);
@@ -172,7 +172,7 @@ TEST_F(Reentrancy, ClearingTheListDuringARunReportsTheVanishedRowsAndEndsWithDon
     const auto boxes = app.answerBoxesUntil(L"Done.", 90s);
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().text, L"Done.");
-    const auto saved = readLines(savedFile);
+    const auto saved = savedPaths(savedFile);
     // What was saved is the head of the queue, each once; every row that
     // vanished before its turn is named in a step-108 report.
     ASSERT_LE(saved.size(), files.size());

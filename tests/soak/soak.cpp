@@ -218,7 +218,7 @@ int soakRun(const Settings& settings) {
     const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
     const auto rowsAfter = outcome.exited ? 0 : static_cast<std::size_t>(app.rowCount());
 
-    const auto verdict = ledger.settle(readLines(savedFile));
+    const auto verdict = ledger.settle(savedPaths(savedFile));
     std::size_t launches = 0;
     const auto faults = countDrawnFaults(logFile, launches);
 

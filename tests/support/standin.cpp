@@ -3,6 +3,7 @@
 #include "support/child_process.h"
 #include "support/driver.h"
 #include "support/message_pump.h"
+#include "support/test_files.h"
 
 #include "outlook-standin/standin_names.h"
 
@@ -19,6 +20,23 @@ void resetStandIn(const std::wstring& logFile, const std::wstring& savedFile) {
     setStandIn(L"LogFile", logFile);
     setStandIn(L"SavedFile", savedFile);
     setStandIn(L"IdleExitMs", 1000);
+}
+
+std::vector<SavedContact> savedContacts(const std::wstring& savedFile) {
+    std::vector<SavedContact> saved;
+    for (const std::wstring& line : readLines(savedFile)) {
+        const std::size_t tab = line.find(L'\t');
+        saved.push_back({line.substr(0, tab),
+                         tab == std::wstring::npos ? std::wstring() : line.substr(tab + 1)});
+    }
+    return saved;
+}
+
+std::vector<std::wstring> savedPaths(const std::wstring& savedFile) {
+    std::vector<std::wstring> paths;
+    for (SavedContact& contact : savedContacts(savedFile))
+        paths.push_back(std::move(contact.path));
+    return paths;
 }
 
 void setStandIn(const wchar_t* name, DWORD value) {

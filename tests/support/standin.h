@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace quorvane::test {
 
@@ -27,6 +28,16 @@ bool closeStandInItemWindows(std::chrono::milliseconds timeout);
 // item windows on the way, so that no late window of one test is taken for a
 // window of the next.
 void settleStandIn();
+
+// What the stand-in saved, in order: the file it read each contact from, and
+// the contact's name as it read it (its SavedFile holds "<path>\t<name>").
+struct SavedContact {
+    std::wstring path;
+    std::wstring name;
+};
+std::vector<SavedContact> savedContacts(const std::wstring& savedFile);
+// Only the files, for tests that count files rather than names.
+std::vector<std::wstring> savedPaths(const std::wstring& savedFile);
 
 // The stand-in's outlook.exe as QUORVANE_STANDIN_EXE names it; empty when
 // the run provides none.

@@ -208,13 +208,14 @@ protected:
         return waitUntil([&] { return contains(log(), line); }, milliseconds(timeoutMs));
     }
 
-    // A contact file in this test's folder, its folders made on the way; the
-    // stand-in never reads it, but the importer only ever passes files that
-    // exist.
-    std::wstring contactFile(const std::wstring& name) const {
-        const std::wstring path = folder + L"\\" + name;
+    // A contact file in this test's folder, its folders made on the way. The
+    // stand-in reads its first card, as Outlook does.
+    std::wstring contactFile(const std::wstring& name, const std::string& fullName = "Ada") const {
+        return contactAt(folder + L"\\" + name, fullName);
+    }
+    static std::wstring contactAt(const std::wstring& path, const std::string& fullName = "Ada") {
         makeFolders(path.substr(0, path.find_last_of(L'\\')));
-        writeFile(path, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada\r\nEND:VCARD\r\n");
+        writeFile(path, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + fullName + "\r\nEND:VCARD\r\n");
         return path;
     }
 
@@ -236,6 +237,7 @@ TEST_F(OutlookStandInTest, ImportsFilesOneAfterAnother) {
     while (deep.size() < 300)
         deep += L"nested folder\\";
     deep += L"long.vcf";
+    contactAt(deep, "Grace");
     const std::vector<std::wstring> files = {plain, deep};
 
     for (const std::wstring& file : files) {
@@ -258,7 +260,8 @@ TEST_F(OutlookStandInTest, ImportsFilesOneAfterAnother) {
         std::printf("[ cycle    ] %lld ms\n", static_cast<long long>(elapsed.count()));
     }
 
-    EXPECT_EQ(readUtf8Lines(savedFile), std::vector<std::string>({toUtf8(plain), toUtf8(deep)}));
+    EXPECT_EQ(readUtf8Lines(savedFile),
+              std::vector<std::string>({toUtf8(plain) + "\tAda", toUtf8(deep) + "\tGrace"}));
     std::vector<std::string> expected;
     for (const std::wstring& file : files) {
         const std::string path = toUtf8(file);
@@ -280,11 +283,21 @@ TEST_F(OutlookStandInTest, ImportsFilesOneAfterAnother) {
     EXPECT_TRUE(waitForLogLine("release Application live=0", 3000));
 }
 
-TEST_F(OutlookStandInTest, ItemWindowIsAVisibleWindowNamingTheFile) {
-    const std::wstring file = contactFile(L"Grace Hopper.vcf");
+// Outlook reads the first card of a file and no further; a file without one
+// opens no window at all.
+TEST_F(OutlookStandInTest, ItemWindowShowsTheFilesFirstContactOnly) {
+    const std::wstring empty = contactFile(L"notes.vcf");
+    writeFile(empty, "no card here\r\n");
+    launch(empty);
+    EXPECT_TRUE(waitForLogLine("no contact " + toUtf8(empty), 5000));
+    EXPECT_EQ(count(inspectors.Get()), 0);
+
+    const std::wstring file = contactFile(L"two.vcf", "Grace Hopper");
+    writeFile(file, "BEGIN:VCARD\r\nFN:Grace Hopper\r\nEND:VCARD\r\n"
+                    "BEGIN:VCARD\r\nFN:Alan Turing\r\nEND:VCARD\r\n");
     launch(file);
     ASSERT_EQ(waitForCount(inspectors.Get(), 1, 10000), 1);
-    HWND window = FindWindowW(nullptr, L"Grace Hopper.vcf - Contact");
+    HWND window = FindWindowW(nullptr, L"Grace Hopper - Contact");
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
 

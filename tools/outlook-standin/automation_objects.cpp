@@ -16,9 +16,9 @@ using win32::makeComObject;
 
 class ContactItem final : public DispatchObject {
 public:
-    ContactItem(ServerState& state, std::wstring path, bool failSave)
+    ContactItem(ServerState& state, std::wstring path, std::wstring name, bool failSave)
         : DispatchObject(state, "ContactItem", Members), path_(std::move(path)),
-          failSave_(failSave) {}
+          name_(std::move(name)), failSave_(failSave) {}
 
 private:
     enum : DISPID { SaveId = 1 };
@@ -30,12 +30,13 @@ private:
             return raiseOutlookError(call, L"The contact could not be saved.", E_FAIL);
         }
         logEvent("Save", path_);
-        recordSaved(path_);
+        recordSaved(path_, name_);
         return S_OK;
     }
 
     // The item outlives its window: Outlook lets a caller save after Close.
     std::wstring path_;
+    std::wstring name_;
     bool failSave_;
 };
 
@@ -58,7 +59,8 @@ private:
     HRESULT currentItem(const DispatchCall& call) {
         logEvent("get CurrentItem", window_->path);
         return returnObject(call,
-                            makeComObject<ContactItem>(state_, window_->path, window_->failSave));
+                            makeComObject<ContactItem>(state_, window_->path, window_->contactName,
+                                                       window_->failSave));
     }
 
     HRESULT close(const DispatchCall& call) {

@@ -44,8 +44,8 @@ void logEvent(std::string_view event, std::wstring_view path) {
     logEvent(line);
 }
 
-void recordSaved(std::wstring_view path) {
-    appendLine(readConfig().savedFile, toUtf8(path));
+void recordSaved(std::wstring_view path, std::wstring_view contactName) {
+    appendLine(readConfig().savedFile, toUtf8(path) + '\t' + toUtf8(contactName));
 }
 
 } // namespace quorvane::standin

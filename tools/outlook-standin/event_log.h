@@ -11,7 +11,8 @@ namespace quorvane::standin {
 void logEvent(std::string_view line);
 // "<event> <path>", the form of every line that concerns one file.
 void logEvent(std::string_view event, std::wstring_view path);
-// Appends the path to SavedFile: the contacts that reached "Outlook".
-void recordSaved(std::wstring_view path);
+// Appends "<path>\t<contact name>" to SavedFile: the contacts that reached
+// "Outlook", with the name Outlook read from the file.
+void recordSaved(std::wstring_view path, std::wstring_view contactName);
 
 } // namespace quorvane::standin

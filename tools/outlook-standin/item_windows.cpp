@@ -10,16 +10,12 @@
 namespace quorvane::standin {
 namespace {
 
-std::wstring fileName(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 // Nobody owns an item window but the window itself: Close destroys it, and so
 // may the user, so its object goes when the window does.
 class ItemFrame final : public win32::WindowBase {
 public:
-    ItemFrame(ServerState& state, std::wstring path) : state_(state), path_(std::move(path)) {}
+    ItemFrame(ServerState& state, std::wstring path, std::wstring contactName)
+        : state_(state), path_(std::move(path)), contactName_(std::move(contactName)) {}
 
     static void registerClass(HINSTANCE instance) {
         WNDCLASSEXW description = windowClass(instance, ItemWindowClass);
@@ -31,7 +27,7 @@ public:
     // Cascaded a little by `offset` so that several open ones stay visible.
     // On success the window owns this object.
     static HWND open(std::unique_ptr<ItemFrame> frame, HINSTANCE instance, int offset) {
-        const std::wstring caption = fileName(frame->path_) + L" - Contact";
+        const std::wstring caption = frame->contactName_ + L" - Contact";
         HWND window = frame->createWindow({.className = ItemWindowClass,
                                            .title = caption.c_str(),
                                            .style = WS_OVERLAPPEDWINDOW,
@@ -67,7 +63,8 @@ private:
         RECT area{};
         GetClientRect(handle(), &area);
         InflateRect(&area, -12, -12);
-        DrawTextW(dc, path_.c_str(), -1, &area, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+        const std::wstring text = contactName_ + L"\n\n" + path_;
+        DrawTextW(dc, text.c_str(), -1, &area, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
         EndPaint(handle(), &paint);
     }
 
@@ -78,6 +75,7 @@ private:
 
     ServerState& state_;
     std::wstring path_;
+    std::wstring contactName_;
     bool ownedByWindow_ = false;
 };
 
@@ -90,12 +88,14 @@ void registerItemWindowClass(HINSTANCE instance) {
 void openItemWindow(ServerState& state, HINSTANCE instance, const PendingOpen& request) {
     const int offset = static_cast<int>(state.itemWindows().size() % 8) * 30;
     HWND window =
-        ItemFrame::open(std::make_unique<ItemFrame>(state, request.path), instance, offset);
+        ItemFrame::open(std::make_unique<ItemFrame>(state, request.path, request.contactName),
+                        instance, offset);
     if (!window)
         return;
     auto record = std::make_shared<ItemWindow>();
     record->window = window;
     record->path = request.path;
+    record->contactName = request.contactName;
     record->failSave = request.failSave;
     record->failClose = request.failClose;
     state.itemWindowOpened(std::move(record));

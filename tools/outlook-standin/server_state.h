@@ -19,6 +19,7 @@ namespace quorvane::standin {
 struct ItemWindow {
     HWND window = nullptr;
     std::wstring path;
+    std::wstring contactName; // the file's first card, as Outlook read it
     // Drawn for this window's request in the random-fault mode; the fixed
     // FailSave and FailClose switches apply on top.
     bool failSave = false;
@@ -28,6 +29,7 @@ struct ItemWindow {
 // A /v request on its way to its window(s).
 struct PendingOpen {
     std::wstring path;
+    std::wstring contactName;
     bool twoWindows = false;
     bool failSave = false;
     bool failClose = false;

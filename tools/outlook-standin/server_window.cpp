@@ -2,6 +2,7 @@
 
 #include "config.h"
 #include "event_log.h"
+#include "contact_file.h"
 #include "item_windows.h"
 #include "random_faults.h"
 
@@ -50,10 +51,17 @@ void ServerWindow::requestOpen(const std::wstring& path) {
     state_.touch();
     if (config.neverOpen || drawn.neverOpen || !handle())
         return;
+    // Outlook reads the first card only; a file without one shows Outlook's
+    // own error and no item window.
+    const auto contact = readFirstContact(path);
+    if (!contact) {
+        logEvent("no contact", path);
+        return;
+    }
     // Outlook opens the item some time after the command line arrives; a
     // timer keeps that asynchronous even with no delay configured.
-    const UINT_PTR id =
-        state_.addPendingOpen({path, drawn.twoWindows, drawn.failSave, drawn.failClose});
+    const UINT_PTR id = state_.addPendingOpen(
+        {path, contact->name, drawn.twoWindows, drawn.failSave, drawn.failClose});
     const DWORD delay = config.openDelayMs + drawn.openDelayMs;
     SetTimer(handle(), id, std::max<UINT>(delay, USER_TIMER_MINIMUM), nullptr);
 }

@@ -1,0 +1,137 @@
+// Files that hold many contacts, and files that hold none, through the real
+// program and the stand-in Outlook, which reads only a file's first card.
+
+#include "import_fixture.h"
+
+#include "platform/win32/wide_text.h"
+#include "support/message_pump.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace quorvane;
+using namespace quorvane::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string cards(std::initializer_list<const char*> names) {
+    std::string text;
+    for (const char* name : names)
+        text += std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:") + name + "\r\nEND:VCARD\r\n";
+    return text;
+}
+
+// The same cards as a UTF-16 LE export with its byte-order mark.
+std::string utf16Cards(std::initializer_list<const char*> names) {
+    const std::wstring text = win32::toWide(cards(names));
+    std::string bytes = "\xFF\xFE";
+    for (const wchar_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+std::filesystem::path runsFolder() {
+    PWSTR localAppData = nullptr;
+    SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &localAppData);
+    std::filesystem::path folder = std::filesystem::path(localAppData) / L"Quorvane" / L"Runs";
+    CoTaskMemFree(localAppData);
+    return folder;
+}
+
+// The record files in the runs folder, oldest first.
+std::vector<std::filesystem::path> records() {
+    std::vector<std::filesystem::path> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(runsFolder(), error))
+        found.push_back(entry.path());
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        return std::filesystem::last_write_time(a) < std::filesystem::last_write_time(b);
+    });
+    return found;
+}
+
+class Contacts : public ImportTest {
+protected:
+    std::wstring file(const wchar_t* name, const std::string& bytes) {
+        const std::wstring path = folder + L"\\" + name;
+        writeFile(path, bytes);
+        return path;
+    }
+};
+
+TEST_F(Contacts, EveryContactOfEveryFileIsSavedOnceInOrderAndAFileWithoutOneIsReportedAtOnce) {
+    const std::vector<std::wstring> files{
+        file(L"one.vcf", cards({"Ann One"})),
+        file(L"phone export.vcf", cards({"Bo", "Cy", "Di", "Ed", "Flo"})),
+        file(L"desktop.ini", "[.ShellClassInfo]\r\n"),
+        file(L"wide.vcf", utf16Cards({"Zoë", "Åsa"})),
+    };
+    const std::size_t recordsBefore = records().size();
+    Quorvane app;
+    app.appendRows(files);
+    app.command(CommandId::Start);
+    const auto started = std::chrono::steady_clock::now();
+    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+
+    ASSERT_EQ(boxes.size(), 2u) << describe(boxes);
+    EXPECT_EQ(reportedStep(boxes[0]), 120);
+    EXPECT_NE(boxes[0].text.find(L"This file holds no vCard: " + files[2]), std::wstring::npos);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 30s) << "no wait for Outlook's window";
+    EXPECT_EQ(boxes[1].text, L"Done.");
+    for (const std::wstring& line : readLines(logFile))
+        EXPECT_NE(line, L"launch " + files[2]) << "Outlook was never asked to open it";
+
+    const auto saved = savedContacts(savedFile);
+    std::vector<std::wstring> names;
+    for (const SavedContact& contact : saved)
+        names.push_back(contact.name);
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Ann One", L"Bo", L"Cy", L"Di", L"Ed", L"Flo",
+                                                L"Zoë", L"Åsa"}));
+    ASSERT_EQ(saved.size(), 8u);
+    // A file with one contact goes to Outlook as it is; the others' contacts
+    // come from a private folder that is gone once the run is over.
+    EXPECT_EQ(saved[0].path, files[0]);
+    for (std::size_t i = 1; i < saved.size(); ++i) {
+        EXPECT_NE(saved[i].path.find(L"\\Quorvane-"), std::wstring::npos) << saved[i].path;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(saved[i].path).parent_path()))
+            << saved[i].path;
+    }
+
+    const auto after = records();
+    ASSERT_EQ(after.size(), recordsBefore + 1);
+    const auto rows = readUtf8Lines(after.back().wstring());
+    ASSERT_EQ(rows.size(), 10u); // the header and nine results
+    EXPECT_TRUE(rows[0].starts_with("\xEF\xBB\xBF" "File,Contact,Name,Result"));
+    EXPECT_NE(rows[7].find(",,,reported,120,"), std::string::npos) << rows[7];
+    EXPECT_NE(rows[9].find(",2,\xC3\x85sa,saved"), std::string::npos) << rows[9];
+}
+
+TEST_F(Contacts, ClosingTheWindowMidFileEndsTheProcessAndRemovesTheSplitContacts) {
+    std::vector<const char*> many(30, "Same Name");
+    std::string bytes;
+    for (const char* name : many)
+        bytes += cards({name});
+    const std::wstring export_ = file(L"big export.vcf", bytes);
+    setStandIn(L"OpenDelayMs", 300);
+    Quorvane app;
+    app.appendRows({export_});
+    app.command(CommandId::Start);
+    ASSERT_TRUE(waitUntil([&] { return savedContacts(savedFile).size() >= 2; }, 30s));
+    const std::filesystem::path cardFolder =
+        std::filesystem::path(savedContacts(savedFile).front().path).parent_path().parent_path();
+    ASSERT_TRUE(std::filesystem::exists(cardFolder)) << cardFolder;
+
+    app.close();
+    EXPECT_TRUE(app.waitForExit(10s));
+    EXPECT_FALSE(std::filesystem::exists(cardFolder)) << cardFolder;
+}
+
+} // namespace
