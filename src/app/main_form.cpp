@@ -53,11 +53,21 @@ void MainForm::Form_Unload() {
 void MainForm::CommandBars_Execute(int commandId) {
     try {
         switch (static_cast<CommandId>(commandId)) {
-        case CommandId::AddFiles: AddFiles(); return;
-        case CommandId::AddFolder: AddFolder(); return;
-        case CommandId::Start: (void)Start(); return;
-        case CommandId::ClearList: ClearList(); return;
-        case CommandId::Help: Help(); return;
+        case CommandId::AddFiles:
+            AddFiles();
+            return;
+        case CommandId::AddFolder:
+            AddFolder();
+            return;
+        case CommandId::Start:
+            (void)Start();
+            return;
+        case CommandId::ClearList:
+            ClearList();
+            return;
+        case CommandId::Help:
+            Help();
+            return;
         }
     } catch (const std::exception& error) {
         showCommandFailure(error.what());
@@ -82,8 +92,8 @@ void MainForm::AddFiles() {
 }
 
 void MainForm::AddFolder() {
-    auto stored = services_.settings.saveSetting(SettingsApplication, SettingsSection,
-                                                 "Extension", "vcf");
+    auto stored =
+        services_.settings.saveSetting(SettingsApplication, SettingsSection, "Extension", "vcf");
     // The value is only a record; the command goes on without it.
     if (!stored)
         showCommandFailure("The setting \"Extension\" could not be saved: " +
@@ -126,9 +136,13 @@ RunEnd MainForm::Start() {
     return run.run();
 }
 
-void MainForm::ClearList() { queue_.clear(); }
+void MainForm::ClearList() {
+    queue_.clear();
+}
 
-void MainForm::Help() { services_.window.showMessage(HelpText, MessageStyle::Plain); }
+void MainForm::Help() {
+    services_.window.showMessage(HelpText, MessageStyle::Plain);
+}
 
 void MainForm::removeSelectedRow(std::optional<std::size_t> selectedPosition) {
     if (selectedPosition)

@@ -82,29 +82,44 @@ RunEnd ImportRun::run() {
 
 ImportRun::StepResult ImportRun::execute(int step) {
     switch (step) {
-    case CheckQueue: return checkQueueNotEmpty();
-    case ShowHourglass: return showHourglass();
-    case FixLastIndex: return fixLastIndex();
+    case CheckQueue:
+        return checkQueueNotEmpty();
+    case ShowHourglass:
+        return showHourglass();
+    case FixLastIndex:
+        return fixLastIndex();
     case YieldToWindow:
         windowClosing_ = window_.yield() == YieldResult::WindowClosing;
         return go(ReadPath);
-    case ReadPath: return readCurrentPath();
-    case ShowProgressText: return showProgressText();
-    case ShowProgressValue: return showProgressValue();
-    case ReachOutlook: return reachOutlook();
-    case HoldItemWindows: return holdInspectors();
-    case CheckNoItemWindow: return checkNoItemWindowOpen();
-    case Launch: return launchOutlook();
-    case PollItemWindow: return pollForItemWindow();
+    case ReadPath:
+        return readCurrentPath();
+    case ShowProgressText:
+        return showProgressText();
+    case ShowProgressValue:
+        return showProgressValue();
+    case ReachOutlook:
+        return reachOutlook();
+    case HoldItemWindows:
+        return holdInspectors();
+    case CheckNoItemWindow:
+        return checkNoItemWindowOpen();
+    case Launch:
+        return launchOutlook();
+    case PollItemWindow:
+        return pollForItemWindow();
     case WaitForOutlook:
-        windowClosing_ =
-            window_.waitForEvents(options_.pollInterval) == YieldResult::WindowClosing;
+        windowClosing_ = window_.waitForEvents(options_.pollInterval) == YieldResult::WindowClosing;
         return go(PollItemWindow);
-    case Save: return saveCurrentItem();
-    case Close: return closeItemWindow();
-    case ReleaseItemWindows: return releaseInspectors();
-    case ReleaseApplication: return releaseApplication();
-    case AdvanceIndex: return advanceIndex();
+    case Save:
+        return saveCurrentItem();
+    case Close:
+        return closeItemWindow();
+    case ReleaseItemWindows:
+        return releaseInspectors();
+    case ReleaseApplication:
+        return releaseApplication();
+    case AdvanceIndex:
+        return advanceIndex();
     case RestorePointer:
         window_.setPointer(PointerKind::Arrow);
         return go(ResetProgressValue);
@@ -294,6 +309,8 @@ ImportRun::StepResult ImportRun::advanceIndex() {
     return go(index_ <= lastIndex_ ? YieldToWindow : RestorePointer);
 }
 
-std::string ImportRun::quotedPath() const { return '"' + currentPath_ + '"'; }
+std::string ImportRun::quotedPath() const {
+    return '"' + currentPath_ + '"';
+}
 
 } // namespace quorvane

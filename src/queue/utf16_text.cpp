@@ -32,8 +32,7 @@ void appendUtf8(std::string& text, char32_t c) {
     }
 }
 
-template <typename Unit>
-std::string utf8FromCodeUnits(std::basic_string_view<Unit> utf16) {
+template <typename Unit> std::string utf8FromCodeUnits(std::basic_string_view<Unit> utf16) {
     std::string utf8;
     utf8.reserve(utf16.size());
     const auto unitAt = [&](std::size_t at) { return static_cast<char32_t>(utf16[at]); };

@@ -21,7 +21,7 @@ namespace quorvane::win32 {
 
 // Owns one VARIANT and clears it (releasing any object or string) when done.
 class Variant {
-  public:
+public:
     Variant() noexcept { VariantInit(&value_); }
     explicit Variant(std::int16_t number) noexcept;
     explicit Variant(std::int32_t number) noexcept;
@@ -36,7 +36,7 @@ class Variant {
     // Empties the variant and hands it out to be filled by a call.
     VARIANT* receive();
 
-  private:
+private:
     VARIANT value_;
 };
 
@@ -44,7 +44,7 @@ class Variant {
 Outcome<std::int32_t> toInt32(const Variant& value);
 
 class DispatchObject {
-  public:
+public:
     DispatchObject() = default;
     // busyRetryWindow bounds how long a call the server rejects as busy is
     // retried; objects obtained through this one inherit it.
@@ -73,7 +73,7 @@ class DispatchObject {
         return toObject(call(name, arguments...));
     }
 
-  private:
+private:
     Outcome<Variant> invoke(std::string_view name, WORD flags,
                             std::span<const Variant> arguments) const;
     Outcome<DispatchObject> toObject(Outcome<Variant> result) const;
