@@ -20,8 +20,8 @@ struct MemoryFigures {
 inline MemoryFigures currentMemory() {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(),
-                         reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
     return {static_cast<std::int64_t>(counters.PrivateUsage),
             static_cast<std::int64_t>(counters.WorkingSetSize)};
 }

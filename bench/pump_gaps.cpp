@@ -16,7 +16,8 @@ constexpr DWORD PingPeriodMs = 2;
 PumpGapMeter::PumpGapMeter() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     win32::registerWindowClass(windowClass(instance, MeterClass));
-    HWND window = createWindow({.className = MeterClass, .parent = HWND_MESSAGE, .instance = instance});
+    HWND window =
+        createWindow({.className = MeterClass, .parent = HWND_MESSAGE, .instance = instance});
     pinger_ = std::thread([this, window] { ping(window); });
 }
 

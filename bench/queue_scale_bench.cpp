@@ -68,8 +68,7 @@ void reportFolderWalk(InProcessQuorvane& app, const std::wstring& tree) {
         std::printf("  run %d%s: Quorvane %.3f s (%zu rows), bare %.3f s (%zu files), "
                     "ratio %.2f (target <= 1.3)\n",
                     round, oursFirst ? " (Quorvane first)" : " (bare walk first)", ours.seconds,
-                    ours.files,
-                    bare.seconds, bare.files, ours.seconds / bare.seconds);
+                    ours.files, bare.seconds, bare.files, ours.seconds / bare.seconds);
         std::printf("         longest gap between message pumps %.1f ms over %zu pumps "
                     "(target <= 50 ms)\n",
                     ours.gaps.longest.count(), ours.gaps.pumps);
@@ -111,8 +110,8 @@ double millisecondsFor(auto&& action) {
 }
 
 void reportMillionRows(InProcessQuorvane& app, std::size_t rows, std::size_t batchSize) {
-    std::printf("%zu rows appended in batches of %zu, the window pumping between batches:\n",
-                rows, batchSize);
+    std::printf("%zu rows appended in batches of %zu, the window pumping between batches:\n", rows,
+                batchSize);
     const double making = secondsToMakeRows(rows, batchSize);
     (void)app.window().yield();
     HWND list = app.list();
@@ -159,16 +158,14 @@ void reportMillionRows(InProcessQuorvane& app, std::size_t rows, std::size_t bat
     // The Delete key on the selected middle row, through the list's own
     // notification, as a user would press it.
     const int middle = static_cast<int>(rows / 2);
-    ListView_SetItemState(list, middle, LVIS_SELECTED | LVIS_FOCUSED,
-                          LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(list, middle, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(list, middle, FALSE);
     UpdateWindow(list);
     const double deleting = millisecondsFor([&] {
         SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
         UpdateWindow(list);
     });
-    std::printf("  delete the middle row %.2f ms (%zu rows left)\n", deleting,
-                app.queue().count());
+    std::printf("  delete the middle row %.2f ms (%zu rows left)\n", deleting, app.queue().count());
 
     const double scrolling = millisecondsFor([&] {
         ListView_EnsureVisible(list, ListView_GetItemCount(list) - 1, FALSE);
@@ -181,8 +178,8 @@ void reportMillionRows(InProcessQuorvane& app, std::size_t rows, std::size_t bat
         UpdateWindow(list);
     });
     const MemoryFigures cleared = currentMemory();
-    std::printf("  clear the list %.2f ms; private bytes then +%.1f MB over the start\n",
-                clearing, static_cast<double>(cleared.privateBytes - before.privateBytes) / 1e6);
+    std::printf("  clear the list %.2f ms; private bytes then +%.1f MB over the start\n", clearing,
+                static_cast<double>(cleared.privateBytes - before.privateBytes) / 1e6);
 }
 
 } // namespace

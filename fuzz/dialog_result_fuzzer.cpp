@@ -1,10 +1,10 @@
 // What the open dialog hands back: one full path, or a folder and the chosen
 // names separated by NULs. Each name becomes one row of that folder, in order.
 
-#include "require.h"
 #include "import/file_name.h"
 #include "queue/dialog_result.h"
 #include "queue/join_path.h"
+#include "require.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,9 +15,7 @@
 using namespace quorvane;
 using quorvane::fuzz::require;
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view result(reinterpret_cast<const char*>(data), size);

@@ -3,8 +3,8 @@
 // whose list ends inside them, and give back well-formed UTF-8 paths that
 // read the same when written into a fresh block.
 
-#include "require.h"
 #include "queue/drop_list.h"
+#include "require.h"
 
 #include <cstdio>
 #include <cstdlib>

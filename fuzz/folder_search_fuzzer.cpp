@@ -7,7 +7,6 @@
 // never tries one folder twice in a walk, and stops at once when the window
 // closes.
 
-#include "require.h"
 #include "fake_file_system.h"
 #include "fakes.h"
 #include "import/file_name.h"
@@ -15,6 +14,7 @@
 #include "queue/folder_search.h"
 #include "queue/import_queue.h"
 #include "queue/wildcard.h"
+#include "require.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -3,8 +3,8 @@
 // window values the format allows, and must read the same with a byte-order
 // mark or Windows line ends.
 
-#include "require.h"
 #include "app/skin_reader.h"
+#include "require.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -86,8 +86,8 @@ void MainForm::AddFiles() {
 }
 
 void MainForm::AddFolder() {
-    auto stored = services_.settings.saveSetting(SettingsApplication, SettingsSection,
-                                                 "Extension", "vcf");
+    auto stored =
+        services_.settings.saveSetting(SettingsApplication, SettingsSection, "Extension", "vcf");
     // The value is only a record; the command goes on without it.
     if (!stored)
         showCommandFailure("The setting \"Extension\" could not be saved: " +
@@ -154,7 +154,9 @@ RunEnd MainForm::runWithoutWindows(WindowlessTarget target) {
 
 void MainForm::ClearList() { queue_.clear(); }
 
-void MainForm::Help() { services_.window.showMessage(HelpText, MessageStyle::Plain); }
+void MainForm::Help() {
+    services_.window.showMessage(HelpText, MessageStyle::Plain);
+}
 
 void MainForm::removeSelectedRow(std::optional<std::size_t> selectedPosition) {
     if (selectedPosition)

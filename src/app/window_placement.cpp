@@ -35,8 +35,8 @@ Outcome<void> SaveWindowPlacement(MainWindowServices& window, SettingsStore& set
         if (window.state() != WindowState::Normal)
             continue;
         const float value = window.outerBounds().*key.value;
-        auto written =
-            settings.saveSetting(SettingsApplication, SettingsSection, key.name, twipsAsText(value));
+        auto written = settings.saveSetting(SettingsApplication, SettingsSection, key.name,
+                                            twipsAsText(value));
         if (!written)
             return written;
     }

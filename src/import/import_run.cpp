@@ -93,9 +93,12 @@ RunEnd ImportRun::run() {
 
 ImportRun::StepResult ImportRun::execute(int step) {
     switch (step) {
-    case CheckQueue: return checkQueueNotEmpty();
-    case ShowHourglass: return showHourglass();
-    case FixLastIndex: return fixLastIndex();
+    case CheckQueue:
+        return checkQueueNotEmpty();
+    case ShowHourglass:
+        return showHourglass();
+    case FixLastIndex:
+        return fixLastIndex();
     case YieldToWindow:
         windowClosing_ = window_.yield() == YieldResult::WindowClosing;
         return go(ReadPath);
@@ -109,8 +112,7 @@ ImportRun::StepResult ImportRun::execute(int step) {
     case Launch: return launchOutlook();
     case PollItemWindow: return pollForItemWindow();
     case WaitForOutlook:
-        windowClosing_ =
-            window_.waitForEvents(options_.pollInterval) == YieldResult::WindowClosing;
+        windowClosing_ = window_.waitForEvents(options_.pollInterval) == YieldResult::WindowClosing;
         return go(PollItemWindow);
     case Save: return saveCurrentItem();
     case Close: return closeItemWindow();

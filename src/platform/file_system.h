@@ -70,7 +70,7 @@ struct FolderEntry {
 // One open directory listing; closing it (destroying it) frees the system's
 // search handle.
 class FolderListing {
-  public:
+public:
     virtual ~FolderListing() = default;
     // The next admitted entry in the listing's own order, nothing after the
     // last one, or the failure that cut the listing short.
@@ -78,7 +78,7 @@ class FolderListing {
 };
 
 class FileSystem {
-  public:
+public:
     virtual ~FileSystem() = default;
 
     // Lists `search`: a folder path ending in a backslash lists every entry of

@@ -32,8 +32,8 @@ public:
     // look of the window and its controls. Called before the window is shown.
     virtual void setBackgroundColour(Colour colour) = 0;
     virtual void applySkinStyle(const SkinStyle& style) = 0;
-    virtual TwipSize screenSize() const = 0;      // the whole primary screen
-    virtual TwipRect outerBounds() const = 0;     // frame included
+    virtual TwipSize screenSize() const = 0;  // the whole primary screen
+    virtual TwipRect outerBounds() const = 0; // frame included
     virtual void moveLeft(float leftTwips) = 0;
     virtual void moveTop(float topTwips) = 0;
     virtual void setCaption(std::string_view caption) = 0;

@@ -15,8 +15,7 @@ struct Failure {
     std::string description;
 };
 
-template <typename T>
-class [[nodiscard]] Outcome {
+template <typename T> class [[nodiscard]] Outcome {
 public:
     Outcome(T value) : state_(std::in_place_index<0>, std::move(value)) {}
     Outcome(Failure failure) : state_(std::in_place_index<1>, std::move(failure)) {}
@@ -44,8 +43,7 @@ private:
     std::variant<T, Failure> state_;
 };
 
-template <>
-class [[nodiscard]] Outcome<void> {
+template <> class [[nodiscard]] Outcome<void> {
 public:
     Outcome() = default;
     Outcome(Failure failure) : failure_(std::move(failure)), failed_(true) {}
@@ -63,6 +61,8 @@ private:
     bool failed_ = false;
 };
 
-inline Outcome<void> success() { return {}; }
+inline Outcome<void> success() {
+    return {};
+}
 
 } // namespace quorvane

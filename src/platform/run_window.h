@@ -19,7 +19,7 @@ enum class MessageStyle : int { Plain = 0, Exclamation = 48 };
 // Whether a long operation may go on after letting the window handle its
 // events. Once the window is closing the operation must return at once,
 // running no further step and showing nothing.
-enum class [[nodiscard]] YieldResult { KeepGoing, WindowClosing };
+enum class [[nodiscard]] YieldResult{KeepGoing, WindowClosing};
 
 class RunWindow {
 public:

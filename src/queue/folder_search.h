@@ -38,7 +38,7 @@ struct UnreadableFolder {
 };
 
 class FolderSearch {
-  public:
+public:
     FolderSearch(FileSystem& files, RunWindow& window, const Clock& clock, ImportQueue& queue);
     FolderSearch(const FolderSearch&) = delete;
     FolderSearch& operator=(const FolderSearch&) = delete;
@@ -76,7 +76,7 @@ class FolderSearch {
     // The first UnreadableFoldersNamed of them, in the order met.
     const std::vector<UnreadableFolder>& firstUnreadable() const { return firstUnreadable_; }
 
-  private:
+private:
     YieldResult yieldNow();
     void recordUnreadable(std::string_view folder, const Failure& failure);
 

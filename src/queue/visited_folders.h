@@ -16,7 +16,7 @@ namespace quorvane {
 // from then on, so a walk of ten thousand ordinary folders costs no extra
 // queries at all.
 class VisitedFolders {
-  public:
+public:
     explicit VisitedFolders(FileSystem& files) : files_(files) {}
 
     // Called when the walk meets a link: from now on every folder counts, those
@@ -28,7 +28,7 @@ class VisitedFolders {
     // listed: a failure to tell must not hide a folder the user asked for.
     bool listedBefore(std::string_view folder);
 
-  private:
+private:
     struct IdentityHash {
         std::size_t operator()(const FileIdentity& identity) const noexcept;
     };

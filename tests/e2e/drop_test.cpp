@@ -1,9 +1,9 @@
 // Files and folders dragged from another program onto the queue list through
 // OLE, with the mouse moved by system input, then imported.
 
+#include "import_fixture.h"
 #include "support/child_process.h"
 #include "support/drag_onto_list.h"
-#include "import_fixture.h"
 
 #include <algorithm>
 
@@ -35,9 +35,9 @@ TEST_F(Drop, FilesAndAFolderInOneDragAreQueuedInOrderWithEveryFileBelowTheFolder
     const std::wstring last = makeContact(L"drag\\Dee.vcf");
     Quorvane app;
 
-    const DragOutcome drag = dragOntoList(app, L"files " + quoted(first) + L" " +
-                                                   quoted(folder + L"\\drag\\group") + L" " +
-                                                   quoted(last));
+    const DragOutcome drag =
+        dragOntoList(app, L"files " + quoted(first) + L" " + quoted(folder + L"\\drag\\group") +
+                              L" " + quoted(last));
     EXPECT_EQ(drag.result, L"DROP");
     // The list took the drag while hovered (it answers with whatever the
     // source allows), and the drop ended as a copy, never a move: a file

@@ -1,8 +1,8 @@
 // Add File(s) through the real open dialog, filled in and confirmed the way a
 // person types into it, then imported.
 
-#include "support/desktop_input.h"
 #include "import_fixture.h"
+#include "support/desktop_input.h"
 
 #include <commdlg.h>
 #include <dlgs.h>

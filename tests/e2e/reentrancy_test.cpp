@@ -2,8 +2,8 @@
 // that arrive while a run yields: the process must end promptly and let go of
 // Outlook, and no file may be imported twice or vanish without a word.
 
-#include "support/box_watch.h"
 #include "import_fixture.h"
+#include "support/box_watch.h"
 
 #include <gtest/gtest.h>
 

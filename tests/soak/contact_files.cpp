@@ -33,8 +33,8 @@ ContactFiles writeContactFiles(const std::wstring& folder, std::size_t count) {
     ContactFiles files;
     // One deep folder for the long paths: each path below it passes 260
     // characters by its own name's length.
-    const std::wstring deep = folder + L"\\" + std::wstring(120, L'd') + L"\\" +
-                              std::wstring(100, L'e');
+    const std::wstring deep =
+        folder + L"\\" + std::wstring(120, L'd') + L"\\" + std::wstring(100, L'e');
     test::makeFolders(deep);
     for (std::size_t n = 1; n <= count; ++n) {
         std::wstring path;

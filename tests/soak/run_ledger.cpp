@@ -1,7 +1,7 @@
 #include "run_ledger.h"
 
-#include "support/box_watch.h"
 #include "contact_files.h"
+#include "support/box_watch.h"
 
 namespace quorvane::soak {
 namespace {

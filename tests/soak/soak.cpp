@@ -66,7 +66,9 @@ std::string utf8(const std::wstring& text) {
     return out;
 }
 
-double mebibytes(std::int64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+double mebibytes(std::int64_t bytes) {
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
 
 // Private bytes when the run passes 10 % and 50 % and when "Done." shows.
 struct MemoryTrail {
@@ -121,8 +123,8 @@ RunOutcome answerTheRun(Quorvane& app, soak::RunLedger& ledger, MemoryTrail& mem
             const double value = app.progressValue();
             memory.progress(value, app.processId());
             if (value >= nextDecile) {
-                const auto seconds = std::chrono::duration<double>(
-                    std::chrono::steady_clock::now() - started);
+                const auto seconds =
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
                 std::printf("soak: %.0f%% after %.0f s, %zu boxes so far\n", nextDecile,
                             seconds.count(), ledger.boxes());
                 std::fflush(stdout);
@@ -175,12 +177,13 @@ int soakRun(const Settings& settings) {
     setStandIn(L"FaultPercent", settings.faultPercent);
 
     const soak::ContactFiles files = soak::writeContactFiles(contacts, settings.count);
-    std::printf("soak: wrote %zu files (%zu with names outside the ANSI code page, %zu with "
-                "paths over 260 characters, longest %zu)\n",
-                files.paths.size(), files.unicodeNames, files.longPaths,
-                std::max_element(files.paths.begin(), files.paths.end(),
-                                 [](const auto& a, const auto& b) { return a.size() < b.size(); })
-                    ->size());
+    std::printf(
+        "soak: wrote %zu files (%zu with names outside the ANSI code page, %zu with "
+        "paths over 260 characters, longest %zu)\n",
+        files.paths.size(), files.unicodeNames, files.longPaths,
+        std::max_element(files.paths.begin(), files.paths.end(), [](const auto& a, const auto& b) {
+            return a.size() < b.size();
+        })->size());
     std::fflush(stdout);
 
     SetEnvironmentVariableW(L"QUORVANE_TEST_OPEN_WAIT_MS",
@@ -197,9 +200,9 @@ int soakRun(const Settings& settings) {
                                  utf8(drop.problem.empty() ? drop.result : drop.problem));
     // The list shows rows a moment after the queue takes them.
     waitUntil([&] { return static_cast<std::size_t>(app.rowCount()) == settings.count; }, 120s);
-    std::printf("soak: the dropped folder queued %d rows in %.1f s\n", app.rowCount(),
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - queueingStarted)
-                    .count());
+    std::printf(
+        "soak: the dropped folder queued %d rows in %.1f s\n", app.rowCount(),
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - queueingStarted).count());
     std::fflush(stdout);
     const auto queuedRows = static_cast<std::size_t>(app.rowCount());
     MemoryTrail memory;
@@ -224,7 +227,8 @@ int soakRun(const Settings& settings) {
 
     std::printf("soak: %.1f s for %zu files, %.0f ms per file, %zu launches, %zu boxes\n",
                 elapsed.count(), settings.count,
-                elapsed.count() * 1000.0 / static_cast<double>(std::max<std::size_t>(1, settings.count)),
+                elapsed.count() * 1000.0 /
+                    static_cast<double>(std::max<std::size_t>(1, settings.count)),
                 launches, ledger.boxes());
     for (const auto& [kind, times] : faults)
         std::printf("soak: fault %-6s drawn %zu times\n", kind.c_str(), times);
@@ -235,9 +239,8 @@ int soakRun(const Settings& settings) {
                 verdict.savedOnce, verdict.reportedNotSaved, verdict.reportedAndSaved);
     std::printf("soak: stray item windows closed after \"already open\": %zu times\n",
                 outcome.strayWindowClosings);
-    for (const auto& [name, figure] :
-         {std::pair{"private bytes", &MemorySample::privateBytes},
-          std::pair{"working set", &MemorySample::workingSet}})
+    for (const auto& [name, figure] : {std::pair{"private bytes", &MemorySample::privateBytes},
+                                       std::pair{"working set", &MemorySample::workingSet}})
         std::printf("soak: memory (%s) queued %.1f MiB, 10%% %.1f MiB, 50%% %.1f MiB, "
                     "100%% %.1f MiB\n",
                     name, mebibytes(memory.queued.*figure), mebibytes(memory.at[0].*figure),
@@ -268,8 +271,7 @@ int soakRun(const Settings& settings) {
             "longest unanswered wait " + std::to_string(longestWait.count()) + " ms (limit " +
                 std::to_string(UnresponsiveLimit.count()) + " ms)");
     const std::int64_t growth = memory.at[2].measure() - memory.at[0].measure();
-    promise(memory.at[0].measure() > 0 && memory.at[2].measure() > 0 &&
-                growth <= MemoryGrowthLimit,
+    promise(memory.at[0].measure() > 0 && memory.at[2].measure() > 0 && growth <= MemoryGrowthLimit,
             std::string("memory (") +
                 (memory.at[0].privateBytes > 0 ? "private bytes" : "working set") +
                 ") from 10% to 100% grew by " + std::to_string(growth / 1024) + " KiB");

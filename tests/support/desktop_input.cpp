@@ -53,7 +53,8 @@ HWND findProcessWindow(DWORD processId, const std::wstring& windowClass,
     while ((candidate = FindWindowExW(nullptr, candidate, windowClass.c_str(), nullptr))) {
         DWORD owner = 0;
         GetWindowThreadProcessId(candidate, &owner);
-        if (owner == processId && IsWindowVisible(candidate) && (!title || windowText(candidate) == *title))
+        if (owner == processId && IsWindowVisible(candidate) &&
+            (!title || windowText(candidate) == *title))
             return candidate;
     }
     return nullptr;

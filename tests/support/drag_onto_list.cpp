@@ -21,7 +21,8 @@ DragOutcome dragOntoList(HWND quorvaneWindow, const std::wstring& resultFile,
                          const std::wstring& arguments) {
     DragOutcome outcome;
     DeleteFileW(resultFile.c_str());
-    ChildProcess source(besideThisProgram(DragSourceProgram), quoted(resultFile) + L" " + arguments);
+    ChildProcess source(besideThisProgram(DragSourceProgram),
+                        quoted(resultFile) + L" " + arguments);
     HWND sourceWindow =
         waitForProcessWindow(source.processId(), DragSourceClass, L"Drag source", 15s);
     if (!sourceWindow) {

@@ -125,8 +125,9 @@ std::string resultName(HRESULT result) {
 }
 
 void runDrag(HWND window, const Drag& drag) {
-    ComPtr<IDataObject> data = drag.files ? shellDataObject(window, drag.items)
-                                          : textDataObject(drag.items.empty() ? L"" : drag.items[0]);
+    ComPtr<IDataObject> data = drag.files
+                                   ? shellDataObject(window, drag.items)
+                                   : textDataObject(drag.items.empty() ? L"" : drag.items[0]);
     std::ofstream out(drag.resultFile.c_str(), std::ios::binary | std::ios::trunc);
     if (!data) {
         out << "result NODATA\n";
@@ -195,7 +196,8 @@ int wmain(int argc, wchar_t** argv) {
     const win32::ComApartment ole(win32::ComApartment::Kind::Ole);
     if (!ole.joined())
         return 1;
-    DragSourceWindow window(Drag{argv[1], std::wstring(argv[2]) == L"files", {argv + 3, argv + argc}});
+    DragSourceWindow window(
+        Drag{argv[1], std::wstring(argv[2]) == L"files", {argv + 3, argv + argc}});
     if (!window.create(GetModuleHandleW(nullptr)))
         return 1;
     MSG message;

@@ -38,8 +38,7 @@ MemorySample memoryOf(DWORD processId) {
         return {};
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(process.get(),
-                              reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+    if (!GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                               sizeof counters))
         return {};
     return {static_cast<std::int64_t>(counters.PrivateUsage),

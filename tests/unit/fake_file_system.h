@@ -20,7 +20,7 @@
 namespace quorvane::testing {
 
 class FakeFileSystem final : public FileSystem {
-  public:
+public:
     // Called on every entry a listing hands out, e.g. to move a clock.
     std::function<void()> onEntry;
     std::vector<std::string> searches; // every list() call, in order
@@ -103,7 +103,7 @@ class FakeFileSystem final : public FileSystem {
         return FileIdentity{node->volume, 0, node->index};
     }
 
-  private:
+private:
     struct Node {
         std::string name;
         std::string shortName;
@@ -118,7 +118,7 @@ class FakeFileSystem final : public FileSystem {
     };
 
     class Listing final : public FolderListing {
-      public:
+    public:
         explicit Listing(const std::function<void()>& onEntry) : onEntry_(onEntry) {}
         std::vector<FolderEntry> entries;
         Outcome<std::optional<FolderEntry>> next() override {
@@ -129,7 +129,7 @@ class FakeFileSystem final : public FileSystem {
             return std::optional<FolderEntry>(entries[at_++]);
         }
 
-      private:
+    private:
         std::function<void()> onEntry_; // a copy: the test may replace its own
         std::size_t at_ = 0;
     };

@@ -138,8 +138,8 @@ public:
     std::vector<std::string> openWindows; // the files shown by open item windows
     std::set<std::string> failing;        // members that fail: "create", "Inspectors", ...
     int liveReferences = 0;
-    int pollsBeforeOpen = 0;      // Count reads that still see no window after a launch
-    int windowsPerLaunch = 1;     // 0 = never opens
+    int pollsBeforeOpen = 0;  // Count reads that still see no window after a launch
+    int windowsPerLaunch = 1; // 0 = never opens
     std::string pendingFile;
     int pendingPolls = -1;
 
@@ -184,7 +184,8 @@ protected:
 
 class FakeItem final : public OutlookItem, FakeReference {
 public:
-    FakeItem(FakeOutlook& outlook, std::string file) : FakeReference(outlook), file_(std::move(file)) {}
+    FakeItem(FakeOutlook& outlook, std::string file)
+        : FakeReference(outlook), file_(std::move(file)) {}
     Outcome<void> save() override {
         outlook_.log.push_back("Save " + file_);
         if (outlook_.fails("Save"))

@@ -21,7 +21,7 @@ namespace {
 using Rows = std::vector<std::string>;
 
 class FolderSearchTest : public ::testing::Test {
-  protected:
+protected:
     ManualClock clock;
     FakeWindow window{&clock};
     FakeSettings settings;

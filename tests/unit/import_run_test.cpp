@@ -24,10 +24,10 @@ TEST_F(ImportRunTest, FourFilesAreSavedInOrderWithProgressBeforeEachFile) {
     EXPECT_TRUE(outlook.openWindows.empty());
     EXPECT_EQ(outlook.liveReferences, 0);
     EXPECT_EQ(window.progressValues, (std::vector<double>{25, 50, 75, 100, 0}));
-    EXPECT_EQ(window.progressTexts,
-              (std::vector<std::string>{"Processing: Ann.vcf", "Processing: Bob.vcf",
-                                        "Processing: Cid.vcf", "Processing: Dee.vcf",
-                                        "Progress Bar"}));
+    EXPECT_EQ(
+        window.progressTexts,
+        (std::vector<std::string>{"Processing: Ann.vcf", "Processing: Bob.vcf",
+                                  "Processing: Cid.vcf", "Processing: Dee.vcf", "Progress Bar"}));
     // The bar is back at rest and the pointer an arrow before "Done." shows.
     const std::vector<std::string> tail(window.calls.end() - 4, window.calls.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"pointer 0", "value 0.000000", "text Progress Bar",
@@ -160,8 +160,7 @@ TEST_F(ImportRunTest, TheWaitGivesUpAfterTheBoundNamingTheFile) {
     queueFiles({"C:\\x\\stuck.vcf", "C:\\x\\next.vcf"});
     (void)run();
     EXPECT_EQ(reportedSteps(), (std::vector<int>{124, 124}));
-    EXPECT_NE(window.messages[0].text.find("C:\\x\\stuck.vcf within 2 seconds"),
-              std::string::npos);
+    EXPECT_NE(window.messages[0].text.find("C:\\x\\stuck.vcf within 2 seconds"), std::string::npos);
     EXPECT_EQ(lastMessage(), "Done.");
 }
 

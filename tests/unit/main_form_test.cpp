@@ -34,10 +34,9 @@ TEST_F(MainFormTest, LoadRunsItsStepsInOrderAndCentresOnTheWholeScreen) {
     window.screen = {19200, 14400};
     window.bounds = {0, 0, 9375, 9120};
     form.Form_Load();
-    EXPECT_EQ(window.calls,
-              (std::vector<std::string>{"applySkin", "left 4912.500000", "top 2640.000000",
-                                        "caption Quorvane", "icon", "column  VCF Files",
-                                        "commandBar"}));
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"applySkin", "left 4912.500000",
+                                                      "top 2640.000000", "caption Quorvane", "icon",
+                                                      "column  VCF Files", "commandBar"}));
 }
 
 TEST_F(MainFormTest, CentringOnAScreenSmallerThanTheWindowGoesNegative) {
@@ -51,10 +50,10 @@ TEST_F(MainFormTest, CentringOnAScreenSmallerThanTheWindowGoesNegative) {
 TEST_F(MainFormTest, UnloadWritesThePlacementInNormalStateOnly) {
     window.bounds = {-1500, 2640, 9375, 9120};
     form.Form_Unload();
-    EXPECT_EQ(settings.writes,
-              (std::vector<std::string>{"Trelvik\\Quorvane\\Left=-1500", "Trelvik\\Quorvane\\Top=2640",
-                                        "Trelvik\\Quorvane\\Width=9375",
-                                        "Trelvik\\Quorvane\\Height=9120"}));
+    EXPECT_EQ(settings.writes, (std::vector<std::string>{"Trelvik\\Quorvane\\Left=-1500",
+                                                         "Trelvik\\Quorvane\\Top=2640",
+                                                         "Trelvik\\Quorvane\\Width=9375",
+                                                         "Trelvik\\Quorvane\\Height=9120"}));
     settings.writes.clear();
     for (WindowState state : {WindowState::Maximized, WindowState::Minimized}) {
         window.currentState = state;

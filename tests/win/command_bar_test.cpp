@@ -143,7 +143,8 @@ protected:
             const std::wstring caption =
                 toWide(CommandBarButtons[static_cast<std::size_t>(i)].caption);
             SIZE text{};
-            GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &text);
+            GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()),
+                                  &text);
             RECT button{};
             SendMessageW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(i),
                          reinterpret_cast<LPARAM>(&button));

@@ -128,16 +128,16 @@ TEST_F(MainWindowTest, ResizingPlacesTheControlsAsComputedInTwips) {
     SetWindowPos(window->handle(), nullptr, 10, 10, 640, 600, SWP_NOZORDER);
     pump();
     const RECT listRect = childRect(window->handle(), list);
-    EXPECT_EQ(listRect.left, 8);  // 120 twips
-    EXPECT_EQ(listRect.top, 84);  // 1260 twips
+    EXPECT_EQ(listRect.left, 8);                           // 120 twips
+    EXPECT_EQ(listRect.top, 84);                           // 1260 twips
     EXPECT_NEAR(listRect.right - listRect.left, 617, 1);   // 9260 twips
     EXPECT_NEAR(listRect.bottom - listRect.top, 441, 1);   // 6620 twips
     EXPECT_NEAR(ListView_GetColumnWidth(list, 0), 584, 1); // 8760 twips
     const RECT barRect = childRect(window->handle(), progress);
-    EXPECT_NEAR(barRect.left, 9, 1);                      // 140 twips
-    EXPECT_NEAR(barRect.top, 531, 1);                     // 7970 twips
-    EXPECT_NEAR(barRect.right - barRect.left, 615, 1);    // 9220 twips
-    EXPECT_EQ(barRect.bottom - barRect.top, 27);          // 405 twips
+    EXPECT_NEAR(barRect.left, 9, 1);                   // 140 twips
+    EXPECT_NEAR(barRect.top, 531, 1);                  // 7970 twips
+    EXPECT_NEAR(barRect.right - barRect.left, 615, 1); // 9220 twips
+    EXPECT_EQ(barRect.bottom - barRect.top, 27);       // 405 twips
 
     // Minimised: nothing moves.
     ShowWindow(window->handle(), SW_MINIMIZE);
@@ -237,8 +237,9 @@ TEST_F(MainWindowTest, ClosingInsideAYieldEndsTheOperationAndSavesThePlacement) 
 
     wchar_t value[32];
     DWORD size = sizeof value;
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\QuorvaneTest\\Settings\\Trelvik\\Quorvane",
-                           L"Left", RRF_RT_REG_SZ, nullptr, value, &size),
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER,
+                           L"Software\\QuorvaneTest\\Settings\\Trelvik\\Quorvane", L"Left",
+                           RRF_RT_REG_SZ, nullptr, value, &size),
               ERROR_SUCCESS);
     EXPECT_STREQ(value, L"450");
 }
@@ -255,8 +256,8 @@ TEST_F(MainWindowTest, ClosingDuringAFolderSearchEndsItAtOnceAndKeepsWhatWasQueu
         CreateDirectoryW(sub.c_str(), nullptr);
         for (int file = 0; file < 5; ++file, ++files) {
             const ScopedFile created(
-                CreateFileW((sub + L"\\c" + std::to_wstring(file) + L".vcf").c_str(),
-                            GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+                CreateFileW((sub + L"\\c" + std::to_wstring(file) + L".vcf").c_str(), GENERIC_WRITE,
+                            0, nullptr, CREATE_ALWAYS, 0, nullptr));
         }
     }
     dialogs.folder = toUtf8(root);

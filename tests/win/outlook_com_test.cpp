@@ -46,7 +46,7 @@ HRESULT STDMETHODCALLTYPE fillInDescription(EXCEPINFO* info) {
 
 // An automation object with a few members that misbehave on purpose.
 class FakeServer final : public ComObject<IDispatch> {
-  public:
+public:
     enum Member : DISPID { Value = 1, Raise, RaiseDeferred, RaiseCodeOnly, Item, Nothing, Save };
 
     HRESULT busyAnswer = RPC_E_SERVERCALL_RETRYLATER;
@@ -125,7 +125,7 @@ class FakeServer final : public ComObject<IDispatch> {
 };
 
 class DispatchTest : public testing::Test {
-  protected:
+protected:
     ComApartment apartment;
     ComPtr<FakeServer> server = makeComObject<FakeServer>();
     DispatchObject object{server};
@@ -231,7 +231,7 @@ TEST(MessageFilter, RetriesBusyRejectionsUntilTheWindowCloses) {
 
 // Stands for whatever filter the thread had before ours.
 class OtherFilter final : public ComObject<IMessageFilter> {
-  public:
+public:
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
         return SERVERCALL_ISHANDLED;
     }
@@ -276,7 +276,7 @@ TEST(MessageFilter, RegistrationOutsideAUiThreadFails) {
 // straight from the call (and lets a "retry later" call through), which the
 // dispatch helper's own retry covers.
 class BusyApartment {
-  public:
+public:
     BusyApartment(DWORD answer, int rejections)
         : filter_(makeComObject<RejectingFilter>(answer, rejections)) {
         thread_ = std::thread([this] { serve(); });
@@ -297,9 +297,9 @@ class BusyApartment {
         return proxy;
     }
 
-  private:
+private:
     class RejectingFilter final : public ComObject<IMessageFilter> {
-      public:
+    public:
         RejectingFilter(DWORD answer, int rejections)
             : answer(answer), rejectionsLeft(rejections) {}
         const DWORD answer;
@@ -400,7 +400,7 @@ TEST(ShellLauncher, MissingProgramFailsWithTheSystemsText) {
 // The whole cycle for one file against the stand-in Outlook, when the run
 // provides it. Its settings live under HKCU so the server COM starts reads them.
 class StandInTest : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         if (test::standInProgram().empty())
             GTEST_SKIP() << "QUORVANE_STANDIN_EXE does not name the stand-in";

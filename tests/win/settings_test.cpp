@@ -14,7 +14,7 @@ namespace quorvane::win32 {
 namespace {
 
 class RegistrySettingsTest : public testing::Test {
-  protected:
+protected:
     const std::wstring base =
         L"Software\\QuorvaneTests\\settings-" + std::to_wstring(GetCurrentProcessId());
     RegistrySettingsStore store{HKEY_CURRENT_USER, toUtf8(base)};

@@ -194,8 +194,8 @@ protected:
             return nullptr;
         ComPtr<IDispatch> created;
         for (int attempt = 0; attempt < 4; ++attempt) {
-            if (SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER,
-                                           IID_PPV_ARGS(&created))))
+            if (SUCCEEDED(
+                    CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&created))))
                 return created;
             pumpFor(milliseconds(250));
         }
@@ -371,8 +371,8 @@ TEST_F(OutlookStandInTest, WindowCountFollowsTheSwitches) {
     // Each Item call is logged with the VARIANT type its position came as.
     const std::string asLong = " vt=" + std::to_string(VT_I4);
     const std::string asShort = " vt=" + std::to_string(VT_I2);
-    EXPECT_TRUE(inOrder(log(), {"Item(1)" + asLong, "Item(2)" + asLong, "Item(1)" + asShort,
-                                "Item(1)" + asShort}));
+    EXPECT_TRUE(inOrder(
+        log(), {"Item(1)" + asLong, "Item(2)" + asLong, "Item(1)" + asShort, "Item(1)" + asShort}));
 
     setStandIn(L"WindowsPerOpen", 1);
     setStandIn(L"NeverOpen", 1);

@@ -112,8 +112,8 @@ private:
         IntegerArgument position;
         if (const HRESULT hr = integerArgument(call, 0, position); FAILED(hr))
             return hr;
-        logEvent("Item(" + std::to_string(position.value) + ") vt=" +
-                 std::to_string(position.type));
+        logEvent("Item(" + std::to_string(position.value) +
+                 ") vt=" + std::to_string(position.type));
         const auto& windows = state_.itemWindows();
         if (position.value < 1 || static_cast<size_t>(position.value) > windows.size())
             return raiseOutlookError(call, L"Array index out of bounds.", DISP_E_BADINDEX);

@@ -34,11 +34,10 @@ private:
 DWORD takeRequestNumber() {
     DWORD number = 0;
     DWORD size = sizeof number;
-    RegGetValueW(HKEY_CURRENT_USER, ConfigKey, L"FaultRequests", RRF_RT_REG_DWORD, nullptr,
-                 &number, &size);
+    RegGetValueW(HKEY_CURRENT_USER, ConfigKey, L"FaultRequests", RRF_RT_REG_DWORD, nullptr, &number,
+                 &size);
     const DWORD next = number + 1;
-    RegSetKeyValueW(HKEY_CURRENT_USER, ConfigKey, L"FaultRequests", REG_DWORD, &next,
-                    sizeof next);
+    RegSetKeyValueW(HKEY_CURRENT_USER, ConfigKey, L"FaultRequests", REG_DWORD, &next, sizeof next);
     return number;
 }
 

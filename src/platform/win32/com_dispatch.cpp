@@ -20,7 +20,7 @@ std::string hresultText(HRESULT result) {
 // The EXCEPINFO a server fills when it raises an error; its strings belong to
 // the caller.
 class ExceptionInfo {
-  public:
+public:
     ExceptionInfo() = default;
     ExceptionInfo(const ExceptionInfo&) = delete;
     ExceptionInfo& operator=(const ExceptionInfo&) = delete;
@@ -44,7 +44,7 @@ class ExceptionInfo {
         return hresultText(FAILED(info_.scode) ? info_.scode : invokeResult);
     }
 
-  private:
+private:
     void clear() {
         SysFreeString(info_.bstrSource);
         SysFreeString(info_.bstrDescription);

@@ -22,7 +22,7 @@ namespace quorvane::win32 {
 
 // Owns one VARIANT and clears it (releasing any object or string) when done.
 class Variant {
-  public:
+public:
     Variant() noexcept { VariantInit(&value_); }
     explicit Variant(std::int16_t number) noexcept;
     explicit Variant(std::int32_t number) noexcept;
@@ -41,7 +41,7 @@ class Variant {
     // Empties the variant and hands it out to be filled by a call.
     VARIANT* receive();
 
-  private:
+private:
     VARIANT value_;
 };
 
@@ -53,7 +53,7 @@ Outcome<std::int32_t> toInt32(const Variant& value);
 bool isNothing(const Variant& value);
 
 class DispatchObject {
-  public:
+public:
     DispatchObject() = default;
     // busyRetryWindow bounds how long a call the server rejects as busy is
     // retried; objects obtained through this one inherit it.
@@ -86,7 +86,7 @@ class DispatchObject {
     // The object a call returns, wrapped like this one's objects.
     Outcome<DispatchObject> toObject(Outcome<Variant> result) const;
 
-  private:
+private:
     Outcome<Variant> invoke(std::string_view name, WORD flags,
                             std::span<const Variant> arguments) const;
     // Runs one attempt after another while the server answers that it is busy

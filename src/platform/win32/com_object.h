@@ -20,11 +20,10 @@
 
 namespace quorvane::win32 {
 
-template <typename... Interfaces>
-class ComObject : public Interfaces... {
+template <typename... Interfaces> class ComObject : public Interfaces... {
     static_assert(sizeof...(Interfaces) > 0, "a COM object implements at least one interface");
 
-  public:
+public:
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
 
@@ -51,19 +50,15 @@ class ComObject : public Interfaces... {
         return remaining;
     }
 
-  protected:
+protected:
     ComObject() = default;
     virtual ~ComObject() = default;
 
-  private:
-    template <typename First, typename...>
-    struct FirstOf {
-        using Type = First;
-    };
+private:
+    template <typename First, typename...> struct FirstOf { using Type = First; };
     using First = typename FirstOf<Interfaces...>::Type;
 
-    template <typename Interface>
-    bool findInterface(REFIID iid, void** out) {
+    template <typename Interface> bool findInterface(REFIID iid, void** out) {
         if (iid != __uuidof(Interface))
             return false;
         *out = static_cast<Interface*>(this);

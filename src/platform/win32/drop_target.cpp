@@ -90,8 +90,8 @@ public:
     explicit DropRelay(std::function<void()> onPosted) : onPosted_(std::move(onPosted)) {
         const HINSTANCE instance = GetModuleHandleW(nullptr);
         if (registerWindowClass(windowClass(instance, RelayWindowClass)))
-            createWindow({.className = RelayWindowClass, .parent = HWND_MESSAGE,
-                          .instance = instance});
+            createWindow(
+                {.className = RelayWindowClass, .parent = HWND_MESSAGE, .instance = instance});
     }
     void post() const { PostMessageW(handle(), DroppedMessage, 0, 0); }
 

@@ -138,11 +138,11 @@ bool MainWindow::onCreate() {
 
     // A virtual list: its rows are drawn straight from the queue, which stays
     // the one store even with a million rows.
-    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
-                                LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                            0, 0, 0, 0, handle(), reinterpret_cast<HMENU>(ListId), instance_,
-                            nullptr);
+    list_ =
+        CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
+                            LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                        0, 0, 0, 0, handle(), reinterpret_cast<HMENU>(ListId), instance_, nullptr);
     if (!list_)
         return false;
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);

@@ -120,7 +120,7 @@ private:
     bool closing_ = false;
     ULONGLONG listRefreshedAt_ = 0; // GetTickCount64 at the list's last refresh
     bool listRefreshDue_ = false;   // its timer is set
-    std::wstring displayText_; // the row text handed to the list view last
+    std::wstring displayText_;      // the row text handed to the list view last
 };
 
 } // namespace quorvane::win32

@@ -15,7 +15,7 @@ namespace {
 // COM asks the filter, on the calling thread, what to do with a call the
 // server rejected and with messages that arrive while a call is out.
 class BusyRetryFilter final : public ComObject<IMessageFilter> {
-  public:
+public:
     explicit BusyRetryFilter(std::chrono::milliseconds retryWindow)
         : retryWindowMs_(static_cast<DWORD>(retryWindow.count())) {}
 
@@ -39,7 +39,7 @@ class BusyRetryFilter final : public ComObject<IMessageFilter> {
         return PENDINGMSG_WAITDEFPROCESS;
     }
 
-  private:
+private:
     DWORD retryWindowMs_;
 };
 

@@ -37,7 +37,7 @@ makeBusyRetryFilter(std::chrono::milliseconds retryWindow = kBusyRetryWindow);
 // single-threaded apartment (the UI thread), and puts back whatever filter was
 // there before when destroyed.
 class ScopedMessageFilter {
-  public:
+public:
     static Outcome<ScopedMessageFilter>
     install(std::chrono::milliseconds retryWindow = kBusyRetryWindow);
 
@@ -47,7 +47,7 @@ class ScopedMessageFilter {
     ScopedMessageFilter& operator=(const ScopedMessageFilter&) = delete;
     ~ScopedMessageFilter();
 
-  private:
+private:
     explicit ScopedMessageFilter(Microsoft::WRL::ComPtr<IMessageFilter> previous);
 
     Microsoft::WRL::ComPtr<IMessageFilter> previous_;

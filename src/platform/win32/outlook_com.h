@@ -13,47 +13,47 @@
 namespace quorvane::win32 {
 
 class ComOutlookItem final : public OutlookItem {
-  public:
+public:
     explicit ComOutlookItem(DispatchObject item) : item_(std::move(item)) {}
     Outcome<void> save() override;
 
-  private:
+private:
     DispatchObject item_;
 };
 
 class ComOutlookInspector final : public OutlookInspector {
-  public:
+public:
     explicit ComOutlookInspector(DispatchObject inspector) : inspector_(std::move(inspector)) {}
     Outcome<std::unique_ptr<OutlookItem>> currentItem() override;
     Outcome<void> close(std::int16_t saveMode) override;
 
-  private:
+private:
     DispatchObject inspector_;
 };
 
 class ComOutlookInspectors final : public OutlookInspectors {
-  public:
+public:
     explicit ComOutlookInspectors(DispatchObject inspectors) : inspectors_(std::move(inspectors)) {}
     Outcome<std::int32_t> count() override;
     Outcome<std::unique_ptr<OutlookInspector>> item(std::int16_t position) override;
 
-  private:
+private:
     DispatchObject inspectors_;
 };
 
 class ComOutlookApplication final : public OutlookApplication {
-  public:
+public:
     explicit ComOutlookApplication(DispatchObject application)
         : application_(std::move(application)) {}
     Outcome<std::unique_ptr<OutlookInspectors>> inspectors() override;
 
-  private:
+private:
     DispatchObject application_;
 };
 
 // Needs COM initialised on the calling thread.
 class ComOutlookAutomation final : public OutlookAutomation {
-  public:
+public:
     explicit ComOutlookAutomation(std::string progId = "Outlook.Application",
                                   std::chrono::milliseconds busyRetryWindow = kBusyRetryWindow)
         : progId_(std::move(progId)), busyRetryWindow_(busyRetryWindow) {}

@@ -12,14 +12,14 @@
 namespace quorvane::win32 {
 
 class RegistrySettingsStore final : public SettingsStore {
-  public:
+public:
     explicit RegistrySettingsStore(HKEY root = HKEY_CURRENT_USER, std::string basePath = "Software")
         : root_(root), basePath_(std::move(basePath)) {}
 
     Outcome<void> saveSetting(std::string_view application, std::string_view section,
                               std::string_view key, std::string_view text) override;
 
-  private:
+private:
     HKEY root_;
     std::string basePath_;
 };

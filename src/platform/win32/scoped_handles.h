@@ -10,9 +10,8 @@
 namespace quorvane::win32 {
 
 // `Traits` names the handle type, its empty value and how to free it.
-template <typename Traits>
-class Scoped {
-  public:
+template <typename Traits> class Scoped {
+public:
     using Handle = typename Traits::Handle;
 
     Scoped() = default;
@@ -41,12 +40,11 @@ class Scoped {
         return &handle_;
     }
 
-  private:
+private:
     Handle handle_ = Traits::empty();
 };
 
-template <typename H, auto Free>
-struct NullEmptyTraits {
+template <typename H, auto Free> struct NullEmptyTraits {
     using Handle = H;
     static constexpr Handle empty() { return nullptr; }
     static void free(Handle handle) { Free(handle); }
@@ -84,7 +82,7 @@ using ScopedFind = Scoped<FindHandleTraits>;
 
 // A window's device context from GetDC, given back to the window.
 class ScopedWindowDc {
-  public:
+public:
     explicit ScopedWindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
     ~ScopedWindowDc() {
         if (dc_)
@@ -95,7 +93,7 @@ class ScopedWindowDc {
     HDC get() const { return dc_; }
     explicit operator bool() const { return dc_ != nullptr; }
 
-  private:
+private:
     HWND window_;
     HDC dc_;
 };
@@ -103,7 +101,7 @@ class ScopedWindowDc {
 // An object selected into a device context, with the one it replaced put
 // back at the end of the scope (before either may be deleted).
 class ScopedSelection {
-  public:
+public:
     ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
     ~ScopedSelection() {
         if (previous_ && previous_ != HGDI_ERROR)
@@ -112,7 +110,7 @@ class ScopedSelection {
     ScopedSelection(const ScopedSelection&) = delete;
     ScopedSelection& operator=(const ScopedSelection&) = delete;
 
-  private:
+private:
     HDC dc_;
     HGDIOBJ previous_;
 };

@@ -7,7 +7,7 @@
 namespace quorvane::win32 {
 
 class Win32ShellLauncher final : public ShellLauncher {
-  public:
+public:
     Outcome<void> launch(const ShellLaunch& request) override;
 };
 

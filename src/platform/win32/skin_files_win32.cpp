@@ -49,8 +49,8 @@ bool Win32SkinFiles::ordinaryFileExists(std::string_view path) const {
 }
 
 Outcome<std::string> Win32SkinFiles::readText(std::string_view path) const {
-    const ScopedFile file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const ScopedFile file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return Failure{systemMessage(GetLastError())};
 

@@ -13,14 +13,14 @@
 namespace quorvane::win32 {
 
 class WindowBase {
-  public:
+public:
     WindowBase(const WindowBase&) = delete;
     WindowBase& operator=(const WindowBase&) = delete;
 
     // The window, or null before creation and after destruction.
     HWND handle() const { return window_; }
 
-  protected:
+protected:
     WindowBase() = default;
     // Destroys the window if it still exists. A derived class that must see
     // its own WM_DESTROY destroys the window in its own destructor.
@@ -61,7 +61,7 @@ class WindowBase {
         return DefWindowProcW(window_, message, wParam, lParam);
     }
 
-  private:
+private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
 
