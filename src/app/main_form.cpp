@@ -53,12 +53,24 @@ void MainForm::Form_Unload() {
 void MainForm::CommandBars_Execute(int commandId) {
     try {
         switch (static_cast<CommandId>(commandId)) {
-        case CommandId::AddFiles: AddFiles(); return;
-        case CommandId::AddFolder: AddFolder(); return;
-        case CommandId::Start: (void)Start(); return;
-        case CommandId::ClearList: ClearList(); return;
-        case CommandId::Help: Help(); return;
-        case CommandId::ImportWithoutWindows: (void)ImportWithoutWindows(); return;
+        case CommandId::AddFiles:
+            AddFiles();
+            return;
+        case CommandId::AddFolder:
+            AddFolder();
+            return;
+        case CommandId::Start:
+            (void)Start();
+            return;
+        case CommandId::ClearList:
+            ClearList();
+            return;
+        case CommandId::Help:
+            Help();
+            return;
+        case CommandId::ImportWithoutWindows:
+            (void)ImportWithoutWindows();
+            return;
         case CommandId::ImportWithoutWindowsIntoFolder:
             (void)ImportWithoutWindowsIntoFolder();
             return;
@@ -152,7 +164,9 @@ RunEnd MainForm::runWithoutWindows(WindowlessTarget target) {
     return run.run();
 }
 
-void MainForm::ClearList() { queue_.clear(); }
+void MainForm::ClearList() {
+    queue_.clear();
+}
 
 void MainForm::Help() {
     services_.window.showMessage(HelpText, MessageStyle::Plain);

@@ -6,9 +6,12 @@ namespace {
 
 std::string_view resultText(ContactResult result) {
     switch (result) {
-    case ContactResult::Saved: return "saved";
-    case ContactResult::Reported: return "reported";
-    case ContactResult::Skipped: return "skipped: the run was ended";
+    case ContactResult::Saved:
+        return "saved";
+    case ContactResult::Reported:
+        return "reported";
+    case ContactResult::Skipped:
+        return "skipped: the run was ended";
     }
     return "";
 }
@@ -24,8 +27,10 @@ bool beginsLikeFormula(std::string_view value) {
     case '-':
     case '@':
     case '\t':
-    case '\r': return true;
-    default: return false;
+    case '\r':
+        return true;
+    default:
+        return false;
     }
 }
 

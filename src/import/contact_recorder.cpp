@@ -9,8 +9,7 @@ void ContactRecorder::begin() {
     auto record = storage_.createRunRecord();
     if (!record) {
         window_.showMessage("The record of this run could not be written: " +
-                                record.failure().description +
-                                "\r\nThe import goes on without it.",
+                                record.failure().description + "\r\nThe import goes on without it.",
                             MessageStyle::Exclamation);
         return;
     }
@@ -40,7 +39,9 @@ void ContactRecorder::noteSaved(std::string_view folder) {
     folder_.assign(folder);
 }
 
-void ContactRecorder::noteEntryId(std::string_view entryId) { entryId_.assign(entryId); }
+void ContactRecorder::noteEntryId(std::string_view entryId) {
+    entryId_.assign(entryId);
+}
 
 void ContactRecorder::finishContact(std::string_view file, const FileContact* contact) {
     if (!contactOpen_)

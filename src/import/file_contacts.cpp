@@ -14,8 +14,7 @@ namespace {
 constexpr std::size_t CardsPerYield = 64;
 
 Failure unreadable(std::string_view path, const Failure& why) {
-    return Failure{"This file could not be read: " + std::string(path) + "\r\n" +
-                   why.description};
+    return Failure{"This file could not be read: " + std::string(path) + "\r\n" + why.description};
 }
 
 Failure unsplittable(std::string_view path, const Failure& why) {
@@ -28,7 +27,9 @@ Failure unsplittable(std::string_view path, const Failure& why) {
 FileContactSplitter::FileContactSplitter(RunStorage& storage, CodePages& codePages)
     : storage_(storage), codePages_(codePages) {}
 
-void FileContactSplitter::releaseCardFiles() { fileFolder_.reset(); }
+void FileContactSplitter::releaseCardFiles() {
+    fileFolder_.reset();
+}
 
 // Each split file gets a folder of its own inside the run's folder, so card
 // files of two files never meet, whatever their names.
@@ -46,8 +47,8 @@ Outcome<CardFolder*> FileContactSplitter::newFileFolder() {
     return fileFolder_.get();
 }
 
-Outcome<std::vector<FileContact>> FileContactSplitter::split(
-    std::string_view path, const std::function<bool()>& keepGoing) {
+Outcome<std::vector<FileContact>>
+FileContactSplitter::split(std::string_view path, const std::function<bool()>& keepGoing) {
     releaseCardFiles();
     auto source = storage_.openForReading(path);
     if (!source)
@@ -60,12 +61,12 @@ Outcome<std::vector<FileContact>> FileContactSplitter::split(
     std::vector<FileContact> contacts;
     CardFolder* folder = nullptr;
     const auto writeOut = [&](const Card& card) -> Outcome<void> {
-        auto written = folder->writeNewFile(CardFileName(card.number, card.displayName),
-                                            card.bytes);
+        auto written =
+            folder->writeNewFile(CardFileName(card.number, card.displayName), card.bytes);
         if (!written)
             return written.failure();
-        contacts.push_back({card.number, card.displayName, std::move(written.value()),
-                            card.terminated});
+        contacts.push_back(
+            {card.number, card.displayName, std::move(written.value()), card.terminated});
         return success();
     };
 
@@ -97,8 +98,8 @@ Outcome<std::vector<FileContact>> FileContactSplitter::split(
     if (!first)
         return Failure{std::string(NoCardDescription) + std::string(path)};
     if (!folder)
-        contacts.push_back({first->number, first->displayName, std::string(path),
-                            first->terminated});
+        contacts.push_back(
+            {first->number, first->displayName, std::string(path), first->terminated});
     return contacts;
 }
 

@@ -102,24 +102,39 @@ ImportRun::StepResult ImportRun::execute(int step) {
     case YieldToWindow:
         windowClosing_ = window_.yield() == YieldResult::WindowClosing;
         return go(ReadPath);
-    case ReadPath: return readCurrentPath();
-    case SplitIntoContacts: return splitIntoContacts();
-    case ShowProgressText: return showProgressText();
-    case ShowProgressValue: return showProgressValue();
-    case ReachOutlook: return reachOutlook();
-    case HoldItemWindows: return holdInspectors();
-    case CheckNoItemWindow: return checkNoItemWindowOpen();
-    case Launch: return launchOutlook();
-    case PollItemWindow: return pollForItemWindow();
+    case ReadPath:
+        return readCurrentPath();
+    case SplitIntoContacts:
+        return splitIntoContacts();
+    case ShowProgressText:
+        return showProgressText();
+    case ShowProgressValue:
+        return showProgressValue();
+    case ReachOutlook:
+        return reachOutlook();
+    case HoldItemWindows:
+        return holdInspectors();
+    case CheckNoItemWindow:
+        return checkNoItemWindowOpen();
+    case Launch:
+        return launchOutlook();
+    case PollItemWindow:
+        return pollForItemWindow();
     case WaitForOutlook:
         windowClosing_ = window_.waitForEvents(options_.pollInterval) == YieldResult::WindowClosing;
         return go(PollItemWindow);
-    case Save: return saveCurrentItem();
-    case Close: return closeItemWindow();
-    case ReleaseItemWindows: return releaseInspectors();
-    case ReleaseApplication: return releaseApplication();
-    case FinishContact: return finishContact();
-    case AdvanceIndex: return advanceIndex();
+    case Save:
+        return saveCurrentItem();
+    case Close:
+        return closeItemWindow();
+    case ReleaseItemWindows:
+        return releaseInspectors();
+    case ReleaseApplication:
+        return releaseApplication();
+    case FinishContact:
+        return finishContact();
+    case AdvanceIndex:
+        return advanceIndex();
     case RestorePointer:
         window_.setPointer(PointerKind::Arrow);
         return go(ResetProgressValue);
@@ -348,7 +363,9 @@ ImportRun::StepResult ImportRun::advanceIndex() {
     return go(index_ <= lastIndex_ ? YieldToWindow : RestorePointer);
 }
 
-std::string ImportRun::quotedPath() const { return '"' + launchPath() + '"'; }
+std::string ImportRun::quotedPath() const {
+    return '"' + launchPath() + '"';
+}
 
 const FileContact* ImportRun::currentContact() const {
     return contactAt_ < contacts_.size() ? &contacts_[contactAt_] : nullptr;
@@ -362,8 +379,8 @@ std::string ImportRun::subject() const {
     if (!splitsIntoSeveral())
         return currentPath_;
     const FileContact& contact = contacts_[contactAt_];
-    return "contact " + std::to_string(contact.number) + " of " +
-           std::to_string(contacts_.size()) + " (" + contact.name + ") in " + currentPath_;
+    return "contact " + std::to_string(contact.number) + " of " + std::to_string(contacts_.size()) +
+           " (" + contact.name + ") in " + currentPath_;
 }
 
 // The window was closed: the contact at hand and the rest of its file are

@@ -88,32 +88,46 @@ RunEnd WindowlessRun::run() {
 
 WindowlessRun::StepResult WindowlessRun::execute(int step) {
     switch (step) {
-    case CheckQueue: return go(queue_.count() > 0 ? ShowHourglass : ShowNoFiles);
+    case CheckQueue:
+        return go(queue_.count() > 0 ? ShowHourglass : ShowNoFiles);
     case ShowHourglass:
         window_.setPointer(PointerKind::Hourglass);
         return go(ReachOutlook);
-    case ReachOutlook: return reachOutlook();
-    case ResolveFolder: return resolveFolder();
-    case ReadFolderPath: return readFolderPath();
-    case FixLastIndex: return fixLastIndex();
+    case ReachOutlook:
+        return reachOutlook();
+    case ResolveFolder:
+        return resolveFolder();
+    case ReadFolderPath:
+        return readFolderPath();
+    case FixLastIndex:
+        return fixLastIndex();
     case YieldToWindow:
         windowClosing_ = window_.yield() == YieldResult::WindowClosing;
         return go(ReadPath);
-    case ReadPath: return readCurrentPath();
-    case SplitIntoContacts: return splitIntoContacts();
+    case ReadPath:
+        return readCurrentPath();
+    case SplitIntoContacts:
+        return splitIntoContacts();
     case ShowProgressText:
         window_.setProgressText(ProgressText(currentPath_, contacts_, contactAt_));
         return go(ShowProgressValue);
-    case ShowProgressValue: return showProgressValue();
-    case OpenContact: return openContact();
-    case StoreContact: return storeContact();
-    case SaveMovedContact: return saveMovedContact();
-    case ReadEntryId: return readEntryId();
+    case ShowProgressValue:
+        return showProgressValue();
+    case OpenContact:
+        return openContact();
+    case StoreContact:
+        return storeContact();
+    case SaveMovedContact:
+        return saveMovedContact();
+    case ReadEntryId:
+        return readEntryId();
     case ReleaseContact:
         releaseContact();
         return go(FinishContact);
-    case FinishContact: return finishContact();
-    case AdvanceIndex: return advanceIndex();
+    case FinishContact:
+        return finishContact();
+    case AdvanceIndex:
+        return advanceIndex();
     case ReleaseOutlook:
         folder_.reset();
         session_.reset();
@@ -127,7 +141,8 @@ WindowlessRun::StepResult WindowlessRun::execute(int step) {
     case ResetProgressText:
         window_.setProgressText(ProgressAtRest);
         return go(ShowClosingMessage);
-    case ShowClosingMessage: return showClosingMessage();
+    case ShowClosingMessage:
+        return showClosingMessage();
     case ShowNoFiles:
         window_.showMessage("No files added.", MessageStyle::Plain);
         return go(End);
@@ -349,6 +364,8 @@ const FileContact* WindowlessRun::currentContact() const {
 
 // A file's only contact is its own path; the contacts of a split file are
 // their card files.
-const std::string& WindowlessRun::contactPath() const { return contacts_.at(contactAt_).path; }
+const std::string& WindowlessRun::contactPath() const {
+    return contacts_.at(contactAt_).path;
+}
 
 } // namespace quorvane

@@ -34,8 +34,7 @@ void appendUtf8(std::string& text, char32_t c) {
 
 // `unitAt(at)` gives the code unit at `at`, so text in memory and text in
 // either byte order share one decoder.
-template <typename UnitAt>
-std::string utf8FromCodeUnits(std::size_t units, UnitAt unitAt) {
+template <typename UnitAt> std::string utf8FromCodeUnits(std::size_t units, UnitAt unitAt) {
     std::string utf8;
     utf8.reserve(units);
     for (std::size_t at = 0; at < units; ++at) {
@@ -51,8 +50,7 @@ std::string utf8FromCodeUnits(std::size_t units, UnitAt unitAt) {
     return utf8;
 }
 
-template <typename Unit>
-std::string utf8FromCodeUnits(std::basic_string_view<Unit> utf16) {
+template <typename Unit> std::string utf8FromCodeUnits(std::basic_string_view<Unit> utf16) {
     return utf8FromCodeUnits(utf16.size(),
                              [&](std::size_t at) { return static_cast<char32_t>(utf16[at]); });
 }

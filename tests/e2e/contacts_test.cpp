@@ -109,7 +109,8 @@ TEST_F(Contacts, EveryContactOfEveryFileIsSavedOnceInOrderAndAFileWithoutOneIsRe
     ASSERT_EQ(after.size(), recordsBefore + 1);
     const auto rows = readUtf8Lines(after.back().wstring());
     ASSERT_EQ(rows.size(), 10u); // the header and nine results
-    EXPECT_TRUE(rows[0].starts_with("\xEF\xBB\xBF" "File,Contact,Name,Result"));
+    EXPECT_TRUE(rows[0].starts_with("\xEF\xBB\xBF"
+                                    "File,Contact,Name,Result"));
     EXPECT_NE(rows[7].find(",,,reported,120,"), std::string::npos) << rows[7];
     EXPECT_NE(rows[9].find(",2,\xC3\x85sa,saved"), std::string::npos) << rows[9];
 }

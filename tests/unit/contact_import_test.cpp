@@ -39,9 +39,14 @@ TEST_F(ContactImportTest, EveryContactOfEveryFileIsSavedInOrderAndAFileWithoutOn
 
     // The bar moves through the split file's share contact by contact.
     EXPECT_EQ(window.progressTexts[2], "Processing: 0002 Bob.vcf (2 of 5)");
-    const std::vector<double> expected{100.0 / 3,          (1 + 0.2) / 3 * 100, (1 + 0.4) / 3 * 100,
-                                       (1 + 0.6) / 3 * 100, (1 + 0.8) / 3 * 100, 200.0 / 3,
-                                       100,                 0};
+    const std::vector<double> expected{100.0 / 3,
+                                       (1 + 0.2) / 3 * 100,
+                                       (1 + 0.4) / 3 * 100,
+                                       (1 + 0.6) / 3 * 100,
+                                       (1 + 0.8) / 3 * 100,
+                                       200.0 / 3,
+                                       100,
+                                       0};
     ASSERT_EQ(window.progressValues.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_NEAR(window.progressValues[i], expected[i], 1e-9) << i;
@@ -55,7 +60,8 @@ TEST_F(ContactImportTest, EveryContactOfEveryFileIsSavedInOrderAndAFileWithoutOn
     ASSERT_EQ(rows.size(), 7u);
     EXPECT_EQ(rows[0], "C:\\c\\one.vcf,1,one.vcf,saved,,,,");
     EXPECT_EQ(rows[5], "C:\\c\\five.vcf,5,Eve,saved,,,,");
-    EXPECT_EQ(rows[6], "C:\\c\\empty.vcf,,,reported,120,This file holds no vCard: C:\\c\\empty.vcf,,");
+    EXPECT_EQ(rows[6],
+              "C:\\c\\empty.vcf,,,reported,120,This file holds no vCard: C:\\c\\empty.vcf,,");
 }
 
 TEST_F(ContactImportTest, AFailureIsRecordedForItsContactAndTheRestOfTheFileGoesOn) {
@@ -82,7 +88,8 @@ TEST_F(ContactImportTest, FilesThatCannotBeSplitAreReportedAtTheLaunchStepWithTh
     const std::vector<Case> cases{
         {"unreadable", [&] { storage.unreadable.insert("C:\\c\\x.vcf"); },
          "This file could not be read: C:\\c\\x.vcf\r\nAccess is denied."},
-        {"empty", [&] { storage.files["C:\\c\\x.vcf"] = ""; }, "This file holds no vCard: C:\\c\\x.vcf"},
+        {"empty", [&] { storage.files["C:\\c\\x.vcf"] = ""; },
+         "This file holds no vCard: C:\\c\\x.vcf"},
         {"disk full",
          [&] {
              storage.files["C:\\c\\x.vcf"] = cards({"Ann", "Bob"});

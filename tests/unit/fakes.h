@@ -334,8 +334,8 @@ public:
         if (unreadable.contains(key))
             return Failure{"Access is denied."};
         const auto found = files.find(key);
-        std::string bytes = found != files.end() ? found->second
-                                                 : oneCard(key.substr(key.find_last_of('\\') + 1));
+        std::string bytes =
+            found != files.end() ? found->second : oneCard(key.substr(key.find_last_of('\\') + 1));
         return std::unique_ptr<ByteSource>(std::make_unique<MemoryByteSource>(std::move(bytes)));
     }
 
@@ -353,7 +353,8 @@ public:
 private:
     class Folder final : public CardFolder {
     public:
-        Folder(FakeRunStorage& storage, std::string path) : storage_(storage), path_(std::move(path)) {
+        Folder(FakeRunStorage& storage, std::string path)
+            : storage_(storage), path_(std::move(path)) {
             ++storage_.liveFolders;
         }
         ~Folder() override {

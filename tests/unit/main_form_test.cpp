@@ -190,7 +190,7 @@ TEST_F(MainFormTest, TheCommandsWithoutWindowsImportTheQueueAndRefuseAnyRunNeste
     execute(CommandId::ImportWithoutWindowsIntoFolder);
     ASSERT_EQ(session.stored.size(), 2u);
     EXPECT_EQ(session.stored[1].folder, "\\\\Mailbox - Ann\\Contacts\\Family");
-    EXPECT_TRUE(outlook.log.empty()); // the windowed run never began
+    EXPECT_TRUE(outlook.log.empty());      // the windowed run never began
     EXPECT_EQ(window.messages.size(), 1u); // one "Done."
 
     window.onYield = nullptr;

@@ -73,8 +73,8 @@ TEST(RowStore, AgreesWithAPlainListThroughAppendsAndRemovals) {
             store.append(row);
             model.push_back(row);
         }
-        for (std::size_t index : {std::size_t{0}, std::size_t{1023}, std::size_t{1024},
-                                  std::size_t{0}}) {
+        for (std::size_t index :
+             {std::size_t{0}, std::size_t{1023}, std::size_t{1024}, std::size_t{0}}) {
             if (index == 0 && model.size() % 2 == 0)
                 index = model.size() - 1; // the last row, now and then
             store.erase(index);

@@ -94,8 +94,8 @@ TEST_F(WindowlessRunTest, AChosenContactsFolderGetsTheMovedItemAndOnlyThatIsSave
                                         "EntryID"}));
     ASSERT_EQ(session.stored.size(), 1u);
     EXPECT_EQ(session.stored[0].folder, Family.path);
-    EXPECT_EQ(recordRows(), std::vector<std::string>{"C:\\c\\a.vcf,1,a.vcf,saved,,,EID1," +
-                                                     Family.path});
+    EXPECT_EQ(recordRows(),
+              std::vector<std::string>{"C:\\c\\a.vcf,1,a.vcf,saved,,,EID1," + Family.path});
     EXPECT_EQ(window.messages.size(), 1u); // "Done." alone
 }
 
@@ -188,7 +188,7 @@ TEST_F(WindowlessRunTest, NoDesktopOutlookIsSaidOnceInPlainWordsAndNothingElseHa
         EXPECT_EQ(message.text, NoDesktopOutlookMessage("Invalid class string"));
         EXPECT_NE(message.text.find("classic desktop Outlook"), std::string::npos);
         EXPECT_NE(message.text.find("new Outlook for Windows"), std::string::npos);
-        EXPECT_FALSE(message.title.has_value()); // not an error report
+        EXPECT_FALSE(message.title.has_value());                     // not an error report
         EXPECT_EQ(session.log, std::vector<std::string>{"Session"}); // no chooser, no file
         EXPECT_TRUE(storage.recordLines.empty());
         // The pointer and the bar are at rest before the box shows.
@@ -222,10 +222,16 @@ TEST_F(WindowlessRunTest, TheChooserComesBackUntilAContactsFolderOrCancel) {
         {"cancel", {std::nullopt}, {}, {}, 0},
         {"mail folder, then cancel", {Inbox, std::nullopt}, {}, {notContacts}, 0},
         {"chooser fails", {Family}, {"PickFolder"}, {"report 206"}, 0},
-        {"type unreadable, then cancel", {Family, std::nullopt}, {"DefaultItemType"},
-         {"report 206"}, 0},
-        {"mail folder without a name", {Inbox, std::nullopt}, {"Name"},
-         {NotAContactsFolderMessage("The folder you chose")}, 0},
+        {"type unreadable, then cancel",
+         {Family, std::nullopt},
+         {"DefaultItemType"},
+         {"report 206"},
+         0},
+        {"mail folder without a name",
+         {Inbox, std::nullopt},
+         {"Name"},
+         {NotAContactsFolderMessage("The folder you chose")},
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

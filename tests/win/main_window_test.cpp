@@ -56,8 +56,8 @@ protected:
     void SetUp() override {
         window = std::make_unique<MainWindow>(
             GetModuleHandleW(nullptr),
-            MainWindowServicesIn{settings, outlook, shell, dialogs, clock, files, storage,
-                                 codePages, {}});
+            MainWindowServicesIn{
+                settings, outlook, shell, dialogs, clock, files, storage, codePages, {}});
         ASSERT_TRUE(window->create(SW_SHOWNORMAL));
         pump();
         list = FindWindowExW(window->handle(), nullptr, WC_LISTVIEWW, nullptr);

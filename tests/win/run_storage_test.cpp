@@ -51,7 +51,9 @@ TEST(RunStorage, CardFilesAreNewFilesOnlyAndGoWithTheirFolder) {
 
         auto inner = folder.value()->createFolder("1");
         ASSERT_TRUE(inner);
-        const std::string bytes("\xFF\xFE" "B\0E\0", 6); // a UTF-16 card keeps its mark
+        const std::string bytes("\xFF\xFE"
+                                "B\0E\0",
+                                6); // a UTF-16 card keeps its mark
         auto written = inner.value()->writeNewFile("0001 Ann.vcf", bytes);
         ASSERT_TRUE(written) << written.failure().description;
         cardPath = written.value();
@@ -110,7 +112,8 @@ TEST(RunStorage, TheRecordBeginsWithAByteOrderMarkAndKeepsEveryLineAtOnce) {
     ASSERT_TRUE(record.value()->appendLine("File,Contact"));
     ASSERT_TRUE(record.value()->appendLine("C:\\a.vcf,1"));
     // Read while the run still holds it: nothing waits in a buffer of ours.
-    EXPECT_EQ(fileBytes(path), "\xEF\xBB\xBF" "File,Contact\r\nC:\\a.vcf,1\r\n");
+    EXPECT_EQ(fileBytes(path), "\xEF\xBB\xBF"
+                               "File,Contact\r\nC:\\a.vcf,1\r\n");
 
     auto second = storage.createRunRecord();
     ASSERT_TRUE(second);

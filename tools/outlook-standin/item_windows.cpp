@@ -87,9 +87,8 @@ void registerItemWindowClass(HINSTANCE instance) {
 
 void openItemWindow(ServerState& state, HINSTANCE instance, const PendingOpen& request) {
     const int offset = static_cast<int>(state.itemWindows().size() % 8) * 30;
-    HWND window =
-        ItemFrame::open(std::make_unique<ItemFrame>(state, request.path, request.contactName),
-                        instance, offset);
+    HWND window = ItemFrame::open(
+        std::make_unique<ItemFrame>(state, request.path, request.contactName), instance, offset);
     if (!window)
         return;
     auto record = std::make_shared<ItemWindow>();

@@ -1,8 +1,8 @@
 #include "server_window.h"
 
 #include "config.h"
-#include "event_log.h"
 #include "contact_file.h"
+#include "event_log.h"
 #include "item_windows.h"
 #include "random_faults.h"
 

@@ -111,10 +111,14 @@ Outcome<std::int32_t> toInt32(const Variant& value) {
 bool isNothing(const Variant& value) {
     switch (value.type()) {
     case VT_EMPTY:
-    case VT_NULL: return true;
-    case VT_DISPATCH: return value.get().pdispVal == nullptr;
-    case VT_UNKNOWN: return value.get().punkVal == nullptr;
-    default: return false;
+    case VT_NULL:
+        return true;
+    case VT_DISPATCH:
+        return value.get().pdispVal == nullptr;
+    case VT_UNKNOWN:
+        return value.get().punkVal == nullptr;
+    default:
+        return false;
     }
 }
 

@@ -33,11 +33,10 @@ constexpr wchar_t ListTooltip[] = L"Drag and drop files here. Double-click item 
 } // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, MainWindowServicesIn services)
-    : instance_(instance),
-      form_(FormServices{*this, services.settings, services.outlook, services.shell,
-                         services.dialogs, services.clock, services.files, services.storage,
-                         services.codePages},
-            services.runOptions) {
+    : instance_(instance), form_(FormServices{*this, services.settings, services.outlook,
+                                              services.shell, services.dialogs, services.clock,
+                                              services.files, services.storage, services.codePages},
+                                 services.runOptions) {
     form_.queue().setObserver(this);
 }
 

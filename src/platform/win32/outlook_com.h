@@ -68,7 +68,7 @@ public:
     // (outlook_session_com.cpp).
     SessionOutcome createSession() override;
 
-  private:
+private:
     // Activation with the retry above; `refusal` gets the failing HRESULT.
     Outcome<DispatchObject> activate(HRESULT& refusal) const;
 

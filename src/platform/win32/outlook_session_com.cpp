@@ -36,9 +36,13 @@ bool isOutlookMissing(HRESULT result) {
            result == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
 }
 
-Outcome<std::string> ComOutlookFolder::name() { return folder_.getString("Name"); }
+Outcome<std::string> ComOutlookFolder::name() {
+    return folder_.getString("Name");
+}
 
-Outcome<std::string> ComOutlookFolder::folderPath() { return folder_.getString("FolderPath"); }
+Outcome<std::string> ComOutlookFolder::folderPath() {
+    return folder_.getString("FolderPath");
+}
 
 Outcome<std::int32_t> ComOutlookFolder::defaultItemType() {
     return folder_.getInt32("DefaultItemType");
@@ -52,11 +56,17 @@ Outcome<std::int32_t> ComOutlookFolder::itemCount() {
     return items->getInt32("Count");
 }
 
-Outcome<std::string> ComOutlookContactItem::fullName() { return item_.getString("FullName"); }
+Outcome<std::string> ComOutlookContactItem::fullName() {
+    return item_.getString("FullName");
+}
 
-Outcome<std::string> ComOutlookContactItem::entryId() { return item_.getString("EntryID"); }
+Outcome<std::string> ComOutlookContactItem::entryId() {
+    return item_.getString("EntryID");
+}
 
-Outcome<void> ComOutlookContactItem::save() { return discardResult(item_.call("Save")); }
+Outcome<void> ComOutlookContactItem::save() {
+    return discardResult(item_.call("Save"));
+}
 
 Outcome<std::unique_ptr<OutlookContactItem>> ComOutlookContactItem::move(OutlookFolder& folder) {
     // Folders come from the same session, so from this file; anything else

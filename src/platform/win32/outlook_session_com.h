@@ -23,7 +23,7 @@ inline constexpr std::int32_t kFolderContacts = 10;
 bool isOutlookMissing(HRESULT result);
 
 class ComOutlookFolder final : public OutlookFolder {
-  public:
+public:
     explicit ComOutlookFolder(DispatchObject folder) : folder_(std::move(folder)) {}
     Outcome<std::string> name() override;
     Outcome<std::string> folderPath() override;
@@ -32,24 +32,24 @@ class ComOutlookFolder final : public OutlookFolder {
 
     IDispatch* get() const { return folder_.get(); }
 
-  private:
+private:
     DispatchObject folder_;
 };
 
 class ComOutlookContactItem final : public OutlookContactItem {
-  public:
+public:
     explicit ComOutlookContactItem(DispatchObject item) : item_(std::move(item)) {}
     Outcome<std::string> fullName() override;
     Outcome<std::string> entryId() override;
     Outcome<void> save() override;
     Outcome<std::unique_ptr<OutlookContactItem>> move(OutlookFolder& folder) override;
 
-  private:
+private:
     DispatchObject item_;
 };
 
 class ComOutlookSession final : public OutlookSession {
-  public:
+public:
     // The application is held too: Outlook started for this run stays up as
     // long as someone holds it, whatever its namespace object does.
     ComOutlookSession(DispatchObject application, DispatchObject session)
@@ -58,7 +58,7 @@ class ComOutlookSession final : public OutlookSession {
     Outcome<std::unique_ptr<OutlookFolder>> defaultContactsFolder() override;
     Outcome<std::unique_ptr<OutlookFolder>> pickFolder() override;
 
-  private:
+private:
     DispatchObject application_;
     DispatchObject session_;
 };

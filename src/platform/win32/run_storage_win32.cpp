@@ -22,7 +22,9 @@ namespace {
 // running program still owns. A program that dies leaves it deletable.
 constexpr wchar_t OwnerFileName[] = L"Quorvane card folder.lock";
 
-Failure lastFailure() { return Failure{systemMessage(GetLastError())}; }
+Failure lastFailure() {
+    return Failure{systemMessage(GetLastError())};
+}
 
 class FileByteSource final : public ByteSource {
 public:
@@ -92,8 +94,8 @@ public:
         std::size_t written = 0;
         while (written < bytes.size()) {
             DWORD wrote = 0;
-            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written,
-                                                                       1u << 30));
+            const auto chunk =
+                static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1u << 30));
             if (!WriteFile(file.get(), bytes.data() + written, chunk, &wrote, nullptr))
                 return lastFailure();
             written += wrote;
@@ -145,7 +147,8 @@ public:
         std::string text(line);
         text += "\r\n";
         DWORD wrote = 0;
-        if (!WriteFile(file_.get(), text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr) ||
+        if (!WriteFile(file_.get(), text.data(), static_cast<DWORD>(text.size()), &wrote,
+                       nullptr) ||
             wrote != text.size())
             return lastFailure();
         return success();
@@ -159,8 +162,8 @@ private:
 std::wstring recordFolder() {
     PWSTR localAppData = nullptr;
     std::wstring folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr,
-                                       &localAppData)))
+    if (SUCCEEDED(
+            SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &localAppData)))
         folder = localAppData;
     CoTaskMemFree(localAppData);
     return folder.empty() ? folder : folder + L"\\Quorvane\\Runs";
@@ -253,8 +256,8 @@ int RemoveAbandonedCardFolders() {
         return 0;
     WIN32_FIND_DATAW entry{};
     const ScopedFind found(FindFirstFileExW((temporary + CardFolderPrefix + L"*").c_str(),
-                                            FindExInfoBasic, &entry, FindExSearchNameMatch,
-                                            nullptr, 0));
+                                            FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                            0));
     if (!found)
         return 0;
     int removed = 0;
