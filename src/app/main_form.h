@@ -5,12 +5,12 @@
 
 #include "import/import_run.h"
 #include "platform/clock.h"
-#include "platform/dialogs.h"
+#include "platform/file_dialogs.h"
 #include "platform/file_system.h"
-#include "platform/main_window.h"
-#include "platform/outlook.h"
+#include "platform/main_window_services.h"
+#include "platform/outlook_automation.h"
 #include "platform/settings_store.h"
-#include "platform/shell.h"
+#include "platform/shell_launcher.h"
 #include "queue/import_queue.h"
 
 #include <cstddef>

@@ -6,9 +6,9 @@
 // stops the files after it.
 
 #include "platform/clock.h"
-#include "platform/outlook.h"
+#include "platform/outlook_automation.h"
 #include "platform/run_window.h"
-#include "platform/shell.h"
+#include "platform/shell_launcher.h"
 #include "queue/import_queue.h"
 
 #include <chrono>

@@ -2,11 +2,11 @@
 // In-memory stand-ins for the platform, recording what the logic asks of it.
 
 #include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/main_window.h"
-#include "platform/outlook.h"
+#include "platform/file_dialogs.h"
+#include "platform/main_window_services.h"
+#include "platform/outlook_automation.h"
 #include "platform/settings_store.h"
-#include "platform/shell.h"
+#include "platform/shell_launcher.h"
 
 #include <cstdio>
 #include <functional>

@@ -5,7 +5,7 @@
 
 #include "app/layout.h"
 #include "app/main_form.h"
-#include "platform/main_window.h"
+#include "platform/main_window_services.h"
 #include "platform/win32/command_bar.h"
 #include "platform/win32/drop_target.h"
 #include "platform/win32/progress_bar.h"
