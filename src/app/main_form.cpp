@@ -13,7 +13,6 @@ namespace quorvane {
 
 namespace {
 
-constexpr std::uint32_t OpenDialogFlags = 0x280201; // long names, explorer, multi-select, read-only
 constexpr std::string_view OpenDialogTitle = "Add File(s) - Hold Ctrl to select multiple files";
 
 // Clears a flag on every way out, including when the window closes mid-run.
@@ -67,7 +66,8 @@ void MainForm::CommandBars_Execute(int commandId) {
 void MainForm::AddFiles() {
     OpenFileDialogSettings settings;
     settings.fileName.clear(); // a cancelled dialog must come back empty
-    settings.flags = OpenDialogFlags;
+    settings.multipleSelection = true;
+    settings.readOnlyTicked = true;
     settings.title = OpenDialogTitle;
     settings.filterDescription = "VCF Files (*.vcf)";
     settings.filterPattern = "*.vcf";

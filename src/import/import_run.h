@@ -37,6 +37,7 @@ public:
 
     // Returns when the last box has been closed, or at once when the window
     // is closed meanwhile (the Outlook references are released on the way).
+    // Either way the window hears once that the run has ended.
     RunEnd run();
 
 private:
@@ -50,6 +51,8 @@ private:
     }
     static StepResult fail(const Failure& failure, int resumeAt) { return {resumeAt, failure}; }
 
+    RunEnd runSteps();
+    void announceEnd();
     StepResult execute(int step);
 
     StepResult checkQueueNotEmpty();
@@ -85,6 +88,7 @@ private:
     std::unique_ptr<OutlookInspectors> itemWindows_;
     Clock::TimePoint launchedAt_{};
     bool windowClosing_ = false;
+    bool endAnnounced_ = false;
 };
 
 } // namespace quorvane

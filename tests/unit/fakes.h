@@ -67,6 +67,7 @@ public:
         progressValues.push_back(percent);
         calls.push_back("value " + std::to_string(percent));
     }
+    void runEnded() override { calls.push_back("runEnded"); }
     void showMessage(std::string_view text, MessageStyle style,
                      std::optional<std::string_view> title) override {
         Message message{std::string(text), style,

@@ -120,7 +120,8 @@ TEST_F(MainFormTest, AddFilesSetsTheDialogUpAfreshAndQueuesWhatItReturns) {
     ASSERT_EQ(dialogs.shown.size(), 3u);
     for (const auto& shown : dialogs.shown) {
         EXPECT_EQ(shown.fileName, "");
-        EXPECT_EQ(shown.flags, 0x280201u);
+        EXPECT_TRUE(shown.multipleSelection);
+        EXPECT_TRUE(shown.readOnlyTicked);
         EXPECT_EQ(shown.title, "Add File(s) - Hold Ctrl to select multiple files");
         EXPECT_EQ(shown.filterDescription, "VCF Files (*.vcf)");
         EXPECT_EQ(shown.filterPattern, "*.vcf");

@@ -41,6 +41,7 @@ public:
     PointerKind pointer() const override { return pointer_; }
     void setProgressText(std::string_view) override {}
     void setProgressValue(double) override {}
+    void runEnded() override {}
     void showMessage(std::string_view text, MessageStyle,
                      std::optional<std::string_view>) override {
         messages.emplace_back(text);

@@ -30,6 +30,26 @@ constexpr UINT_PTR ListRefreshTimerId = 1;
 
 constexpr wchar_t ListTooltip[] = L"Drag and drop files here. Double-click item to remove it.";
 
+UINT messageBoxFlags(MessageStyle style) {
+    switch (style) {
+    case MessageStyle::Plain:
+        return MB_OK;
+    case MessageStyle::Exclamation:
+        return MB_OK | MB_ICONEXCLAMATION;
+    }
+    return MB_OK; // no other style exists; the switch names every one
+}
+
+const wchar_t* cursorFor(PointerKind kind) {
+    switch (kind) {
+    case PointerKind::Arrow:
+        return IDC_ARROW;
+    case PointerKind::Hourglass:
+        return IDC_WAIT;
+    }
+    return IDC_ARROW;
+}
+
 } // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, MainWindowServicesIn services)
@@ -237,7 +257,7 @@ bool MainWindow::onSetCursor() {
     MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
     if (!PtInRect(&client, cursor))
         return false;
-    SetCursor(LoadCursorW(nullptr, pointer_ == PointerKind::Hourglass ? IDC_WAIT : IDC_ARROW));
+    SetCursor(LoadCursorW(nullptr, cursorFor(pointer_)));
     return true;
 }
 
@@ -278,13 +298,10 @@ void MainWindow::setPointer(PointerKind kind) {
     POINT cursor;
     GetCursorPos(&cursor);
     if (WindowFromPoint(cursor) == handle() || IsChild(handle(), WindowFromPoint(cursor)))
-        SetCursor(LoadCursorW(nullptr, kind == PointerKind::Hourglass ? IDC_WAIT : IDC_ARROW));
+        SetCursor(LoadCursorW(nullptr, cursorFor(kind)));
 }
 
 void MainWindow::setProgressText(std::string_view text) {
-    // The run puts the bar's idle text back when it ends.
-    if (text == "Progress Bar")
-        taskbar_.clear();
     progressBar_.setText(toWide(text));
     UpdateWindow(progressBar_.handle());
 }
@@ -296,10 +313,14 @@ void MainWindow::setProgressValue(double percent) {
     UpdateWindow(progressBar_.handle());
 }
 
+void MainWindow::runEnded() {
+    taskbar_.clear();
+}
+
 void MainWindow::showMessage(std::string_view text, MessageStyle style,
                              std::optional<std::string_view> title) {
     const std::wstring caption = toWide(title.value_or(ApplicationTitle));
-    MessageBoxW(handle(), toWide(text).c_str(), caption.c_str(), static_cast<UINT>(style));
+    MessageBoxW(handle(), toWide(text).c_str(), caption.c_str(), messageBoxFlags(style));
 }
 
 YieldResult MainWindow::yield() {

@@ -49,6 +49,7 @@ public:
     PointerKind pointer() const override { return pointer_; }
     void setProgressText(std::string_view text) override;
     void setProgressValue(double percent) override;
+    void runEnded() override;
     void showMessage(std::string_view text, MessageStyle style,
                      std::optional<std::string_view> title) override;
     YieldResult yield() override;
