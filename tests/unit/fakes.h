@@ -18,14 +18,47 @@
 
 namespace quorvane::testing {
 
-// A clock that only moves when the test (or a wait) moves it.
+// A clock that only moves when the test (or a wait) moves it. Against it a
+// wait whose bound is broken, or a poll that never sleeps, would run for
+// ever; past any sane limit the clock ends the test at once instead, saying
+// which of the two it saw.
 class ManualClock final : public Clock {
 public:
-    TimePoint now() const override { return now_; }
-    void advance(std::chrono::milliseconds by) { now_ += by; }
+    // Far past the longest wait the program knows (60 s for one file) times
+    // the few files a test queues.
+    static constexpr std::chrono::minutes MostTimePassed{10};
+    // A poll loop that sleeps moves the time on; one that spins reads it over
+    // and over while it stands still.
+    static constexpr int MostReadsWhileStill = 10'000;
+
+    TimePoint now() const override {
+        if (++readsWhileStill_ > MostReadsWhileStill)
+            overrun("the time was read " + std::to_string(MostReadsWhileStill) +
+                    " times while it stood still: a wait polls without sleeping");
+        return now_;
+    }
+    void advance(std::chrono::milliseconds by) {
+        now_ += by;
+        readsWhileStill_ = 0;
+        if (now_ - TimePoint{} > MostTimePassed)
+            overrun("more than 10 minutes passed: a wait has no working bound");
+    }
+
+    // Thrown past everything the program catches (it catches std::exception),
+    // so the test ends here and fails.
+    struct Overrun {
+        std::string what;
+    };
 
 private:
+    [[noreturn]] static void overrun(const std::string& what) {
+        std::fprintf(stderr, "ManualClock: %s\n", what.c_str());
+        std::fflush(stderr);
+        throw Overrun{what};
+    }
+
     TimePoint now_{};
+    mutable int readsWhileStill_ = 0;
 };
 
 struct Message {
