@@ -46,8 +46,11 @@ public:
     ImportQueue& queue() { return queue_; }
     const ImportQueue& queue() const { return queue_; }
 
-    // Start-up, before the window is first shown.
-    void Form_Load();
+    // Start-up, before the window is first shown. A part that fails is told
+    // to the user once: without its command bar the window is no use, so
+    // Form_Load says so and returns false, and the program ends; without its
+    // pictures or dropped files it says what will not work and goes on.
+    [[nodiscard]] bool Form_Load();
     // Shutdown: stores the placement. A failing write is shown, then the
     // program ends all the same.
     void Form_Unload();

@@ -83,6 +83,10 @@ public:
     TwipRect bounds{0, 0, 9375, 9120};
     bool isClosing = false;
     int yields = 0;
+    // Start-up parts that fail, with the system's reason.
+    std::optional<Failure> commandBarFailure;
+    std::optional<Failure> pictureFailure;
+    std::optional<Failure> dropFailure;
     // Runs inside a yield or a wait, as nested events would.
     std::function<void()> onYield;
     std::function<void(const Message&)> onMessage;
@@ -151,7 +155,18 @@ public:
     void addQueueColumn(std::string_view header) override {
         calls.push_back("column " + std::string(header));
     }
-    void createCommandBar() override { calls.push_back("commandBar"); }
+    Outcome<CommandBarMade> createCommandBar() override {
+        calls.push_back("commandBar");
+        if (commandBarFailure)
+            return *commandBarFailure;
+        return CommandBarMade{pictureFailure};
+    }
+    Outcome<void> acceptDroppedFiles() override {
+        calls.push_back("drops");
+        if (dropFailure)
+            return *dropFailure;
+        return success();
+    }
     WindowState state() const override { return currentState; }
 
 private:

@@ -83,10 +83,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     MainWindow window(instance, MainWindowServicesIn{settings, outlook, shell, dialogs, clock,
                                                      fileSystem, runOptionsFromTestEnvironment()});
-    if (!window.create(showCommand)) {
-        reportStartupFailure(L"Quorvane could not create its window.");
+    // Whatever kept the window from coming up has been told already.
+    if (!window.create(showCommand))
         return 1;
-    }
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

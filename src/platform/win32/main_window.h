@@ -40,7 +40,8 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // Creates the window, runs the start-up steps and shows it.
+    // Creates the window, runs the start-up steps and shows it. False when
+    // there is no window, or none worth showing; the user has been told.
     bool create(int showCommand);
     MainForm& form() { return form_; }
 
@@ -68,7 +69,8 @@ public:
     void setCaption(std::string_view caption) override;
     void showApplicationIcon() override;
     void addQueueColumn(std::string_view header) override;
-    void createCommandBar() override;
+    Outcome<CommandBarMade> createCommandBar() override;
+    Outcome<void> acceptDroppedFiles() override;
     WindowState state() const override;
 
 private:
@@ -86,6 +88,7 @@ private:
     void onDpiChanged(UINT dpi, const RECT& suggested);
     LRESULT onCopyData(const COPYDATASTRUCT& data);
     void onListDisplayInfo(NMLVDISPINFOW& info);
+    int onFindRow(const NMLVFINDITEMW& find) const;
 
     void queueChanged() override;
     void refreshList();
