@@ -449,21 +449,21 @@ TEST_F(MainWindowTest, TypingTheStartOfARowSelectsItSoDeleteRemovesThatRow) {
     };
     using Rows = std::vector<std::wstring>;
 
-    EXPECT_EQ(typeThenDelete(0, L"d"), 1);
+    ASSERT_EQ(typeThenDelete(0, L"d"), 1);
     EXPECT_EQ(allRows(), (Rows{L"C:\\contacts\\Ann.vcf", L"\\\\alpha\\share\\Cid.vcf",
                                L"\\\\beta\\share\\Dee.vcf", L"d:\\more\\Eve.vcf",
                                L"E:\\Fay.vcf"}));
     // Every letter typed narrows the search.
-    EXPECT_EQ(typeThenDelete(0, L"\\\\b"), 2);
+    ASSERT_EQ(typeThenDelete(0, L"\\\\b"), 2);
     EXPECT_EQ(allRows(), (Rows{L"C:\\contacts\\Ann.vcf", L"\\\\alpha\\share\\Cid.vcf",
                                L"d:\\more\\Eve.vcf", L"E:\\Fay.vcf"}));
     // From the last row the search goes on at the first.
-    EXPECT_EQ(typeThenDelete(3, L"\\"), 1);
+    ASSERT_EQ(typeThenDelete(3, L"\\"), 1);
     EXPECT_EQ(allRows(), (Rows{L"C:\\contacts\\Ann.vcf", L"d:\\more\\Eve.vcf", L"E:\\Fay.vcf"}));
-    EXPECT_EQ(typeThenDelete(0, L"D"), 1);
+    ASSERT_EQ(typeThenDelete(0, L"D"), 1);
     EXPECT_EQ(allRows(), (Rows{L"C:\\contacts\\Ann.vcf", L"E:\\Fay.vcf"}));
     // Letters no row starts with leave the selection where it was.
-    EXPECT_EQ(typeThenDelete(1, L"q"), 1);
+    ASSERT_EQ(typeThenDelete(1, L"q"), 1);
     EXPECT_EQ(allRows(), (Rows{L"C:\\contacts\\Ann.vcf"}));
 }
 
