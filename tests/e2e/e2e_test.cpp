@@ -100,6 +100,7 @@ TEST_F(EndToEnd, AFailingSaveGivesTheExactReportAndTheRunEndsWithDone) {
 
 TEST_F(EndToEnd, HelpShowsItsTextInAnOkBoxTitledByTheApplication) {
     Quorvane app;
+    app.appendRows({L"C:\\a.vcf", L"C:\\b.vcf"});
     app.command(HelpCommand);
     const auto boxes = app.answerBoxesUntil(
         L"This software requires Microsoft Outlook (that comes with MS Office) not Outlook "
@@ -107,6 +108,7 @@ TEST_F(EndToEnd, HelpShowsItsTextInAnOkBoxTitledByTheApplication) {
         20s);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, L"Quorvane");
+    EXPECT_EQ(app.rowCount(), 2); // the queue is as it was
 }
 
 TEST_F(EndToEnd, ClosingTheWindowMidRunEndsTheProcessPromptlyAndReleasesOutlook) {
@@ -165,6 +167,8 @@ TEST_F(EndToEnd, WithoutOutlookEveryFileIsReportedAndNothingHangs) {
         EXPECT_EQ(steps[0], L"114");
         EXPECT_EQ(steps[1], L"116");
         EXPECT_EQ(steps[2], L"118");
+        EXPECT_EQ(steps, (std::vector<std::wstring>{L"114", L"116", L"118", L"120"}))
+            << describe(boxes);
     }
     runStandIn(L"/regserver");
 }
