@@ -162,12 +162,9 @@ TEST_F(EndToEnd, WithoutOutlookEveryFileIsReportedAndNothingHangs) {
         const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes.back().text, L"Done.");
-        const auto steps = errorSteps(boxes);
-        ASSERT_GE(steps.size(), 3u);
-        EXPECT_EQ(steps[0], L"114");
-        EXPECT_EQ(steps[1], L"116");
-        EXPECT_EQ(steps[2], L"118");
-        EXPECT_EQ(steps, (std::vector<std::wstring>{L"114", L"116", L"118", L"120"}))
+        // No class to reach, no collection, no count, and no program to
+        // launch; a launch that failed is not waited for.
+        EXPECT_EQ(errorSteps(boxes), (std::vector<std::wstring>{L"114", L"116", L"118", L"120"}))
             << describe(boxes);
     }
     runStandIn(L"/regserver");
