@@ -49,18 +49,19 @@ bool MainForm::Form_Load() {
     window.addQueueColumn(QueueColumnHeader);
     const Outcome<CommandBarMade> bar = window.createCommandBar();
     if (!bar) {
-        showCommandFailure("The toolbar could not be created: " +
-                           sentence(bar.failure().description) + " Without it none of Quorvane's commands can be given, so Quorvane "
-                           "closes.");
+        showCommandFailure(
+            "The toolbar could not be created: " + sentence(bar.failure().description) +
+            " Without it none of Quorvane's commands can be given, so Quorvane closes.");
         return false;
     }
     if (const auto& pictures = bar.value().missingPictures)
-        showCommandFailure("The toolbar pictures could not be loaded: " +
-                           sentence(pictures->description) + " The buttons show their captions only.");
+        showCommandFailure(
+            "The toolbar pictures could not be loaded: " + sentence(pictures->description) +
+            " The buttons show their captions only.");
     if (const Outcome<void> drops = window.acceptDroppedFiles(); !drops)
-        showCommandFailure("Files dropped on the list cannot be taken: " +
-                           sentence(drops.failure().description) +
-                           " Add them with Add VCF Files or Add Folder instead.");
+        showCommandFailure(
+            "Files dropped on the list cannot be taken: " + sentence(drops.failure().description) +
+            " Add them with Add VCF Files or Add Folder instead.");
     return true;
 }
 

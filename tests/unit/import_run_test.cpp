@@ -284,27 +284,35 @@ TEST_F(ImportRunTest, EveryWayARunEndsIsAnnouncedOnce) {
         bool lastCall; // else the closing box comes after it
     };
     const std::vector<Case> cases = {
-        {"every file failing", [](FakeWindow&, FakeOutlook& o, ImportQueue& q) {
+        {"every file failing",
+         [](FakeWindow&, FakeOutlook& o, ImportQueue& q) {
              o.failing = {"create"};
              q.add("a.vcf");
-         }, RunEnd::Finished, false},
-        {"closed while waiting for Outlook", [](FakeWindow& w, FakeOutlook& o, ImportQueue& q) {
+         },
+         RunEnd::Finished, false},
+        {"closed while waiting for Outlook",
+         [](FakeWindow& w, FakeOutlook& o, ImportQueue& q) {
              o.pollsBeforeOpen = 3;
              q.add("a.vcf");
              w.onYield = [&w] {
                  if (w.yields == 2)
                      w.isClosing = true;
              };
-         }, RunEnd::WindowClosed, true},
-        {"closed while an error box is up", [](FakeWindow& w, FakeOutlook& o, ImportQueue& q) {
+         },
+         RunEnd::WindowClosed, true},
+        {"closed while an error box is up",
+         [](FakeWindow& w, FakeOutlook& o, ImportQueue& q) {
              o.failing = {"Save"};
              q.add("a.vcf");
              w.onMessage = [&w](const Message&) { w.isClosing = true; };
-         }, RunEnd::WindowClosed, true},
-        {"closed at the first yield", [](FakeWindow& w, FakeOutlook&, ImportQueue& q) {
+         },
+         RunEnd::WindowClosed, true},
+        {"closed at the first yield",
+         [](FakeWindow& w, FakeOutlook&, ImportQueue& q) {
              q.add("a.vcf");
              w.isClosing = true;
-         }, RunEnd::WindowClosed, true},
+         },
+         RunEnd::WindowClosed, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

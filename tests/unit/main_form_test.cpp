@@ -31,10 +31,9 @@ TEST_F(MainFormTest, LoadRunsItsStepsInOrderAndCentresOnTheWholeScreen) {
     window.screen = {19200, 14400};
     window.bounds = {0, 0, 9375, 9120};
     EXPECT_TRUE(form.Form_Load());
-    EXPECT_EQ(window.calls,
-              (std::vector<std::string>{"applySkin", "left 4912.500000", "top 2640.000000",
-                                        "caption Quorvane", "icon", "column  VCF Files",
-                                        "commandBar", "drops"}));
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"applySkin", "left 4912.500000",
+                                                      "top 2640.000000", "caption Quorvane", "icon",
+                                                      "column  VCF Files", "commandBar", "drops"}));
     EXPECT_TRUE(window.messages.empty());
 }
 

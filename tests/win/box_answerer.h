@@ -15,7 +15,7 @@
 namespace quorvane::win32 {
 
 class BoxAnswerer {
-  public:
+public:
     struct Box {
         std::wstring title;
         std::wstring text;
@@ -37,7 +37,7 @@ class BoxAnswerer {
         return seen_;
     }
 
-  private:
+private:
     static std::wstring textOf(HWND window) {
         wchar_t text[4096];
         const int length = GetWindowTextW(window, text, static_cast<int>(std::size(text)));

@@ -14,7 +14,7 @@
 namespace quorvane::win32 {
 
 class ScopedClassOverride {
-  public:
+public:
     // `create` answers every CoCreateInstance of the class: an object for the
     // interface asked for, or a failure.
     using Creator = std::function<HRESULT(REFIID iid, void** out)>;
@@ -34,12 +34,11 @@ class ScopedClassOverride {
 
     bool registered() const { return cookie_ != 0; }
 
-  private:
+private:
     class Factory final : public ComObject<IClassFactory> {
-      public:
+    public:
         explicit Factory(Creator create) : create_(std::move(create)) {}
-        HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,
-                                                 void** out) override {
+        HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
             if (!out)
                 return E_POINTER;
             *out = nullptr;
@@ -49,7 +48,7 @@ class ScopedClassOverride {
         }
         HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
-      private:
+    private:
         Creator create_;
     };
 

@@ -204,9 +204,8 @@ protected:
     std::optional<std::wstring> placement(const wchar_t* name) const {
         wchar_t value[32];
         DWORD size = sizeof value;
-        if (RegGetValueW(HKEY_CURRENT_USER,
-                         L"Software\\QuorvaneTest\\Settings\\Trelvik\\Quorvane", name,
-                         RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\QuorvaneTest\\Settings\\Trelvik\\Quorvane",
+                         name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
             return std::nullopt;
         return std::wstring(value);
     }
@@ -405,8 +404,8 @@ TEST_F(MainWindowTest, ClosingDuringAFolderSearchEndsItAtOnceAndKeepsWhatWasQueu
 // as LVN_KEYDOWN; every Delete still removes the selected row. Real keys, so
 // the system decides how each arrives.
 TEST_F(MainWindowTest, DeleteRemovesTheSelectedRowWithAltShiftCtrlOrNothingHeld) {
-    window->form().queue().addMany({"C:\\0.vcf", "C:\\1.vcf", "C:\\2.vcf", "C:\\3.vcf",
-                                    "C:\\4.vcf", "C:\\5.vcf"});
+    window->form().queue().addMany(
+        {"C:\\0.vcf", "C:\\1.vcf", "C:\\2.vcf", "C:\\3.vcf", "C:\\4.vcf", "C:\\5.vcf"});
     pump();
     ASSERT_NO_FATAL_FAILURE(focusList());
     const std::vector<std::pair<const char*, std::vector<WORD>>> presses = {
@@ -451,8 +450,7 @@ TEST_F(MainWindowTest, TypingTheStartOfARowSelectsItSoDeleteRemovesThatRow) {
 
     ASSERT_EQ(typeThenDelete(0, L"d"), 1);
     EXPECT_EQ(allRows(), (Rows{L"C:\\contacts\\Ann.vcf", L"\\\\alpha\\share\\Cid.vcf",
-                               L"\\\\beta\\share\\Dee.vcf", L"d:\\more\\Eve.vcf",
-                               L"E:\\Fay.vcf"}));
+                               L"\\\\beta\\share\\Dee.vcf", L"d:\\more\\Eve.vcf", L"E:\\Fay.vcf"}));
     // Every letter typed narrows the search.
     ASSERT_EQ(typeThenDelete(0, L"\\\\b"), 2);
     EXPECT_EQ(allRows(), (Rows{L"C:\\contacts\\Ann.vcf", L"\\\\alpha\\share\\Cid.vcf",

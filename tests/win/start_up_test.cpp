@@ -72,14 +72,17 @@ bool startsWith(const std::wstring& text, const std::wstring& start) {
     return text.rfind(start, 0) == 0;
 }
 bool endsWith(const std::wstring& text, const std::wstring& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 class StartUpTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { OleInitialize(nullptr); }
     static void TearDownTestSuite() { OleUninitialize(); }
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuorvaneTest\\StartUp"); }
+    void TearDown() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuorvaneTest\\StartUp");
+    }
 
     std::unique_ptr<MainWindow> makeWindow() {
         return std::make_unique<MainWindow>(
@@ -119,7 +122,8 @@ TEST_F(StartUpTest, WithoutItsCommandBarTheWindowSaysSoOnceAndDoesNotOpen) {
     const auto seen = boxes.seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].title, L"Quorvane");
-    EXPECT_TRUE(startsWith(seen[0].text, L"The toolbar could not be created: ")) << toUtf8(seen[0].text);
+    EXPECT_TRUE(startsWith(seen[0].text, L"The toolbar could not be created: "))
+        << toUtf8(seen[0].text);
     EXPECT_TRUE(endsWith(seen[0].text, L"so Quorvane closes.")) << toUtf8(seen[0].text);
     EXPECT_TRUE(seen[0].icon);
 }

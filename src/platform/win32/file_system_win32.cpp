@@ -130,8 +130,7 @@ Outcome<FileIdentity> Win32FileSystem::identity(std::string_view folder) {
     // a folder be opened at all, and links are followed to their target.
     ScopedFile file(calls_.createFile(systemPath(folder).c_str(), 0,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                      nullptr));
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file)
         return lastFailure();
 
