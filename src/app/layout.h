@@ -3,7 +3,7 @@
 // follow the window's outer size. Twips throughout; the Win32 layer converts
 // at the window's current DPI.
 
-#include "platform/main_window.h"
+#include "platform/main_window_services.h"
 
 namespace quorvane {
 

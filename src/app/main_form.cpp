@@ -13,8 +13,15 @@ namespace quorvane {
 
 namespace {
 
-constexpr std::uint32_t OpenDialogFlags = 0x280201; // long names, explorer, multi-select, read-only
 constexpr std::string_view OpenDialogTitle = "Add File(s) - Hold Ctrl to select multiple files";
+
+// The system's reason as a sentence of its own, so the words after it do not
+// run on: some reasons come without a full stop ("Error 0x800401F0").
+std::string sentence(std::string text) {
+    if (!text.empty() && text.back() != '.')
+        text += '.';
+    return text;
+}
 
 // Clears a flag on every way out, including when the window closes mid-run.
 class ScopedFlag {
@@ -33,14 +40,29 @@ private:
 MainForm::MainForm(FormServices services, ImportRunOptions runOptions)
     : services_(services), runOptions_(runOptions) {}
 
-void MainForm::Form_Load() {
+bool MainForm::Form_Load() {
     MainWindowServices& window = services_.window;
     window.applySkin();
     CenterForm(window);
     window.setCaption(ApplicationTitle);
     window.showApplicationIcon();
     window.addQueueColumn(QueueColumnHeader);
-    window.createCommandBar();
+    const Outcome<CommandBarMade> bar = window.createCommandBar();
+    if (!bar) {
+        showCommandFailure(
+            "The toolbar could not be created: " + sentence(bar.failure().description) +
+            " Without it none of Quorvane's commands can be given, so Quorvane closes.");
+        return false;
+    }
+    if (const auto& pictures = bar.value().missingPictures)
+        showCommandFailure(
+            "The toolbar pictures could not be loaded: " + sentence(pictures->description) +
+            " The buttons show their captions only.");
+    if (const Outcome<void> drops = window.acceptDroppedFiles(); !drops)
+        showCommandFailure(
+            "Files dropped on the list cannot be taken: " + sentence(drops.failure().description) +
+            " Add them with Add VCF Files or Add Folder instead.");
+    return true;
 }
 
 void MainForm::Form_Unload() {
@@ -83,7 +105,8 @@ void MainForm::CommandBars_Execute(int commandId) {
 void MainForm::AddFiles() {
     OpenFileDialogSettings settings;
     settings.fileName.clear(); // a cancelled dialog must come back empty
-    settings.flags = OpenDialogFlags;
+    settings.multipleSelection = true;
+    settings.readOnlyTicked = true;
     settings.title = OpenDialogTitle;
     settings.filterDescription = "VCF Files (*.vcf)";
     settings.filterPattern = "*.vcf";

@@ -7,13 +7,13 @@
 #include "import/windowless_run.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
-#include "platform/dialogs.h"
+#include "platform/file_dialogs.h"
 #include "platform/file_system.h"
-#include "platform/main_window.h"
-#include "platform/outlook.h"
+#include "platform/main_window_services.h"
+#include "platform/outlook_automation.h"
 #include "platform/run_storage.h"
 #include "platform/settings_store.h"
-#include "platform/shell.h"
+#include "platform/shell_launcher.h"
 #include "queue/import_queue.h"
 
 #include <cstddef>
@@ -51,8 +51,11 @@ public:
     ImportQueue& queue() { return queue_; }
     const ImportQueue& queue() const { return queue_; }
 
-    // Start-up, before the window is first shown.
-    void Form_Load();
+    // Start-up, before the window is first shown. A part that fails is told
+    // to the user once: without its command bar the window is no use, so
+    // Form_Load says so and returns false, and the program ends; without its
+    // pictures or dropped files it says what will not work and goes on.
+    [[nodiscard]] bool Form_Load();
     // Shutdown: stores the placement. A failing write is shown, then the
     // program ends all the same.
     void Form_Unload();

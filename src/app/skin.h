@@ -1,7 +1,7 @@
 #pragma once
 // The optional skin: a file beside the program that restyles the main window.
 
-#include "platform/main_window.h"
+#include "platform/main_window_services.h"
 #include "platform/skin_files.h"
 
 #include <string_view>

@@ -1,7 +1,7 @@
 #pragma once
 // Where the main window starts, and what is remembered of it at exit.
 
-#include "platform/main_window.h"
+#include "platform/main_window_services.h"
 #include "platform/outcome.h"
 #include "platform/settings_store.h"
 

@@ -68,6 +68,21 @@ ImportRun::ImportRun(const ImportQueue& queue, ImportRunServices services, Impor
       recorder_(services.storage, services.window) {}
 
 RunEnd ImportRun::run() {
+    const RunEnd end = runSteps();
+    announceEnd();
+    return end;
+}
+
+// Before the closing box, so the taskbar rests together with the bar; or as
+// the run returns when the window closed first. Never twice.
+void ImportRun::announceEnd() {
+    if (endAnnounced_)
+        return;
+    endAnnounced_ = true;
+    window_.runEnded();
+}
+
+RunEnd ImportRun::runSteps() {
     int step = CheckQueue;
     while (step != End) {
         StepResult result = execute(step);
@@ -145,9 +160,11 @@ ImportRun::StepResult ImportRun::execute(int step) {
         window_.setProgressText(ProgressAtRest);
         return go(ShowDone);
     case ShowDone:
+        announceEnd();
         window_.showMessage("Done.", MessageStyle::Plain);
         return go(End);
     case ShowNoFiles:
+        announceEnd();
         window_.showMessage("No files added.", MessageStyle::Plain);
         return go(End);
     }

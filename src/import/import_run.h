@@ -11,10 +11,10 @@
 #include "import/run_end.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
-#include "platform/outlook.h"
+#include "platform/outlook_automation.h"
 #include "platform/run_storage.h"
 #include "platform/run_window.h"
-#include "platform/shell.h"
+#include "platform/shell_launcher.h"
 #include "queue/import_queue.h"
 
 #include <chrono>
@@ -50,6 +50,7 @@ public:
 
     // Returns when the last box has been closed, or at once when the window
     // is closed meanwhile (the Outlook references are released on the way).
+    // Either way the window hears once that the run has ended.
     RunEnd run();
 
 private:
@@ -63,6 +64,8 @@ private:
     }
     static StepResult fail(const Failure& failure, int resumeAt) { return {resumeAt, failure}; }
 
+    RunEnd runSteps();
+    void announceEnd();
     StepResult execute(int step);
 
     StepResult checkQueueNotEmpty();
@@ -111,6 +114,7 @@ private:
     std::unique_ptr<OutlookInspectors> itemWindows_;
     Clock::TimePoint launchedAt_{};
     bool windowClosing_ = false;
+    bool endAnnounced_ = false;
 
     // The contacts of the file at hand, and where the run is among them.
     std::vector<FileContact> contacts_;

@@ -68,6 +68,21 @@ WindowlessRun::WindowlessRun(const ImportQueue& queue, WindowlessRunServices ser
       recorder_(services.storage, services.window) {}
 
 RunEnd WindowlessRun::run() {
+    const RunEnd end = runSteps();
+    announceEnd();
+    return end;
+}
+
+// Before the closing box, so the taskbar rests together with the bar; or as
+// the run returns when the window closed first. Never twice.
+void WindowlessRun::announceEnd() {
+    if (endAnnounced_)
+        return;
+    endAnnounced_ = true;
+    window_.runEnded();
+}
+
+RunEnd WindowlessRun::runSteps() {
     int step = CheckQueue;
     while (step != End) {
         StepResult result = execute(step);
@@ -140,10 +155,12 @@ WindowlessRun::StepResult WindowlessRun::execute(int step) {
         return go(ResetProgressText);
     case ResetProgressText:
         window_.setProgressText(ProgressAtRest);
+        announceEnd();
         return go(ShowClosingMessage);
     case ShowClosingMessage:
         return showClosingMessage();
     case ShowNoFiles:
+        announceEnd();
         window_.showMessage("No files added.", MessageStyle::Plain);
         return go(End);
     }

@@ -77,6 +77,8 @@ private:
     StepResult advanceIndex();
     StepResult showClosingMessage();
 
+    RunEnd runSteps();
+    void announceEnd();
     RunEnd endWithWindowClosed();
     void releaseContact();
     const FileContact* currentContact() const;
@@ -114,6 +116,7 @@ private:
     };
     std::optional<ClosingMessage> closingMessage_;
     bool windowClosing_ = false;
+    bool endAnnounced_ = false;
 };
 
 } // namespace quorvane

@@ -11,6 +11,8 @@
 
 namespace quorvane {
 
+// The numbers are the product's own pointer and box style codes; the window
+// layer maps each value by name, never by its number.
 enum class PointerKind : int { Arrow = 0, Hourglass = 11 };
 
 // Message box styles: an OK button alone, or with the exclamation icon.
@@ -31,6 +33,12 @@ public:
     virtual void setProgressText(std::string_view text) = 0;
     // Percent; values outside 0..100 are shown clamped.
     virtual void setProgressValue(double percent) = 0;
+    // The import run has ended, however it ends: with "Done.", with "No
+    // files added.", or cut short by a closing window. Called by the import
+    // run alone, once per run: before its closing box, or as it returns when
+    // the window closed first. The window puts away what only a run shows
+    // (on Windows, the progress on the taskbar button).
+    virtual void runEnded() = 0;
 
     // Modal; returns when the user has pressed OK. Without a title the box
     // carries the application's title.

@@ -64,6 +64,8 @@ TEST_F(OpenDialog, OneFileByFullPathThenSeveralByNameAreQueuedAndImportedInOrder
 
     HWND dialog = openDialog(app);
     ASSERT_NE(dialog, nullptr) << "the open dialog did not appear";
+    // The dialog comes up with its "Open as read-only" box ticked.
+    EXPECT_EQ(SendDlgItemMessageW(dialog, chx1, BM_GETCHECK, 0, 0), BST_CHECKED);
     typeAndOpen(dialog, single);
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 10s));
     ASSERT_TRUE(waitUntil([&] { return app.rowCount() == 1; }, 10s));

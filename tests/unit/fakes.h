@@ -6,12 +6,12 @@
 #include "fake_outlook_session.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
-#include "platform/dialogs.h"
-#include "platform/main_window.h"
-#include "platform/outlook.h"
+#include "platform/file_dialogs.h"
+#include "platform/main_window_services.h"
+#include "platform/outlook_automation.h"
 #include "platform/run_storage.h"
 #include "platform/settings_store.h"
-#include "platform/shell.h"
+#include "platform/shell_launcher.h"
 
 #include <cstdio>
 #include <functional>
@@ -23,14 +23,47 @@
 
 namespace quorvane::testing {
 
-// A clock that only moves when the test (or a wait) moves it.
+// A clock that only moves when the test (or a wait) moves it. Against it a
+// wait whose bound is broken, or a poll that never sleeps, would run for
+// ever; past any sane limit the clock ends the test at once instead, saying
+// which of the two it saw.
 class ManualClock final : public Clock {
 public:
-    TimePoint now() const override { return now_; }
-    void advance(std::chrono::milliseconds by) { now_ += by; }
+    // Far past the longest wait the program knows (60 s for one file) times
+    // the few files a test queues.
+    static constexpr std::chrono::minutes MostTimePassed{10};
+    // A poll loop that sleeps moves the time on; one that spins reads it over
+    // and over while it stands still.
+    static constexpr int MostReadsWhileStill = 10'000;
+
+    TimePoint now() const override {
+        if (++readsWhileStill_ > MostReadsWhileStill)
+            overrun("the time was read " + std::to_string(MostReadsWhileStill) +
+                    " times while it stood still: a wait polls without sleeping");
+        return now_;
+    }
+    void advance(std::chrono::milliseconds by) {
+        now_ += by;
+        readsWhileStill_ = 0;
+        if (now_ - TimePoint{} > MostTimePassed)
+            overrun("more than 10 minutes passed: a wait has no working bound");
+    }
+
+    // Thrown past everything the program catches (it catches std::exception),
+    // so the test ends here and fails.
+    struct Overrun {
+        std::string what;
+    };
 
 private:
+    [[noreturn]] static void overrun(const std::string& what) {
+        std::fprintf(stderr, "ManualClock: %s\n", what.c_str());
+        std::fflush(stderr);
+        throw Overrun{what};
+    }
+
     TimePoint now_{};
+    mutable int readsWhileStill_ = 0;
 };
 
 struct Message {
@@ -55,6 +88,10 @@ public:
     TwipRect bounds{0, 0, 9375, 9120};
     bool isClosing = false;
     int yields = 0;
+    // Start-up parts that fail, with the system's reason.
+    std::optional<Failure> commandBarFailure;
+    std::optional<Failure> pictureFailure;
+    std::optional<Failure> dropFailure;
     // Runs inside a yield or a wait, as nested events would.
     std::function<void()> onYield;
     std::function<void(const Message&)> onMessage;
@@ -72,6 +109,7 @@ public:
         progressValues.push_back(percent);
         calls.push_back("value " + std::to_string(percent));
     }
+    void runEnded() override { calls.push_back("runEnded"); }
     void showMessage(std::string_view text, MessageStyle style,
                      std::optional<std::string_view> title) override {
         Message message{std::string(text), style,
@@ -122,7 +160,18 @@ public:
     void addQueueColumn(std::string_view header) override {
         calls.push_back("column " + std::string(header));
     }
-    void createCommandBar() override { calls.push_back("commandBar"); }
+    Outcome<CommandBarMade> createCommandBar() override {
+        calls.push_back("commandBar");
+        if (commandBarFailure)
+            return *commandBarFailure;
+        return CommandBarMade{pictureFailure};
+    }
+    Outcome<void> acceptDroppedFiles() override {
+        calls.push_back("drops");
+        if (dropFailure)
+            return *dropFailure;
+        return success();
+    }
     WindowState state() const override { return currentState; }
 
 private:

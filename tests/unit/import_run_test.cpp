@@ -1,6 +1,9 @@
 #include "import/file_name.h"
 #include "import_run_fixture.h"
 
+#include <algorithm>
+#include <functional>
+
 using namespace quorvane;
 using namespace quorvane::testing;
 using namespace std::chrono_literals;
@@ -11,7 +14,7 @@ TEST_F(ImportRunTest, EmptyQueueShowsOnlyNoFilesAddedAndNeverContactsOutlook) {
     EXPECT_EQ(window.messages[0].text, "No files added.");
     EXPECT_EQ(window.messages[0].style, MessageStyle::Plain);
     EXPECT_FALSE(window.messages[0].title.has_value());
-    EXPECT_EQ(window.calls, std::vector<std::string>{"message No files added."});
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"runEnded", "message No files added."}));
     EXPECT_TRUE(outlook.log.empty());
 }
 
@@ -28,10 +31,11 @@ TEST_F(ImportRunTest, FourFilesAreSavedInOrderWithProgressBeforeEachFile) {
         window.progressTexts,
         (std::vector<std::string>{"Processing: Ann.vcf", "Processing: Bob.vcf",
                                   "Processing: Cid.vcf", "Processing: Dee.vcf", "Progress Bar"}));
-    // The bar is back at rest and the pointer an arrow before "Done." shows.
-    const std::vector<std::string> tail(window.calls.end() - 4, window.calls.end());
+    // The bar is back at rest, the pointer an arrow and the end announced
+    // before "Done." shows.
+    const std::vector<std::string> tail(window.calls.end() - 5, window.calls.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"pointer 0", "value 0.000000", "text Progress Bar",
-                                              "message Done."}));
+                                              "runEnded", "message Done."}));
     EXPECT_EQ(window.calls.front(), "pointer 11");
     EXPECT_EQ(window.messages.size(), 1u);
     // The queue is read, never consumed: a second run imports everything again.
@@ -221,6 +225,67 @@ TEST_F(ImportRunTest, ClosingWhileAnErrorReportIsUpRunsNothingFurther) {
     EXPECT_EQ(window.messages.size(), 1u);
     EXPECT_EQ(shell.launches.size(), 1u);
     EXPECT_EQ(outlook.liveReferences, 0);
+}
+
+// The window clears what only a run shows (the taskbar's progress) when told
+// the run has ended, so every way out must tell it, and only once.
+TEST_F(ImportRunTest, EveryWayARunEndsIsAnnouncedOnce) {
+    const auto announcements = [](const FakeWindow& w) {
+        return std::count(w.calls.begin(), w.calls.end(), "runEnded");
+    };
+    struct Case {
+        const char* name;
+        std::function<void(FakeWindow&, FakeOutlook&, ImportQueue&)> arrange;
+        RunEnd end;
+        bool lastCall; // else the closing box comes after it
+    };
+    const std::vector<Case> cases = {
+        {"every file failing",
+         [](FakeWindow&, FakeOutlook& o, ImportQueue& q) {
+             o.failing = {"create"};
+             q.add("a.vcf");
+         },
+         RunEnd::Finished, false},
+        {"closed while waiting for Outlook",
+         [](FakeWindow& w, FakeOutlook& o, ImportQueue& q) {
+             o.pollsBeforeOpen = 3;
+             q.add("a.vcf");
+             w.onYield = [&w] {
+                 if (w.yields == 2)
+                     w.isClosing = true;
+             };
+         },
+         RunEnd::WindowClosed, true},
+        {"closed while an error box is up",
+         [](FakeWindow& w, FakeOutlook& o, ImportQueue& q) {
+             o.failing = {"Save"};
+             q.add("a.vcf");
+             w.onMessage = [&w](const Message&) { w.isClosing = true; };
+         },
+         RunEnd::WindowClosed, true},
+        {"closed at the first yield",
+         [](FakeWindow& w, FakeOutlook&, ImportQueue& q) {
+             q.add("a.vcf");
+             w.isClosing = true;
+         },
+         RunEnd::WindowClosed, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeWindow caseWindow{&clock};
+        FakeOutlook caseOutlook;
+        FakeShell caseShell{caseOutlook};
+        ImportQueue caseQueue;
+        c.arrange(caseWindow, caseOutlook, caseQueue);
+        EXPECT_EQ(ImportRun(caseQueue, services(caseWindow, caseOutlook, caseShell), options).run(),
+                  c.end);
+        EXPECT_EQ(announcements(caseWindow), 1);
+        ASSERT_FALSE(caseWindow.calls.empty());
+        if (c.lastCall)
+            EXPECT_EQ(caseWindow.calls.back(), "runEnded");
+        else
+            EXPECT_EQ(caseWindow.calls.end()[-2], "runEnded");
+    }
 }
 
 TEST(GetFileName, OnlyTheLastBackslashSeparates) {

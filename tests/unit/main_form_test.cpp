@@ -33,10 +33,41 @@ protected:
 TEST_F(MainFormTest, LoadRunsItsStepsInOrderAndCentresOnTheWholeScreen) {
     window.screen = {19200, 14400};
     window.bounds = {0, 0, 9375, 9120};
-    form.Form_Load();
+    EXPECT_TRUE(form.Form_Load());
     EXPECT_EQ(window.calls, (std::vector<std::string>{"applySkin", "left 4912.500000",
                                                       "top 2640.000000", "caption Quorvane", "icon",
-                                                      "column  VCF Files", "commandBar"}));
+                                                      "column  VCF Files", "commandBar", "drops"}));
+    EXPECT_TRUE(window.messages.empty());
+}
+
+// A part of the window that did not come up is told once, in a box that says
+// what will not work; only a window without its commands ends the program.
+TEST_F(MainFormTest, StartUpPartsThatFailAreToldOnceAndOnlyAMissingBarEndsTheProgram) {
+    window.commandBarFailure = Failure{"Not enough memory resources are available."};
+    window.dropFailure = Failure{"Unreached."};
+    EXPECT_FALSE(form.Form_Load());
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].text,
+              "The toolbar could not be created: Not enough memory resources are available. "
+              "Without it none of Quorvane's commands can be given, so Quorvane closes.");
+    EXPECT_EQ(window.messages[0].style, MessageStyle::Exclamation);
+    EXPECT_EQ(window.calls.back(), "message " + window.messages[0].text);
+
+    FakeWindow partial{&clock};
+    MainForm partialForm{
+        FormServices{partial, settings, outlook, shell, dialogs, clock, files, storage, codePages}};
+    partial.pictureFailure = Failure{"The toolbar picture 1010 is missing from the program."};
+    partial.dropFailure = Failure{"Error 0x8000FFFF"}; // a reason without a full stop
+    EXPECT_TRUE(partialForm.Form_Load());
+    ASSERT_EQ(partial.messages.size(), 2u);
+    EXPECT_EQ(partial.messages[0].text,
+              "The toolbar pictures could not be loaded: The toolbar picture 1010 is missing from "
+              "the program. The buttons show their captions only.");
+    EXPECT_EQ(partial.messages[1].text,
+              "Files dropped on the list cannot be taken: Error 0x8000FFFF. Add them with Add "
+              "VCF Files or Add Folder instead.");
+    for (const Message& message : partial.messages)
+        EXPECT_EQ(message.style, MessageStyle::Exclamation);
 }
 
 TEST_F(MainFormTest, CentringOnAScreenSmallerThanTheWindowGoesNegative) {
@@ -102,15 +133,6 @@ TEST_F(MainFormTest, DispatchGoesByIdNotByPosition) {
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
-TEST_F(MainFormTest, HelpLeavesTheQueueAsItWas) {
-    form.queue().add("a.vcf");
-    form.Help();
-    EXPECT_EQ(form.queue().count(), 1u);
-    EXPECT_EQ(std::string(HelpText),
-              "This software requires Microsoft Outlook (that comes with MS Office) not Outlook "
-              "Express (that comes preloaded with MS Windows).");
-}
-
 TEST_F(MainFormTest, AddFilesSetsTheDialogUpAfreshAndQueuesWhatItReturns) {
     dialogs.openResult = "C:\\x\0b.vcf\0a.vcf"s;
     form.AddFiles();
@@ -122,7 +144,8 @@ TEST_F(MainFormTest, AddFilesSetsTheDialogUpAfreshAndQueuesWhatItReturns) {
     ASSERT_EQ(dialogs.shown.size(), 3u);
     for (const auto& shown : dialogs.shown) {
         EXPECT_EQ(shown.fileName, "");
-        EXPECT_EQ(shown.flags, 0x280201u);
+        EXPECT_TRUE(shown.multipleSelection);
+        EXPECT_TRUE(shown.readOnlyTicked);
         EXPECT_EQ(shown.title, "Add File(s) - Hold Ctrl to select multiple files");
         EXPECT_EQ(shown.filterDescription, "VCF Files (*.vcf)");
         EXPECT_EQ(shown.filterPattern, "*.vcf");

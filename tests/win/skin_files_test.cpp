@@ -72,13 +72,5 @@ TEST_F(SkinFilesTest, ReadsTheWholeFileAndReportsAMissingOne) {
     EXPECT_FALSE(missing.failure().description.empty());
 }
 
-TEST_F(SkinFilesTest, TheProgramFolderIsTheExecutablesFolderWithoutASeparator) {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring expected(path);
-    expected.resize(expected.find_last_of(L'\\'));
-    EXPECT_EQ(files.programFolder(), toUtf8(expected));
-}
-
 } // namespace
 } // namespace quorvane::win32

@@ -196,7 +196,7 @@ private:
 ScopedDropTarget::ScopedDropTarget(HWND window, DropHandler onDrop) : window_(window) {
     target_ = makeComObject<FileDropTarget>(std::move(onDrop));
     if (!target_->canDeliver()) {
-        registration_ = Failure{systemMessage(GetLastError())};
+        registration_ = Failure{"Windows refused the window that receives them."};
         return;
     }
     const HRESULT result = RegisterDragDrop(window_, target_.Get());

@@ -29,6 +29,17 @@ HWND windowOf(NativeWindow owner) {
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(owner));
 }
 
+// Always the Explorer-style dialog with long names: its multiple selection
+// comes back as the NUL-separated list openDialogResult reads.
+DWORD dialogFlags(const OpenFileDialogSettings& settings) {
+    DWORD flags = OFN_EXPLORER | OFN_LONGNAMES;
+    if (settings.multipleSelection)
+        flags |= OFN_ALLOWMULTISELECT;
+    if (settings.readOnlyTicked)
+        flags |= OFN_READONLY;
+    return flags;
+}
+
 // "Description\0pattern\0\0", the filter's one entry.
 std::wstring filterText(const OpenFileDialogSettings& settings) {
     std::wstring filter = toWide(settings.filterDescription);
@@ -77,7 +88,7 @@ Outcome<std::string> Win32FileDialogs::showOpenDialog(NativeWindow owner,
     dialog.lpstrFile = buffer.data();
     dialog.nMaxFile = OpenDialogBufferChars;
     dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
-    dialog.Flags = settings.flags;
+    dialog.Flags = dialogFlags(settings);
     if (GetOpenFileNameW(&dialog))
         return openDialogResult(std::wstring_view(buffer.data(), buffer.size()));
     const DWORD error = CommDlgExtendedError();

@@ -2,7 +2,7 @@
 // The open-file dialog (GetOpenFileNameW) and the folder browser
 // (SHBrowseForFolderW). The thread must have called OleInitialize.
 
-#include "platform/dialogs.h"
+#include "platform/file_dialogs.h"
 
 namespace quorvane::win32 {
 

@@ -106,8 +106,9 @@ Outcome<std::unique_ptr<FolderListing>> Win32FileSystem::list(std::string_view s
     WIN32_FIND_DATAW first{};
     // The basic level skips the 8.3 short name nobody reads; the large fetch
     // asks for bigger batches, which helps big folders and network shares.
-    ScopedFind found(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &first,
-                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    ScopedFind found(calls_.findFirstFile(pattern.c_str(), FindExInfoBasic, &first,
+                                          FindExSearchNameMatch, nullptr,
+                                          FIND_FIRST_EX_LARGE_FETCH));
     if (!found) {
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES)
@@ -118,7 +119,7 @@ Outcome<std::unique_ptr<FolderListing>> Win32FileSystem::list(std::string_view s
 }
 
 Outcome<std::uint32_t> Win32FileSystem::attributes(std::string_view path) {
-    const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
+    const DWORD attributes = calls_.fileAttributes(systemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return lastFailure();
     return static_cast<std::uint32_t>(attributes);
@@ -127,9 +128,9 @@ Outcome<std::uint32_t> Win32FileSystem::attributes(std::string_view path) {
 Outcome<FileIdentity> Win32FileSystem::identity(std::string_view folder) {
     // No access rights are needed to read the identity; backup semantics let
     // a folder be opened at all, and links are followed to their target.
-    ScopedFile file(CreateFileW(systemPath(folder).c_str(), 0,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    ScopedFile file(calls_.createFile(systemPath(folder).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file)
         return lastFailure();
 

@@ -5,17 +5,34 @@
 
 #include "platform/file_system.h"
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
 namespace quorvane::win32 {
 
+// The system calls that take a path. Wine has no 260-character limit, so only
+// a test that sees what each call is handed (or refuses a long plain path,
+// as Windows without long-path support does) can tell that deep folders stay
+// reachable.
+struct FileSystemCalls {
+    decltype(&FindFirstFileExW) findFirstFile = &FindFirstFileExW;
+    decltype(&GetFileAttributesW) fileAttributes = &GetFileAttributesW;
+    decltype(&CreateFileW) createFile = &CreateFileW;
+};
+
 class Win32FileSystem final : public FileSystem {
 public:
+    explicit Win32FileSystem(FileSystemCalls calls = {}) : calls_(calls) {}
+
     Outcome<std::unique_ptr<FolderListing>> list(std::string_view search,
                                                  ListingMask mask) override;
     Outcome<std::uint32_t> attributes(std::string_view path) override;
     Outcome<FileIdentity> identity(std::string_view folder) override;
+
+private:
+    FileSystemCalls calls_;
 };
 
 // `path` as the Win32 file functions should get it: unchanged while it is

@@ -71,10 +71,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     MainWindow window(instance,
                       MainWindowServicesIn{settings, outlook, shell, dialogs, clock, fileSystem,
                                            storage, codePages, runOptionsFromTestEnvironment()});
-    if (!window.create(showCommand)) {
-        reportStartupFailure(L"Quorvane could not create its window.");
+    // Whatever kept the window from coming up has been told already.
+    if (!window.create(showCommand))
         return 1;
-    }
     // Contacts a crashed run split out of a file are still in its folder.
     RemoveAbandonedCardFolders();
 

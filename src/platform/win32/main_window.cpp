@@ -30,6 +30,44 @@ constexpr UINT_PTR ListRefreshTimerId = 1;
 
 constexpr wchar_t ListTooltip[] = L"Drag and drop files here. Double-click item to remove it.";
 
+// Letter case aside, the way the system compares text a person reads (what
+// lstrcmpi does), so type-ahead agrees with every other Windows list.
+bool equalIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    return CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, a.data(),
+                           static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                           nullptr, nullptr, 0) == CSTR_EQUAL;
+}
+
+bool startsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() && equalIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+// Without a window there is nothing to own the box.
+void reportNoWindow() {
+    MessageBoxW(nullptr, L"Quorvane could not create its window.", L"Quorvane",
+                MB_OK | MB_ICONERROR);
+}
+
+UINT messageBoxFlags(MessageStyle style) {
+    switch (style) {
+    case MessageStyle::Plain:
+        return MB_OK;
+    case MessageStyle::Exclamation:
+        return MB_OK | MB_ICONEXCLAMATION;
+    }
+    return MB_OK; // no other style exists; the switch names every one
+}
+
+const wchar_t* cursorFor(PointerKind kind) {
+    switch (kind) {
+    case PointerKind::Arrow:
+        return IDC_ARROW;
+    case PointerKind::Hourglass:
+        return IDC_WAIT;
+    }
+    return IDC_ARROW;
+}
+
 } // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, MainWindowServicesIn services)
@@ -51,8 +89,10 @@ bool MainWindow::create(int showCommand) {
     // No class pointer: the pointer is chosen in WM_SETCURSOR.
     WNDCLASSEXW mainClass = windowClass(instance_, MainWindowClassName);
     mainClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    if (!registerWindowClass(mainClass))
+    if (!registerWindowClass(mainClass)) {
+        reportNoWindow();
         return false;
+    }
 
     constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     if (!createWindow({.exStyle = WS_EX_APPWINDOW,
@@ -62,8 +102,10 @@ bool MainWindow::create(int showCommand) {
                        .y = CW_USEDEFAULT,
                        .width = 640,
                        .height = 480,
-                       .instance = instance_}))
+                       .instance = instance_})) {
+        reportNoWindow();
         return false;
+    }
 
     // The design size is a client size; the frame around it depends on the
     // DPI the window was created at.
@@ -73,7 +115,8 @@ bool MainWindow::create(int showCommand) {
     SetWindowPos(handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 
-    form_.Form_Load();
+    if (!form_.Form_Load())
+        return false;
     ShowWindow(handle(), showCommand);
     UpdateWindow(handle());
     return true;
@@ -108,6 +151,12 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         onClose();
         return 0;
+    case WM_ENDSESSION:
+        // Log off or shut down: the last message before the process is ended,
+        // so the placement is stored here as at any other exit.
+        if (wParam)
+            onClose();
+        return 0;
     case WM_DPICHANGED:
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
@@ -122,10 +171,22 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK MainWindow::listProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR, DWORD_PTR self) {
-    // The list's twin of the window's own pointer rule.
-    if (message == WM_MOUSEMOVE)
-        reinterpret_cast<MainWindow*>(self)->form_.Form_MouseMove();
+                                      UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<MainWindow*>(data);
+    switch (message) {
+    case WM_MOUSEMOVE:
+        // The list's twin of the window's own pointer rule.
+        self->form_.Form_MouseMove();
+        break;
+    case WM_SYSKEYDOWN:
+        // With Alt held a key arrives as a system key, which the list never
+        // reports as LVN_KEYDOWN; Delete removes the row all the same. The
+        // key still goes on, so the system knows Alt was not pressed alone
+        // and opens no window menu when it is let go.
+        if (wParam == VK_DELETE)
+            self->form_.removeSelectedRow(self->selectedRow());
+        break;
+    }
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
@@ -147,12 +208,6 @@ bool MainWindow::onCreate() {
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
     SetWindowSubclass(list_, listProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    // The drop target hands the paths over from the message loop, after the
-    // drag source has finished, so the folder search may yield freely.
-    dropTarget_ = std::make_unique<ScopedDropTarget>(list_, [this](std::vector<std::string> paths) {
-        if (!closing_)
-            form_.ListView1_OLEDragDrop(paths);
-    });
 
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle(),
@@ -187,8 +242,10 @@ LRESULT MainWindow::onNotify(const NMHDR& header) {
     case LVN_GETDISPINFOW:
         onListDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
         return 0;
+    case LVN_ODFINDITEMW:
+        return onFindRow(*reinterpret_cast<const NMLVFINDITEMW*>(&header));
     case LVN_KEYDOWN:
-        // Delete removes the selected row whatever Shift, Ctrl or Alt say.
+        // Delete removes the selected row whatever Shift or Ctrl say (Alt: listProc).
         if (reinterpret_cast<const NMLVKEYDOWN*>(&header)->wVKey == VK_DELETE)
             form_.removeSelectedRow(selectedRow());
         return 0;
@@ -206,6 +263,31 @@ void MainWindow::onListDisplayInfo(NMLVDISPINFOW& info) {
     displayText_ = row ? toWide(*row) : std::wstring();
     // The list reads the text before it asks again, so one buffer serves.
     info.item.pszText = displayText_.data();
+}
+
+// Type-ahead: the list asks which row starts with the letters typed so far,
+// from the row after the current one. Unanswered, it would take row 1, and a
+// Delete pressed next would remove that row instead of the one typed.
+int MainWindow::onFindRow(const NMLVFINDITEMW& find) const {
+    const LVFINDINFOW& wanted = find.lvfi;
+    // A partial search is a text search too; nothing else (item data, nearest
+    // position) means anything for rows that are only text.
+    if (!(wanted.flags & (LVFI_STRING | LVFI_PARTIAL)) || !wanted.psz)
+        return -1;
+    const std::wstring_view typed(wanted.psz);
+    const bool prefix = (wanted.flags & LVFI_PARTIAL) != 0;
+    const ImportQueue& queue = form_.queue();
+    const std::size_t count = queue.count();
+    const std::size_t start =
+        find.iStart >= 0 && static_cast<std::size_t>(find.iStart) < count ? find.iStart : 0;
+    const std::size_t looked = (wanted.flags & LVFI_WRAP) ? count : count - start;
+    for (std::size_t step = 0; step < looked; ++step) {
+        const std::size_t row = (start + step) % count;
+        const std::wstring text = toWide(*queue.item(row + 1));
+        if (prefix ? startsWithIgnoringCase(text, typed) : equalIgnoringCase(text, typed))
+            return static_cast<int>(row);
+    }
+    return -1;
 }
 
 void MainWindow::onSize() {
@@ -237,7 +319,7 @@ bool MainWindow::onSetCursor() {
     MapWindowPoints(handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
     if (!PtInRect(&client, cursor))
         return false;
-    SetCursor(LoadCursorW(nullptr, pointer_ == PointerKind::Hourglass ? IDC_WAIT : IDC_ARROW));
+    SetCursor(LoadCursorW(nullptr, cursorFor(pointer_)));
     return true;
 }
 
@@ -278,13 +360,10 @@ void MainWindow::setPointer(PointerKind kind) {
     POINT cursor;
     GetCursorPos(&cursor);
     if (WindowFromPoint(cursor) == handle() || IsChild(handle(), WindowFromPoint(cursor)))
-        SetCursor(LoadCursorW(nullptr, kind == PointerKind::Hourglass ? IDC_WAIT : IDC_ARROW));
+        SetCursor(LoadCursorW(nullptr, cursorFor(kind)));
 }
 
 void MainWindow::setProgressText(std::string_view text) {
-    // The run puts the bar's idle text back when it ends.
-    if (text == "Progress Bar")
-        taskbar_.clear();
     progressBar_.setText(toWide(text));
     UpdateWindow(progressBar_.handle());
 }
@@ -296,10 +375,14 @@ void MainWindow::setProgressValue(double percent) {
     UpdateWindow(progressBar_.handle());
 }
 
+void MainWindow::runEnded() {
+    taskbar_.clear();
+}
+
 void MainWindow::showMessage(std::string_view text, MessageStyle style,
                              std::optional<std::string_view> title) {
     const std::wstring caption = toWide(title.value_or(ApplicationTitle));
-    MessageBoxW(handle(), toWide(text).c_str(), caption.c_str(), static_cast<UINT>(style));
+    MessageBoxW(handle(), toWide(text).c_str(), caption.c_str(), messageBoxFlags(style));
 }
 
 YieldResult MainWindow::yield() {
@@ -383,10 +466,26 @@ void MainWindow::addQueueColumn(std::string_view header) {
     ListView_InsertColumn(list_, 0, &column);
 }
 
-void MainWindow::createCommandBar() {
-    // Without pictures the bar still works with its captions; the Windows
-    // tests make sure the pictures are there.
+Outcome<CommandBarMade> MainWindow::createCommandBar() {
     toolbar_ = commandBar_.create(handle(), ToolbarId, instance_, dpi());
+    if (!toolbar_) {
+        const DWORD error = GetLastError();
+        return Failure{error ? systemMessage(error) : "Windows refused to make it."};
+    }
+    CommandBarMade made;
+    if (const auto& pictures = commandBar_.pictureFailure())
+        made.missingPictures = Failure{pictures->description};
+    return made;
+}
+
+Outcome<void> MainWindow::acceptDroppedFiles() {
+    // The drop target hands the paths over from the message loop, after the
+    // drag source has finished, so the folder search may yield freely.
+    dropTarget_ = std::make_unique<ScopedDropTarget>(list_, [this](std::vector<std::string> paths) {
+        if (!closing_)
+            form_.ListView1_OLEDragDrop(paths);
+    });
+    return dropTarget_->registration();
 }
 
 WindowState MainWindow::state() const {

@@ -5,7 +5,7 @@
 
 #include "app/layout.h"
 #include "app/main_form.h"
-#include "platform/main_window.h"
+#include "platform/main_window_services.h"
 #include "platform/win32/command_bar.h"
 #include "platform/win32/drop_target.h"
 #include "platform/win32/progress_bar.h"
@@ -42,7 +42,8 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // Creates the window, runs the start-up steps and shows it.
+    // Creates the window, runs the start-up steps and shows it. False when
+    // there is no window, or none worth showing; the user has been told.
     bool create(int showCommand);
     MainForm& form() { return form_; }
 
@@ -51,6 +52,7 @@ public:
     PointerKind pointer() const override { return pointer_; }
     void setProgressText(std::string_view text) override;
     void setProgressValue(double percent) override;
+    void runEnded() override;
     void showMessage(std::string_view text, MessageStyle style,
                      std::optional<std::string_view> title) override;
     YieldResult yield() override;
@@ -69,7 +71,8 @@ public:
     void setCaption(std::string_view caption) override;
     void showApplicationIcon() override;
     void addQueueColumn(std::string_view header) override;
-    void createCommandBar() override;
+    Outcome<CommandBarMade> createCommandBar() override;
+    Outcome<void> acceptDroppedFiles() override;
     WindowState state() const override;
 
 private:
@@ -87,6 +90,7 @@ private:
     void onDpiChanged(UINT dpi, const RECT& suggested);
     LRESULT onCopyData(const COPYDATASTRUCT& data);
     void onListDisplayInfo(NMLVDISPINFOW& info);
+    int onFindRow(const NMLVFINDITEMW& find) const;
 
     void queueChanged() override;
     void refreshList();

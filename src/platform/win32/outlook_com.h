@@ -2,7 +2,7 @@
 // Outlook's automation surface reached through COM, by ProgID and late-bound
 // calls, so any Outlook version that registers "Outlook.Application" works.
 
-#include "platform/outlook.h"
+#include "platform/outlook_automation.h"
 #include "platform/win32/com_dispatch.h"
 
 #include <chrono>

@@ -39,6 +39,16 @@ DWORD shellErrorToSystemError(INT_PTR code) {
     }
 }
 
+int showWindowCommand(ShowCommand show) {
+    switch (show) {
+    case ShowCommand::Normal:
+        return SW_SHOWNORMAL;
+    case ShowCommand::Maximized:
+        return SW_SHOWMAXIMIZED;
+    }
+    return SW_SHOWNORMAL; // no other value exists; the switch names every one
+}
+
 // Empty means "not given" to ShellExecute, not an empty string.
 const wchar_t* optional(const std::wstring& text) {
     return text.empty() ? nullptr : text.c_str();
@@ -70,7 +80,7 @@ Outcome<void> Win32ShellLauncher::launch(const ShellLaunch& request) {
         SetLastError(ERROR_SUCCESS);
         const HINSTANCE started =
             ShellExecuteW(owner, nullptr, program.c_str(), optional(parameters),
-                          optional(directory), static_cast<int>(request.show));
+                          optional(directory), showWindowCommand(request.show));
         const INT_PTR code = reinterpret_cast<INT_PTR>(started);
         if (code > 32)
             return success();

@@ -2,7 +2,7 @@
 // Starts a program the way the Run box does, so "outlook" is found through
 // App Paths like a user would find it.
 
-#include "platform/shell.h"
+#include "platform/shell_launcher.h"
 
 namespace quorvane::win32 {
 

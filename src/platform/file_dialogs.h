@@ -4,15 +4,17 @@
 #include "platform/native_window.h"
 #include "platform/outcome.h"
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace quorvane {
 
 struct OpenFileDialogSettings {
-    std::string fileName;    // preset file name
-    std::uint32_t flags = 0; // OFN_* values, passed through unchanged
+    std::string fileName; // preset file name
+    // Several files at once, chosen with Ctrl or Shift.
+    bool multipleSelection = false;
+    // The dialog's "Open as read-only" box starts ticked (nothing reads it).
+    bool readOnlyTicked = false;
     std::string title;
     std::string filterDescription;
     std::string filterPattern;

@@ -2,9 +2,11 @@
 // Everything the program's logic needs of its one main window beyond what the
 // long operations use.
 
+#include "platform/outcome.h"
 #include "platform/run_window.h"
 #include "platform/skin_style.h"
 
+#include <optional>
 #include <string_view>
 
 namespace quorvane {
@@ -24,6 +26,12 @@ struct TwipRect {
     float height = 0;
 };
 
+// A command bar that came up. Without its pictures it still works, with
+// captions alone, and this says why they are missing.
+struct CommandBarMade {
+    std::optional<Failure> missingPictures;
+};
+
 class MainWindowServices : public RunWindow {
 public:
     // Start-up steps, in the order the window loads.
@@ -39,7 +47,10 @@ public:
     virtual void setCaption(std::string_view caption) = 0;
     virtual void showApplicationIcon() = 0;
     virtual void addQueueColumn(std::string_view header) = 0;
-    virtual void createCommandBar() = 0;
+    // Fails when there is no bar at all: the window then has no commands.
+    virtual Outcome<CommandBarMade> createCommandBar() = 0;
+    // Lets files be dropped on the queue list; fails with the system's reason.
+    virtual Outcome<void> acceptDroppedFiles() = 0;
 
     // Read afresh at every call: the placement is written in normal state only.
     virtual WindowState state() const = 0;
