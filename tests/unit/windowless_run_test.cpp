@@ -191,10 +191,12 @@ TEST_F(WindowlessRunTest, NoDesktopOutlookIsSaidOnceInPlainWordsAndNothingElseHa
         EXPECT_FALSE(message.title.has_value());                     // not an error report
         EXPECT_EQ(session.log, std::vector<std::string>{"Session"}); // no chooser, no file
         EXPECT_TRUE(storage.recordLines.empty());
-        // The pointer and the bar are at rest before the box shows.
-        const std::vector<std::string> tail(window.calls.end() - 4, window.calls.end());
-        EXPECT_EQ(tail, (std::vector<std::string>{"pointer 0", "value 0.000000",
-                                                  "text Progress Bar", "message " + message.text}));
+        // The pointer and the bar are at rest, and the end told, before the
+        // box shows.
+        const std::vector<std::string> tail(window.calls.end() - 5, window.calls.end());
+        EXPECT_EQ(tail,
+                  (std::vector<std::string>{"pointer 0", "value 0.000000", "text Progress Bar",
+                                            "runEnded", "message " + message.text}));
     }
 }
 
@@ -323,7 +325,7 @@ TEST_F(WindowlessRunTest, AnEmptyQueueShowsOnlyNoFilesAddedAndNeverReachesOutloo
     for (WindowlessTarget target : BothTargets) {
         window = FakeWindow{&clock};
         EXPECT_EQ(runWithoutWindows(target), RunEnd::Finished);
-        EXPECT_EQ(window.calls, std::vector<std::string>{"message No files added."});
+        EXPECT_EQ(window.calls, (std::vector<std::string>{"runEnded", "message No files added."}));
         EXPECT_TRUE(session.log.empty());
     }
 }
