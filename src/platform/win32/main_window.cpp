@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <exception>
@@ -278,8 +279,9 @@ int MainWindow::onFindRow(const NMLVFINDITEMW& find) const {
     const bool prefix = (wanted.flags & LVFI_PARTIAL) != 0;
     const ImportQueue& queue = form_.queue();
     const std::size_t count = queue.count();
-    const std::size_t start =
-        find.iStart >= 0 && static_cast<std::size_t>(find.iStart) < count ? find.iStart : 0;
+    // Past the last row (or before the first) the search starts at the first.
+    const auto from = static_cast<std::size_t>(std::max(find.iStart, 0));
+    const std::size_t start = from < count ? from : 0;
     const std::size_t looked = (wanted.flags & LVFI_WRAP) ? count : count - start;
     for (std::size_t step = 0; step < looked; ++step) {
         const std::size_t row = (start + step) % count;
