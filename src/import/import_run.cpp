@@ -1,9 +1,6 @@
 #include "import/import_run.h"
 
-#include "import/error_report.h"
 #include "import/run_progress.h"
-
-#include <limits>
 
 namespace quorvane {
 
@@ -40,7 +37,6 @@ enum Step : int {
     ResetProgressText = 142,
     ShowDone = 144,
     ShowNoFiles = 146,
-    End = -1,
 };
 
 constexpr std::string_view OutlookProgram = "outlook";
@@ -62,67 +58,40 @@ std::string describeDuration(std::chrono::milliseconds duration) {
 } // namespace
 
 ImportRun::ImportRun(const ImportQueue& queue, ImportRunServices services, ImportRunOptions options)
-    : queue_(queue), window_(services.window), outlook_(services.outlook), shell_(services.shell),
-      clock_(services.clock), storage_(services.storage), options_(options),
-      splitter_(services.storage, services.codePages),
-      recorder_(services.storage, services.window) {}
+    : SteppedRun(queue, services.window, services.storage, services.codePages),
+      outlook_(services.outlook), shell_(services.shell), clock_(services.clock),
+      options_(options) {}
 
 RunEnd ImportRun::run() {
-    const RunEnd end = runSteps();
-    announceEnd();
-    return end;
+    return runFrom(CheckQueue);
 }
 
-// Before the closing box, so the taskbar rests together with the bar; or as
-// the run returns when the window closed first. Never twice.
-void ImportRun::announceEnd() {
-    if (endAnnounced_)
-        return;
-    endAnnounced_ = true;
-    window_.runEnded();
-}
-
-RunEnd ImportRun::runSteps() {
-    int step = CheckQueue;
-    while (step != End) {
-        StepResult result = execute(step);
-        if (windowClosing_) {
-            recordUnfinishedContacts();
-            return RunEnd::WindowClosed;
-        }
-        if (result.failure) {
-            recorder_.noteReport(step, *result.failure);
-            window_.showMessage(FormatErrorReport(result.failure->description, step),
-                                MessageStyle::Exclamation, ErrorReportTitle);
-            // A close can reach the window while the box is up; nothing more
-            // may run or be shown after it.
-            if (window_.closing()) {
-                recordUnfinishedContacts();
-                return RunEnd::WindowClosed;
-            }
-        }
-        step = result.next;
-    }
-    return RunEnd::Finished;
+void ImportRun::releaseOutlook() {
+    itemWindows_.reset();
+    application_.reset();
 }
 
 ImportRun::StepResult ImportRun::execute(int step) {
     switch (step) {
     case CheckQueue:
-        return checkQueueNotEmpty();
+        return go(queue_.count() > 0 ? ShowHourglass : ShowNoFiles);
     case ShowHourglass:
-        return showHourglass();
+        window_.setPointer(PointerKind::Hourglass);
+        recorder_.begin();
+        return go(FixLastIndex);
     case FixLastIndex:
         return fixLastIndex();
     case YieldToWindow:
-        windowClosing_ = window_.yield() == YieldResult::WindowClosing;
+        yieldToWindow();
         return go(ReadPath);
     case ReadPath:
         return readCurrentPath();
     case SplitIntoContacts:
-        return splitIntoContacts();
+        splitIntoContacts();
+        return go(ShowProgressText);
     case ShowProgressText:
-        return showProgressText();
+        window_.setProgressText(progressText());
+        return go(ShowProgressValue);
     case ShowProgressValue:
         return showProgressValue();
     case ReachOutlook:
@@ -143,9 +112,11 @@ ImportRun::StepResult ImportRun::execute(int step) {
     case Close:
         return closeItemWindow();
     case ReleaseItemWindows:
-        return releaseInspectors();
+        itemWindows_.reset();
+        return go(ReleaseApplication);
     case ReleaseApplication:
-        return releaseApplication();
+        application_.reset();
+        return go(FinishContact);
     case FinishContact:
         return finishContact();
     case AdvanceIndex:
@@ -172,68 +143,21 @@ ImportRun::StepResult ImportRun::execute(int step) {
     return go(End);
 }
 
-ImportRun::StepResult ImportRun::checkQueueNotEmpty() {
-    return go(queue_.count() > 0 ? ShowHourglass : ShowNoFiles);
-}
-
-ImportRun::StepResult ImportRun::showHourglass() {
-    window_.setPointer(PointerKind::Hourglass);
-    recorder_.begin();
-    return go(FixLastIndex);
-}
-
 ImportRun::StepResult ImportRun::fixLastIndex() {
-    index_ = 1;
-    constexpr auto maxRows = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
-    if (queue_.count() > maxRows) {
-        lastIndex_ = std::numeric_limits<std::int32_t>::max();
-        return fail("The queue holds more rows than one run can import.", YieldToWindow);
-    }
-    lastIndex_ = static_cast<std::int32_t>(queue_.count());
     // The first cycle begins without comparing the index with the last index.
+    if (auto begun = beginWalk(); !begun)
+        return fail(begun.failure(), YieldToWindow);
     return go(YieldToWindow);
 }
 
 ImportRun::StepResult ImportRun::readCurrentPath() {
-    contacts_.clear();
-    contactAt_ = 0;
-    fileFailure_.reset();
-    const auto row = queue_.item(static_cast<std::size_t>(index_));
-    if (!row) {
-        // Rows were removed while the run yielded. Going on with the previous
-        // path would import that file a second time, so this cycle ends here.
-        return fail("Row " + std::to_string(index_) + " of the queue no longer exists.",
-                    ReleaseItemWindows);
-    }
-    currentPath_.assign(*row);
+    if (auto read = readCurrentRow(); !read)
+        return fail(read.failure(), ReleaseItemWindows);
     return go(SplitIntoContacts);
 }
 
-// A long file is split while the window keeps answering; closing the window
-// meanwhile ends the run.
-ImportRun::StepResult ImportRun::splitIntoContacts() {
-    auto contacts = splitter_.split(currentPath_, [this] {
-        windowClosing_ = window_.yield() == YieldResult::WindowClosing;
-        return !windowClosing_;
-    });
-    if (windowClosing_)
-        return go(End);
-    if (!contacts)
-        fileFailure_ = contacts.failure();
-    else
-        contacts_ = std::move(contacts.value());
-    recorder_.startContact();
-    return go(ShowProgressText);
-}
-
-ImportRun::StepResult ImportRun::showProgressText() {
-    window_.setProgressText(ProgressText(currentPath_, contacts_, contactAt_));
-    return go(ShowProgressValue);
-}
-
 ImportRun::StepResult ImportRun::showProgressValue() {
-    // The row count is read anew: rows may come and go meanwhile.
-    auto percent = ProgressValue(index_, queue_.count(), contactAt_, contacts_.size());
+    auto percent = progressValue();
     if (!percent)
         return fail(percent.failure(), ReachOutlook);
     window_.setProgressValue(percent.value());
@@ -349,43 +273,21 @@ ImportRun::StepResult ImportRun::closeItemWindow() {
     return go(ReleaseItemWindows);
 }
 
-ImportRun::StepResult ImportRun::releaseInspectors() {
-    itemWindows_.reset();
-    return go(ReleaseApplication);
-}
-
-ImportRun::StepResult ImportRun::releaseApplication() {
-    application_.reset();
-    return go(FinishContact);
-}
-
+// The file's next contact is a cycle of its own from the progress on, with a
+// yield in front as every cycle has.
 ImportRun::StepResult ImportRun::finishContact() {
-    recorder_.finishContact(currentPath_, currentContact());
-    if (contactAt_ + 1 >= contacts_.size()) {
-        splitter_.releaseCardFiles();
-        return go(AdvanceIndex);
-    }
-    // The file's next contact is a cycle of its own from the progress on,
-    // with a yield in front as every cycle has.
-    ++contactAt_;
-    recorder_.startContact();
-    windowClosing_ = window_.yield() == YieldResult::WindowClosing;
-    return go(ShowProgressText);
+    return go(nextContactOfFile() ? ShowProgressText : AdvanceIndex);
 }
 
 ImportRun::StepResult ImportRun::advanceIndex() {
-    if (index_ == std::numeric_limits<std::int32_t>::max())
-        return fail("Overflow: the row index cannot grow any further.", RestorePointer);
-    ++index_;
-    return go(index_ <= lastIndex_ ? YieldToWindow : RestorePointer);
+    auto more = advanceRow();
+    if (!more)
+        return fail(more.failure(), RestorePointer);
+    return go(more.value() ? YieldToWindow : RestorePointer);
 }
 
 std::string ImportRun::quotedPath() const {
     return '"' + launchPath() + '"';
-}
-
-const FileContact* ImportRun::currentContact() const {
-    return contactAt_ < contacts_.size() ? &contacts_[contactAt_] : nullptr;
 }
 
 const std::string& ImportRun::launchPath() const {
@@ -398,12 +300,6 @@ std::string ImportRun::subject() const {
     const FileContact& contact = contacts_[contactAt_];
     return "contact " + std::to_string(contact.number) + " of " + std::to_string(contacts_.size()) +
            " (" + contact.name + ") in " + currentPath_;
-}
-
-// The window was closed: the contact at hand and the rest of its file are
-// recorded as not tried (or as saved, when Outlook already has it).
-void ImportRun::recordUnfinishedContacts() {
-    recorder_.finishUnfinished(currentPath_, contacts_, contactAt_);
 }
 
 } // namespace quorvane

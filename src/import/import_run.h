@@ -6,9 +6,8 @@
 // file never stops the files after it. Each contact's result goes to the
 // run's record as the run reaches it.
 
-#include "import/contact_recorder.h"
-#include "import/file_contacts.h"
 #include "import/run_end.h"
+#include "import/stepped_run.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
 #include "platform/outlook_automation.h"
@@ -44,7 +43,7 @@ struct ImportRunServices {
     CodePages& codePages;
 };
 
-class ImportRun {
+class ImportRun final : private SteppedRun {
 public:
     ImportRun(const ImportQueue& queue, ImportRunServices services, ImportRunOptions options = {});
 
@@ -54,26 +53,11 @@ public:
     RunEnd run();
 
 private:
-    struct StepResult {
-        int next;
-        std::optional<Failure> failure;
-    };
-    static StepResult go(int next) { return {next, std::nullopt}; }
-    static StepResult fail(std::string description, int resumeAt) {
-        return {resumeAt, Failure{std::move(description)}};
-    }
-    static StepResult fail(const Failure& failure, int resumeAt) { return {resumeAt, failure}; }
+    StepResult execute(int step) override;
+    void releaseOutlook() override;
 
-    RunEnd runSteps();
-    void announceEnd();
-    StepResult execute(int step);
-
-    StepResult checkQueueNotEmpty();
-    StepResult showHourglass();
     StepResult fixLastIndex();
     StepResult readCurrentPath();
-    StepResult splitIntoContacts();
-    StepResult showProgressText();
     StepResult showProgressValue();
     StepResult reachOutlook();
     StepResult holdInspectors();
@@ -82,44 +66,23 @@ private:
     StepResult pollForItemWindow();
     StepResult saveCurrentItem();
     StepResult closeItemWindow();
-    StepResult releaseInspectors();
-    StepResult releaseApplication();
     StepResult finishContact();
     StepResult advanceIndex();
 
-    bool splitsIntoSeveral() const { return contacts_.size() > 1; }
-    const FileContact* currentContact() const;
     // The file Outlook opens for the contact at hand.
     const std::string& launchPath() const;
     // How reports name the contact at hand.
     std::string subject() const;
     std::string quotedPath() const;
 
-    void recordUnfinishedContacts();
-
-    const ImportQueue& queue_;
-    RunWindow& window_;
     OutlookAutomation& outlook_;
     ShellLauncher& shell_;
     const Clock& clock_;
-    RunStorage& storage_;
     ImportRunOptions options_;
-    FileContactSplitter splitter_;
-    ContactRecorder recorder_;
 
-    std::int32_t index_ = 0;
-    std::int32_t lastIndex_ = 0;
-    std::string currentPath_;
     std::unique_ptr<OutlookApplication> application_;
     std::unique_ptr<OutlookInspectors> itemWindows_;
     Clock::TimePoint launchedAt_{};
-    bool windowClosing_ = false;
-    bool endAnnounced_ = false;
-
-    // The contacts of the file at hand, and where the run is among them.
-    std::vector<FileContact> contacts_;
-    std::size_t contactAt_ = 0;
-    std::optional<Failure> fileFailure_; // unreadable, or no card at all
 };
 
 } // namespace quorvane

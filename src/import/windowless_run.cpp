@@ -1,10 +1,8 @@
 #include "import/windowless_run.h"
 
-#include "import/error_report.h"
 #include "import/run_progress.h"
 
 #include <cassert>
-#include <limits>
 
 namespace quorvane {
 
@@ -39,7 +37,6 @@ enum Step : int {
     ResetProgressText = 242,
     ShowClosingMessage = 244,
     ShowNoFiles = 246,
-    End = -1,
 };
 
 } // namespace
@@ -63,42 +60,17 @@ std::string NotAContactsFolderMessage(std::string_view folderName) {
 
 WindowlessRun::WindowlessRun(const ImportQueue& queue, WindowlessRunServices services,
                              WindowlessTarget target)
-    : queue_(queue), window_(services.window), outlook_(services.outlook), target_(target),
-      splitter_(services.storage, services.codePages),
-      recorder_(services.storage, services.window) {}
+    : SteppedRun(queue, services.window, services.storage, services.codePages),
+      outlook_(services.outlook), target_(target) {}
 
 RunEnd WindowlessRun::run() {
-    const RunEnd end = runSteps();
-    announceEnd();
-    return end;
+    return runFrom(CheckQueue);
 }
 
-// Before the closing box, so the taskbar rests together with the bar; or as
-// the run returns when the window closed first. Never twice.
-void WindowlessRun::announceEnd() {
-    if (endAnnounced_)
-        return;
-    endAnnounced_ = true;
-    window_.runEnded();
-}
-
-RunEnd WindowlessRun::runSteps() {
-    int step = CheckQueue;
-    while (step != End) {
-        StepResult result = execute(step);
-        if (windowClosing_)
-            return endWithWindowClosed();
-        if (result.failure) {
-            recorder_.noteReport(step, *result.failure);
-            window_.showMessage(FormatErrorReport(result.failure->description, step),
-                                MessageStyle::Exclamation, ErrorReportTitle);
-            // A close can reach the window while the box is up.
-            if (window_.closing())
-                return endWithWindowClosed();
-        }
-        step = result.next;
-    }
-    return RunEnd::Finished;
+void WindowlessRun::releaseOutlook() {
+    releaseContact();
+    folder_.reset();
+    session_.reset();
 }
 
 WindowlessRun::StepResult WindowlessRun::execute(int step) {
@@ -117,14 +89,15 @@ WindowlessRun::StepResult WindowlessRun::execute(int step) {
     case FixLastIndex:
         return fixLastIndex();
     case YieldToWindow:
-        windowClosing_ = window_.yield() == YieldResult::WindowClosing;
+        yieldToWindow();
         return go(ReadPath);
     case ReadPath:
         return readCurrentPath();
     case SplitIntoContacts:
-        return splitIntoContacts();
+        splitIntoContacts();
+        return go(ShowProgressText);
     case ShowProgressText:
-        window_.setProgressText(ProgressText(currentPath_, contacts_, contactAt_));
+        window_.setProgressText(progressText());
         return go(ShowProgressValue);
     case ShowProgressValue:
         return showProgressValue();
@@ -140,7 +113,7 @@ WindowlessRun::StepResult WindowlessRun::execute(int step) {
         releaseContact();
         return go(FinishContact);
     case FinishContact:
-        return finishContact();
+        return go(nextContactOfFile() ? ShowProgressText : AdvanceIndex);
     case AdvanceIndex:
         return advanceIndex();
     case ReleaseOutlook:
@@ -240,47 +213,19 @@ WindowlessRun::StepResult WindowlessRun::fixLastIndex() {
     // From here on the queue is walked, and the run ends with "Done.".
     recorder_.begin();
     closingMessage_ = {"Done.", MessageStyle::Plain};
-    index_ = 1;
-    constexpr auto maxRows = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
-    if (queue_.count() > maxRows) {
-        lastIndex_ = std::numeric_limits<std::int32_t>::max();
-        return fail(Failure{"The queue holds more rows than one run can import."}, YieldToWindow);
-    }
-    lastIndex_ = static_cast<std::int32_t>(queue_.count());
+    if (auto begun = beginWalk(); !begun)
+        return fail(begun.failure(), YieldToWindow);
     return go(YieldToWindow);
 }
 
 WindowlessRun::StepResult WindowlessRun::readCurrentPath() {
-    contacts_.clear();
-    contactAt_ = 0;
-    fileFailure_.reset();
-    const auto row = queue_.item(static_cast<std::size_t>(index_));
-    // Rows were removed while the run yielded; importing the previous path
-    // again would store its contacts twice.
-    if (!row)
-        return fail(Failure{"Row " + std::to_string(index_) + " of the queue no longer exists."},
-                    AdvanceIndex);
-    currentPath_.assign(*row);
+    if (auto read = readCurrentRow(); !read)
+        return fail(read.failure(), AdvanceIndex);
     return go(SplitIntoContacts);
 }
 
-WindowlessRun::StepResult WindowlessRun::splitIntoContacts() {
-    auto contacts = splitter_.split(currentPath_, [this] {
-        windowClosing_ = window_.yield() == YieldResult::WindowClosing;
-        return !windowClosing_;
-    });
-    if (windowClosing_)
-        return go(End);
-    if (!contacts)
-        fileFailure_ = contacts.failure();
-    else
-        contacts_ = std::move(contacts.value());
-    recorder_.startContact();
-    return go(ShowProgressText);
-}
-
 WindowlessRun::StepResult WindowlessRun::showProgressValue() {
-    auto percent = ProgressValue(index_, queue_.count(), contactAt_, contacts_.size());
+    auto percent = progressValue();
     if (!percent)
         return fail(percent.failure(), OpenContact);
     window_.setProgressValue(percent.value());
@@ -334,23 +279,11 @@ WindowlessRun::StepResult WindowlessRun::readEntryId() {
     return go(ReleaseContact);
 }
 
-WindowlessRun::StepResult WindowlessRun::finishContact() {
-    recorder_.finishContact(currentPath_, currentContact());
-    if (contactAt_ + 1 >= contacts_.size()) {
-        splitter_.releaseCardFiles();
-        return go(AdvanceIndex);
-    }
-    ++contactAt_;
-    recorder_.startContact();
-    windowClosing_ = window_.yield() == YieldResult::WindowClosing;
-    return go(ShowProgressText);
-}
-
 WindowlessRun::StepResult WindowlessRun::advanceIndex() {
-    if (index_ == std::numeric_limits<std::int32_t>::max())
-        return fail(Failure{"Overflow: the row index cannot grow any further."}, ReleaseOutlook);
-    ++index_;
-    return go(index_ <= lastIndex_ ? YieldToWindow : ReleaseOutlook);
+    auto more = advanceRow();
+    if (!more)
+        return fail(more.failure(), ReleaseOutlook);
+    return go(more.value() ? YieldToWindow : ReleaseOutlook);
 }
 
 WindowlessRun::StepResult WindowlessRun::showClosingMessage() {
@@ -359,30 +292,11 @@ WindowlessRun::StepResult WindowlessRun::showClosingMessage() {
     return go(End);
 }
 
-RunEnd WindowlessRun::endWithWindowClosed() {
-    recorder_.finishUnfinished(currentPath_, contacts_, contactAt_);
-    releaseContact();
-    folder_.reset();
-    session_.reset();
-    splitter_.releaseCardFiles();
-    return RunEnd::WindowClosed;
-}
-
 // Both references go together: an Exchange mailbox counts every item a
 // client holds open, and a run of thousands of contacts would run out.
 void WindowlessRun::releaseContact() {
     movedItem_.reset();
     item_.reset();
-}
-
-const FileContact* WindowlessRun::currentContact() const {
-    return contactAt_ < contacts_.size() ? &contacts_[contactAt_] : nullptr;
-}
-
-// A file's only contact is its own path; the contacts of a split file are
-// their card files.
-const std::string& WindowlessRun::contactPath() const {
-    return contacts_.at(contactAt_).path;
 }
 
 } // namespace quorvane

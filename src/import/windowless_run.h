@@ -6,9 +6,7 @@
 // its step and the run goes on with the next contact. Only a run that cannot
 // reach Outlook at all, or has nowhere to store contacts, ends early.
 
-#include "import/contact_recorder.h"
-#include "import/file_contacts.h"
-#include "import/run_end.h"
+#include "import/stepped_run.h"
 #include "platform/code_pages.h"
 #include "platform/outlook_session.h"
 #include "platform/run_storage.h"
@@ -42,7 +40,7 @@ std::string NoDesktopOutlookMessage(std::string_view systemWords);
 // The chooser's answer was a folder for something else than contacts.
 std::string NotAContactsFolderMessage(std::string_view folderName);
 
-class WindowlessRun {
+class WindowlessRun final : private SteppedRun {
 public:
     WindowlessRun(const ImportQueue& queue, WindowlessRunServices services,
                   WindowlessTarget target);
@@ -52,14 +50,8 @@ public:
     RunEnd run();
 
 private:
-    struct StepResult {
-        int next;
-        std::optional<Failure> failure;
-    };
-    static StepResult go(int next) { return {next, std::nullopt}; }
-    static StepResult fail(Failure failure, int resumeAt) { return {resumeAt, std::move(failure)}; }
-
-    StepResult execute(int step);
+    StepResult execute(int step) override;
+    void releaseOutlook() override;
 
     StepResult reachOutlook();
     StepResult resolveFolder();
@@ -67,42 +59,27 @@ private:
     StepResult readFolderPath();
     StepResult fixLastIndex();
     StepResult readCurrentPath();
-    StepResult splitIntoContacts();
     StepResult showProgressValue();
     StepResult openContact();
     StepResult storeContact();
     StepResult saveMovedContact();
     StepResult readEntryId();
-    StepResult finishContact();
     StepResult advanceIndex();
     StepResult showClosingMessage();
 
-    RunEnd runSteps();
-    void announceEnd();
-    RunEnd endWithWindowClosed();
     void releaseContact();
-    const FileContact* currentContact() const;
-    const std::string& contactPath() const;
+    // A file's only contact is its own path; the contacts of a split file
+    // are their card files.
+    const std::string& contactPath() const { return contacts_.at(contactAt_).path; }
 
-    const ImportQueue& queue_;
-    RunWindow& window_;
     OutlookSessions& outlook_;
     WindowlessTarget target_;
-    FileContactSplitter splitter_;
-    ContactRecorder recorder_;
 
     // Held for the whole run, released at its end. Declared before the
     // items, so the items are released first however the run ends.
     std::unique_ptr<OutlookSession> session_;
     std::unique_ptr<OutlookFolder> folder_; // null: Save's own default folder
     std::string folderPath_;
-
-    std::int32_t index_ = 0;
-    std::int32_t lastIndex_ = 0;
-    std::string currentPath_;
-    std::vector<FileContact> contacts_;
-    std::size_t contactAt_ = 0;
-    std::optional<Failure> fileFailure_;
 
     // The contact at hand; both are let go of before the next one.
     std::unique_ptr<OutlookContactItem> item_;
@@ -115,8 +92,6 @@ private:
         MessageStyle style;
     };
     std::optional<ClosingMessage> closingMessage_;
-    bool windowClosing_ = false;
-    bool endAnnounced_ = false;
 };
 
 } // namespace quorvane
