@@ -80,12 +80,13 @@ ImportRun::StepResult ImportRun::execute(int step) {
         recorder_.begin();
         return go(FixLastIndex);
     case FixLastIndex:
-        return fixLastIndex();
+        // The first cycle begins without comparing the index with the last.
+        return proceed(beginWalk(), YieldToWindow, YieldToWindow);
     case YieldToWindow:
         yieldToWindow();
         return go(ReadPath);
     case ReadPath:
-        return readCurrentPath();
+        return proceed(readCurrentRow(), SplitIntoContacts, ReleaseItemWindows);
     case SplitIntoContacts:
         splitIntoContacts();
         return go(ShowProgressText);
@@ -141,19 +142,6 @@ ImportRun::StepResult ImportRun::execute(int step) {
     }
     assert(false && "the import run reached a step number it does not have");
     return go(End);
-}
-
-ImportRun::StepResult ImportRun::fixLastIndex() {
-    // The first cycle begins without comparing the index with the last index.
-    if (auto begun = beginWalk(); !begun)
-        return fail(begun.failure(), YieldToWindow);
-    return go(YieldToWindow);
-}
-
-ImportRun::StepResult ImportRun::readCurrentPath() {
-    if (auto read = readCurrentRow(); !read)
-        return fail(read.failure(), ReleaseItemWindows);
-    return go(SplitIntoContacts);
 }
 
 ImportRun::StepResult ImportRun::showProgressValue() {

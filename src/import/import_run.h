@@ -56,8 +56,6 @@ private:
     StepResult execute(int step) override;
     void releaseOutlook() override;
 
-    StepResult fixLastIndex();
-    StepResult readCurrentPath();
     StepResult showProgressValue();
     StepResult reachOutlook();
     StepResult holdInspectors();

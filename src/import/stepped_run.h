@@ -37,6 +37,10 @@ protected:
     static StepResult fail(std::string description, int resumeAt) {
         return {resumeAt, Failure{std::move(description)}};
     }
+    // On to `next`, or the failure and on to `resumeAt`.
+    static StepResult proceed(const Outcome<void>& done, int next, int resumeAt) {
+        return done ? go(next) : fail(done.failure(), resumeAt);
+    }
 
     SteppedRun(const ImportQueue& queue, RunWindow& window, RunStorage& storage,
                CodePages& codePages);

@@ -92,7 +92,7 @@ WindowlessRun::StepResult WindowlessRun::execute(int step) {
         yieldToWindow();
         return go(ReadPath);
     case ReadPath:
-        return readCurrentPath();
+        return proceed(readCurrentRow(), SplitIntoContacts, AdvanceIndex);
     case SplitIntoContacts:
         splitIntoContacts();
         return go(ShowProgressText);
@@ -216,12 +216,6 @@ WindowlessRun::StepResult WindowlessRun::fixLastIndex() {
     if (auto begun = beginWalk(); !begun)
         return fail(begun.failure(), YieldToWindow);
     return go(YieldToWindow);
-}
-
-WindowlessRun::StepResult WindowlessRun::readCurrentPath() {
-    if (auto read = readCurrentRow(); !read)
-        return fail(read.failure(), AdvanceIndex);
-    return go(SplitIntoContacts);
 }
 
 WindowlessRun::StepResult WindowlessRun::showProgressValue() {

@@ -58,7 +58,6 @@ private:
     StepResult chooseFolder();
     StepResult readFolderPath();
     StepResult fixLastIndex();
-    StepResult readCurrentPath();
     StepResult showProgressValue();
     StepResult openContact();
     StepResult storeContact();
