@@ -14,7 +14,7 @@ void CenterForm(MainWindowServices& window) {
     window.moveTop((screen.height - bounds.height) / 2.0f);
 }
 
-std::string twipsAsText(float twips) {
+std::string TwipsAsText(float twips) {
     if (std::nearbyint(twips) == twips && std::fabs(twips) < 1e9f)
         return std::to_string(static_cast<long long>(twips));
     std::array<char, 32> buffer{};
@@ -36,11 +36,11 @@ Outcome<void> SaveWindowPlacement(MainWindowServices& window, SettingsStore& set
             continue;
         const float value = window.outerBounds().*key.value;
         auto written = settings.saveSetting(SettingsApplication, SettingsSection, key.name,
-                                            twipsAsText(value));
+                                            TwipsAsText(value));
         if (!written)
             return written;
     }
-    return success();
+    return Success();
 }
 
 } // namespace quorvane

@@ -24,6 +24,6 @@ Outcome<void> SaveWindowPlacement(MainWindowServices& window, SettingsStore& set
 
 // Decimal text of a twip value: digits only for whole numbers, a leading
 // minus sign for negative ones.
-std::string twipsAsText(float twips);
+std::string TwipsAsText(float twips);
 
 } // namespace quorvane

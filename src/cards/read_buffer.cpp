@@ -34,7 +34,7 @@ Outcome<void> ReadBuffer::readMore(ByteSource& source, std::uint64_t keepFrom) {
     if (read.value() == 0)
         sourceEnded_ = true;
     size_ += std::min(read.value(), capacity_ - size_);
-    return success();
+    return Success();
 }
 
 } // namespace quorvane

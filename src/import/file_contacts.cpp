@@ -67,7 +67,7 @@ FileContactSplitter::split(std::string_view path, const std::function<bool()>& k
             return written.failure();
         contacts.push_back(
             {card.number, card.displayName, std::move(written.value()), card.terminated});
-        return success();
+        return Success();
     };
 
     for (;;) {

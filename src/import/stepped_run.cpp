@@ -55,7 +55,7 @@ Outcome<void> SteppedRun::beginWalk() {
         return Failure{"The queue holds more rows than one run can import."};
     }
     lastIndex_ = static_cast<std::int32_t>(queue_.count());
-    return success();
+    return Success();
 }
 
 Outcome<void> SteppedRun::readCurrentRow() {
@@ -67,7 +67,7 @@ Outcome<void> SteppedRun::readCurrentRow() {
     if (!row)
         return Failure{"Row " + std::to_string(index_) + " of the queue no longer exists."};
     currentPath_.assign(*row);
-    return success();
+    return Success();
 }
 
 void SteppedRun::splitIntoContacts() {

@@ -61,7 +61,7 @@ private:
     bool failed_ = false;
 };
 
-inline Outcome<void> success() {
+inline Outcome<void> Success() {
     return {};
 }
 

@@ -131,7 +131,7 @@ public:
             return FakeOutlookSession::failure("Save");
         entryId_ = "EID" + std::to_string(outlook_.stored.size() + 1);
         outlook_.stored.push_back({file_, folder_, entryId_});
-        return success();
+        return Success();
     }
     Outcome<std::unique_ptr<OutlookContactItem>> move(OutlookFolder& folder) override {
         const std::string& target = dynamic_cast<FakeFolder&>(folder).path();

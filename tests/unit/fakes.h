@@ -170,7 +170,7 @@ public:
         calls.push_back("drops");
         if (dropFailure)
             return *dropFailure;
-        return success();
+        return Success();
     }
     WindowState state() const override { return currentState; }
 
@@ -240,7 +240,7 @@ public:
         if (outlook_.fails("Save"))
             return outlook_.failure("Save");
         outlook_.saved.push_back(file_);
-        return success();
+        return Success();
     }
 
 private:
@@ -263,7 +263,7 @@ public:
             return outlook_.failure("Close");
         outlook_.openWindows.erase(outlook_.openWindows.begin() +
                                    static_cast<std::ptrdiff_t>(slot_));
-        return success();
+        return Success();
     }
 
 private:
@@ -322,7 +322,7 @@ public:
         // "/v " + quoted path
         const std::string& p = request.parameters;
         outlook_.opened(p.substr(4, p.size() - 5));
-        return success();
+        return Success();
     }
 
 private:
@@ -339,7 +339,7 @@ public:
             return Failure{"Access is denied."};
         writes.push_back(std::string(application) + "\\" + std::string(section) + "\\" +
                          std::string(key) + "=" + std::string(text));
-        return success();
+        return Success();
     }
 };
 
@@ -437,7 +437,7 @@ private:
         const std::string& path() const override { return path_; }
         Outcome<void> appendLine(std::string_view line) override {
             storage_.recordLines.emplace_back(line);
-            return success();
+            return Success();
         }
 
     private:

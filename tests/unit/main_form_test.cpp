@@ -101,10 +101,10 @@ TEST_F(MainFormTest, AFailingPlacementWriteIsShownInsteadOfEndingTheProgramUnann
 }
 
 TEST(TwipsAsText, WholeNumbersAreDigitsOnly) {
-    EXPECT_EQ(twipsAsText(4905), "4905");
-    EXPECT_EQ(twipsAsText(-15), "-15");
-    EXPECT_EQ(twipsAsText(0), "0");
-    EXPECT_EQ(twipsAsText(7.5f), "7.5");
+    EXPECT_EQ(TwipsAsText(4905), "4905");
+    EXPECT_EQ(TwipsAsText(-15), "-15");
+    EXPECT_EQ(TwipsAsText(0), "0");
+    EXPECT_EQ(TwipsAsText(7.5f), "7.5");
 }
 
 TEST_F(MainFormTest, DispatchGoesByIdNotByPosition) {

@@ -47,7 +47,7 @@ TEST(RunStorage, CardFilesAreNewFilesOnlyAndGoWithTheirFolder) {
         auto folder = storage.createCardFolder();
         ASSERT_TRUE(folder) << folder.failure().description;
         folderPath = folder.value()->path();
-        EXPECT_TRUE(folderPath.starts_with(toUtf8(TemporaryFolder()) + "Quorvane-")) << folderPath;
+        EXPECT_TRUE(folderPath.starts_with(toUtf8(temporaryFolder()) + "Quorvane-")) << folderPath;
 
         auto inner = folder.value()->createFolder("1");
         ASSERT_TRUE(inner);
@@ -82,19 +82,19 @@ TEST(RunStorage, OnlyFoldersNoRunningProgramOwnsAreCleanedUpAtStart) {
 
     // What a crashed run leaves: its folder with the cards and the mark that
     // nobody holds any more.
-    const std::wstring abandoned = TemporaryFolder() + L"Quorvane-999-1-0";
+    const std::wstring abandoned = temporaryFolder() + L"Quorvane-999-1-0";
     ASSERT_TRUE(CreateDirectoryW(abandoned.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((abandoned + L"\\1").c_str(), nullptr));
     std::ofstream(std::filesystem::path(abandoned + L"\\Quorvane card folder.lock")) << "";
     std::ofstream(std::filesystem::path(abandoned + L"\\1\\0002 Bob.vcf")) << "BEGIN:VCARD";
     // Folders that only look alike are someone else's and stay: a name the
     // wildcard takes (it ignores case), and our name without our mark.
-    const std::wstring lookAlikes[] = {TemporaryFolder() + L"quorvane-e2e-notes",
-                                       TemporaryFolder() + L"Quorvane-123"};
+    const std::wstring lookAlikes[] = {temporaryFolder() + L"quorvane-e2e-notes",
+                                       temporaryFolder() + L"Quorvane-123"};
     for (const std::wstring& folder : lookAlikes)
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
 
-    EXPECT_EQ(RemoveAbandonedCardFolders(), 1);
+    EXPECT_EQ(removeAbandonedCardFolders(), 1);
     EXPECT_FALSE(exists(toUtf8(abandoned)));
     EXPECT_TRUE(exists(live.value()->path() + "\\0001 Ann.vcf"));
     for (const std::wstring& folder : lookAlikes) {

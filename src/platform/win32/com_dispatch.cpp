@@ -168,7 +168,7 @@ template <typename Attempt> HRESULT DispatchObject::retryWhileBusy(Attempt attem
             std::chrono::steady_clock::now() - started);
         if (elapsed >= busyRetryWindow_)
             return result;
-        waitKeepingWindowsPainted(std::min(kBusyRetryPause, busyRetryWindow_ - elapsed));
+        waitKeepingWindowsPainted(std::min(BusyRetryPause, busyRetryWindow_ - elapsed));
     }
 }
 

@@ -58,7 +58,7 @@ public:
     // busyRetryWindow bounds how long a call the server rejects as busy is
     // retried; objects obtained through this one inherit it.
     explicit DispatchObject(Microsoft::WRL::ComPtr<IDispatch> object,
-                            std::chrono::milliseconds busyRetryWindow = kBusyRetryWindow);
+                            std::chrono::milliseconds busyRetryWindow = BusyRetryWindow);
 
     IDispatch* get() const { return object_.Get(); }
 
@@ -94,7 +94,7 @@ private:
     template <typename Attempt> HRESULT retryWhileBusy(Attempt attempt) const;
 
     Microsoft::WRL::ComPtr<IDispatch> object_;
-    std::chrono::milliseconds busyRetryWindow_ = kBusyRetryWindow;
+    std::chrono::milliseconds busyRetryWindow_ = BusyRetryWindow;
 };
 
 } // namespace quorvane::win32

@@ -76,11 +76,11 @@ public:
 private:
     Outcome<void> advance() {
         if (FindNextFileW(search_.get(), &current_))
-            return success();
+            return Success();
         hasCurrent_ = false;
         const DWORD error = GetLastError();
         if (error == ERROR_NO_MORE_FILES)
-            return success();
+            return Success();
         return Failure{systemMessage(error)};
     }
 

@@ -75,7 +75,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (!window.create(showCommand))
         return 1;
     // Contacts a crashed run split out of a file are still in its folder.
-    RemoveAbandonedCardFolders();
+    removeAbandonedCardFolders();
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

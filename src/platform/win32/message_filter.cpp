@@ -29,7 +29,7 @@ public:
     DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD elapsedMs, DWORD rejectType) override {
         const bool busy = rejectType == SERVERCALL_RETRYLATER || rejectType == SERVERCALL_REJECTED;
         if (busy && elapsedMs < retryWindowMs_)
-            return static_cast<DWORD>(kBusyRetryPause.count());
+            return static_cast<DWORD>(BusyRetryPause.count());
         return static_cast<DWORD>(-1);
     }
 

@@ -16,8 +16,8 @@ namespace quorvane::win32 {
 
 // How long a call a busy server rejects keeps being retried, counted from the
 // call's first attempt, and the pause between attempts.
-inline constexpr std::chrono::milliseconds kBusyRetryWindow{30'000};
-inline constexpr std::chrono::milliseconds kBusyRetryPause{150};
+inline constexpr std::chrono::milliseconds BusyRetryWindow{30'000};
+inline constexpr std::chrono::milliseconds BusyRetryPause{150};
 
 // True for the answers a busy server gives instead of running a call.
 bool isBusyRejection(HRESULT result);
@@ -31,7 +31,7 @@ void waitKeepingWindowsPainted(std::chrono::milliseconds duration);
 // passed since the call began, then cancels them (the call then fails with
 // RPC_E_CALL_REJECTED).
 Microsoft::WRL::ComPtr<IMessageFilter>
-makeBusyRetryFilter(std::chrono::milliseconds retryWindow = kBusyRetryWindow);
+makeBusyRetryFilter(std::chrono::milliseconds retryWindow = BusyRetryWindow);
 
 // Registers the busy-retry filter for the calling thread, which must be a
 // single-threaded apartment (the UI thread), and puts back whatever filter was
@@ -39,7 +39,7 @@ makeBusyRetryFilter(std::chrono::milliseconds retryWindow = kBusyRetryWindow);
 class ScopedMessageFilter {
 public:
     static Outcome<ScopedMessageFilter>
-    install(std::chrono::milliseconds retryWindow = kBusyRetryWindow);
+    install(std::chrono::milliseconds retryWindow = BusyRetryWindow);
 
     ScopedMessageFilter(ScopedMessageFilter&& other) noexcept;
     ScopedMessageFilter& operator=(ScopedMessageFilter&&) = delete;

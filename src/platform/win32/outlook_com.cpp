@@ -10,8 +10,8 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr std::chrono::milliseconds kActivationRetryPause{250};
-constexpr std::chrono::milliseconds kActivationRetryWindow{2'000};
+constexpr std::chrono::milliseconds ActivationRetryPause{250};
+constexpr std::chrono::milliseconds ActivationRetryWindow{2'000};
 
 // What an activation gets when it reaches a server on its way out; the next
 // activation starts a fresh one.
@@ -23,7 +23,7 @@ bool isServerQuitting(HRESULT result) {
 Outcome<void> discardResult(const Outcome<Variant>& result) {
     if (!result)
         return result.failure();
-    return success();
+    return Success();
 }
 
 } // namespace
@@ -78,10 +78,10 @@ Outcome<DispatchObject> ComOutlookAutomation::activate(HRESULT& refusal) const {
                                   IID_PPV_ARGS(application.ReleaseAndGetAddressOf()));
         if (SUCCEEDED(result) || !isServerQuitting(result))
             break;
-        if (std::chrono::steady_clock::now() - started + kActivationRetryPause >
-            kActivationRetryWindow)
+        if (std::chrono::steady_clock::now() - started + ActivationRetryPause >
+            ActivationRetryWindow)
             break;
-        waitKeepingWindowsPainted(kActivationRetryPause);
+        waitKeepingWindowsPainted(ActivationRetryPause);
     }
     if (FAILED(result)) {
         refusal = result;

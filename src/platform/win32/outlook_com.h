@@ -55,7 +55,7 @@ private:
 class ComOutlookAutomation final : public OutlookAutomation {
 public:
     explicit ComOutlookAutomation(std::string progId = "Outlook.Application",
-                                  std::chrono::milliseconds busyRetryWindow = kBusyRetryWindow)
+                                  std::chrono::milliseconds busyRetryWindow = BusyRetryWindow)
         : progId_(std::move(progId)), busyRetryWindow_(busyRetryWindow) {}
 
     // Creates the application object, or reaches the running one. A server

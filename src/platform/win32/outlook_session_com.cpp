@@ -12,7 +12,7 @@ namespace {
 Outcome<void> discardResult(const Outcome<Variant>& result) {
     if (!result)
         return result.failure();
-    return success();
+    return Success();
 }
 
 Outcome<std::unique_ptr<OutlookFolder>> wrapFolder(Outcome<DispatchObject> folder) {
@@ -83,7 +83,7 @@ ComOutlookSession::openSharedItem(std::string_view path) {
 }
 
 Outcome<std::unique_ptr<OutlookFolder>> ComOutlookSession::defaultContactsFolder() {
-    return wrapFolder(session_.callObject("GetDefaultFolder", kFolderContacts));
+    return wrapFolder(session_.callObject("GetDefaultFolder", FolderContacts));
 }
 
 // Cancel comes back as Nothing: an empty variant or a null object.

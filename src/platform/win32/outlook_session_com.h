@@ -14,7 +14,7 @@
 namespace quorvane::win32 {
 
 // Outlook's olFolderContacts, for GetDefaultFolder.
-inline constexpr std::int32_t kFolderContacts = 10;
+inline constexpr std::int32_t FolderContacts = 10;
 
 // What the activation of "Outlook.Application" answers on a machine where
 // no Outlook can be driven: nothing registered under that name (no Outlook,

@@ -44,7 +44,7 @@ Outcome<void> RegistrySettingsStore::saveSetting(std::string_view application,
                             static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     if (status != ERROR_SUCCESS)
         return Failure{systemMessage(static_cast<unsigned long>(status))};
-    return success();
+    return Success();
 }
 
 } // namespace quorvane::win32

@@ -151,7 +151,7 @@ public:
                        nullptr) ||
             wrote != text.size())
             return lastFailure();
-        return success();
+        return Success();
     }
 
 private:
@@ -171,7 +171,7 @@ std::wstring recordFolder() {
 
 } // namespace
 
-std::wstring TemporaryFolder() {
+std::wstring temporaryFolder() {
     wchar_t buffer[MAX_PATH + 1];
     const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
     if (length == 0 || length > MAX_PATH)
@@ -189,7 +189,7 @@ Outcome<std::unique_ptr<ByteSource>> Win32RunStorage::openForReading(std::string
 }
 
 Outcome<std::unique_ptr<CardFolder>> Win32RunStorage::createCardFolder() {
-    const std::wstring temporary = TemporaryFolder();
+    const std::wstring temporary = temporaryFolder();
     if (temporary.empty())
         return lastFailure();
     // The process and a counter make the name; a name already taken (by a
@@ -250,8 +250,8 @@ Outcome<std::unique_ptr<RunRecordFile>> Win32RunStorage::createRunRecord() {
     return Failure{"No new record file could be made in " + toUtf8(folder) + "."};
 }
 
-int RemoveAbandonedCardFolders() {
-    const std::wstring temporary = TemporaryFolder();
+int removeAbandonedCardFolders() {
+    const std::wstring temporary = temporaryFolder();
     if (temporary.empty())
         return 0;
     WIN32_FIND_DATAW entry{};

@@ -23,10 +23,10 @@ public:
 // cleaning up (a crash, a power cut). Only folders named and marked as card
 // folders are touched; one still in use by a running Quorvane keeps its mark
 // open and undeletable, and is left alone. Returns how many were removed.
-int RemoveAbandonedCardFolders();
+int removeAbandonedCardFolders();
 
 // The folder card folders are made in: the user's temporary folder, with a
 // trailing backslash.
-std::wstring TemporaryFolder();
+std::wstring temporaryFolder();
 
 } // namespace quorvane::win32

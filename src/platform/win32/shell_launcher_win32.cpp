@@ -83,7 +83,7 @@ Outcome<void> Win32ShellLauncher::launch(const ShellLaunch& request) {
                           optional(directory), showWindowCommand(request.show));
         const INT_PTR code = reinterpret_cast<INT_PTR>(started);
         if (code > 32)
-            return success();
+            return Success();
         // The thread's last error is more precise where the shell sets it (a
         // cancelled elevation, for one); the returned code always says something.
         const DWORD lastError = GetLastError();
