@@ -55,7 +55,24 @@ struct ValueEncoding {
 // ignore letter case.
 ValueEncoding ReadValueEncoding(std::string_view parameters);
 
-// Whether `a` and `b` are equal ignoring ASCII letter case.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// `c` in lower case if it is an ASCII capital letter.
+constexpr char LowerAscii(char c) {
+    // Without a branch: which way one would go is anyone's guess here.
+    const bool upper = static_cast<unsigned char>(c - 'A') < 26;
+    return static_cast<char>(c + (upper ? 'a' - 'A' : 0));
+}
+
+// Whether `a` and `b` are equal ignoring ASCII letter case. Inline, because
+// the splitter and the name reader compare names on every line they look at,
+// nearly always with a word known when compiling.
+constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t at = 0; at < a.size(); ++at) {
+        if (LowerAscii(a[at]) != LowerAscii(b[at]))
+            return false;
+    }
+    return true;
+}
 
 } // namespace quorvane

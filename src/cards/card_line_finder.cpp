@@ -20,6 +20,28 @@ bool isLineEnd(unsigned char byte) {
     return byte == '\n' || byte == '\r';
 }
 
+// ColonMayMarkCard for the bytes after a colon, up to `end`, settled on the
+// first byte for nearly every colon without a call.
+bool colonMayMarkCard(const char* afterColon, const char* end) {
+    if (afterColon == end)
+        return true;
+    switch (*afterColon) {
+    case 'v':
+    case 'V':
+    case '\r':
+    case '\n':
+        return true;
+    case ' ':
+    case '\t':
+        break;
+    default:
+        return false;
+    }
+    const auto lookAhead =
+        std::min<std::size_t>(static_cast<std::size_t>(end - afterColon), ColonLookAhead);
+    return ColonMayMarkCard(std::string_view(afterColon, lookAhead));
+}
+
 bool isUtf16(TextEncoding encoding) {
     return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
 }
@@ -58,23 +80,57 @@ std::uint64_t CardLineFinder::ByteSearch::next(const ReadBuffer& buffer, std::ui
 
 std::optional<LineSpan> CardLineFinder::findInBytes(const ReadBuffer& buffer, std::uint64_t& from) {
     const std::uint64_t to = buffer.end();
-    for (std::uint64_t searchAt = from;;) {
-        const std::uint64_t colon = colons_.next(buffer, searchAt, to);
-        if (colon == Nowhere) {
+    // Colons before colonsSearchedTo_ were all turned down when last looked
+    // at; the one there, if any, is where the last line handed out stood, and
+    // is looked at again in case that line is asked for once more.
+    const std::uint64_t searchFrom = std::max(from, colonsSearchedTo_);
+    // Most of the work of splitting is here: every colon of every property
+    // line passes through this loop, so it runs on raw bytes rather than
+    // through the buffer's offset arithmetic.
+    const char* const first = buffer.bytes(searchFrom, to).data();
+    const char* const last = first + (to - searchFrom);
+    for (const char* at = first;;) {
+        const auto* hit =
+            static_cast<const char*>(std::memchr(at, ':', static_cast<std::size_t>(last - at)));
+        if (!hit) {
+            colonsSearchedTo_ = to;
             from = buffer.sourceEnded() ? to : lastLineStart(buffer, from);
             return std::nullopt;
         }
-        const std::uint64_t lookAheadEnd = std::min(to, colon + 1 + ColonLookAhead);
-        if (!ColonMayMarkCard(buffer.bytes(colon + 1, lookAheadEnd))) {
-            searchAt = colon + 1;
+        at = hit + 1;
+        if (!colonMayMarkCard(at, last))
             continue;
-        }
+        const std::uint64_t colon = searchFrom + static_cast<std::uint64_t>(hit - first);
+        colonsSearchedTo_ = colon;
         std::uint64_t lineStart = colon;
         while (lineStart > from && !isLineEnd(buffer.byteAt(lineStart - 1)))
             --lineStart;
         from = lineStart;
-        return lineInBytes(buffer, lineStart);
+        return lineThrough(buffer, lineStart, colon);
     }
+}
+
+std::optional<LineSpan> CardLineFinder::lineThrough(const ReadBuffer& buffer,
+                                                    std::uint64_t lineStart, std::uint64_t colon) {
+    // A line that may start or end a card has little or nothing after its
+    // colon ("VCARD"), so its line end is looked for byte by byte before a
+    // search that pays off only over long lines.
+    const std::uint64_t to = buffer.end();
+    const std::uint64_t shortEnd = std::min(to, colon + 1 + ColonLookAhead);
+    for (std::uint64_t at = colon + 1; at < shortEnd; ++at) {
+        const unsigned char byte = buffer.byteAt(at);
+        if (byte == '\n')
+            return LineSpan{lineStart, at, at + 1};
+        if (byte != '\r')
+            continue;
+        if (at + 1 < to)
+            return LineSpan{lineStart, at, at + (buffer.byteAt(at + 1) == '\n' ? 2 : 1)};
+        // A CR at the end of what has arrived may be the first half of CR LF.
+        if (!buffer.sourceEnded())
+            return std::nullopt;
+        return LineSpan{lineStart, at, at + 1};
+    }
+    return lineInBytes(buffer, lineStart);
 }
 
 std::uint64_t CardLineFinder::lastLineStart(const ReadBuffer& buffer, std::uint64_t from) {

@@ -63,13 +63,17 @@ private:
     };
 
     std::optional<LineSpan> findInBytes(const ReadBuffer& buffer, std::uint64_t& from);
+    // The line from `lineStart` that holds the colon at `colon`.
+    std::optional<LineSpan> lineThrough(const ReadBuffer& buffer, std::uint64_t lineStart,
+                                        std::uint64_t colon);
     std::optional<LineSpan> lineInBytes(const ReadBuffer& buffer, std::uint64_t from);
     std::uint64_t lastLineStart(const ReadBuffer& buffer, std::uint64_t from);
     std::optional<LineSpan> lineInUnits(const ReadBuffer& buffer, std::uint64_t from);
     unsigned unitAt(const ReadBuffer& buffer, std::uint64_t offset) const;
 
     TextEncoding encoding_;
-    ByteSearch colons_{':'};
+    // 8-bit text: where the search for the next colon picks up.
+    std::uint64_t colonsSearchedTo_ = 0;
     ByteSearch lineFeeds_{'\n'};
     ByteSearch carriageReturns_{'\r'};
     // 8-bit text: the start of the last line seen, and how far back from the

@@ -6,51 +6,49 @@ namespace quorvane {
 
 namespace {
 
-std::optional<unsigned> hexDigit(char c) {
+// The value of the hex digit `c` in either case, or -1.
+constexpr int hexValue(char c) {
     if (c >= '0' && c <= '9')
-        return static_cast<unsigned>(c - '0');
+        return c - '0';
     if (c >= 'A' && c <= 'F')
-        return static_cast<unsigned>(c - 'A' + 10);
+        return c - 'A' + 10;
     if (c >= 'a' && c <= 'f')
-        return static_cast<unsigned>(c - 'a' + 10);
-    return std::nullopt;
-}
-
-// The length of the line end at the front of `text`, 0 when none is there.
-std::size_t lineEndAt(std::string_view text) {
-    if (text.starts_with("\r\n"))
-        return 2;
-    if (text.starts_with('\r') || text.starts_with('\n'))
-        return 1;
-    return 0;
+        return c - 'a' + 10;
+    return -1;
 }
 
 } // namespace
 
 std::string DecodeQuotedPrintable(std::string_view encoded) {
-    std::string bytes;
-    bytes.reserve(encoded.size());
-    for (std::size_t at = 0; at < encoded.size(); ++at) {
-        if (encoded[at] != '=') {
-            bytes += encoded[at];
+    // Decoding only ever shortens, so the bytes are written into room made
+    // once rather than appended one at a time.
+    std::string bytes(encoded.size(), '\0');
+    char* out = bytes.data();
+    const char* at = encoded.data();
+    const char* const end = at + encoded.size();
+    while (at < end) {
+        const char c = *at++;
+        if (c != '=') {
+            *out++ = c;
             continue;
         }
-        const std::string_view rest = encoded.substr(at + 1);
-        if (rest.empty())
+        if (at == end)
             break;
-        if (const std::size_t lineEnd = lineEndAt(rest)) {
-            at += lineEnd;
+        // A soft line break: "=" and the line end both go.
+        if (*at == '\r' || *at == '\n') {
+            at += *at == '\r' && end - at > 1 && at[1] == '\n' ? 2 : 1;
             continue;
         }
-        const auto high = hexDigit(rest[0]);
-        const auto low = rest.size() > 1 ? hexDigit(rest[1]) : std::nullopt;
-        if (!high || !low) {
-            bytes += '=';
+        const int high = hexValue(at[0]);
+        const int low = end - at > 1 ? hexValue(at[1]) : -1;
+        if (high < 0 || low < 0) {
+            *out++ = '=';
             continue;
         }
-        bytes += static_cast<char>(*high << 4 | *low);
+        *out++ = static_cast<char>(high << 4 | low);
         at += 2;
     }
+    bytes.resize(static_cast<std::size_t>(out - bytes.data()));
     return bytes;
 }
 
