@@ -45,6 +45,17 @@ constexpr std::uint64_t BytesEqualTo(std::uint64_t word, unsigned char byte) {
     return ~(((differences & lowBits) + lowBits) | differences | lowBits);
 }
 
+// `word` with its ASCII capital letters in lower case, all eight at once.
+constexpr std::uint64_t LowerAsciiWord(std::uint64_t word) {
+    // Adding to the low seven bits of each byte sets its high bit from 'A'
+    // on, and from past 'Z' on, without carrying into the next byte.
+    const std::uint64_t low = word & ~HighBits;
+    const std::uint64_t fromA = low + EveryByte * (0x80 - 'A');
+    const std::uint64_t pastZ = low + EveryByte * (0x80 - 'Z' - 1);
+    const std::uint64_t capitals = fromA & ~pastZ & ~word & HighBits;
+    return word | (capitals >> 2); // 0x80 >> 2 is the 0x20 that lowers a letter
+}
+
 // The place (0 to 7) of the first and of the last byte a non-zero mask from
 // BytesEqualTo marks.
 constexpr unsigned FirstMarkedByte(std::uint64_t mask) {

@@ -3,6 +3,7 @@
 #include "cards/byte_words.h"
 #include "cards/card_line.h"
 #include "cards/charset_decoding.h"
+#include "cards/property_head.h"
 #include "cards/quoted_printable.h"
 #include "cards/utf8_text.h"
 #include "queue/utf16_text.h"
@@ -10,6 +11,7 @@
 #include <cassert>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <utility>
 
 namespace quorvane {
@@ -25,16 +27,6 @@ bool isBlank(char c) {
 bool isLineEnd(char c) {
     return static_cast<unsigned char>(c) <= '\r' && (c == '\r' || c == '\n');
 }
-
-// The first line of a property: where it starts, and its name as
-// SplitPropertyLine cuts it (up to the first semicolon or colon, without a
-// group prefix and blanks).
-struct PropertyHead {
-    std::size_t start = 0;
-    std::size_t nameEnd = 0; // where the first semicolon or colon is
-    std::size_t colon = 0;   // where the first colon is
-    std::string_view name;
-};
 
 // Walks a card's text from one property line to the next by their colons: a
 // line without one cannot be a property, a BEGIN or an END, and most of a
@@ -59,15 +51,18 @@ public:
             // parameters only. Reaching where the search started without a
             // line end means the colon is in the value of the line before
             // (a URL, a time), unless the search started at a line start.
-            const std::size_t start = lineStartBefore(colon);
+            const std::size_t start = LineStartBefore(text_, colon, searchFrom_);
             const bool sameLine = start == searchFrom_ && !atLineStart_;
             searchFrom_ = colon + 1;
             atLineStart_ = false;
             if (sameLine)
                 continue;
-            return headAt(start, colon);
+            return PropertyHeadAt(text_, start, colon);
         }
     }
+
+    // Where the walk stands.
+    std::size_t position() const { return searchFrom_; }
 
     // The first byte of the line `head` stands for.
     char firstByte(const PropertyHead& head) const { return text_[head.start]; }
@@ -95,65 +90,6 @@ public:
     }
 
 private:
-    // Where the line holding the byte at `at` starts, or where the walk
-    // stands if that comes first. Names and parameters are passed over eight
-    // bytes at a time.
-    std::size_t lineStartBefore(std::size_t at) const {
-        for (; at - searchFrom_ >= 8; at -= 8) {
-            const std::uint64_t word = LoadWord(text_.data() + at - 8);
-            const std::uint64_t lineEnds = BytesEqualTo(word, '\n') | BytesEqualTo(word, '\r');
-            if (lineEnds != 0)
-                return at - 8 + LastMarkedByte(lineEnds) + 1;
-        }
-        if (at > searchFrom_ && at >= 8) {
-            // The last few bytes, in a word that reaches back before where the
-            // walk stands; only the bytes after that count.
-            const std::uint64_t word = LoadWord(text_.data() + at - 8);
-            const std::uint64_t counted = ~std::uint64_t{0} << (8 * (8 - (at - searchFrom_)));
-            const std::uint64_t lineEnds =
-                (BytesEqualTo(word, '\n') | BytesEqualTo(word, '\r')) & counted;
-            return lineEnds != 0 ? at - 8 + LastMarkedByte(lineEnds) + 1 : searchFrom_;
-        }
-        while (at > searchFrom_ && !isLineEnd(text_[at - 1]))
-            --at;
-        return at;
-    }
-
-    // The head of the property line at `start`, whose first colon is at
-    // `colon`. Its name lies between the last dot (ending a group prefix)
-    // and the first semicolon or colon, without blanks.
-    PropertyHead headAt(std::size_t start, std::size_t colon) const {
-        std::size_t nameStart = start;
-        std::size_t end = start;
-        // Eight bytes at a time while eight are left before the colon.
-        for (; colon - end >= 8; end += 8) {
-            const std::uint64_t word = LoadWord(text_.data() + end);
-            const std::uint64_t semicolons = BytesEqualTo(word, ';');
-            std::uint64_t dots = BytesEqualTo(word, '.');
-            if (semicolons != 0)
-                dots &= (std::uint64_t{1} << (8 * FirstMarkedByte(semicolons))) - 1;
-            if (dots != 0)
-                nameStart = end + LastMarkedByte(dots) + 1;
-            if (semicolons != 0) {
-                end += FirstMarkedByte(semicolons);
-                return PropertyHead{start, end, colon, trimmedName(nameStart, end)};
-            }
-        }
-        for (; end < colon && text_[end] != ';'; ++end) {
-            if (text_[end] == '.')
-                nameStart = end + 1;
-        }
-        return PropertyHead{start, end, colon, trimmedName(nameStart, end)};
-    }
-
-    std::string_view trimmedName(std::size_t start, std::size_t end) const {
-        while (start < end && isBlank(text_[start]))
-            ++start;
-        while (end > start && isBlank(text_[end - 1]))
-            --end;
-        return text_.substr(start, end - start);
-    }
-
     void moveTo(std::size_t lineStart) {
         searchFrom_ = lineStart;
         atLineStart_ = true;
@@ -242,6 +178,16 @@ std::string_view joinedValue(std::string_view logical, std::string_view line,
 // Component `index` of N's value, whose components end at semicolons that
 // are not escaped.
 std::string_view component(std::string_view value, std::size_t index) {
+    if (value.find('\\') == std::string_view::npos) {
+        // Without a backslash every semicolon ends a component.
+        for (; index > 0; --index) {
+            const std::size_t end = value.find(';');
+            if (end == std::string_view::npos)
+                return std::string_view();
+            value.remove_prefix(end + 1);
+        }
+        return value.substr(0, value.find(';'));
+    }
     std::size_t start = 0;
     for (std::size_t at = 0; at < value.size(); ++at) {
         if (value[at] == '\\') {
@@ -389,42 +335,13 @@ std::string nameFromN(std::string value) {
 }
 
 // What a property's name tells of its line before the line is read.
-enum class NameKind {
-    MayNest, // BEGIN, END or AGENT: the line may start, end or nest a card
-    Fn,
-    N,
-    Other,
-};
-
-// Only a few names matter; their lengths and first letters rule out the
-// rest (TEL, EMAIL, PHOTO, ...) unread.
-NameKind nameKind(std::string_view name) {
-    const char first = name.empty() ? '\0' : static_cast<char>(name.front() | 0x20);
-    switch (name.size()) {
-    case 1:
-        return first == 'n' ? NameKind::N : NameKind::Other;
-    case 2:
-        return first == 'f' && EqualsIgnoringCase(name, "FN") ? NameKind::Fn : NameKind::Other;
-    case 3:
-        return first == 'e' && EqualsIgnoringCase(name, "END") ? NameKind::MayNest
-                                                               : NameKind::Other;
-    case 5:
-        if (first == 'b')
-            return EqualsIgnoringCase(name, "BEGIN") ? NameKind::MayNest : NameKind::Other;
-        return first == 'a' && EqualsIgnoringCase(name, "AGENT") ? NameKind::MayNest
-                                                                 : NameKind::Other;
-    default:
-        return NameKind::Other;
-    }
-}
-
 // Calls `visit(kind, head, card)` for each property line of the card itself,
 // not of a card nested in it, from where `card` stands (at nesting depth
 // `depth`), until `visit` returns true. `visit` may read the line whole and
 // the lines that continue it.
 template <typename Visit> void visitOwnProperties(CardText& card, int depth, Visit visit) {
     while (const auto head = card.nextProperty()) {
-        const NameKind kind = nameKind(head->name);
+        const NameKind kind = NameKindOf(head->name);
         // Only these names and indented lines can start, end or nest a card;
         // the rest are told apart by name alone, without their line end.
         const bool mayNest = kind == NameKind::MayNest || isBlank(card.firstByte(*head));
@@ -462,24 +379,28 @@ std::size_t afterPlainBegin(std::string_view text) {
     return end + 1 < text.size() && text[end + 1] == '\n' ? end + 2 : end + 1;
 }
 
+// The name the property whose head the walk in `card` has just found gives,
+// unfolded and decoded, as `nameFrom` shows it; the walk moves past the
+// lines that continue it. `joined` is room for a property of several lines.
+std::string nameFrom(CardText& card, const PropertyHead& head, NameKind kind,
+                     const ValueReading& reading, std::string& joined) {
+    const std::string_view line = card.wholeLine(head.start);
+    const PropertyLine first = cutLine(line, head);
+    const ValueEncoding encoding = ReadValueEncoding(first.parameters);
+    const std::string_view logical = logicalLine(card, line, encoding.quotedPrintable, joined);
+    const std::string_view value =
+        logical.data() == line.data() ? first.value : joinedValue(logical, line, first);
+    if (kind == NameKind::N)
+        return nameFromN(reading.text(value, encoding));
+    if (!encoding.quotedPrintable && !encoding.charset) {
+        if (const auto shown = plainShownValue(value))
+            return std::string(*shown);
+    }
+    return nameFromFn(reading.text(value, encoding));
+}
+
 std::string nameFromCard(std::string_view text, const ValueReading& reading) {
     std::string joined;
-    // The property's value, unfolded and decoded, as `nameFrom` shows it.
-    const auto name = [&](CardText& card, const PropertyHead& head,
-                          std::string (*nameFrom)(std::string)) {
-        const std::string_view line = card.wholeLine(head.start);
-        const PropertyLine first = cutLine(line, head);
-        const ValueEncoding encoding = ReadValueEncoding(first.parameters);
-        const std::string_view logical = logicalLine(card, line, encoding.quotedPrintable, joined);
-        const std::string_view value =
-            logical.data() == line.data() ? first.value : joinedValue(logical, line, first);
-        if (nameFrom == nameFromFn && !encoding.quotedPrintable && !encoding.charset) {
-            if (const auto shown = plainShownValue(value))
-                return std::string(*shown);
-        }
-        return nameFrom(reading.text(value, encoding));
-    };
-
     std::string shown;
     // Nearly every card has an FN; N is only read when it has none, from
     // where the first N was seen.
@@ -492,7 +413,7 @@ std::string nameFromCard(std::string_view text, const ValueReading& reading) {
                                firstN = head.start;
                            if (kind != NameKind::Fn)
                                return false;
-                           shown = name(at, head, nameFromFn);
+                           shown = nameFrom(at, head, kind, reading, joined);
                            return !shown.empty();
                        });
     if (!shown.empty() || !firstN)
@@ -501,10 +422,34 @@ std::string nameFromCard(std::string_view text, const ValueReading& reading) {
     visitOwnProperties(fromN, 1, [&](NameKind kind, const PropertyHead& head, CardText& at) {
         if (kind != NameKind::N)
             return false;
-        shown = name(at, head, nameFromN);
+        shown = nameFrom(at, head, kind, reading, joined);
         return !shown.empty();
     });
     return shown;
+}
+
+// The first name the lines starting at `starts` (all FN or all N lines, in
+// order) give, as the walk in nameFromCard would meet them: a line that an
+// earlier one took in as its continuation is not read again.
+std::string nameFromLines(std::string_view text, std::span<const std::size_t> starts, NameKind kind,
+                          const ValueReading& reading, std::string& joined) {
+    std::size_t readTo = 0;
+    for (const std::size_t start : starts) {
+        if (start < readTo)
+            continue;
+        CardText card(text, start);
+        const auto head = card.nextProperty();
+        assert(head && head->start == start && "a noted line holds a colon");
+        std::string shown = nameFrom(card, *head, kind, reading, joined);
+        if (!shown.empty())
+            return shown;
+        readTo = card.position();
+    }
+    return std::string();
+}
+
+std::string numbered(std::size_t number) {
+    return "contact " + std::to_string(number);
 }
 
 } // namespace
@@ -520,8 +465,25 @@ std::string CardDisplayName(std::string_view card, TextEncoding encoding, CodePa
         name = nameFromCard(card, ValueReading{codePages, false});
     }
     if (name.empty())
-        return "contact " + std::to_string(number);
+        return numbered(number);
     return name;
+}
+
+std::string CardDisplayName(std::string_view card, const NameLines& lines, CodePages& codePages,
+                            std::size_t number) {
+    const ValueReading reading{codePages, false};
+    std::string joined;
+    if (std::string name = nameFromLines(card, lines.fn, NameKind::Fn, reading, joined);
+        !name.empty())
+        return name;
+    // Past an FN line with text on it that still gave no name, the splitter
+    // noted no more: only the whole walk knows what follows.
+    if (!lines.complete)
+        return CardDisplayName(card, TextEncoding::SingleByte, codePages, number);
+    if (std::string name = nameFromLines(card, lines.n, NameKind::N, reading, joined);
+        !name.empty())
+        return name;
+    return numbered(number);
 }
 
 } // namespace quorvane

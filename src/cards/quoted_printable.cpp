@@ -1,20 +1,29 @@
 #include "cards/quoted_printable.h"
 
-#include <optional>
+#include <array>
 
 namespace quorvane {
 
 namespace {
 
-// The value of the hex digit `c` in either case, or -1.
-constexpr int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+// The value of each byte as a hex digit in either case, or -1.
+constexpr std::array<signed char, 256> HexValues = [] {
+    std::array<signed char, 256> values{};
+    for (int byte = 0; byte < 256; ++byte) {
+        if (byte >= '0' && byte <= '9')
+            values[byte] = static_cast<signed char>(byte - '0');
+        else if (byte >= 'A' && byte <= 'F')
+            values[byte] = static_cast<signed char>(byte - 'A' + 10);
+        else if (byte >= 'a' && byte <= 'f')
+            values[byte] = static_cast<signed char>(byte - 'a' + 10);
+        else
+            values[byte] = -1;
+    }
+    return values;
+}();
+
+int hexValue(char c) {
+    return HexValues[static_cast<unsigned char>(c)];
 }
 
 } // namespace
