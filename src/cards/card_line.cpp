@@ -9,7 +9,7 @@ bool isBlank(char c) {
 }
 
 char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return LowerAscii(c);
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -20,22 +20,54 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// "<word>:VCARD" with blanks allowed around the colon; `text` is trimmed.
-// Compared from the front, so that EMAIL or BDAY lines are told apart at
-// their second letter.
+// Whether `text` starts with `word`, given in lower case, in any letter case.
+bool startsWithWord(std::string_view text, std::string_view word) {
+    if (text.size() < word.size())
+        return false;
+    for (std::size_t at = 0; at < word.size(); ++at) {
+        if (lower(text[at]) != word[at])
+            return false;
+    }
+    return true;
+}
+
+// "<word>:VCARD" with blanks allowed around the colon; `word` is in lower
+// case and `text` is trimmed. Compared from the front, so that EMAIL or BDAY
+// lines are told apart at their second letter.
 bool isMarker(std::string_view text, std::string_view word) {
-    if (!EqualsIgnoringCase(text.substr(0, word.size()), word))
+    if (!startsWithWord(text, word))
         return false;
-    text.remove_prefix(word.size());
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    if (!text.starts_with(':'))
+    std::size_t at = word.size();
+    while (at < text.size() && isBlank(text[at]))
+        ++at;
+    if (at == text.size() || text[at] != ':')
         return false;
-    return EqualsIgnoringCase(trimmed(text.substr(1)), "VCARD");
+    const std::string_view value = trimmed(text.substr(at + 1));
+    return value.size() == 5 && startsWithWord(value, "vcard");
+}
+
+// Whether `line` is `marker` (lower case, "<word>:vcard") in any letter case
+// and nothing else: the BEGIN and END lines of nearly every card, settled at a
+// glance before the general rules are tried.
+bool isPlainMarker(std::string_view line, std::string_view marker) {
+    if (line.size() != marker.size())
+        return false;
+    // Setting the 0x20 bit lowers a letter and keeps a colon; only a letter
+    // of either case meets a letter, and only a colon or control character
+    // 0x1A meets the colon, which is checked for itself.
+    for (std::size_t at = 0; at < marker.size(); ++at) {
+        if ((line[at] | 0x20) != marker[at])
+            return false;
+    }
+    return line[marker.find(':')] == ':';
 }
 
 // Where the first colon outside double quotes is, at or after `from`.
 std::size_t colonOutsideQuotes(std::string_view line, std::size_t from) {
+    const std::size_t colon = line.find(':', from);
+    // Quotes are rare; without one before it, the first colon is the one.
+    if (line.substr(0, colon).find('"', from) == std::string_view::npos)
+        return colon;
     bool quoted = false;
     for (std::size_t at = from; at < line.size(); ++at) {
         if (line[at] == '"')
@@ -44,12 +76,22 @@ std::size_t colonOutsideQuotes(std::string_view line, std::size_t from) {
             return at;
     }
     // A quote left open: the first colon is the best guess at the value.
-    return line.find(':', from);
+    return colon;
 }
 
 // Calls `visit(parameter)` for each ';'-separated parameter, trimmed; a ';'
 // inside quotes does not separate.
 template <typename Visit> void forEachParameter(std::string_view parameters, Visit visit) {
+    if (parameters.find('"') == std::string_view::npos) {
+        // Without quotes, every ';' separates.
+        for (;;) {
+            const std::size_t end = parameters.find(';');
+            visit(trimmed(parameters.substr(0, end)));
+            if (end == std::string_view::npos)
+                return;
+            parameters.remove_prefix(end + 1);
+        }
+    }
     bool quoted = false;
     std::size_t start = 0;
     for (std::size_t at = 0; at <= parameters.size(); ++at) {
@@ -64,17 +106,11 @@ template <typename Visit> void forEachParameter(std::string_view parameters, Vis
 
 } // namespace
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t at = 0; at < a.size(); ++at) {
-        if (lower(a[at]) != lower(b[at]))
-            return false;
-    }
-    return true;
-}
-
 CardLine ClassifyCardLine(std::string_view line) {
+    if (isPlainMarker(line, "begin:vcard"))
+        return CardLine::Begin;
+    if (isPlainMarker(line, "end:vcard"))
+        return CardLine::End;
     const std::string_view text = trimmed(line);
     if (text.empty())
         return CardLine::Blank;
@@ -126,6 +162,8 @@ std::optional<PropertyLine> SplitPropertyLine(std::string_view line) {
 
 ValueEncoding ReadValueEncoding(std::string_view parameters) {
     ValueEncoding encoding;
+    if (parameters.empty())
+        return encoding; // as most names are written
     forEachParameter(parameters, [&](std::string_view parameter) {
         const auto equals = parameter.find('=');
         if (equals == std::string_view::npos) {

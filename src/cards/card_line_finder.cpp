@@ -1,6 +1,8 @@
 #include "cards/card_line_finder.h"
 
+#include "cards/byte_words.h"
 #include "cards/card_line.h"
+#include "cards/property_head.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,6 +20,47 @@ constexpr std::uint64_t ColonLookAhead = 64;
 
 bool isLineEnd(unsigned char byte) {
     return byte == '\n' || byte == '\r';
+}
+
+bool isBlank(unsigned char byte) {
+    return byte == ' ' || byte == '\t';
+}
+
+// ColonMayMarkCard for the bytes after a colon, up to `end`, settled on the
+// first byte for nearly every colon without a call.
+bool colonMayMarkCard(const char* afterColon, const char* end) {
+    if (afterColon == end)
+        return true;
+    switch (*afterColon) {
+    case 'v':
+    case 'V':
+    case '\r':
+    case '\n':
+        return true;
+    case ' ':
+    case '\t':
+        break;
+    default:
+        return false;
+    }
+    const auto lookAhead =
+        std::min<std::size_t>(static_cast<std::size_t>(end - afterColon), ColonLookAhead);
+    return ColonMayMarkCard(std::string_view(afterColon, lookAhead));
+}
+
+// Whether the property line at `start` in `text` may be an FN or N line. Most lines are told apart
+// by their first eight bytes without cutting out their name: a name that starts with neither letter
+// and ends in them, with no group prefix (a dot) before.
+bool mayNameCard(std::string_view text, std::size_t start) {
+    const char first = static_cast<char>(text[start] | 0x20);
+    if (first == 'f' || first == 'n' || text.size() - start < 8)
+        return true;
+    const std::uint64_t word = LoadWord(text.data() + start);
+    const std::uint64_t stops = BytesEqualTo(word, ';') | BytesEqualTo(word, ':');
+    if (stops == 0)
+        return true; // the name goes on past these bytes
+    const std::uint64_t beforeStop = (std::uint64_t{1} << (8 * FirstMarkedByte(stops))) - 1;
+    return (BytesEqualTo(word, '.') & beforeStop) != 0;
 }
 
 bool isUtf16(TextEncoding encoding) {
@@ -58,23 +101,112 @@ std::uint64_t CardLineFinder::ByteSearch::next(const ReadBuffer& buffer, std::ui
 
 std::optional<LineSpan> CardLineFinder::findInBytes(const ReadBuffer& buffer, std::uint64_t& from) {
     const std::uint64_t to = buffer.end();
-    for (std::uint64_t searchAt = from;;) {
-        const std::uint64_t colon = colons_.next(buffer, searchAt, to);
-        if (colon == Nowhere) {
+    // Colons before colonsSearchedTo_ were all turned down when last looked
+    // at; the one there, if any, is where the last line handed out stood, and
+    // is looked at again in case that line is asked for once more.
+    const std::uint64_t searchFrom = std::max(from, colonsSearchedTo_);
+    // Most of the work of splitting is here: every colon of every property
+    // line passes through this loop, so it runs on raw bytes rather than
+    // through the buffer's offset arithmetic.
+    const char* const first = buffer.bytes(searchFrom, to).data();
+    const char* const last = first + (to - searchFrom);
+    for (const char* at = first;;) {
+        const auto* hit =
+            static_cast<const char*>(std::memchr(at, ':', static_cast<std::size_t>(last - at)));
+        if (!hit) {
+            colonsSearchedTo_ = to;
             from = buffer.sourceEnded() ? to : lastLineStart(buffer, from);
             return std::nullopt;
         }
-        const std::uint64_t lookAheadEnd = std::min(to, colon + 1 + ColonLookAhead);
-        if (!ColonMayMarkCard(buffer.bytes(colon + 1, lookAheadEnd))) {
-            searchAt = colon + 1;
+        at = hit + 1;
+        const std::uint64_t colon = searchFrom + static_cast<std::uint64_t>(hit - first);
+        if (noting_ && colon >= noteFloor_)
+            noteColon(buffer, colon, from);
+        if (!colonMayMarkCard(at, last))
             continue;
-        }
+        colonsSearchedTo_ = colon;
         std::uint64_t lineStart = colon;
         while (lineStart > from && !isLineEnd(buffer.byteAt(lineStart - 1)))
             --lineStart;
         from = lineStart;
-        return lineInBytes(buffer, lineStart);
+        return lineThrough(buffer, lineStart, colon);
     }
+}
+
+void CardLineFinder::noteNameLines(std::uint64_t cardStart, std::uint64_t from) {
+    noting_ = !isUtf16(encoding_);
+    notedToTheEnd_ = noting_;
+    cardStart_ = cardStart;
+    noteFloor_ = from;
+    noteFloorIsLineStart_ = true;
+    fnLines_.clear();
+    nLines_.clear();
+}
+
+NameLines CardLineFinder::notedNameLines() const {
+    return NameLines{fnLines_, nLines_, notedToTheEnd_};
+}
+
+void CardLineFinder::noteColon(const ReadBuffer& buffer, std::uint64_t colon, std::uint64_t from) {
+    // The line the caller stands at starts there, and every colon before it
+    // has been looked at.
+    if (from > noteFloor_) {
+        noteFloor_ = from;
+        noteFloorIsLineStart_ = true;
+    }
+    // Offsets from here on count from the start of the bytes held.
+    const std::string_view held = buffer.bytes(buffer.start(), buffer.end());
+    const std::uint64_t base = buffer.start();
+    const std::uint64_t start = base + LineStartBefore(held, colon - base, noteFloor_ - base);
+    // Reaching the floor without a line end means a colon in the value of
+    // the line last looked at (a URL, a time), unless the floor is a line
+    // start.
+    const bool sameLine = start == noteFloor_ && !noteFloorIsLineStart_;
+    noteFloor_ = colon + 1;
+    noteFloorIsLineStart_ = false;
+    if (sameLine || isBlank(buffer.byteAt(start)))
+        return; // an indented line continues another
+    if (!mayNameCard(held, start - base))
+        return;
+    const PropertyHead head = PropertyHeadAt(held, start - base, colon - base);
+    const NameKind kind = NameKindOf(head.name);
+    if (kind == NameKind::N)
+        nLines_.push_back(static_cast<std::size_t>(start - cardStart_));
+    if (kind != NameKind::Fn)
+        return;
+    fnLines_.push_back(static_cast<std::size_t>(start - cardStart_));
+    // Text after the colon on the line itself nearly always makes a name; if
+    // it does not, the name reader walks the card for what follows.
+    std::uint64_t after = colon + 1;
+    while (after < buffer.end() && isBlank(buffer.byteAt(after)))
+        ++after;
+    if (after < buffer.end() && !isLineEnd(buffer.byteAt(after))) {
+        noting_ = false;
+        notedToTheEnd_ = false;
+    }
+}
+
+std::optional<LineSpan> CardLineFinder::lineThrough(const ReadBuffer& buffer,
+                                                    std::uint64_t lineStart, std::uint64_t colon) {
+    // A line that may start or end a card has little or nothing after its
+    // colon ("VCARD"), so its line end is looked for byte by byte before a
+    // search that pays off only over long lines.
+    const std::uint64_t to = buffer.end();
+    const std::uint64_t shortEnd = std::min(to, colon + 1 + ColonLookAhead);
+    for (std::uint64_t at = colon + 1; at < shortEnd; ++at) {
+        const unsigned char byte = buffer.byteAt(at);
+        if (byte == '\n')
+            return LineSpan{lineStart, at, at + 1};
+        if (byte != '\r')
+            continue;
+        if (at + 1 < to)
+            return LineSpan{lineStart, at, at + (buffer.byteAt(at + 1) == '\n' ? 2 : 1)};
+        // A CR at the end of what has arrived may be the first half of CR LF.
+        if (!buffer.sourceEnded())
+            return std::nullopt;
+        return LineSpan{lineStart, at, at + 1};
+    }
+    return lineInBytes(buffer, lineStart);
 }
 
 std::uint64_t CardLineFinder::lastLineStart(const ReadBuffer& buffer, std::uint64_t from) {

@@ -11,6 +11,7 @@
 // never visits the lines between one by one. UTF-16 files are rare and small;
 // their lines are all handed out.
 
+#include "cards/display_name.h"
 #include "cards/read_buffer.h"
 #include "cards/text_encoding.h"
 
@@ -19,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvane {
 
@@ -40,6 +42,21 @@ public:
     // so the caller can let go of them, and stays a line start. It never
     // moves back between calls.
     std::optional<LineSpan> find(const ReadBuffer& buffer, std::uint64_t& from);
+
+    // From `from`, the line after a card's BEGIN line, notes where the
+    // card's FN and N lines start (8-bit text only: the lines of UTF-16 text
+    // are all handed out), as offsets from `cardStart`, while find() passes
+    // over their colons, until the card ends. The name reader then goes
+    // straight to them instead of walking the card's lines again. Lines
+    // handed out count too ("FN:" with nothing after it is one).
+    void noteNameLines(std::uint64_t cardStart, std::uint64_t from);
+    // What was noted since noteNameLines; `complete` tells whether noting
+    // went on to the card's end (see NameLines). Good until the next call to
+    // noteNameLines.
+    NameLines notedNameLines() const;
+    // Ends noting at the card's end: the bytes before the next card are let
+    // go of.
+    void stopNotingNameLines() { noting_ = false; }
 
     // The line's content as ASCII-compatible text for telling what the line
     // is: the bytes themselves, or UTF-16 narrowed into `scratch` with every
@@ -63,19 +80,34 @@ private:
     };
 
     std::optional<LineSpan> findInBytes(const ReadBuffer& buffer, std::uint64_t& from);
+    void noteColon(const ReadBuffer& buffer, std::uint64_t colon, std::uint64_t from);
+    // The line from `lineStart` that holds the colon at `colon`.
+    std::optional<LineSpan> lineThrough(const ReadBuffer& buffer, std::uint64_t lineStart,
+                                        std::uint64_t colon);
     std::optional<LineSpan> lineInBytes(const ReadBuffer& buffer, std::uint64_t from);
     std::uint64_t lastLineStart(const ReadBuffer& buffer, std::uint64_t from);
     std::optional<LineSpan> lineInUnits(const ReadBuffer& buffer, std::uint64_t from);
     unsigned unitAt(const ReadBuffer& buffer, std::uint64_t offset) const;
 
     TextEncoding encoding_;
-    ByteSearch colons_{':'};
+    // 8-bit text: where the search for the next colon picks up.
+    std::uint64_t colonsSearchedTo_ = 0;
     ByteSearch lineFeeds_{'\n'};
     ByteSearch carriageReturns_{'\r'};
     // 8-bit text: the start of the last line seen, and how far back from the
     // end of the bytes read that was looked for.
     std::uint64_t lastLineStart_ = 0;
     std::uint64_t lastLineSearchedTo_ = 0;
+    // Noting name lines: whether it goes on, and where the last line looked
+    // at ends for certain (noteFloor_, a line start when noteFloorIsLineStart_,
+    // else just past the colon last noted).
+    bool noting_ = false;
+    bool notedToTheEnd_ = false;
+    std::uint64_t cardStart_ = 0;
+    std::uint64_t noteFloor_ = 0;
+    bool noteFloorIsLineStart_ = false;
+    std::vector<std::size_t> fnLines_;
+    std::vector<std::size_t> nLines_;
     // UTF-16: where the line starting at unitsFrom_ holds no line end before.
     std::uint64_t unitsFrom_ = Nowhere;
     std::uint64_t unitsSearchedTo_ = 0;

@@ -27,9 +27,12 @@ std::string DecodeCharset(std::string_view bytes, std::optional<std::string_view
                           CodePages& codePages) {
     // No CHARSET names the ANSI code page itself, so 0 stands for none named.
     const unsigned named = charset ? CodePageForCharset(*charset).value_or(0) : 0;
+    // Without a CHARSET, UTF-8 (ASCII included) is taken as it is.
+    if (named == 0 && IsUtf8(bytes))
+        return std::string(bytes);
     // Nearly every name is ASCII, and most files are read on systems whose
     // code pages would give it back unchanged: no round trip to the system.
-    if (isAscii(bytes) && (named == 0 || AsciiReadsAsItself(named)))
+    if (named != 0 && isAscii(bytes) && AsciiReadsAsItself(named))
         return std::string(bytes);
     if (named == Utf8CodePage)
         return wellFormed(std::string(bytes));
@@ -37,7 +40,7 @@ std::string DecodeCharset(std::string_view bytes, std::optional<std::string_view
         if (auto text = codePages.toUtf8(bytes, named))
             return wellFormed(std::move(*text));
     }
-    if (IsUtf8(bytes))
+    if (named != 0 && IsUtf8(bytes))
         return std::string(bytes);
     if (auto text = codePages.toUtf8(bytes, SystemAnsiCodePage))
         return wellFormed(std::move(*text));

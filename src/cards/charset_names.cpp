@@ -1,5 +1,7 @@
 #include "cards/charset_names.h"
 
+#include "cards/card_line.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -77,6 +79,9 @@ std::string_view trimmed(std::string_view text) {
 } // namespace
 
 std::optional<unsigned> CodePageForCharset(std::string_view name) {
+    // Phones name UTF-8 on nearly every value they write.
+    if (EqualsIgnoringCase(trimmed(name), "UTF-8"))
+        return Utf8CodePage;
     const std::string lower = lowerCase(trimmed(name));
     for (const NamedCodePage& known : NamedCodePages) {
         if (known.name == lower)

@@ -1,12 +1,17 @@
 #include "cards/display_name.h"
 
+#include "cards/byte_words.h"
 #include "cards/card_line.h"
 #include "cards/charset_decoding.h"
+#include "cards/property_head.h"
 #include "cards/quoted_printable.h"
 #include "cards/utf8_text.h"
 #include "queue/utf16_text.h"
 
+#include <cassert>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <utility>
 
 namespace quorvane {
@@ -17,67 +22,92 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// Walks a card's text line by line, or straight to the next line with a
-// colon: a line without one cannot be a property, a BEGIN or an END, and
-// most of a large card's lines are photo data without one.
+// Most bytes are well above either line end, and are told so by one
+// comparison.
+bool isLineEnd(char c) {
+    return static_cast<unsigned char>(c) <= '\r' && (c == '\r' || c == '\n');
+}
+
+// Walks a card's text from one property line to the next by their colons: a
+// line without one cannot be a property, a BEGIN or an END, and most of a
+// large card's lines are photo data without one. A property's line end is
+// only looked for when its line is read whole, which few are: what the walk
+// needs of the rest, their names, lies before their colons.
 class CardText {
 public:
-    explicit CardText(std::string_view text) : text_(text) {}
+    // `at` is a line start.
+    CardText(std::string_view text, std::size_t at) : text_(text), searchFrom_(at) {}
 
-    bool atEnd(std::size_t at) const { return at >= text_.size(); }
-
-    // The physical line starting at `at`, without its line end; moves `at`
-    // past the line end.
-    std::string_view line(std::size_t& at) {
-        const std::size_t start = at;
-        const std::size_t end = lineEnd(start);
-        at = end + lineEndSize(end);
-        return text_.substr(start, end - start);
+    // The next line that holds a colon, at or after where the walk stands;
+    // nothing when none is left. The walk moves to its colon.
+    std::optional<PropertyHead> nextProperty() {
+        for (;;) {
+            const std::size_t colon = text_.find(':', searchFrom_);
+            if (colon == std::string_view::npos) {
+                searchFrom_ = text_.size();
+                return std::nullopt;
+            }
+            // Looking back from the colon passes over the line's name and
+            // parameters only. Reaching where the search started without a
+            // line end means the colon is in the value of the line before
+            // (a URL, a time), unless the search started at a line start.
+            const std::size_t start = LineStartBefore(text_, colon, searchFrom_);
+            const bool sameLine = start == searchFrom_ && !atLineStart_;
+            searchFrom_ = colon + 1;
+            atLineStart_ = false;
+            if (sameLine)
+                continue;
+            return PropertyHeadAt(text_, start, colon);
+        }
     }
 
-    // The first line at or after `at` that holds a colon, moving `at` past
-    // it; nothing when none is left. `at` is a line start.
-    std::optional<std::string_view> lineWithColon(std::size_t& at) {
-        const std::size_t colon = text_.find(':', at);
-        if (colon == std::string_view::npos) {
-            at = text_.size();
+    // Where the walk stands.
+    std::size_t position() const { return searchFrom_; }
+
+    // The first byte of the line `head` stands for.
+    char firstByte(const PropertyHead& head) const { return text_[head.start]; }
+
+    // The whole of the line at `start` (which holds no line end before where
+    // the walk stands) without its line end; the walk moves to the next line.
+    std::string_view wholeLine(std::size_t start) {
+        if (start == lastWholeLine_.start)
+            return lastWholeLine_.text; // a line may be told apart and then read
+        const std::size_t end = lineEnd(searchFrom_);
+        moveTo(end + lineEndSize(end));
+        lastWholeLine_ = {start, text_.substr(start, end - start)};
+        return lastWholeLine_.text;
+    }
+
+    // The line after the one just read whole, when it continues a property
+    // (see logicalLine): it starts with a blank, or any line at all follows a
+    // quoted-printable soft line break. The walk moves past it.
+    std::optional<std::string_view> continuation(bool afterSoftBreak) {
+        if (searchFrom_ >= text_.size())
             return std::nullopt;
-        }
-        // Property lines follow one another, so the colon is most often on
-        // the line at hand; only after lines without one is its start looked
-        // for.
-        if (colon > lineEnd(at)) {
-            std::size_t start = colon;
-            while (text_[start - 1] != '\r' && text_[start - 1] != '\n')
-                --start;
-            at = start;
-        }
-        return line(at);
-    }
-
-    // Where `part`, a view into the text, starts in it.
-    std::size_t offsetOf(std::string_view part) const {
-        return static_cast<std::size_t>(part.data() - text_.data());
+        if (!afterSoftBreak && !isBlank(text_[searchFrom_]))
+            return std::nullopt;
+        return wholeLine(searchFrom_);
     }
 
 private:
+    void moveTo(std::size_t lineStart) {
+        searchFrom_ = lineStart;
+        atLineStart_ = true;
+    }
+
     // The first CR or LF at or after `from`, or the end of the text. The
-    // next LF is remembered, so that CR-only and LF-only text both cost one
-    // pass; it holds for any `from` between where it was looked for and
-    // itself, as a second look from an earlier line may come.
-    std::size_t lineEnd(std::size_t from) {
-        if (from == lastLineStart_)
-            return lastLineEnd_;
-        lastLineStart_ = from;
-        if (lineFeed_ == std::string_view::npos || from < lineFeedFrom_ || lineFeed_ < from) {
-            lineFeedFrom_ = from;
-            lineFeed_ = text_.find('\n', from);
-            if (lineFeed_ == std::string_view::npos)
-                lineFeed_ = text_.size();
+    // lines read whole are short, and are looked through eight bytes at a
+    // time.
+    std::size_t lineEnd(std::size_t from) const {
+        for (; text_.size() - from >= 8; from += 8) {
+            const std::uint64_t word = LoadWord(text_.data() + from);
+            const std::uint64_t lineEnds = BytesEqualTo(word, '\n') | BytesEqualTo(word, '\r');
+            if (lineEnds != 0)
+                return from + FirstMarkedByte(lineEnds);
         }
-        const std::size_t carriageReturn = text_.substr(0, lineFeed_).find('\r', from);
-        lastLineEnd_ = carriageReturn == std::string_view::npos ? lineFeed_ : carriageReturn;
-        return lastLineEnd_;
+        while (from < text_.size() && !isLineEnd(text_[from]))
+            ++from;
+        return from;
     }
 
     std::size_t lineEndSize(std::size_t end) const {
@@ -87,45 +117,77 @@ private:
     }
 
     std::string_view text_;
-    std::size_t lineFeedFrom_ = 0;
-    std::size_t lineFeed_ = std::string_view::npos;
-    // The line end last looked for, and where its line starts.
-    std::size_t lastLineStart_ = std::string_view::npos;
-    std::size_t lastLineEnd_ = 0;
+    std::size_t searchFrom_;
+    bool atLineStart_ = true;
+    struct {
+        std::size_t start = std::string_view::npos;
+        std::string_view text;
+    } lastWholeLine_;
 };
 
-// The property starting with `first` joined with the lines that continue it:
-// folded lines (a leading blank, which goes) and, for quoted-printable, lines
-// after a soft line break (an "=" at the end, which goes). Moves `at` past
-// them. Most properties are one line, which comes back as it is; a joined
+// The property whose first line is `first` joined with the lines that
+// continue it: folded lines (a leading blank, which goes) and, for
+// quoted-printable, lines after a soft line break (an "=" at the end, which
+// goes). Most properties are one line, which comes back as it is; a joined
 // one is built in `joined`.
 std::string_view logicalLine(CardText& card, std::string_view first, bool quotedPrintable,
-                             std::size_t& at, std::string& joined) {
+                             std::string& joined) {
     std::string_view logical = first;
-    while (!card.atEnd(at)) {
-        std::size_t after = at;
-        const std::string_view next = card.line(after);
+    for (;;) {
         const bool softBreak = quotedPrintable && logical.ends_with('=');
-        const bool folded = !next.empty() && isBlank(next.front());
-        if (!softBreak && !folded)
-            break;
+        const auto next = card.continuation(softBreak);
+        if (!next)
+            return logical;
         if (logical.data() != joined.data())
             joined.assign(logical);
         if (softBreak) {
             joined.pop_back();
-            joined += next;
+            joined += *next;
         } else {
-            joined += next.substr(1);
+            joined += next->substr(1);
         }
         logical = joined;
-        at = after;
     }
-    return logical;
+}
+
+// The line `line`, whose head the walk found, cut as SplitPropertyLine cuts
+// it. The walk knows where its name ends and its first colon is; unless a
+// quote in its parameters may hide that colon, they are where the cut goes.
+PropertyLine cutLine(std::string_view line, const PropertyHead& head) {
+    const std::size_t nameEnd = head.nameEnd - head.start;
+    const std::size_t colon = head.colon - head.start;
+    const std::string_view parameters =
+        nameEnd < colon ? line.substr(nameEnd + 1, colon - nameEnd - 1) : std::string_view();
+    if (parameters.find('"') != std::string_view::npos)
+        return *SplitPropertyLine(line);
+    return PropertyLine{head.name, parameters, line.substr(colon + 1)};
+}
+
+// The value of `logical`, the property whose first line `line` cut as
+// `first`, joined with the lines that continue it. Joining changes nothing
+// before the colon, so unless a quote there leaves room for another colon to
+// count, the value starts where it did.
+std::string_view joinedValue(std::string_view logical, std::string_view line,
+                             const PropertyLine& first) {
+    const auto colon = static_cast<std::size_t>(first.value.data() - line.data()) - 1;
+    if (line.substr(0, colon).find('"') == std::string_view::npos)
+        return logical.substr(colon + 1);
+    return SplitPropertyLine(logical)->value;
 }
 
 // Component `index` of N's value, whose components end at semicolons that
 // are not escaped.
 std::string_view component(std::string_view value, std::size_t index) {
+    if (value.find('\\') == std::string_view::npos) {
+        // Without a backslash every semicolon ends a component.
+        for (; index > 0; --index) {
+            const std::size_t end = value.find(';');
+            if (end == std::string_view::npos)
+                return std::string_view();
+            value.remove_prefix(end + 1);
+        }
+        return value.substr(0, value.find(';'));
+    }
     std::size_t start = 0;
     for (std::size_t at = 0; at < value.size(); ++at) {
         if (value[at] == '\\') {
@@ -145,11 +207,23 @@ std::string_view component(std::string_view value, std::size_t index) {
 // The byte length of the space (ordinary, no-break or ideographic) that
 // `text` starts or ends with, or 0.
 std::size_t spaceAt(std::string_view text, bool atEnd) {
-    for (const std::string_view space : {" ", "\xC2\xA0", "\xE3\x80\x80"}) {
+    if (text.empty())
+        return 0;
+    // An ASCII byte at the edge settles it without a look at the others.
+    const auto edge = static_cast<unsigned char>(atEnd ? text.back() : text.front());
+    if (edge < 0x80)
+        return edge == ' ' ? 1 : 0;
+    for (const std::string_view space : {"\xC2\xA0", "\xE3\x80\x80"}) {
         if (atEnd ? text.ends_with(space) : text.starts_with(space))
             return space.size();
     }
     return 0;
+}
+
+// Whether shownValue keeps `byte` as it is wherever it stands: not a control
+// character, not a backslash and not 0xC2, which leads the C1 controls.
+constexpr bool isKeptAsItIs(unsigned char byte) {
+    return byte >= 0x20 && byte != 0x7F && byte != '\\' && byte != 0xC2;
 }
 
 // `text` fit to show on one line: vCard escapes ("\\," "\\;" "\\\" "\\:" "\\n")
@@ -157,12 +231,30 @@ std::size_t spaceAt(std::string_view text, bool atEnd) {
 // C0 and C1 controls and DEL dropped, and spaces trimmed from both ends. Any
 // other backslash stays as written, since vCard 2.1 writers use it as an
 // ordinary character. Worked in place, as every step only shortens the text.
+//
+// `text` is well-formed UTF-8 already: every value reaches here through
+// DecodeCharset or from a UTF-16 file's text, cut only at ASCII bytes.
 std::string shownValue(std::string text) {
-    if (!IsUtf8(text))
-        text = WellFormedUtf8(text);
-    std::size_t kept = 0;
-    for (std::size_t at = 0; at < text.size(); ++at) {
+    assert(IsUtf8(text) && "a value is made well-formed UTF-8 before it is shown");
+    // Most names need nothing but trimming; nothing moves before the first
+    // byte that needs a closer look.
+    std::size_t at = 0;
+    while (text.size() - at >= 8) {
+        const std::uint64_t word = LoadWord(text.data() + at);
+        if (HasByteBelow(word, 0x20) || HasByte(word, 0x7F) || HasByte(word, '\\') ||
+            HasByte(word, 0xC2))
+            break;
+        at += 8;
+    }
+    while (at < text.size() && isKeptAsItIs(static_cast<unsigned char>(text[at])))
+        ++at;
+    std::size_t kept = at;
+    for (; at < text.size(); ++at) {
         const auto byte = static_cast<unsigned char>(text[at]);
+        if (isKeptAsItIs(byte)) {
+            text[kept++] = static_cast<char>(byte);
+            continue;
+        }
         const char next = at + 1 < text.size() ? text[at + 1] : '\0';
         if (byte == '\\' && (next == ',' || next == ';' || next == '\\' || next == ':')) {
             text[kept++] = next;
@@ -189,6 +281,29 @@ std::string shownValue(std::string text) {
     text.erase(back);
     text.erase(0, front);
     return text;
+}
+
+// What shownValue makes of `value` when that is only trimming it, because the
+// value is printable ASCII without a backslash: most names are. Nothing when
+// it needs the whole treatment.
+std::optional<std::string_view> plainShownValue(std::string_view value) {
+    std::size_t at = 0;
+    for (; value.size() - at >= 8; at += 8) {
+        const std::uint64_t word = LoadWord(value.data() + at);
+        if (HasByteBelow(word, 0x20) || HasByte(word, '\\') || (word & HighBits) != 0 ||
+            HasByte(word, 0x7F))
+            return std::nullopt;
+    }
+    for (; at < value.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(value[at]);
+        if (byte < 0x20 || byte >= 0x7F || byte == '\\')
+            return std::nullopt;
+    }
+    while (!value.empty() && value.front() == ' ')
+        value.remove_prefix(1);
+    while (!value.empty() && value.back() == ' ')
+        value.remove_suffix(1);
+    return value;
 }
 
 // How a card's values become UTF-8.
@@ -219,24 +334,18 @@ std::string nameFromN(std::string value) {
     return given + " " + family;
 }
 
-// Calls `visit(property, line, lineStart, at)` for each property line of the
-// card itself, not of a card nested in it, from `at` (where the nesting depth
-// is `depth`), until `visit` returns true. `visit` may move `at` past lines
-// that continue the property.
-template <typename Visit>
-void visitOwnProperties(CardText& card, std::size_t at, int depth, Visit visit) {
-    for (;;) {
-        const auto line = card.lineWithColon(at);
-        if (!line)
-            return;
-        const auto property = SplitPropertyLine(*line);
+// What a property's name tells of its line before the line is read.
+// Calls `visit(kind, head, card)` for each property line of the card itself,
+// not of a card nested in it, from where `card` stands (at nesting depth
+// `depth`), until `visit` returns true. `visit` may read the line whole and
+// the lines that continue it.
+template <typename Visit> void visitOwnProperties(CardText& card, int depth, Visit visit) {
+    while (const auto head = card.nextProperty()) {
+        const NameKind kind = NameKindOf(head->name);
         // Only these names and indented lines can start, end or nest a card;
-        // the rest are told apart by name alone.
-        const bool mayNest = isBlank(line->front()) ||
-                             EqualsIgnoringCase(property->name, "BEGIN") ||
-                             EqualsIgnoringCase(property->name, "END") ||
-                             EqualsIgnoringCase(property->name, "AGENT");
-        switch (mayNest ? ClassifyCardLine(*line) : CardLine::Property) {
+        // the rest are told apart by name alone, without their line end.
+        const bool mayNest = kind == NameKind::MayNest || isBlank(card.firstByte(*head));
+        switch (mayNest ? ClassifyCardLine(card.wholeLine(head->start)) : CardLine::Property) {
         case CardLine::Begin:
         case CardLine::AgentOpensCard:
             ++depth;
@@ -250,49 +359,97 @@ void visitOwnProperties(CardText& card, std::size_t at, int depth, Visit visit) 
         default:
             continue;
         }
-        if (depth == 1 && visit(*property, *line, card.offsetOf(*line), at))
+        if (depth == 1 && kind != NameKind::Other && visit(kind, *head, card))
             return;
     }
 }
 
-std::string nameFromCard(std::string_view text, const ValueReading& reading) {
-    CardText card(text);
-    std::string joined;
-    // The property's value, unfolded and decoded, as `nameFrom` shows it.
-    const auto name = [&](const PropertyLine& head, std::string_view line, std::size_t& at,
-                          std::string (*nameFrom)(std::string)) {
-        const ValueEncoding encoding = ReadValueEncoding(head.parameters);
-        const std::string_view logical =
-            logicalLine(card, line, encoding.quotedPrintable, at, joined);
-        const auto property = logical.data() == line.data() ? head : *SplitPropertyLine(logical);
-        return nameFrom(reading.text(property.value, encoding));
-    };
+// Where the line after the card's first line starts when that line is a
+// BEGIN line written the plain way, as the splitter hands out nearly every
+// card; 0 when it is not, and the walk starts at the top to tell it apart.
+std::size_t afterPlainBegin(std::string_view text) {
+    constexpr std::string_view begin = "BEGIN:VCARD";
+    if (text.size() <= begin.size() || !EqualsIgnoringCase(text.substr(0, begin.size()), begin))
+        return 0;
+    const std::size_t end = begin.size();
+    if (text[end] == '\n')
+        return end + 1;
+    if (text[end] != '\r')
+        return 0;
+    return end + 1 < text.size() && text[end + 1] == '\n' ? end + 2 : end + 1;
+}
 
+// The name the property whose head the walk in `card` has just found gives,
+// unfolded and decoded, as `nameFrom` shows it; the walk moves past the
+// lines that continue it. `joined` is room for a property of several lines.
+std::string nameFrom(CardText& card, const PropertyHead& head, NameKind kind,
+                     const ValueReading& reading, std::string& joined) {
+    const std::string_view line = card.wholeLine(head.start);
+    const PropertyLine first = cutLine(line, head);
+    const ValueEncoding encoding = ReadValueEncoding(first.parameters);
+    const std::string_view logical = logicalLine(card, line, encoding.quotedPrintable, joined);
+    const std::string_view value =
+        logical.data() == line.data() ? first.value : joinedValue(logical, line, first);
+    if (kind == NameKind::N)
+        return nameFromN(reading.text(value, encoding));
+    if (!encoding.quotedPrintable && !encoding.charset) {
+        if (const auto shown = plainShownValue(value))
+            return std::string(*shown);
+    }
+    return nameFromFn(reading.text(value, encoding));
+}
+
+std::string nameFromCard(std::string_view text, const ValueReading& reading) {
+    std::string joined;
     std::string shown;
     // Nearly every card has an FN; N is only read when it has none, from
     // where the first N was seen.
     std::optional<std::size_t> firstN;
-    visitOwnProperties(card, 0, 0,
-                       [&](const PropertyLine& head, std::string_view line, std::size_t lineStart,
-                           std::size_t& at) {
-                           if (!firstN && EqualsIgnoringCase(head.name, "N"))
-                               firstN = lineStart;
-                           if (!EqualsIgnoringCase(head.name, "FN"))
+    const std::size_t afterBegin = afterPlainBegin(text);
+    CardText card(text, afterBegin);
+    visitOwnProperties(card, afterBegin > 0 ? 1 : 0,
+                       [&](NameKind kind, const PropertyHead& head, CardText& at) {
+                           if (!firstN && kind == NameKind::N)
+                               firstN = head.start;
+                           if (kind != NameKind::Fn)
                                return false;
-                           shown = name(head, line, at, nameFromFn);
+                           shown = nameFrom(at, head, kind, reading, joined);
                            return !shown.empty();
                        });
     if (!shown.empty() || !firstN)
         return shown;
-    visitOwnProperties(
-        card, *firstN, 1,
-        [&](const PropertyLine& head, std::string_view line, std::size_t, std::size_t& at) {
-            if (!EqualsIgnoringCase(head.name, "N"))
-                return false;
-            shown = name(head, line, at, nameFromN);
-            return !shown.empty();
-        });
+    CardText fromN(text, *firstN);
+    visitOwnProperties(fromN, 1, [&](NameKind kind, const PropertyHead& head, CardText& at) {
+        if (kind != NameKind::N)
+            return false;
+        shown = nameFrom(at, head, kind, reading, joined);
+        return !shown.empty();
+    });
     return shown;
+}
+
+// The first name the lines starting at `starts` (all FN or all N lines, in
+// order) give, as the walk in nameFromCard would meet them: a line that an
+// earlier one took in as its continuation is not read again.
+std::string nameFromLines(std::string_view text, std::span<const std::size_t> starts, NameKind kind,
+                          const ValueReading& reading, std::string& joined) {
+    std::size_t readTo = 0;
+    for (const std::size_t start : starts) {
+        if (start < readTo)
+            continue;
+        CardText card(text, start);
+        const auto head = card.nextProperty();
+        assert(head && head->start == start && "a noted line holds a colon");
+        std::string shown = nameFrom(card, *head, kind, reading, joined);
+        if (!shown.empty())
+            return shown;
+        readTo = card.position();
+    }
+    return std::string();
+}
+
+std::string numbered(std::size_t number) {
+    return "contact " + std::to_string(number);
 }
 
 } // namespace
@@ -308,8 +465,25 @@ std::string CardDisplayName(std::string_view card, TextEncoding encoding, CodePa
         name = nameFromCard(card, ValueReading{codePages, false});
     }
     if (name.empty())
-        return "contact " + std::to_string(number);
+        return numbered(number);
     return name;
+}
+
+std::string CardDisplayName(std::string_view card, const NameLines& lines, CodePages& codePages,
+                            std::size_t number) {
+    const ValueReading reading{codePages, false};
+    std::string joined;
+    if (std::string name = nameFromLines(card, lines.fn, NameKind::Fn, reading, joined);
+        !name.empty())
+        return name;
+    // Past an FN line with text on it that still gave no name, the splitter
+    // noted no more: only the whole walk knows what follows.
+    if (!lines.complete)
+        return CardDisplayName(card, TextEncoding::SingleByte, codePages, number);
+    if (std::string name = nameFromLines(card, lines.n, NameKind::N, reading, joined);
+        !name.empty())
+        return name;
+    return numbered(number);
 }
 
 } // namespace quorvane

@@ -5,6 +5,7 @@
 #include "platform/code_pages.h"
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,26 @@ namespace quorvane {
 // either end are trimmed. The result is never empty and always well-formed
 // UTF-8.
 std::string CardDisplayName(std::string_view card, TextEncoding encoding, CodePages& codePages,
+                            std::size_t number);
+
+// Where the lines that may name a card start, as the splitter saw them on its
+// way to the card's end: offsets into the card's text, in the file's order.
+// Only lines of the card's own are among them, and only lines whose first
+// colon is on a line that does not start with a blank, as the walk above
+// finds them.
+struct NameLines {
+    std::span<const std::size_t> fn; // FN lines
+    std::span<const std::size_t> n;  // N lines
+    // Whether every FN and N line of the card is among them. The splitter
+    // stops looking after an FN line with text on it, which nearly always
+    // names the card.
+    bool complete = false;
+};
+
+// CardDisplayName for a card in 8-bit text (UTF-8 or a code page) without a
+// card nested in it, from its name lines: the same name, without walking the
+// card's lines a second time.
+std::string CardDisplayName(std::string_view card, const NameLines& lines, CodePages& codePages,
                             std::size_t number);
 
 } // namespace quorvane

@@ -1,56 +1,63 @@
 #include "cards/quoted_printable.h"
 
-#include <optional>
+#include <array>
 
 namespace quorvane {
 
 namespace {
 
-std::optional<unsigned> hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return static_cast<unsigned>(c - '0');
-    if (c >= 'A' && c <= 'F')
-        return static_cast<unsigned>(c - 'A' + 10);
-    if (c >= 'a' && c <= 'f')
-        return static_cast<unsigned>(c - 'a' + 10);
-    return std::nullopt;
-}
+// The value of each byte as a hex digit in either case, or -1.
+constexpr std::array<signed char, 256> HexValues = [] {
+    std::array<signed char, 256> values{};
+    for (int byte = 0; byte < 256; ++byte) {
+        if (byte >= '0' && byte <= '9')
+            values[byte] = static_cast<signed char>(byte - '0');
+        else if (byte >= 'A' && byte <= 'F')
+            values[byte] = static_cast<signed char>(byte - 'A' + 10);
+        else if (byte >= 'a' && byte <= 'f')
+            values[byte] = static_cast<signed char>(byte - 'a' + 10);
+        else
+            values[byte] = -1;
+    }
+    return values;
+}();
 
-// The length of the line end at the front of `text`, 0 when none is there.
-std::size_t lineEndAt(std::string_view text) {
-    if (text.starts_with("\r\n"))
-        return 2;
-    if (text.starts_with('\r') || text.starts_with('\n'))
-        return 1;
-    return 0;
+int hexValue(char c) {
+    return HexValues[static_cast<unsigned char>(c)];
 }
 
 } // namespace
 
 std::string DecodeQuotedPrintable(std::string_view encoded) {
-    std::string bytes;
-    bytes.reserve(encoded.size());
-    for (std::size_t at = 0; at < encoded.size(); ++at) {
-        if (encoded[at] != '=') {
-            bytes += encoded[at];
+    // Decoding only ever shortens, so the bytes are written into room made
+    // once rather than appended one at a time.
+    std::string bytes(encoded.size(), '\0');
+    char* out = bytes.data();
+    const char* at = encoded.data();
+    const char* const end = at + encoded.size();
+    while (at < end) {
+        const char c = *at++;
+        if (c != '=') {
+            *out++ = c;
             continue;
         }
-        const std::string_view rest = encoded.substr(at + 1);
-        if (rest.empty())
+        if (at == end)
             break;
-        if (const std::size_t lineEnd = lineEndAt(rest)) {
-            at += lineEnd;
+        // A soft line break: "=" and the line end both go.
+        if (*at == '\r' || *at == '\n') {
+            at += *at == '\r' && end - at > 1 && at[1] == '\n' ? 2 : 1;
             continue;
         }
-        const auto high = hexDigit(rest[0]);
-        const auto low = rest.size() > 1 ? hexDigit(rest[1]) : std::nullopt;
-        if (!high || !low) {
-            bytes += '=';
+        const int high = hexValue(at[0]);
+        const int low = end - at > 1 ? hexValue(at[1]) : -1;
+        if (high < 0 || low < 0) {
+            *out++ = '=';
             continue;
         }
-        bytes += static_cast<char>(*high << 4 | *low);
+        *out++ = static_cast<char>(high << 4 | low);
         at += 2;
     }
+    bytes.resize(static_cast<std::size_t>(out - bytes.data()));
     return bytes;
 }
 

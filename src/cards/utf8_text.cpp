@@ -1,5 +1,7 @@
 #include "cards/utf8_text.h"
 
+#include "cards/byte_words.h"
+
 namespace quorvane {
 
 namespace {
@@ -44,6 +46,19 @@ std::size_t wellFormedSequenceAt(std::string_view text) {
 
 bool IsUtf8(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
+        // Names and the text around them are mostly ASCII, which needs no
+        // look at what follows each byte: eight bytes without a high bit are
+        // passed at once.
+        if (text.size() - at >= 8) {
+            if ((LoadWord(text.data() + at) & HighBits) == 0) {
+                at += 8;
+                continue;
+            }
+        }
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            ++at;
+            continue;
+        }
         const std::size_t length = wellFormedSequenceAt(text.substr(at));
         if (length == 0)
             return false;
