@@ -9,9 +9,8 @@
 namespace quorvane::soak {
 namespace {
 
-void writeVCard(const std::wstring& path, const std::wstring& fullName) {
-    test::writeFile(path, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + win32::toUtf8(fullName) +
-                              "\r\nEND:VCARD\r\n");
+std::string vCard(const std::wstring& fullName) {
+    return "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + win32::toUtf8(fullName) + "\r\nEND:VCARD\r\n";
 }
 
 std::wstring numbered(std::size_t n) {
@@ -21,6 +20,8 @@ std::wstring numbered(std::size_t n) {
 
 constexpr std::size_t UnicodeEvery = 37;
 constexpr std::size_t LongPathEvery = 499;
+constexpr std::size_t SeveralContactsEvery = 10;
+constexpr std::size_t ContactsInSeveral = 3;
 
 } // namespace
 
@@ -52,7 +53,18 @@ ContactFiles writeContactFiles(const std::wstring& folder, std::size_t count) {
             name = L"Contact " + numbered(n);
             path = folder + L"\\" + name + L".vcf";
         }
-        writeVCard(path, name);
+        if (n % SeveralContactsEvery == 5) {
+            std::string export_;
+            for (std::size_t k = 1; k <= ContactsInSeveral; ++k) {
+                files.contacts.push_back(name + L" #" + std::to_wstring(k));
+                export_ += vCard(files.contacts.back());
+            }
+            test::writeFile(path, export_);
+            files.multiContactPaths.push_back(path);
+        } else {
+            files.contacts.push_back(name);
+            test::writeFile(path, vCard(name));
+        }
         files.paths.push_back(std::move(path));
     }
     return files;

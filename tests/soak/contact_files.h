@@ -10,11 +10,17 @@ namespace quorvane::soak {
 
 struct ContactFiles {
     std::vector<std::wstring> paths; // in queue order
+    // Every contact's name, in queue order: each name stands once in the run.
+    std::vector<std::wstring> contacts;
+    // The files that hold several contacts, as phone exports do; the rest
+    // hold one each.
+    std::vector<std::wstring> multiContactPaths;
     std::size_t unicodeNames = 0;
     std::size_t longPaths = 0;
 };
 
-// Writes count files below folder (which must exist and be empty).
+// Writes count files below folder (which must exist and be empty); every
+// tenth holds three contacts.
 ContactFiles writeContactFiles(const std::wstring& folder, std::size_t count);
 
 // The part after the last backslash.

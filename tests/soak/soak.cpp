@@ -8,6 +8,7 @@
 // source (quorvane_drag_source.exe) must stand beside this program.
 
 #include "contact_files.h"
+#include "contact_ledger.h"
 #include "run_ledger.h"
 
 #include "support/child_process.h"
@@ -20,10 +21,13 @@
 
 #include "platform/win32/wide_text.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -160,6 +164,21 @@ RunOutcome answerTheRun(Quorvane& app, soak::RunLedger& ledger, MemoryTrail& mem
     return outcome;
 }
 
+// The newest record of a run, read whole; none when there is none.
+std::vector<std::string> newestRunRecord() {
+    PWSTR localAppData = nullptr;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &localAppData)))
+        return {};
+    const std::filesystem::path runs = std::filesystem::path(localAppData) / L"Quorvane" / L"Runs";
+    CoTaskMemFree(localAppData);
+    std::filesystem::path newest;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(runs, error))
+        if (newest.empty() || entry.last_write_time() > std::filesystem::last_write_time(newest))
+            newest = entry.path();
+    return newest.empty() ? std::vector<std::string>{} : readUtf8Lines(newest.wstring());
+}
+
 int soakRun(const Settings& settings) {
     std::printf("soak: seed %lu, %zu files, fault chance %lu%% per kind, open wait %lu ms\n",
                 settings.seed, settings.count, settings.faultPercent, settings.openWaitMs);
@@ -208,7 +227,14 @@ int soakRun(const Settings& settings) {
     MemoryTrail memory;
     memory.queued = memoryOf(app.processId());
 
-    soak::RunLedger ledger(files.paths);
+    // Files with one contact are followed file by file, as they always were;
+    // the contacts of every file, split or not, are counted by name below.
+    std::vector<std::wstring> singleContactFiles;
+    for (const std::wstring& path : files.paths)
+        if (std::find(files.multiContactPaths.begin(), files.multiContactPaths.end(), path) ==
+            files.multiContactPaths.end())
+            singleContactFiles.push_back(path);
+    soak::RunLedger ledger(singleContactFiles);
     const auto started = std::chrono::steady_clock::now();
     RunOutcome outcome;
     std::chrono::milliseconds longestWait{};
@@ -221,7 +247,14 @@ int soakRun(const Settings& settings) {
     const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
     const auto rowsAfter = outcome.exited ? 0 : static_cast<std::size_t>(app.rowCount());
 
-    const auto verdict = ledger.settle(savedPaths(savedFile));
+    // Contacts split out of a file are saved from the run's own card files.
+    std::vector<std::wstring> savedQueuedFiles;
+    for (const std::wstring& path : savedPaths(savedFile))
+        if (path.find(L"\\Quorvane-") == std::wstring::npos)
+            savedQueuedFiles.push_back(path);
+    const auto verdict = ledger.settle(savedQueuedFiles);
+    const auto contactVerdict =
+        soak::settleContacts(files.contacts, savedContacts(savedFile), newestRunRecord());
     std::size_t launches = 0;
     const auto faults = countDrawnFaults(logFile, launches);
 
@@ -265,6 +298,22 @@ int soakRun(const Settings& settings) {
         std::printf("soak:      twice: %s\n", utf8(path).c_str());
     promise(verdict.savedNotQueued == 0,
             std::to_string(verdict.savedNotQueued) + " saves of files never queued");
+    std::printf("soak: %zu contacts in %zu files (%zu files of %zu contacts each): saved once "
+                "%zu, reported in the record and not saved %zu\n",
+                contactVerdict.contacts, files.paths.size(), files.multiContactPaths.size(),
+                files.contacts.size() > files.paths.size() ? std::size_t{3} : std::size_t{1},
+                contactVerdict.savedOnce, contactVerdict.reportedNotSaved);
+    promise(contactVerdict.lost == 0,
+            std::to_string(contactVerdict.lost) + " contacts lost silently");
+    for (const auto& name : contactVerdict.lostExamples)
+        std::printf("soak:      lost: %s\n", utf8(name).c_str());
+    promise(contactVerdict.savedTwiceOrMore == 0,
+            std::to_string(contactVerdict.savedTwiceOrMore) + " contacts saved twice by name");
+    promise(contactVerdict.savedNotQueued == 0,
+            std::to_string(contactVerdict.savedNotQueued) + " saves of contacts never queued");
+    promise(contactVerdict.recordLines == contactVerdict.contacts,
+            "the record lists every contact (" + std::to_string(contactVerdict.recordLines) +
+                " of " + std::to_string(contactVerdict.contacts) + ")");
     promise(rowsAfter == settings.count,
             "the queue still holds every row (" + std::to_string(rowsAfter) + ")");
     promise(longestWait <= UnresponsiveLimit,
