@@ -48,9 +48,11 @@ bool colonMayMarkCard(const char* afterColon, const char* end) {
     return ColonMayMarkCard(std::string_view(afterColon, lookAhead));
 }
 
-// Whether the property line at `start` in `text` may be an FN or N line. Most lines are told apart
-// by their first eight bytes without cutting out their name: a name that starts with neither letter
-// and ends in them, with no group prefix (a dot) before.
+// Whether the property line at `start` in `text` may be an FN or N line.
+// Most lines are ruled out by their first eight bytes without cutting out
+// their name: when the first byte is neither F nor N and the first semicolon
+// or colon comes within those bytes with no dot (ending a group prefix)
+// before it, the name is neither.
 bool mayNameCard(std::string_view text, std::size_t start) {
     const char first = static_cast<char>(text[start] | 0x20);
     if (first == 'f' || first == 'n' || text.size() - start < 8)
@@ -164,8 +166,9 @@ void CardLineFinder::noteColon(std::string_view held, std::uint64_t base, std::u
     const bool sameLine = start == noteFloor_ && !noteFloorIsLineStart_;
     noteFloor_ = colon + 1;
     noteFloorIsLineStart_ = false;
+    // An indented line continues another line's value.
     if (sameLine || isBlank(static_cast<unsigned char>(held[start - base])))
-        return; // an indented line continues another
+        return;
     if (!mayNameCard(held, start - base))
         return;
     const PropertyHead head = PropertyHeadAt(held, start - base, colon - base);
