@@ -48,9 +48,11 @@ bool colonMayMarkCard(const char* afterColon, const char* end) {
     return ColonMayMarkCard(std::string_view(afterColon, lookAhead));
 }
 
-// Whether the property line at `start` in `text` may be an FN or N line. Most lines are told apart
-// by their first eight bytes without cutting out their name: a name that starts with neither letter
-// and ends in them, with no group prefix (a dot) before.
+// Whether the property line at `start` in `text` may be an FN or N line.
+// Most lines are ruled out by their first eight bytes without cutting out
+// their name: when the first byte is neither F nor N and the first semicolon
+// or colon comes within those bytes with no dot (ending a group prefix)
+// before it, the name is neither.
 bool mayNameCard(std::string_view text, std::size_t start) {
     const char first = static_cast<char>(text[start] | 0x20);
     if (first == 'f' || first == 'n' || text.size() - start < 8)
@@ -110,6 +112,8 @@ std::optional<LineSpan> CardLineFinder::findInBytes(const ReadBuffer& buffer, st
     // through the buffer's offset arithmetic.
     const char* const first = buffer.bytes(searchFrom, to).data();
     const char* const last = first + (to - searchFrom);
+    // Name lines are noted in offsets from the start of the bytes held.
+    const std::string_view held = buffer.bytes(buffer.start(), to);
     for (const char* at = first;;) {
         const auto* hit =
             static_cast<const char*>(std::memchr(at, ':', static_cast<std::size_t>(last - at)));
@@ -121,7 +125,7 @@ std::optional<LineSpan> CardLineFinder::findInBytes(const ReadBuffer& buffer, st
         at = hit + 1;
         const std::uint64_t colon = searchFrom + static_cast<std::uint64_t>(hit - first);
         if (noting_ && colon >= noteFloor_)
-            noteColon(buffer, colon, from);
+            noteColon(held, buffer.start(), colon, from);
         if (!colonMayMarkCard(at, last))
             continue;
         colonsSearchedTo_ = colon;
@@ -147,16 +151,14 @@ NameLines CardLineFinder::notedNameLines() const {
     return NameLines{fnLines_, nLines_, notedToTheEnd_};
 }
 
-void CardLineFinder::noteColon(const ReadBuffer& buffer, std::uint64_t colon, std::uint64_t from) {
+void CardLineFinder::noteColon(std::string_view held, std::uint64_t base, std::uint64_t colon,
+                               std::uint64_t from) {
     // The line the caller stands at starts there, and every colon before it
     // has been looked at.
     if (from > noteFloor_) {
         noteFloor_ = from;
         noteFloorIsLineStart_ = true;
     }
-    // Offsets from here on count from the start of the bytes held.
-    const std::string_view held = buffer.bytes(buffer.start(), buffer.end());
-    const std::uint64_t base = buffer.start();
     const std::uint64_t start = base + LineStartBefore(held, colon - base, noteFloor_ - base);
     // Reaching the floor without a line end means a colon in the value of
     // the line last looked at (a URL, a time), unless the floor is a line
@@ -164,23 +166,26 @@ void CardLineFinder::noteColon(const ReadBuffer& buffer, std::uint64_t colon, st
     const bool sameLine = start == noteFloor_ && !noteFloorIsLineStart_;
     noteFloor_ = colon + 1;
     noteFloorIsLineStart_ = false;
-    if (sameLine || isBlank(buffer.byteAt(start)))
-        return; // an indented line continues another
+    // An indented line continues another line's value.
+    if (sameLine || isBlank(static_cast<unsigned char>(held[start - base])))
+        return;
     if (!mayNameCard(held, start - base))
         return;
     const PropertyHead head = PropertyHeadAt(held, start - base, colon - base);
     const NameKind kind = NameKindOf(head.name);
+    const NameLine line{static_cast<std::size_t>(start - cardStart_),
+                        static_cast<std::size_t>(colon - cardStart_)};
     if (kind == NameKind::N)
-        nLines_.push_back(static_cast<std::size_t>(start - cardStart_));
+        nLines_.push_back(line);
     if (kind != NameKind::Fn)
         return;
-    fnLines_.push_back(static_cast<std::size_t>(start - cardStart_));
+    fnLines_.push_back(line);
     // Text after the colon on the line itself nearly always makes a name; if
     // it does not, the name reader walks the card for what follows.
-    std::uint64_t after = colon + 1;
-    while (after < buffer.end() && isBlank(buffer.byteAt(after)))
+    std::size_t after = colon - base + 1;
+    while (after < held.size() && isBlank(static_cast<unsigned char>(held[after])))
         ++after;
-    if (after < buffer.end() && !isLineEnd(buffer.byteAt(after))) {
+    if (after < held.size() && !isLineEnd(static_cast<unsigned char>(held[after]))) {
         noting_ = false;
         notedToTheEnd_ = false;
     }

@@ -43,12 +43,12 @@ public:
     // moves back between calls.
     std::optional<LineSpan> find(const ReadBuffer& buffer, std::uint64_t& from);
 
-    // From `from`, the line after a card's BEGIN line, notes where the
-    // card's FN and N lines start (8-bit text only: the lines of UTF-16 text
-    // are all handed out), as offsets from `cardStart`, while find() passes
-    // over their colons, until the card ends. The name reader then goes
-    // straight to them instead of walking the card's lines again. Lines
-    // handed out count too ("FN:" with nothing after it is one).
+    // From `from`, the line after a card's BEGIN line, notes the card's FN
+    // and N lines (8-bit text only: the lines of UTF-16 text are all handed
+    // out) as find() passes over their colons, in offsets from `cardStart`.
+    // The name reader then goes straight to them instead of walking the
+    // card's lines a second time. Lines handed out count too ("FN:" with
+    // nothing after it is one).
     void noteNameLines(std::uint64_t cardStart, std::uint64_t from);
     // What was noted since noteNameLines; `complete` tells whether noting
     // went on to the card's end (see NameLines). Good until the next call to
@@ -80,7 +80,10 @@ private:
     };
 
     std::optional<LineSpan> findInBytes(const ReadBuffer& buffer, std::uint64_t& from);
-    void noteColon(const ReadBuffer& buffer, std::uint64_t colon, std::uint64_t from);
+    // Notes the line whose colon is at `colon`, if it is an FN or N line;
+    // `held` is the buffer's bytes, from offset `base` on.
+    void noteColon(std::string_view held, std::uint64_t base, std::uint64_t colon,
+                   std::uint64_t from);
     // The line from `lineStart` that holds the colon at `colon`.
     std::optional<LineSpan> lineThrough(const ReadBuffer& buffer, std::uint64_t lineStart,
                                         std::uint64_t colon);
@@ -98,16 +101,16 @@ private:
     // end of the bytes read that was looked for.
     std::uint64_t lastLineStart_ = 0;
     std::uint64_t lastLineSearchedTo_ = 0;
-    // Noting name lines: whether it goes on, and where the last line looked
-    // at ends for certain (noteFloor_, a line start when noteFloorIsLineStart_,
-    // else just past the colon last noted).
+    // Noting name lines: whether it goes on, and how far back the start of
+    // the next colon's line is looked for: to a line start, or to just past
+    // the colon last looked at (reaching that means the same line).
     bool noting_ = false;
     bool notedToTheEnd_ = false;
     std::uint64_t cardStart_ = 0;
     std::uint64_t noteFloor_ = 0;
     bool noteFloorIsLineStart_ = false;
-    std::vector<std::size_t> fnLines_;
-    std::vector<std::size_t> nLines_;
+    std::vector<NameLine> fnLines_;
+    std::vector<NameLine> nLines_;
     // UTF-16: where the line starting at unitsFrom_ holds no line end before.
     std::uint64_t unitsFrom_ = Nowhere;
     std::uint64_t unitsSearchedTo_ = 0;

@@ -35,7 +35,8 @@ bool isLineEnd(char c) {
 // needs of the rest, their names, lies before their colons.
 class CardText {
 public:
-    // `at` is a line start.
+    // `at` is a line start, or, for a property read whole (see wholeLine),
+    // just past its first colon.
     CardText(std::string_view text, std::size_t at) : text_(text), searchFrom_(at) {}
 
     // The next line that holds a colon, at or after where the walk stands;
@@ -428,19 +429,18 @@ std::string nameFromCard(std::string_view text, const ValueReading& reading) {
     return shown;
 }
 
-// The first name the lines starting at `starts` (all FN or all N lines, in
-// order) give, as the walk in nameFromCard would meet them: a line that an
-// earlier one took in as its continuation is not read again.
-std::string nameFromLines(std::string_view text, std::span<const std::size_t> starts, NameKind kind,
+// The first name the lines `lines` (all FN or all N lines, in order) give,
+// as the walk in nameFromCard would meet them: a line that an earlier one
+// took in as its continuation is not read again.
+std::string nameFromLines(std::string_view text, std::span<const NameLine> lines, NameKind kind,
                           const ValueReading& reading, std::string& joined) {
     std::size_t readTo = 0;
-    for (const std::size_t start : starts) {
-        if (start < readTo)
+    for (const NameLine& line : lines) {
+        if (line.start < readTo)
             continue;
-        CardText card(text, start);
-        const auto head = card.nextProperty();
-        assert(head && head->start == start && "a noted line holds a colon");
-        std::string shown = nameFrom(card, *head, kind, reading, joined);
+        CardText card(text, line.colon + 1);
+        std::string shown =
+            nameFrom(card, PropertyHeadAt(text, line.start, line.colon), kind, reading, joined);
         if (!shown.empty())
             return shown;
         readTo = card.position();

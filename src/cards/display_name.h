@@ -28,14 +28,19 @@ namespace quorvane {
 std::string CardDisplayName(std::string_view card, TextEncoding encoding, CodePages& codePages,
                             std::size_t number);
 
-// Where the lines that may name a card start, as the splitter saw them on its
-// way to the card's end: offsets into the card's text, in the file's order.
-// Only lines of the card's own are among them, and only lines whose first
-// colon is on a line that does not start with a blank, as the walk above
-// finds them.
+// A line that may name a card, as the splitter saw it on its way to the
+// card's end: where it starts and where its first colon is, as offsets into
+// the card's text. Only lines of the card's own count, and only lines that
+// do not start with a blank, as the walk above finds them.
+struct NameLine {
+    std::size_t start = 0;
+    std::size_t colon = 0;
+};
+
+// A card's FN and N lines, each in the file's order.
 struct NameLines {
-    std::span<const std::size_t> fn; // FN lines
-    std::span<const std::size_t> n;  // N lines
+    std::span<const NameLine> fn;
+    std::span<const NameLine> n;
     // Whether every FN and N line of the card is among them. The splitter
     // stops looking after an FN line with text on it, which nearly always
     // names the card.

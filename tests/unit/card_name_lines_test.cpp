@@ -176,7 +176,8 @@ TEST(NotedNameTest, LinesNotedEarlierGiveWayToTheLinesTheyTookIn) {
                              "N;QUOTED-PRINTABLE:;;=\r\n"
                              "N:Taken;In\r\n"
                              "END:VCARD\r\n";
-    const std::vector<std::size_t> n = {card.find("N;"), card.find("N:")};
+    const std::vector<NameLine> n = {{card.find("N;"), card.find(":;;=")},
+                                     {card.find("N:"), card.find(":Taken")}};
     FakeCodePages codePages;
     EXPECT_EQ(CardDisplayName(card, NameLines{{}, n, true}, codePages, 4), "contact 4");
     EXPECT_EQ(CardDisplayName(card, TextEncoding::SingleByte, codePages, 4), "contact 4");
@@ -184,7 +185,7 @@ TEST(NotedNameTest, LinesNotedEarlierGiveWayToTheLinesTheyTookIn) {
 
 TEST(NotedNameTest, AnIncompleteNotingFallsBackToTheWalk) {
     const std::string card = "BEGIN:VCARD\r\nFN:\x01\r\nFN:Later\r\nEND:VCARD\r\n";
-    const std::vector<std::size_t> fn = {card.find("FN:")};
+    const std::vector<NameLine> fn = {{card.find("FN:"), card.find(":\x01")}};
     FakeCodePages codePages;
     EXPECT_EQ(CardDisplayName(card, NameLines{fn, {}, false}, codePages, 2), "Later");
     EXPECT_EQ(CardDisplayName(card, NameLines{fn, {}, true}, codePages, 2), "contact 2");
