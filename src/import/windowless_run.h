@@ -3,8 +3,10 @@
 // every contact of every queued file is opened straight from its card file,
 // stored, and let go of, with no item window on the screen. Steps are
 // numbered from 200 (docs/windowless-steps.md); a failure is reported with
-// its step and the run goes on with the next contact. Only a run that cannot
-// reach Outlook at all, or has nowhere to store contacts, ends early.
+// its step and the run goes on with the next contact. An Outlook that goes
+// away mid-run (a crash) is said once and reached afresh for the next
+// contact. Only a run that cannot reach Outlook at all, or has nowhere to
+// store contacts, ends early.
 
 #include "import/contact_recorder.h"
 #include "import/file_contacts.h"
@@ -42,6 +44,10 @@ std::string NoDesktopOutlookMessage(std::string_view systemWords);
 // The chooser's answer was a folder for something else than contacts.
 std::string NotAContactsFolderMessage(std::string_view folderName);
 
+// Outlook went away while it was asked about a contact; `systemWords` is
+// what Windows said of the broken connection.
+std::string OutlookWentAwayMessage(std::string_view systemWords);
+
 class WindowlessRun {
 public:
     WindowlessRun(const ImportQueue& queue, WindowlessRunServices services,
@@ -76,6 +82,9 @@ private:
     StepResult finishContact();
     StepResult advanceIndex();
     StepResult showClosingMessage();
+    StepResult reachOutlookAgain();
+    StepResult findFolderAgain();
+    void readFolderIds();
 
     RunEnd runSteps();
     void announceEnd();
@@ -96,6 +105,13 @@ private:
     std::unique_ptr<OutlookSession> session_;
     std::unique_ptr<OutlookFolder> folder_; // null: Save's own default folder
     std::string folderPath_;
+    // The chosen folder's identity, to find it again in a new session after
+    // Outlook went away; or why it could not be read.
+    std::string folderEntryId_;
+    std::string folderStoreId_;
+    std::optional<Failure> folderIdFailure_;
+    bool outlookLost_ = false; // the session is dead; reach Outlook before the next call
+    bool abandoned_ = false;   // Outlook could not be reached again: no further contact
 
     std::int32_t index_ = 0;
     std::int32_t lastIndex_ = 0;
