@@ -55,11 +55,12 @@ bench-split: deps
 	scripts/bench-split.sh
 
 # The long unattended run against a randomly misbehaving stand-in Outlook:
-# make soak COUNT=10000 SEED=1
+# make soak COUNT=10000 SEED=1 [METHOD=windowless|windowless-folder]
 COUNT ?= 10000
 SEED ?= 1
+METHOD ?= windowed
 soak: deps windows
-	scripts/soak.sh $(COUNT) $(SEED)
+	scripts/soak.sh $(COUNT) $(SEED) 5 5000 $(METHOD)
 
 clean:
 	rm -rf build

@@ -3,6 +3,7 @@
 #include "support/message_pump.h"
 
 #include "platform/win32/outlook_com.h"
+#include "platform/win32/outlook_session_com.h"
 #include "platform/win32/shell_launcher_win32.h"
 #include "platform/win32/wide_text.h"
 
@@ -44,6 +45,24 @@ bool importOneBare(const std::wstring& path, WaitStyle wait) {
         return false;
     auto again = itemWindows.value()->item(1);
     return again && again.value()->close(1);
+}
+
+int importAllBareWithoutWindows(const std::vector<std::wstring>& paths) {
+    win32::ComOutlookAutomation outlook;
+    SessionOutcome reached = outlook.createSession();
+    if (!reached.session)
+        return static_cast<int>(paths.size());
+    OutlookSession& session = *reached.session.value();
+    const auto folder = session.defaultContactsFolder();
+    if (!folder || !folder.value()->folderPath())
+        return static_cast<int>(paths.size());
+    int failed = 0;
+    for (const std::wstring& path : paths) {
+        auto item = session.openSharedItem(win32::toUtf8(path));
+        const bool stored = item && item.value()->save() && item.value()->entryId();
+        failed += stored ? 0 : 1;
+    }
+    return failed;
 }
 
 } // namespace quorvane::bench

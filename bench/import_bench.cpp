@@ -1,13 +1,18 @@
-// Prints the import run's figures against the stand-in Outlook, each measured
-// side by side with a bare client in the same run:
-//  1. time per file for N files with no open delay, Quorvane against the bare
-//     client making the same COM calls;
-//  2. processor time while the stand-in takes 3 s to open each file, Quorvane
+// Prints the import runs' figures against the stand-in Outlook, each measured
+// side by side in the same run:
+//  1. time per file for N files with no open delay, Quorvane through item
+//     windows against the bare client making the same COM calls;
+//  2. time per contact for M contacts imported without windows, Quorvane
+//     against a bare client making the same session calls, and against its
+//     own run through item windows from 1; Quorvane's processor time while it
+//     imports them and its memory before and after;
+//  3. processor time while the stand-in takes 3 s to open each file, Quorvane
 //     against a bare client that polls without pausing.
 
 #include "bare_client.h"
 
 #include "support/driver.h"
+#include "support/process_probe.h"
 #include "support/standin.h"
 #include "support/test_files.h"
 
@@ -51,21 +56,37 @@ std::vector<std::wstring> makeFiles(const std::wstring& name, int count) {
 struct Figures {
     double wallSeconds;
     double cpuSeconds;
+    MemorySample memoryQueued{}; // Quorvane's, with the queue filled
+    MemorySample memoryAfter{};  // and once "Done." shows
 };
 
-Figures runQuorvane(const std::vector<std::wstring>& files) {
+double mebibytes(std::int64_t bytes) {
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+Figures runQuorvane(const std::vector<std::wstring>& files, CommandId command = CommandId::Start) {
     Quorvane app;
     app.appendRows(files);
     const win32::ScopedHandle process(
         OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, app.processId()));
+    Figures figures{};
+    figures.memoryQueued = memoryOf(app.processId());
     const double cpuBefore = processSeconds(process.get());
     const auto start = std::chrono::steady_clock::now();
-    app.command(CommandId::Start);
-    const auto boxes = app.answerBoxesUntil(L"Done.", std::chrono::minutes(20));
-    const Figures figures{Seconds(std::chrono::steady_clock::now() - start).count(),
-                          processSeconds(process.get()) - cpuBefore};
-    if (boxes.size() != 1)
-        std::printf("  (Quorvane showed %zu boxes; expected only \"Done.\")\n", boxes.size());
+    app.command(command);
+    const auto done = app.answerBoxesUntil(
+        [&](const Box& box) {
+            if (box.text != L"Done.")
+                return false;
+            // Read while the box is up: the run is over, the window not yet closed.
+            figures.wallSeconds = Seconds(std::chrono::steady_clock::now() - start).count();
+            figures.cpuSeconds = processSeconds(process.get()) - cpuBefore;
+            figures.memoryAfter = memoryOf(app.processId());
+            return true;
+        },
+        std::chrono::minutes(30));
+    if (done.size() != 1)
+        std::printf("  (Quorvane showed %zu boxes; expected only \"Done.\")\n", done.size());
     return figures;
 }
 
@@ -81,11 +102,21 @@ Figures runBare(const std::vector<std::wstring>& files, bench::WaitStyle wait) {
             processSeconds(GetCurrentProcess()) - cpuBefore};
 }
 
+Figures runBareWithoutWindows(const std::vector<std::wstring>& files) {
+    const double cpuBefore = processSeconds(GetCurrentProcess());
+    const auto start = std::chrono::steady_clock::now();
+    if (const int failed = bench::importAllBareWithoutWindows(files))
+        std::printf("  (the bare client failed %d contacts)\n", failed);
+    return {Seconds(std::chrono::steady_clock::now() - start).count(),
+            processSeconds(GetCurrentProcess()) - cpuBefore};
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const int fileCount = argc > 1 ? _wtoi(argv[1]) : 200;
     const int slowFiles = argc > 2 ? _wtoi(argv[2]) : 5;
+    const int contactCount = argc > 3 ? _wtoi(argv[3]) : 2000;
     const win32::ComApartment apartment;
     const std::wstring work = tempFolder(L"bench");
     const std::wstring log = work + L"\\standin.log";
@@ -109,6 +140,43 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("  bare client: %.1f ms per file\n", bareSeconds * 1000 / imported);
     std::printf("  Quorvane:    %.1f ms per file\n", quorvaneSeconds * 1000 / imported);
     std::printf("  ratio Quorvane / bare: %.2f\n", quorvaneSeconds / bareSeconds);
+    std::fflush(stdout);
+    const double windowedPerContact = quorvaneSeconds / imported;
+
+    // The same kind of file, many more of them: without windows a contact
+    // costs a few COM calls, so it takes more contacts to time it.
+    const auto contacts = makeFiles(L"bench-contacts", contactCount);
+    double bareWithoutWindows = 0, quorvaneWithoutWindows = 0, quorvaneCpu = 0;
+    Figures last{};
+    for (int round = 0; round < 2; ++round) {
+        bareWithoutWindows += runBareWithoutWindows(contacts).wallSeconds;
+        last = runQuorvane(contacts, CommandId::ImportWithoutWindows);
+        quorvaneWithoutWindows += last.wallSeconds;
+        quorvaneCpu += last.cpuSeconds;
+    }
+    const int stored = 2 * contactCount;
+    const double windowlessPerContact = quorvaneWithoutWindows / stored;
+    std::printf("Import of %d contacts without windows (two alternating rounds each):\n",
+                contactCount);
+    std::printf("  bare client: %.2f ms per contact\n", bareWithoutWindows * 1000 / stored);
+    std::printf("  Quorvane:    %.2f ms per contact\n", windowlessPerContact * 1000);
+    std::printf("  ratio Quorvane / bare: %.2f (target at most 1.2)\n",
+                quorvaneWithoutWindows / bareWithoutWindows);
+    std::printf("  ratio without windows / with item windows, per contact: %.3f "
+                "(1/%.0f; target at most 1/10)\n",
+                windowlessPerContact / windowedPerContact,
+                windowedPerContact / windowlessPerContact);
+    std::printf("  Quorvane's processor time while importing: %.2f ms per contact, %.0f%% of a "
+                "core\n",
+                quorvaneCpu * 1000 / stored, 100 * quorvaneCpu / quorvaneWithoutWindows);
+    const bool privateBytes = last.memoryQueued.privateBytes > 0;
+    std::printf("  Quorvane's memory (%s): %.1f MiB with %d queued, %.1f MiB after importing "
+                "them (%+.1f MiB)\n",
+                privateBytes ? "private bytes" : "working set",
+                mebibytes(last.memoryQueued.measure()), contactCount,
+                mebibytes(last.memoryAfter.measure()),
+                mebibytes(last.memoryAfter.measure() - last.memoryQueued.measure()));
+    std::fflush(stdout);
 
     setStandIn(L"OpenDelayMs", 3000);
     const auto slow = makeFiles(L"bench-slow", slowFiles);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The long unattended run: COUNT contacts (default 10,000) through the real
-# quorvane.exe against a stand-in Outlook that misbehaves at random from SEED.
-#   scripts/soak.sh [COUNT] [SEED] [FAULT_PERCENT] [OPEN_WAIT_MS]
+# quorvane.exe against a stand-in Outlook that misbehaves at random from SEED,
+# imported by METHOD: windowed (Start Importing, the default), windowless
+# (Import Without Windows) or windowless-folder (into a chosen folder).
+#   scripts/soak.sh [COUNT] [SEED] [FAULT_PERCENT] [OPEN_WAIT_MS] [METHOD]
 # Uses its own Wine prefix (SOAK_WINEPREFIX, default build/wine-soak) and a
 # private X display; prints the soak's figures and exits non-zero when a
 # promise was broken. Replay a failure with the seed it printed.
@@ -12,6 +14,7 @@ count="${1:-10000}"
 seed="${2:-1}"
 percent="${3:-5}"
 open_wait="${4:-5000}"
+method="${5:-windowed}"
 export WINEPREFIX="${SOAK_WINEPREFIX:-$repo/build/wine-soak}"
 . "$repo/scripts/wine/env.sh"
 
@@ -33,10 +36,10 @@ export QUORVANE_EXE QUORVANE_STANDIN_EXE
 qv_wine_wait 30
 
 echo "soak: output in $out/soak.out" >&2
-export bin out count seed percent open_wait
+export bin out count seed percent open_wait method
 soak_run() {
     # Files, not a pipe: the stand-in the soak starts keeps its stdout.
-    wine "$bin/quorvane_soak.exe" "$count" "$seed" "$percent" "$open_wait" \
+    wine "$bin/quorvane_soak.exe" "$count" "$seed" "$percent" "$open_wait" "$method" \
         >"$out/soak.out" 2>"$out/soak.err" &
     local pid=$! shown=0
     # The soak's lines as they come, for a run that takes hours.

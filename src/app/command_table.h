@@ -1,18 +1,37 @@
 #pragma once
-// The toolbar's five buttons and their pictures, as data the Win32 bar is
-// built from. Portable so the order rules are stated once, next to the IDs.
+// The toolbar's five buttons, their pictures and the one button's menu, as
+// data the Win32 bar is built from. Portable so the order rules are stated
+// once, next to the IDs.
 
 #include "app/commands.h"
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace quorvane {
 
+struct CommandMenuItem {
+    CommandId id;
+    std::string_view text;
+};
+
+// The menu under Start Importing's arrow: the three ways to import the queue.
+// The button's own command comes first and is the menu's default, so the
+// menu reads as "this, or one of these".
+inline constexpr std::array<CommandMenuItem, 3> StartImportingMenu{{
+    {CommandId::Start, "Start Importing"},
+    {CommandId::ImportWithoutWindows, "Import Without Windows"},
+    {CommandId::ImportWithoutWindowsIntoFolder, "Import Without Windows Into Folder\u2026"},
+}};
+
 struct CommandButton {
     CommandId id;
     std::string_view caption;
+    // A button with a menu is a split button: pressing it gives its own
+    // command, its arrow opens the menu.
+    std::span<const CommandMenuItem> menu = {};
 };
 
 // Bar order, left to right; the IDs do not follow it (Clear before Start).
@@ -20,7 +39,7 @@ inline constexpr std::array<CommandButton, 5> CommandBarButtons{{
     {CommandId::AddFiles, "Add VCF Files"},
     {CommandId::AddFolder, "Add Folder"},
     {CommandId::ClearList, "Clear File List"},
-    {CommandId::Start, "Start Importing"},
+    {CommandId::Start, "Start Importing", StartImportingMenu},
     {CommandId::Help, "Help"},
 }};
 

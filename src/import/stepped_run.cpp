@@ -16,6 +16,7 @@ RunEnd SteppedRun::runFrom(int firstStep) {
     for (int step = firstStep; step != End;) {
         StepResult result = execute(step);
         if (!windowClosing_ && result.failure) {
+            beforeReport(*result.failure);
             recorder_.noteReport(step, *result.failure);
             window_.showMessage(FormatErrorReport(result.failure->description, step),
                                 MessageStyle::Exclamation, ErrorReportTitle);

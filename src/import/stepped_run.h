@@ -55,6 +55,8 @@ protected:
     virtual StepResult execute(int step) = 0;
     // Lets go of whatever the run holds of Outlook, when it ends early.
     virtual void releaseOutlook() {}
+    // A failure on its way to the report, for a run that words some itself.
+    virtual void beforeReport(Failure&) {}
 
     // Before the closing box, so the taskbar rests together with the bar.
     void announceEnd();

@@ -37,6 +37,8 @@ enum Step : int {
     ResetProgressText = 242,
     ShowClosingMessage = 244,
     ShowNoFiles = 246,
+    // Between 220 and 222, only after Outlook went away.
+    ReachOutlookAgain = 248,
 };
 
 } // namespace
@@ -58,6 +60,15 @@ std::string NotAContactsFolderMessage(std::string_view folderName) {
     return text;
 }
 
+std::string OutlookWentAwayMessage(std::string_view systemWords) {
+    std::string text = "Outlook stopped answering while this contact was being imported: it "
+                       "closed or crashed. Look in Outlook whether the contact is there before "
+                       "importing it again. Quorvane starts Outlook again for the next "
+                       "contact.\r\n\r\nWindows said: ";
+    text.append(systemWords);
+    return text;
+}
+
 WindowlessRun::WindowlessRun(const ImportQueue& queue, WindowlessRunServices services,
                              WindowlessTarget target)
     : SteppedRun(queue, services.window, services.storage, services.codePages),
@@ -65,6 +76,16 @@ WindowlessRun::WindowlessRun(const ImportQueue& queue, WindowlessRunServices ser
 
 RunEnd WindowlessRun::run() {
     return runFrom(CheckQueue);
+}
+
+// Every reference into that Outlook is dead now. Said once, in words that
+// tell the user what happened to the contact at hand; the next contact
+// reaches Outlook afresh.
+void WindowlessRun::beforeReport(Failure& failure) {
+    if (!failure.connectionLost || !session_ || outlookLost_)
+        return;
+    outlookLost_ = true;
+    failure.description = OutlookWentAwayMessage(failure.description);
 }
 
 void WindowlessRun::releaseOutlook() {
@@ -113,7 +134,7 @@ WindowlessRun::StepResult WindowlessRun::execute(int step) {
         releaseContact();
         return go(FinishContact);
     case FinishContact:
-        return go(nextContactOfFile() ? ShowProgressText : AdvanceIndex);
+        return finishContact();
     case AdvanceIndex:
         return advanceIndex();
     case ReleaseOutlook:
@@ -136,6 +157,8 @@ WindowlessRun::StepResult WindowlessRun::execute(int step) {
         announceEnd();
         window_.showMessage("No files added.", MessageStyle::Plain);
         return go(End);
+    case ReachOutlookAgain:
+        return reachOutlookAgain();
     }
     assert(false && "the windowless run reached a step number it does not have");
     return go(End);
@@ -202,6 +225,8 @@ WindowlessRun::StepResult WindowlessRun::chooseFolder() {
 WindowlessRun::StepResult WindowlessRun::readFolderPath() {
     if (!folder_)
         return go(FixLastIndex);
+    if (target_ == WindowlessTarget::ChosenFolder)
+        readFolderIds();
     auto path = folder_->folderPath();
     if (!path)
         return fail(path.failure(), FixLastIndex);
@@ -219,11 +244,79 @@ WindowlessRun::StepResult WindowlessRun::fixLastIndex() {
 }
 
 WindowlessRun::StepResult WindowlessRun::showProgressValue() {
+    // A file without a contact needs no Outlook to be reported.
+    const int next = outlookLost_ && !fileFailure_ ? ReachOutlookAgain : OpenContact;
     auto percent = progressValue();
     if (!percent)
-        return fail(percent.failure(), OpenContact);
+        return fail(percent.failure(), next);
     window_.setProgressValue(percent.value());
+    return go(next);
+}
+
+// Wanted only if Outlook goes away mid-run, so a failure here is said only
+// then, when the folder cannot be found again without them.
+void WindowlessRun::readFolderIds() {
+    auto entryId = folder_->entryId();
+    auto storeId = folder_->storeId();
+    if (!entryId || !storeId) {
+        folderIdFailure_ = entryId ? storeId.failure() : entryId.failure();
+        return;
+    }
+    folderEntryId_ = std::move(entryId.value());
+    folderStoreId_ = std::move(storeId.value());
+}
+
+// The contact that was at hand when Outlook went away has been reported;
+// this one goes to a fresh Outlook, into the same folder. When Outlook
+// cannot be reached again, the run stops here, since every later contact
+// would fail the same way: the contact at hand is reported and the rest of
+// its file recorded as not tried.
+WindowlessRun::StepResult WindowlessRun::reachOutlookAgain() {
+    releaseContact();
+    folder_.reset();
+    session_.reset();
+    SessionOutcome reached = outlook_.createSession();
+    if (!reached.session) {
+        abandoned_ = true;
+        return fail(reached.session.failure(), ReleaseContact);
+    }
+    session_ = std::move(reached.session.value());
+    outlookLost_ = false;
+    return findFolderAgain();
+}
+
+WindowlessRun::StepResult WindowlessRun::findFolderAgain() {
+    if (target_ == WindowlessTarget::DefaultContacts) {
+        // As at 206: Save needs no folder, so the run goes on without one.
+        auto folder = session_->defaultContactsFolder();
+        if (!folder)
+            return fail(folder.failure(), OpenContact);
+        folder_ = std::move(folder.value());
+        return go(OpenContact);
+    }
+    if (folderIdFailure_) {
+        abandoned_ = true;
+        return fail(*folderIdFailure_, ReleaseContact);
+    }
+    auto folder = session_->folderFromId(folderEntryId_, folderStoreId_);
+    if (!folder) {
+        abandoned_ = true;
+        return fail(folder.failure(), ReleaseContact);
+    }
+    folder_ = std::move(folder.value());
     return go(OpenContact);
+}
+
+WindowlessRun::StepResult WindowlessRun::finishContact() {
+    if (!abandoned_)
+        return go(nextContactOfFile() ? ShowProgressText : AdvanceIndex);
+    // Nothing was imported after this, so no "Done." follows the report.
+    recorder_.finishContact(currentPath_, currentContact());
+    closingMessage_.reset();
+    recorder_.startContact();
+    recorder_.finishUnfinished(currentPath_, contacts_, contactAt_ + 1);
+    splitter_.releaseCardFiles();
+    return go(ReleaseOutlook);
 }
 
 WindowlessRun::StepResult WindowlessRun::openContact() {

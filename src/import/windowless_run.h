@@ -3,8 +3,10 @@
 // every contact of every queued file is opened straight from its card file,
 // stored, and let go of, with no item window on the screen. Steps are
 // numbered from 200 (docs/windowless-steps.md); a failure is reported with
-// its step and the run goes on with the next contact. Only a run that cannot
-// reach Outlook at all, or has nowhere to store contacts, ends early.
+// its step and the run goes on with the next contact. An Outlook that goes
+// away mid-run (a crash) is said once and reached afresh for the next
+// contact. Only a run that cannot reach Outlook at all, or has nowhere to
+// store contacts, ends early.
 
 #include "import/stepped_run.h"
 #include "platform/code_pages.h"
@@ -40,6 +42,10 @@ std::string NoDesktopOutlookMessage(std::string_view systemWords);
 // The chooser's answer was a folder for something else than contacts.
 std::string NotAContactsFolderMessage(std::string_view folderName);
 
+// Outlook went away while it was asked about a contact; `systemWords` is
+// what Windows said of the broken connection.
+std::string OutlookWentAwayMessage(std::string_view systemWords);
+
 class WindowlessRun final : private SteppedRun {
 public:
     WindowlessRun(const ImportQueue& queue, WindowlessRunServices services,
@@ -52,6 +58,7 @@ public:
 private:
     StepResult execute(int step) override;
     void releaseOutlook() override;
+    void beforeReport(Failure& failure) override;
 
     StepResult reachOutlook();
     StepResult resolveFolder();
@@ -65,6 +72,10 @@ private:
     StepResult readEntryId();
     StepResult advanceIndex();
     StepResult showClosingMessage();
+    StepResult finishContact();
+    StepResult reachOutlookAgain();
+    StepResult findFolderAgain();
+    void readFolderIds();
 
     void releaseContact();
     // A file's only contact is its own path; the contacts of a split file
@@ -79,6 +90,13 @@ private:
     std::unique_ptr<OutlookSession> session_;
     std::unique_ptr<OutlookFolder> folder_; // null: Save's own default folder
     std::string folderPath_;
+    // The chosen folder's identity, to find it again in a new session after
+    // Outlook went away; or why it could not be read.
+    std::string folderEntryId_;
+    std::string folderStoreId_;
+    std::optional<Failure> folderIdFailure_;
+    bool outlookLost_ = false; // the session is dead; reach Outlook before the next call
+    bool abandoned_ = false;   // Outlook could not be reached again: no further contact
 
     // The contact at hand; both are let go of before the next one.
     std::unique_ptr<OutlookContactItem> item_;

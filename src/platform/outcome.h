@@ -13,6 +13,10 @@ namespace quorvane {
 
 struct Failure {
     std::string description;
+    // The program on the other end went away while it was asked (it crashed
+    // or was ended): nothing more can be asked of it through what was
+    // reached, though reaching it afresh may work.
+    bool connectionLost = false;
 };
 
 template <typename T> class [[nodiscard]] Outcome {

@@ -13,7 +13,9 @@
 //   any order is allowed.
 // - Every member asks Outlook afresh; nothing is cached.
 // - Failures carry Outlook's own words (or the system's) and leave the object
-//   usable for the next call.
+//   usable for the next call, except a failure whose connectionLost is set:
+//   Outlook itself went away, and every object reached through it is dead.
+//   A new session from createSession reaches a fresh Outlook.
 
 #include "platform/outcome.h"
 
@@ -38,6 +40,10 @@ public:
     virtual Outcome<std::int32_t> defaultItemType() = 0;
     // How many items the folder holds now.
     virtual Outcome<std::int32_t> itemCount() = 0;
+    // The folder's identity and its data file's, which find the same folder
+    // again in a later session (OutlookSession::folderFromId).
+    virtual Outcome<std::string> entryId() = 0;
+    virtual Outcome<std::string> storeId() = 0;
 };
 
 // A contact made from a card file. Until save() it exists only in memory.
@@ -64,6 +70,9 @@ public:
     // Outlook's folder chooser, modal. A null folder means the user pressed
     // Cancel; a failure means the chooser could not be shown.
     virtual Outcome<std::unique_ptr<OutlookFolder>> pickFolder() = 0;
+    // The folder with these IDs (from OutlookFolder::entryId and storeId).
+    virtual Outcome<std::unique_ptr<OutlookFolder>> folderFromId(std::string_view entryId,
+                                                                 std::string_view storeId) = 0;
 };
 
 // Why no session could be had.

@@ -2,14 +2,13 @@
 // program and the stand-in Outlook, which reads only a file's first card.
 
 #include "import_fixture.h"
+#include "run_records.h"
 
 #include "platform/win32/wide_text.h"
 #include "support/message_pump.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
-
-#include <shlobj.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -20,52 +19,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string cards(std::initializer_list<const char*> names) {
-    std::string text;
-    for (const char* name : names)
-        text += std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:") + name + "\r\nEND:VCARD\r\n";
-    return text;
-}
-
-// The same cards as a UTF-16 LE export with its byte-order mark.
-std::string utf16Cards(std::initializer_list<const char*> names) {
-    const std::wstring text = win32::toWide(cards(names));
-    std::string bytes = "\xFF\xFE";
-    for (const wchar_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
-std::filesystem::path runsFolder() {
-    PWSTR localAppData = nullptr;
-    SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &localAppData);
-    std::filesystem::path folder = std::filesystem::path(localAppData) / L"Quorvane" / L"Runs";
-    CoTaskMemFree(localAppData);
-    return folder;
-}
-
-// The record files in the runs folder, oldest first.
-std::vector<std::filesystem::path> records() {
-    std::vector<std::filesystem::path> found;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(runsFolder(), error))
-        found.push_back(entry.path());
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        return std::filesystem::last_write_time(a) < std::filesystem::last_write_time(b);
-    });
-    return found;
-}
-
-class Contacts : public ImportTest {
-protected:
-    std::wstring file(const wchar_t* name, const std::string& bytes) {
-        const std::wstring path = folder + L"\\" + name;
-        writeFile(path, bytes);
-        return path;
-    }
-};
+class Contacts : public ImportTest {};
 
 TEST_F(Contacts, EveryContactOfEveryFileIsSavedOnceInOrderAndAFileWithoutOneIsReportedAtOnce) {
     const std::vector<std::wstring> files{

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,25 @@ inline std::string describe(const std::vector<Box>& boxes) {
     return text;
 }
 
+// A contacts file's text: one card per name, in order.
+inline std::string cards(std::initializer_list<const char*> names) {
+    std::string text;
+    for (const char* name : names)
+        text += std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:") + name + "\r\nEND:VCARD\r\n";
+    return text;
+}
+
+// The same cards as a UTF-16 LE export with its byte-order mark.
+inline std::string utf16Cards(std::initializer_list<const char*> names) {
+    const std::wstring text = win32::toWide(cards(names));
+    std::string bytes = "\xFF\xFE";
+    for (const wchar_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
 class ImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -54,6 +74,13 @@ protected:
         savedFile = folder + L"\\saved.txt";
         resetStandIn(logFile, savedFile);
         settleStandIn();
+    }
+
+    // A file of the test's own with these bytes.
+    std::wstring file(const wchar_t* name, const std::string& bytes) {
+        const std::wstring path = folder + L"\\" + name;
+        writeFile(path, bytes);
+        return path;
     }
 
     // A contact card at `folder\relative`, its folders made on the way.

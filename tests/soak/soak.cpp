@@ -1,11 +1,17 @@
-// quorvane_soak.exe COUNT SEED [FAULT_PERCENT] [OPEN_WAIT_MS]
+// quorvane_soak.exe COUNT SEED [FAULT_PERCENT] [OPEN_WAIT_MS] [METHOD]
 //
 // A long run of the real quorvane.exe against a stand-in Outlook that
 // misbehaves at random (but replayably, from SEED): drops a folder of COUNT
-// contacts on the list, presses Start, answers every box with OK as a person
-// would, closes stray item windows when told one is already open, and at the
-// end prints whether every promise held. Exits 1 when one did not. The drag
-// source (quorvane_drag_source.exe) must stand beside this program.
+// contacts on the list, starts the import, answers every box with OK as a
+// person would, closes stray item windows when told one is already open, and
+// at the end prints whether every promise held. Exits 1 when one did not. The
+// drag source (quorvane_drag_source.exe) must stand beside this program.
+//
+// METHOD is how the queue is imported: "windowed" (Start Importing, an item
+// window per contact; the default), "windowless" (Import Without Windows,
+// into the default Contacts folder) or "windowless-folder" (Import Without
+// Windows Into Folder..., into a contacts folder picked in the chooser). The
+// ways without windows add their own promise: no item window, no launch.
 
 #include "contact_files.h"
 #include "contact_ledger.h"
@@ -28,7 +34,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <map>
+#include <stdexcept>
 #include <string>
 
 using namespace quorvane;
@@ -41,11 +49,30 @@ constexpr auto NoProgressLimit = 180s;
 constexpr auto UnresponsiveLimit = 1000ms;
 constexpr std::int64_t MemoryGrowthLimit = 8 * 1024 * 1024;
 
+enum class Method { Windowed, Windowless, WindowlessIntoFolder };
+
+struct MethodName {
+    Method method;
+    const char* name;
+    CommandId command;
+    const wchar_t* request; // the stand-in's log line that starts one contact
+};
+constexpr MethodName Methods[] = {
+    {Method::Windowed, "windowed", CommandId::Start, L"launch "},
+    {Method::Windowless, "windowless", CommandId::ImportWithoutWindows, L"OpenSharedItem "},
+    {Method::WindowlessIntoFolder, "windowless-folder", CommandId::ImportWithoutWindowsIntoFolder,
+     L"OpenSharedItem "},
+};
+
+// The folder the chooser answers with for windowless-folder.
+constexpr wchar_t ChosenFolder[] = L"Contacts\\Soak";
+
 struct Settings {
     std::size_t count = 10000;
     unsigned long seed = 1;
     unsigned long faultPercent = 5;
     unsigned long openWaitMs = 5000;
+    MethodName method = Methods[0];
 };
 
 Settings readSettings(int argc, char** argv) {
@@ -58,6 +85,15 @@ Settings readSettings(int argc, char** argv) {
         settings.faultPercent = std::strtoul(argv[3], nullptr, 10);
     if (argc > 4)
         settings.openWaitMs = std::strtoul(argv[4], nullptr, 10);
+    if (argc > 5) {
+        const auto known =
+            std::find_if(std::begin(Methods), std::end(Methods),
+                         [&](const MethodName& m) { return m.name == std::string(argv[5]); });
+        if (known == std::end(Methods))
+            throw std::runtime_error(std::string("no such method: ") + argv[5] +
+                                     " (windowed, windowless or windowless-folder)");
+        settings.method = *known;
+    }
     return settings;
 }
 
@@ -87,19 +123,35 @@ struct MemoryTrail {
     }
 };
 
-std::map<std::string, std::size_t> countDrawnFaults(const std::wstring& logFile,
-                                                    std::size_t& launches) {
+// What the stand-in's log says of the run: the faults it drew, by kind, and
+// how many requests (launches or OpenSharedItem calls) it took, and how many
+// item windows it opened and launches it saw.
+struct LogTally {
     std::map<std::string, std::size_t> faults;
-    launches = 0;
+    std::size_t requests = 0;
+    std::size_t windowsOpened = 0;
+    std::size_t launches = 0;
+    std::size_t outlookStarts = 0;
+};
+
+LogTally tallyLog(const std::wstring& logFile, const wchar_t* request) {
+    LogTally tally;
+    auto& faults = tally.faults;
     for (const std::wstring& line : readLines(logFile)) {
+        if (line.rfind(request, 0) == 0)
+            ++tally.requests;
+        if (line.rfind(L"open ", 0) == 0)
+            ++tally.windowsOpened;
         if (line.rfind(L"launch ", 0) == 0)
-            ++launches;
+            ++tally.launches;
+        if (line == L"create Application")
+            ++tally.outlookStarts;
         if (line.rfind(L"fault ", 0) != 0)
             continue;
         const auto end = line.find(L' ', 6);
         ++faults[utf8(line.substr(6, end - 6))];
     }
-    return faults;
+    return tally;
 }
 
 struct RunOutcome {
@@ -180,8 +232,9 @@ std::vector<std::string> newestRunRecord() {
 }
 
 int soakRun(const Settings& settings) {
-    std::printf("soak: seed %lu, %zu files, fault chance %lu%% per kind, open wait %lu ms\n",
-                settings.seed, settings.count, settings.faultPercent, settings.openWaitMs);
+    std::printf("soak: %s, seed %lu, %zu files, fault chance %lu%% per kind, open wait %lu ms\n",
+                settings.method.name, settings.seed, settings.count, settings.faultPercent,
+                settings.openWaitMs);
     std::fflush(stdout);
 
     const std::wstring root = tempFolder(L"soak");
@@ -194,7 +247,9 @@ int soakRun(const Settings& settings) {
     settleStandIn();
     setStandIn(L"FaultSeed", settings.seed);
     setStandIn(L"FaultPercent", settings.faultPercent);
-
+    const bool windowless = settings.method.method != Method::Windowed;
+    if (settings.method.method == Method::WindowlessIntoFolder)
+        setStandIn(L"PickFolder", std::wstring(ChosenFolder));
     const soak::ContactFiles files = soak::writeContactFiles(contacts, settings.count);
     std::printf(
         "soak: wrote %zu files (%zu with names outside the ANSI code page, %zu with "
@@ -240,30 +295,36 @@ int soakRun(const Settings& settings) {
     std::chrono::milliseconds longestWait{};
     {
         ResponsivenessProbe probe(app.window());
-        app.command(CommandId::Start);
+        app.command(settings.method.command);
         outcome = answerTheRun(app, ledger, memory, 60s + settings.count * 15s);
         longestWait = probe.longestWait();
     }
     const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
     const auto rowsAfter = outcome.exited ? 0 : static_cast<std::size_t>(app.rowCount());
 
+    const std::vector<SavedContact> saved = savedContacts(savedFile);
     // Contacts split out of a file are saved from the run's own card files.
-    std::vector<std::wstring> savedQueuedFiles;
-    for (const std::wstring& path : savedPaths(savedFile))
-        if (path.find(L"\\Quorvane-") == std::wstring::npos)
-            savedQueuedFiles.push_back(path);
-    const auto verdict = ledger.settle(savedQueuedFiles);
-    const auto contactVerdict =
-        soak::settleContacts(files.contacts, savedContacts(savedFile), newestRunRecord());
-    std::size_t launches = 0;
-    const auto faults = countDrawnFaults(logFile, launches);
+    std::vector<std::wstring> savedFiles;
+    std::size_t elsewhere = 0; // stored outside the folder the method stores into
+    const std::wstring folder = standInFolderPath(
+        settings.method.method == Method::WindowlessIntoFolder ? ChosenFolder : L"Contacts");
+    for (const SavedContact& contact : saved) {
+        if (contact.path.find(L"\\Quorvane-") == std::wstring::npos)
+            savedFiles.push_back(contact.path);
+        elsewhere += contact.folder == folder ? 0 : 1;
+    }
+    const auto verdict = ledger.settle(savedFiles);
+    const auto contactVerdict = soak::settleContacts(files.contacts, saved, newestRunRecord());
+    const LogTally tally = tallyLog(logFile, settings.method.request);
 
-    std::printf("soak: %.1f s for %zu files, %.0f ms per file, %zu launches, %zu boxes\n",
+    std::printf("soak: %.1f s for %zu files, %.1f ms per file, %zu %s, %zu boxes, Outlook "
+                "started %zu times\n",
                 elapsed.count(), settings.count,
                 elapsed.count() * 1000.0 /
                     static_cast<double>(std::max<std::size_t>(1, settings.count)),
-                launches, ledger.boxes());
-    for (const auto& [kind, times] : faults)
+                tally.requests, windowless ? "OpenSharedItem calls" : "launches", ledger.boxes(),
+                tally.outlookStarts);
+    for (const auto& [kind, times] : tally.faults)
         std::printf("soak: fault %-6s drawn %zu times\n", kind.c_str(), times);
     for (const auto& [step, tally] : ledger.steps())
         std::printf("soak: step %d reported %zu times, e.g. \"%s\"\n", step, tally.reports,
@@ -314,6 +375,11 @@ int soakRun(const Settings& settings) {
     promise(contactVerdict.recordLines == contactVerdict.contacts,
             "the record lists every contact (" + std::to_string(contactVerdict.recordLines) +
                 " of " + std::to_string(contactVerdict.contacts) + ")");
+    promise(elsewhere == 0, std::to_string(elsewhere) + " contacts stored outside " + utf8(folder));
+    if (windowless)
+        promise(tally.windowsOpened == 0 && tally.launches == 0,
+                std::to_string(tally.windowsOpened) + " item windows opened, " +
+                    std::to_string(tally.launches) + " launches of outlook");
     promise(rowsAfter == settings.count,
             "the queue still holds every row (" + std::to_string(rowsAfter) + ")");
     promise(longestWait <= UnresponsiveLimit,

@@ -95,6 +95,11 @@ double Quorvane::progressValue() const {
 
 std::vector<Box> Quorvane::answerBoxesUntil(const std::wstring& last,
                                             std::chrono::milliseconds timeout) {
+    return answerBoxesUntil([&](const Box& box) { return box.text == last; }, timeout);
+}
+
+std::vector<Box> Quorvane::answerBoxesUntil(const std::function<bool(const Box&)>& isLast,
+                                            std::chrono::milliseconds timeout) {
     std::vector<Box> boxes;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
@@ -106,7 +111,7 @@ std::vector<Box> Quorvane::answerBoxesUntil(const std::wstring& last,
         }
         boxes.push_back(shown->box);
         answerOk(*shown);
-        if (shown->box.text == last)
+        if (isLast(shown->box))
             break;
     }
     return boxes;

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,10 @@ public:
     // `last` has been answered; returns all of them in order. Gives up after
     // the timeout, returning what it saw.
     std::vector<Box> answerBoxesUntil(const std::wstring& last, std::chrono::milliseconds timeout);
+    // The same, up to the first box `isLast` holds for; with one that holds
+    // for none, every box the program shows within the timeout.
+    std::vector<Box> answerBoxesUntil(const std::function<bool(const Box&)>& isLast,
+                                      std::chrono::milliseconds timeout);
     // Waits for the process to end; false on timeout.
     bool waitForExit(std::chrono::milliseconds timeout);
     void close();

@@ -25,9 +25,16 @@ void resetStandIn(const std::wstring& logFile, const std::wstring& savedFile) {
 std::vector<SavedContact> savedContacts(const std::wstring& savedFile) {
     std::vector<SavedContact> saved;
     for (const std::wstring& line : readLines(savedFile)) {
-        const std::size_t tab = line.find(L'\t');
-        saved.push_back({line.substr(0, tab),
-                         tab == std::wstring::npos ? std::wstring() : line.substr(tab + 1)});
+        SavedContact contact;
+        std::size_t from = 0;
+        for (std::wstring* field : {&contact.path, &contact.name, &contact.folder}) {
+            const std::size_t tab = line.find(L'\t', from);
+            *field = line.substr(from, tab == std::wstring::npos ? tab : tab - from);
+            if (tab == std::wstring::npos)
+                break;
+            from = tab + 1;
+        }
+        saved.push_back(std::move(contact));
     }
     return saved;
 }
@@ -37,6 +44,10 @@ std::vector<std::wstring> savedPaths(const std::wstring& savedFile) {
     for (SavedContact& contact : savedContacts(savedFile))
         paths.push_back(std::move(contact.path));
     return paths;
+}
+
+std::wstring standInFolderPath(const std::wstring& mailboxPath) {
+    return L"\\\\Outlook Data File\\" + mailboxPath;
 }
 
 void setStandIn(const wchar_t* name, DWORD value) {

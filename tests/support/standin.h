@@ -29,15 +29,22 @@ bool closeStandInItemWindows(std::chrono::milliseconds timeout);
 // window of the next.
 void settleStandIn();
 
-// What the stand-in saved, in order: the file it read each contact from, and
-// the contact's name as it read it (its SavedFile holds "<path>\t<name>").
+// What the stand-in saved, in order: the file it read each contact from, the
+// contact's name as it read it, and the FolderPath of the folder it went to
+// (its SavedFile holds "<path>\t<name>\t<folder path>").
 struct SavedContact {
     std::wstring path;
     std::wstring name;
+    std::wstring folder;
 };
 std::vector<SavedContact> savedContacts(const std::wstring& savedFile);
 // Only the files, for tests that count files rather than names.
 std::vector<std::wstring> savedPaths(const std::wstring& savedFile);
+
+// The FolderPath of a folder below the stand-in's mailbox, as its SavedFile
+// and its folders name it: Contacts\Friends is
+// \\Outlook Data File\Contacts\Friends.
+std::wstring standInFolderPath(const std::wstring& mailboxPath);
 
 // The stand-in's outlook.exe as QUORVANE_STANDIN_EXE names it; empty when
 // the run provides none.

@@ -2,7 +2,8 @@
 // A scripted Outlook session for the import without windows. It keeps what a
 // real mailbox would (every stored contact with its folder and entry ID),
 // counts the references the code holds, and can be told to fail any member,
-// always or for one file only.
+// always or for one file only, or to go away (crash) in one call, after which
+// everything reached through that session fails with the connection lost.
 
 #include "platform/outlook_session.h"
 
@@ -40,7 +41,14 @@ public:
     FakeFolderInfo defaultFolder{"Contacts", "\\\\Mailbox - Ann\\Contacts"};
     // What the chooser answers, in turn; nullopt (or nothing left) is Cancel.
     std::deque<std::optional<FakeFolderInfo>> picks;
+    // Folders GetFolderFromID finds besides the default one.
+    std::vector<FakeFolderInfo> folders;
     std::function<void()> onPick; // runs while the chooser is up
+    // "Save C:\\b.vcf": Outlook goes away in that call, once (a Save after
+    // storing the contact). Members as for `failing`.
+    std::set<std::string> vanishing;
+    int sessionsMade = 0;
+    int deadSessions = 0; // objects of the first this many sessions are dead
 
     int liveItems = 0;      // contact items held by the code now
     int mostLiveItems = 0;  // the most it ever held at once
@@ -57,6 +65,24 @@ public:
     static Failure failure(const std::string& member) {
         return Failure{member + " failed in Outlook."};
     }
+    static Failure lost() { return Failure{"The RPC server is unavailable.", true}; }
+    // An object of session `generation` asked for `member` after Outlook went.
+    bool gone(int generation, const std::string& member) {
+        if (generation > deadSessions)
+            return false;
+        log.push_back("dead " + member);
+        return true;
+    }
+    bool vanishes(const std::string& member, const std::string& file = {}) {
+        for (const std::string& key : {member, member + " " + file}) {
+            if (vanishing.erase(key) == 0)
+                continue;
+            log.push_back("vanish in " + member);
+            deadSessions = sessionsMade;
+            return true;
+        }
+        return false;
+    }
     std::size_t timesStored(const std::string& file) const {
         return static_cast<std::size_t>(std::ranges::count_if(
             stored, [&](const StoredContact& contact) { return contact.file == file; }));
@@ -65,7 +91,8 @@ public:
 
 class FakeSessionReference {
 public:
-    explicit FakeSessionReference(FakeOutlookSession& outlook) : outlook_(outlook) {
+    explicit FakeSessionReference(FakeOutlookSession& outlook)
+        : outlook_(outlook), generation_(outlook.sessionsMade) {
         ++outlook_.liveReferences;
     }
     ~FakeSessionReference() { --outlook_.liveReferences; }
@@ -73,7 +100,10 @@ public:
     FakeSessionReference& operator=(const FakeSessionReference&) = delete;
 
 protected:
+    bool gone(const std::string& member) { return outlook_.gone(generation_, member); }
+
     FakeOutlookSession& outlook_;
+    const int generation_; // the session this object was reached through
 };
 
 class FakeFolder final : public OutlookFolder, FakeSessionReference {
@@ -83,11 +113,15 @@ public:
     const std::string& path() const { return info_.path; }
 
     Outcome<std::string> name() override {
+        if (gone("Name"))
+            return FakeOutlookSession::lost();
         if (outlook_.fails("Name"))
             return FakeOutlookSession::failure("Name");
         return info_.name;
     }
     Outcome<std::string> folderPath() override {
+        if (gone("FolderPath"))
+            return FakeOutlookSession::lost();
         if (outlook_.fails("FolderPath"))
             return FakeOutlookSession::failure("FolderPath");
         return info_.path;
@@ -103,6 +137,13 @@ public:
                 return contact.folder == info_.path;
             }));
     }
+    // The folder's path serves as its identity.
+    Outcome<std::string> entryId() override {
+        if (outlook_.fails("FolderEntryID"))
+            return FakeOutlookSession::failure("FolderEntryID");
+        return "FID " + info_.path;
+    }
+    Outcome<std::string> storeId() override { return std::string("SID"); }
 
 private:
     FakeFolderInfo info_;
@@ -121,21 +162,30 @@ public:
     Outcome<std::string> fullName() override { return "Name from " + file_; }
     Outcome<std::string> entryId() override {
         outlook_.log.push_back("EntryID");
+        if (gone("EntryID"))
+            return FakeOutlookSession::lost();
         if (outlook_.fails("EntryID", file_))
             return FakeOutlookSession::failure("EntryID");
         return entryId_;
     }
     Outcome<void> save() override {
         outlook_.log.push_back("Save " + file_);
+        if (gone("Save"))
+            return FakeOutlookSession::lost();
         if (outlook_.fails("Save", file_))
             return FakeOutlookSession::failure("Save");
         entryId_ = "EID" + std::to_string(outlook_.stored.size() + 1);
         outlook_.stored.push_back({file_, folder_, entryId_});
+        // Stored, yet the caller never hears so.
+        if (outlook_.vanishes("Save", file_))
+            return FakeOutlookSession::lost();
         return Success();
     }
     Outcome<std::unique_ptr<OutlookContactItem>> move(OutlookFolder& folder) override {
         const std::string& target = dynamic_cast<FakeFolder&>(folder).path();
         outlook_.log.push_back("Move " + file_ + " to " + target);
+        if (gone("Move") || outlook_.vanishes("Move", file_))
+            return FakeOutlookSession::lost();
         if (outlook_.fails("Move", file_))
             return FakeOutlookSession::failure("Move");
         return std::unique_ptr<OutlookContactItem>(
@@ -155,6 +205,8 @@ public:
     Outcome<std::unique_ptr<OutlookContactItem>> openSharedItem(std::string_view path) override {
         const std::string file(path);
         outlook_.log.push_back("OpenSharedItem " + file);
+        if (gone("OpenSharedItem") || outlook_.vanishes("OpenSharedItem", file))
+            return FakeOutlookSession::lost();
         if (outlook_.fails("OpenSharedItem", file))
             return FakeOutlookSession::failure("OpenSharedItem");
         return std::unique_ptr<OutlookContactItem>(
@@ -162,6 +214,8 @@ public:
     }
     Outcome<std::unique_ptr<OutlookFolder>> defaultContactsFolder() override {
         outlook_.log.push_back("GetDefaultFolder");
+        if (gone("GetDefaultFolder"))
+            return FakeOutlookSession::lost();
         if (outlook_.fails("GetDefaultFolder"))
             return FakeOutlookSession::failure("GetDefaultFolder");
         return std::unique_ptr<OutlookFolder>(
@@ -181,6 +235,27 @@ public:
             return std::unique_ptr<OutlookFolder>();
         return std::unique_ptr<OutlookFolder>(std::make_unique<FakeFolder>(outlook_, *pick));
     }
+    Outcome<std::unique_ptr<OutlookFolder>> folderFromId(std::string_view entryId,
+                                                         std::string_view storeId) override {
+        outlook_.log.push_back("GetFolderFromID " + std::string(entryId) + " " +
+                               std::string(storeId));
+        if (gone("GetFolderFromID"))
+            return FakeOutlookSession::lost();
+        if (outlook_.fails("GetFolderFromID"))
+            return FakeOutlookSession::failure("GetFolderFromID");
+        const std::string path = std::string(entryId).substr(4);
+        for (const auto& pick : seenFolders())
+            if (pick.path == path)
+                return std::unique_ptr<OutlookFolder>(std::make_unique<FakeFolder>(outlook_, pick));
+        return FakeOutlookSession::failure("GetFolderFromID");
+    }
+
+private:
+    std::vector<FakeFolderInfo> seenFolders() const {
+        std::vector<FakeFolderInfo> folders{outlook_.defaultFolder};
+        folders.insert(folders.end(), outlook_.folders.begin(), outlook_.folders.end());
+        return folders;
+    }
 };
 
 inline SessionOutcome FakeOutlookSession::createSession() {
@@ -189,6 +264,7 @@ inline SessionOutcome FakeOutlookSession::createSession() {
         return {Failure{"Invalid class string"}, true};
     if (fails("Session"))
         return {failure("Session"), false};
+    ++sessionsMade;
     return {std::unique_ptr<OutlookSession>(std::make_unique<FakeSession>(*this))};
 }
 

@@ -321,6 +321,126 @@ TEST_F(WindowlessRunTest, ClosingTheWindowEndsTheRunAtOnceWhereverItIs) {
     }
 }
 
+// Outlook crashing mid-run: the contact at hand is reported once, in words
+// that say it may be stored after all, and every later contact goes to a
+// fresh Outlook, into the folder the run was storing into; nothing is tried
+// twice.
+TEST_F(WindowlessRunTest, OutlookGoingAwayIsSaidOnceAndTheNextContactGoesToAFreshOutlook) {
+    struct Case {
+        const char* vanishing;
+        WindowlessTarget target;
+        int step;
+        bool bStored; // by Outlook, though the run never heard so
+    };
+    const std::vector<Case> cases{
+        {"OpenSharedItem C:\\c\\b.vcf", WindowlessTarget::DefaultContacts, 222, false},
+        {"Save C:\\c\\b.vcf", WindowlessTarget::DefaultContacts, 224, true},
+        {"Move C:\\c\\b.vcf", WindowlessTarget::ChosenFolder, 224, false},
+        {"Save C:\\c\\b.vcf", WindowlessTarget::ChosenFolder, 226, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.vanishing);
+        window = FakeWindow{&clock};
+        outlook.sessions = {};
+        storage = {};
+        queue.clear();
+        session.vanishing = {c.vanishing};
+        session.picks = {Family};
+        session.folders = {Family};
+        storage.files["C:\\c\\three.vcf"] = cards({"Ann", "Bob", "Cid"});
+        queueFiles({"C:\\c\\a.vcf", "C:\\c\\b.vcf", "C:\\c\\three.vcf"});
+
+        EXPECT_EQ(runWithoutWindows(c.target), RunEnd::Finished);
+        ASSERT_EQ(reportedSteps(), std::vector<int>{c.step});
+        const std::string& report = window.messages[0].text;
+        EXPECT_EQ(report.find(OutlookWentAwayMessage("The RPC server is unavailable.")), 0u)
+            << report;
+        EXPECT_EQ(lastMessage(), "Done.");
+        EXPECT_EQ(sessionCalls("Session"), 2u);
+        EXPECT_EQ(sessionCalls("dead"), 0u) << "a dead object was asked again";
+
+        EXPECT_EQ(session.timesStored("C:\\c\\a.vcf"), 1u);
+        EXPECT_EQ(session.timesStored("C:\\c\\b.vcf"), c.bStored ? 1u : 0u);
+        ASSERT_EQ(session.stored.size(), c.bStored ? 5u : 4u);
+        const std::string folder =
+            c.target == WindowlessTarget::ChosenFolder ? Family.path : session.defaultFolder.path;
+        for (const StoredContact& contact : session.stored)
+            EXPECT_EQ(contact.folder, folder) << contact.file;
+        if (c.target == WindowlessTarget::ChosenFolder) {
+            EXPECT_EQ(sessionCalls("GetFolderFromID FID " + Family.path + " SID"), 1u);
+            EXPECT_EQ(sessionCalls("PickFolder"), 1u) << "the user chose once";
+        }
+
+        const std::vector<std::string> rows = recordRows();
+        ASSERT_EQ(rows.size(), 5u);
+        EXPECT_EQ(rows[1].find("C:\\c\\b.vcf,1,b.vcf,reported," + std::to_string(c.step)), 0u)
+            << rows[1];
+        EXPECT_EQ(rows[4].find("C:\\c\\three.vcf,3,Cid,saved,,,EID"), 0u) << rows[4];
+        EXPECT_NE(rows[4].find(folder), std::string::npos) << rows[4];
+        EXPECT_EQ(session.liveReferences, 0);
+        EXPECT_TRUE(storage.cardFiles.empty());
+    }
+}
+
+// When the fresh Outlook cannot be had, or the chosen folder cannot be found
+// in it, every later contact would fail alike: one more report, at 248, and
+// the run ends there, without "Done.".
+TEST_F(WindowlessRunTest, AnOutlookThatCannotBeReachedAgainEndsTheRunWithOneMoreReport) {
+    struct Case {
+        const char* name;
+        WindowlessTarget target;
+        std::set<std::string> failingOnceGone;
+        std::set<std::string> failing;
+        std::string words;
+    };
+    const std::vector<Case> cases{
+        {"no Outlook", WindowlessTarget::DefaultContacts, {"Session"}, {}, "Session failed"},
+        {"folder not found",
+         WindowlessTarget::ChosenFolder,
+         {"GetFolderFromID"},
+         {},
+         "GetFolderFromID failed"},
+        {"folder's ID unread",
+         WindowlessTarget::ChosenFolder,
+         {},
+         {"FolderEntryID"},
+         "FolderEntryID failed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window = FakeWindow{&clock};
+        outlook.sessions = {};
+        storage = {};
+        queue.clear();
+        session.vanishing = {"Save C:\\c\\a.vcf"};
+        session.failing = c.failing;
+        session.picks = {Family};
+        session.folders = {Family};
+        window.onMessage = [&](const Message&) {
+            session.failing.merge(std::set(c.failingOnceGone));
+        };
+        storage.files["C:\\c\\three.vcf"] = cards({"Ann", "Bob", "Cid"});
+        queueFiles({"C:\\c\\a.vcf", "C:\\c\\three.vcf", "C:\\c\\later.vcf"});
+
+        EXPECT_EQ(runWithoutWindows(c.target), RunEnd::Finished);
+        EXPECT_EQ(reportedSteps(),
+                  (std::vector<int>{c.target == WindowlessTarget::ChosenFolder ? 226 : 224, 248}));
+        ASSERT_EQ(window.messages.size(), 2u);
+        EXPECT_NE(window.messages[1].text.find(c.words), std::string::npos);
+        EXPECT_EQ(session.stored.size(), 1u); // a.vcf, before Outlook went
+        EXPECT_EQ(sessionCalls("OpenSharedItem"), 1u);
+        EXPECT_EQ(recordRows(),
+                  (std::vector<std::string>{
+                      recordRows().at(0),
+                      "C:\\c\\three.vcf,1,Ann,reported,248," + c.words + " in Outlook.,,",
+                      "C:\\c\\three.vcf,2,Bob,skipped: the run was ended,,,,",
+                      "C:\\c\\three.vcf,3,Cid,skipped: the run was ended,,,,"}));
+        EXPECT_EQ(session.liveReferences, 0);
+        EXPECT_TRUE(storage.cardFiles.empty());
+        EXPECT_EQ(window.currentPointer, PointerKind::Arrow);
+    }
+}
+
 TEST_F(WindowlessRunTest, AnEmptyQueueShowsOnlyNoFilesAddedAndNeverReachesOutlook) {
     for (WindowlessTarget target : BothTargets) {
         window = FakeWindow{&clock};

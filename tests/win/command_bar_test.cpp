@@ -1,6 +1,7 @@
 // The command bar on a plain parent window of the test's own: its buttons,
 // its pictures (decoded with WIC from this program's resources), its size at
-// 100 % and 200 %, and real mouse clicks arriving as commands.
+// 100 % and 200 %, real mouse clicks arriving as commands, and the menu under
+// Start Importing's arrow.
 
 #include "support/desktop_input.h"
 #include "support/message_pump.h"
@@ -28,6 +29,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::pumpFor;
+using test::waitUntil;
 
 constexpr wchar_t ParentClass[] = L"QuorvaneCommandBarTestParent";
 constexpr int BarId = 102;
@@ -113,6 +115,69 @@ int blue(std::uint32_t pixel) {
     return static_cast<int>(pixel & 0xFF);
 }
 
+// Moves the pointer until the system says it is there: under Wine the
+// pointer reaches the X server asynchronously, and a press sent with the
+// move can land where the pointer was before.
+bool pointerAt(POINT target) {
+    POINT at{};
+    GetCursorPos(&at);
+    return at.x == target.x && at.y == target.y;
+}
+
+// The menu as the test saw it while it was up, and the click on its third
+// item. Menus run a modal loop of their own, so the test acts from a timer
+// that fires inside that loop, one step a tick: find the menu, move onto the
+// item, press, let go.
+struct MenuVisit {
+    HMENU shown = nullptr;
+    RECT bounds{};
+    POINT target{};
+    int ticks = 0;
+    bool pressed = false;
+};
+MenuVisit* menuVisit = nullptr;
+
+void CALLBACK chooseThirdMenuItem(HWND, UINT, UINT_PTR, DWORD) {
+    MenuVisit& visit = *menuVisit;
+    if (++visit.ticks > 60) {
+        EndMenu(); // nothing chosen; the expectations say what went wrong
+        return;
+    }
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    if (!popup || !IsWindowVisible(popup))
+        return;
+    if (!visit.shown) {
+        visit.shown = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+        GetWindowRect(popup, &visit.bounds);
+        RECT item{};
+        GetMenuItemRect(nullptr, visit.shown, 2, &item);
+        visit.target = {(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    }
+    if (!pointerAt(visit.target)) {
+        test::movePointer(visit.target);
+        return;
+    }
+    if (!visit.pressed) {
+        visit.pressed = test::pressLeftButton();
+        return;
+    }
+    test::releaseLeftButton();
+}
+
+std::wstring menuText(HMENU menu, UINT position) {
+    wchar_t text[128]{};
+    GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+    return text;
+}
+
+UINT menuState(HMENU menu, UINT position) {
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STATE;
+    GetMenuItemInfoW(menu, position, TRUE, &item);
+    return item.fState;
+}
+
 class CommandBarTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -125,6 +190,37 @@ protected:
     }
     // The bar's window goes with its parent, before the bar itself.
     void TearDown() override { parentWindow.reset(); }
+
+    POINT centreOf(int position) const {
+        const RECT button = buttonBounds(position);
+        POINT centre{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+        ClientToScreen(toolbar, &centre);
+        return centre;
+    }
+    RECT buttonBounds(int position) const {
+        RECT button{};
+        SendMessageW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(position),
+                     reinterpret_cast<LPARAM>(&button));
+        return button;
+    }
+
+    // The move goes first and settles before the press.
+    void click(POINT screen) {
+        for (int tries = 0; tries < 20 && !pointerAt(screen); ++tries) {
+            ASSERT_TRUE(test::movePointer(screen));
+            pumpFor(50ms);
+        }
+        pumpFor(100ms);
+        ASSERT_TRUE(test::pressLeftButton());
+        ASSERT_TRUE(test::releaseLeftButton());
+    }
+
+    void showParent() {
+        ShowWindow(parent, SW_SHOW);
+        SetForegroundWindow(parent);
+        UpdateWindow(parent);
+        pumpFor(200ms);
+    }
 
     int height() const {
         RECT bounds;
@@ -259,34 +355,72 @@ TEST_F(CommandBarTest, FitsAboveTheListAndClipsNothingAt100And200Percent) {
 }
 
 TEST_F(CommandBarTest, ARealClickOnEachButtonReachesTheParentAsItsCommand) {
-    ShowWindow(parent, SW_SHOW);
-    SetForegroundWindow(parent);
-    UpdateWindow(parent);
-    pumpFor(200ms);
+    showParent();
     for (int i = 0; i < 5; ++i) {
-        RECT button{};
-        SendMessageW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(&button));
-        POINT centre{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
-        ClientToScreen(toolbar, &centre);
-        // The move goes first and settles before the press: under Wine the
-        // pointer reaches the X server asynchronously, and a press sent with
-        // the move can land where the pointer was before.
-        POINT at{};
-        for (int tries = 0; tries < 20 && (at.x != centre.x || at.y != centre.y); ++tries) {
-            ASSERT_TRUE(test::movePointer(centre));
-            pumpFor(50ms);
-            GetCursorPos(&at);
-        }
-        pumpFor(100ms);
-        ASSERT_TRUE(test::pressLeftButton());
-        ASSERT_TRUE(test::releaseLeftButton());
+        // Start Importing's centre lies on the button itself, left of its
+        // arrow: pressed there it imports, as it always did.
+        click(centreOf(i));
         pumpFor(150ms);
     }
     std::vector<WPARAM> expected;
     for (const CommandId id : BarOrder)
         expected.push_back(static_cast<WPARAM>(id));
     EXPECT_EQ(parentWindow->commands, expected);
+}
+
+// Only Start Importing has an arrow, and its menu lists the three ways to
+// import in the command table's order, the button's own command in bold.
+TEST_F(CommandBarTest, StartImportingIsASplitButtonWhoseMenuOffersTheThreeWaysToImport) {
+    EXPECT_TRUE(SendMessageW(toolbar, TB_GETEXTENDEDSTYLE, 0, 0) & TBSTYLE_EX_DRAWDDARROWS);
+    for (int i = 0; i < 5; ++i) {
+        TBBUTTON button{};
+        ASSERT_TRUE(SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(i),
+                                 reinterpret_cast<LPARAM>(&button)));
+        const bool split = (button.fsStyle & BTNS_DROPDOWN) != 0;
+        EXPECT_EQ(split, BarOrder[i] == CommandId::Start) << i;
+        EXPECT_EQ(bar.menu(button.idCommand) != nullptr, split) << i;
+    }
+
+    HMENU menu = bar.menu(static_cast<int>(CommandId::Start));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(menu), 3);
+    const std::vector<std::pair<CommandId, std::wstring>> expected{
+        {CommandId::Start, L"Start Importing"},
+        {CommandId::ImportWithoutWindows, L"Import Without Windows"},
+        {CommandId::ImportWithoutWindowsIntoFolder, L"Import Without Windows Into Folder\u2026"}};
+    for (UINT i = 0; i < 3; ++i) {
+        EXPECT_EQ(GetMenuItemID(menu, static_cast<int>(i)), static_cast<UINT>(expected[i].first));
+        EXPECT_EQ(menuText(menu, i), expected[i].second);
+        // MFS_DEFAULT is what the system draws in bold.
+        EXPECT_EQ((menuState(menu, i) & MFS_DEFAULT) != 0, i == 0) << i;
+    }
+    EXPECT_EQ(GetMenuDefaultItem(menu, FALSE, 0), static_cast<UINT>(CommandId::Start));
+}
+
+// A person's click on the arrow opens the menu below the button; the item
+// clicked arrives as its command, as a button's click does, and the button
+// itself gives no command of its own on the way.
+TEST_F(CommandBarTest,
+       ARealClickOnTheArrowOpensTheMenuBelowTheButtonAndTheItemArrivesAsItsCommand) {
+    showParent();
+    const int start = 3;
+    RECT button = buttonBounds(start);
+    MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&button), 2);
+    const POINT arrow{button.right - 4, (button.top + button.bottom) / 2};
+
+    MenuVisit visit;
+    menuVisit = &visit;
+    SetTimer(parent, 1, 100, chooseThirdMenuItem);
+    click(arrow); // the menu's own loop runs inside the next pump
+    waitUntil([&] { return !parentWindow->commands.empty() || visit.ticks > 60; }, 10s);
+    KillTimer(parent, 1);
+    menuVisit = nullptr;
+
+    EXPECT_EQ(visit.shown, bar.menu(static_cast<int>(CommandId::Start)));
+    EXPECT_GE(visit.bounds.top, button.bottom - 1);
+    EXPECT_NEAR(visit.bounds.left, button.left, 2);
+    EXPECT_EQ(parentWindow->commands,
+              std::vector<WPARAM>{static_cast<WPARAM>(CommandId::ImportWithoutWindowsIntoFolder)});
 }
 
 TEST_F(CommandBarTest, ASkinsBackgroundFillsTheBarBehindTheButtons) {

@@ -10,6 +10,7 @@
 #include "platform/win32/com_object.h"
 #include "platform/win32/message_filter.h"
 #include "platform/win32/outlook_com.h"
+#include "platform/win32/outlook_session_com.h"
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/shell_launcher_win32.h"
 #include "platform/win32/wide_text.h"
@@ -414,7 +415,8 @@ protected:
     }
     // Only this test's own settings go; the stand-in's other tests keep theirs.
     ~StandInTest() override {
-        for (const wchar_t* name : {L"SavedFile", L"LogFile", L"BusyMs"})
+        for (const wchar_t* name :
+             {L"SavedFile", L"LogFile", L"BusyMs", L"PickFolder", L"VanishAtSave"})
             test::clearStandIn(name);
         if (!work.empty())
             test::removeTree(work.wstring());
@@ -476,6 +478,102 @@ TEST_F(StandInTest, OpensSavesAndClosesOneContact) {
         if (line.starts_with("Item("))
             itemCalls.push_back(line);
     EXPECT_EQ(itemCalls, std::vector<std::string>{"Item(1) vt=" + std::to_string(VT_I2)});
+}
+
+// The session as the import without windows uses it, against the stand-in:
+// every member it calls, a folder found again by its IDs, Cancel as no
+// folder, and Outlook's words when a file is no contact. Calls rejected while
+// the stand-in is busy after each OpenSharedItem are retried on the way.
+TEST_F(StandInTest, TheSessionStoresContactsInTheDefaultFolderOrWhereTheyWereMoved) {
+    auto filter = ScopedMessageFilter::install();
+    ASSERT_TRUE(filter) << filter.failure().description;
+    test::setStandIn(L"PickFolder", std::wstring(L"Inbox;Contacts\\Friends;Cancel"));
+    const auto ann = work / L"Ann.vcf";
+    std::ofstream(ann) << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nEND:VCARD\r\n";
+
+    ComOutlookAutomation automation;
+    SessionOutcome reached = automation.createSession();
+    ASSERT_TRUE(reached.session) << reached.session.failure().description;
+    OutlookSession& session = **reached.session;
+    auto contacts = session.defaultContactsFolder();
+    ASSERT_TRUE(contacts) << contacts.failure().description;
+    EXPECT_EQ((*contacts)->name().value(), "Contacts");
+    EXPECT_EQ((*contacts)->folderPath().value(), toUtf8(test::standInFolderPath(L"Contacts")));
+    EXPECT_EQ((*contacts)->defaultItemType().value(), ContactItemType);
+    const std::int32_t before = (*contacts)->itemCount().value();
+
+    auto item = session.openSharedItem(toUtf8(ann.wstring()));
+    ASSERT_TRUE(item) << item.failure().description;
+    EXPECT_EQ((*item)->fullName().value(), "Ann Lee");
+    ASSERT_TRUE((*item)->save());
+    const std::string annId = (*item)->entryId().value();
+    EXPECT_FALSE(annId.empty());
+    EXPECT_EQ((*contacts)->itemCount().value(), before + 1);
+
+    auto inbox = session.pickFolder();
+    ASSERT_TRUE(inbox && *inbox);
+    EXPECT_EQ((*inbox)->defaultItemType().value(), 0);
+    auto friends = session.pickFolder();
+    ASSERT_TRUE(friends && *friends);
+    auto again = session.openSharedItem(toUtf8(ann.wstring()));
+    ASSERT_TRUE(again);
+    auto moved = (*again)->move(**friends);
+    ASSERT_TRUE(moved) << moved.failure().description;
+    ASSERT_TRUE((*moved)->save());
+    EXPECT_NE((*moved)->entryId().value(), annId);
+    auto found = session.folderFromId((*friends)->entryId().value(), (*friends)->storeId().value());
+    ASSERT_TRUE(found) << found.failure().description;
+    EXPECT_EQ((*found)->itemCount().value(), 1);
+    auto cancelled = session.pickFolder();
+    ASSERT_TRUE(cancelled);
+    EXPECT_EQ(*cancelled, nullptr);
+
+    const auto notes = work / L"notes.vcf";
+    std::ofstream(notes) << "no card here\r\n";
+    auto refused = session.openSharedItem(toUtf8(notes.wstring()));
+    ASSERT_FALSE(refused);
+    EXPECT_TRUE(refused.failure().description.starts_with("Cannot open file: "));
+    EXPECT_FALSE(refused.failure().connectionLost);
+
+    const std::vector<std::string> saved = test::readUtf8Lines((work / L"saved.txt").wstring());
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_TRUE(saved[1].ends_with(toUtf8(test::standInFolderPath(L"Contacts\\Friends"))));
+}
+
+// An Outlook that crashes is told apart from one that refuses: the broken
+// call and every later one through the same session say the connection was
+// lost, and a new session reaches a fresh Outlook.
+TEST_F(StandInTest, AnOutlookThatWentAwayIsToldApartAndANewSessionReachesAFreshOne) {
+    test::clearStandIn(L"BusyMs");
+    test::setStandIn(L"VanishAtSave", 1);
+    const auto ann = work / L"Ann.vcf";
+    std::ofstream(ann) << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nEND:VCARD\r\n";
+    ComOutlookAutomation automation;
+    SessionOutcome first = automation.createSession();
+    ASSERT_TRUE(first.session) << first.session.failure().description;
+    auto item = (*first.session)->openSharedItem(toUtf8(ann.wstring()));
+    ASSERT_TRUE(item) << item.failure().description;
+    const auto saved = (*item)->save();
+    ASSERT_FALSE(saved);
+    EXPECT_TRUE(saved.failure().connectionLost) << saved.failure().description;
+    const auto later = (*first.session)->defaultContactsFolder();
+    ASSERT_FALSE(later);
+    EXPECT_TRUE(later.failure().connectionLost) << later.failure().description;
+
+    SessionOutcome second = automation.createSession();
+    ASSERT_TRUE(second.session) << second.session.failure().description;
+    auto next = (*second.session)->openSharedItem(toUtf8(ann.wstring()));
+    ASSERT_TRUE(next) << next.failure().description;
+    EXPECT_TRUE((*next)->save());
+    EXPECT_EQ(test::readUtf8Lines((work / L"saved.txt").wstring()).size(), 2u);
+}
+
+TEST(OutlookAutomation, NoOutlookToDriveIsToldApartFromOneThatRefused) {
+    ComApartment apartment;
+    SessionOutcome missing = ComOutlookAutomation("Quorvane.NoSuchApplication").createSession();
+    ASSERT_FALSE(missing.session);
+    EXPECT_TRUE(missing.noDesktopOutlook);
+    EXPECT_EQ(missing.session.failure().description, textOf(CO_E_CLASSSTRING));
 }
 
 } // namespace

@@ -1,8 +1,13 @@
 #include "automation_objects.h"
 
 #include "config.h"
+#include "contact_item.h"
 #include "dispatch_object.h"
 #include "event_log.h"
+#include "mailbox.h"
+#include "session_objects.h"
+
+#include "platform/win32/wide_text.h"
 
 #include <oleauto.h>
 
@@ -13,32 +18,6 @@ namespace quorvane::standin {
 namespace {
 
 using win32::makeComObject;
-
-class ContactItem final : public DispatchObject {
-public:
-    ContactItem(ServerState& state, std::wstring path, std::wstring name, bool failSave)
-        : DispatchObject(state, "ContactItem", Members), path_(std::move(path)),
-          name_(std::move(name)), failSave_(failSave) {}
-
-private:
-    enum : DISPID { SaveId = 1 };
-    static constexpr DispatchMember Members[] = {{L"Save", SaveId}};
-
-    HRESULT invokeMember(DISPID, const DispatchCall& call) override {
-        if (failSave_ || readConfig().failSave) {
-            logEvent("fail Save", path_);
-            return raiseOutlookError(call, L"The contact could not be saved.", E_FAIL);
-        }
-        logEvent("Save", path_);
-        recordSaved(path_, name_);
-        return S_OK;
-    }
-
-    // The item outlives its window: Outlook lets a caller save after Close.
-    std::wstring path_;
-    std::wstring name_;
-    bool failSave_;
-};
 
 class Inspector final : public DispatchObject {
 public:
@@ -58,9 +37,11 @@ private:
 
     HRESULT currentItem(const DispatchCall& call) {
         logEvent("get CurrentItem", window_->path);
-        return returnObject(call,
-                            makeComObject<ContactItem>(state_, window_->path, window_->contactName,
-                                                       window_->failSave));
+        // The item outlives its window: Outlook lets a caller save after Close.
+        return returnObject(
+            call,
+            makeContactItem(state_, {window_->path, window_->contactName, DefaultContactsFolder},
+                            {.failSave = window_->failSave}));
     }
 
     HRESULT close(const DispatchCall& call) {
@@ -140,12 +121,32 @@ public:
     }
 
 private:
-    enum : DISPID { InspectorsId = 1 };
-    static constexpr DispatchMember Members[] = {{L"Inspectors", InspectorsId}};
+    enum : DISPID { InspectorsId = 1, SessionId, GetNamespaceId };
+    static constexpr DispatchMember Members[] = {
+        {L"Inspectors", InspectorsId}, {L"Session", SessionId}, {L"GetNamespace", GetNamespaceId}};
 
-    HRESULT invokeMember(DISPID, const DispatchCall& call) override {
-        logEvent("get Inspectors");
-        return returnObject(call, makeComObject<Inspectors>(state_));
+    HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
+        switch (id) {
+        case InspectorsId:
+            logEvent("get Inspectors");
+            return returnObject(call, makeComObject<Inspectors>(state_));
+        case SessionId:
+            logEvent("get Session");
+            return returnObject(call, makeNameSpace(state_));
+        default:
+            return getNamespace(call);
+        }
+    }
+
+    // "MAPI" is the only kind Outlook has ever had.
+    HRESULT getNamespace(const DispatchCall& call) {
+        std::wstring kind;
+        if (const HRESULT hr = textArgument(call, 0, kind); FAILED(hr))
+            return hr;
+        logEvent("GetNamespace(" + win32::toUtf8(kind) + ")");
+        if (CompareStringOrdinal(kind.c_str(), -1, L"MAPI", -1, TRUE) != CSTR_EQUAL)
+            return raiseOutlookError(call, L"The operation failed.", E_INVALIDARG);
+        return returnObject(call, makeNameSpace(state_));
     }
 };
 

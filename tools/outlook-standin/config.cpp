@@ -18,6 +18,11 @@ DWORD readDword(const wchar_t* name, DWORD fallback) {
     return readOptionalDword(name).value_or(fallback);
 }
 
+bool readOptionalString(const wchar_t* name) {
+    return RegGetValueW(HKEY_CURRENT_USER, ConfigKey, name, RRF_RT_REG_SZ, nullptr, nullptr,
+                        nullptr) == ERROR_SUCCESS;
+}
+
 std::wstring readString(const wchar_t* name) {
     DWORD size = 0;
     if (RegGetValueW(HKEY_CURRENT_USER, ConfigKey, name, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
@@ -42,12 +47,43 @@ StandInConfig readConfig() {
     config.failSave = readDword(L"FailSave", 0) != 0;
     config.failClose = readDword(L"FailClose", 0) != 0;
     config.busyMs = readDword(L"BusyMs", config.busyMs);
+    config.failOpenSharedItem = readDword(L"FailOpenSharedItem", 0) != 0;
+    config.failMove = readDword(L"FailMove", 0) != 0;
+    config.vanishAtSave = readDword(L"VanishAtSave", 0);
     config.idleExitMs = readDword(L"IdleExitMs", config.idleExitMs);
     config.logFile = readString(L"LogFile");
     config.savedFile = readString(L"SavedFile");
     config.faultSeed = readOptionalDword(L"FaultSeed");
     config.faultPercent = readDword(L"FaultPercent", 0);
     return config;
+}
+
+std::optional<std::wstring> takeChooserAnswer() {
+    if (!readOptionalString(L"PickFolder"))
+        return std::wstring(L"Contacts");
+    const std::wstring answers = readString(L"PickFolder");
+    const std::size_t end = answers.find(L';');
+    const std::wstring answer = answers.substr(0, end);
+    if (end != std::wstring::npos) {
+        const std::wstring rest = answers.substr(end + 1);
+        RegSetKeyValueW(HKEY_CURRENT_USER, ConfigKey, L"PickFolder", REG_SZ, rest.c_str(),
+                        static_cast<DWORD>((rest.size() + 1) * sizeof(wchar_t)));
+    }
+    if (answer.empty() || answer == L"Cancel")
+        return std::nullopt;
+    return answer;
+}
+
+bool countDownVanishAtSave(const StandInConfig& config) {
+    if (config.vanishAtSave == 0)
+        return false;
+    if (config.vanishAtSave == 1) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, ConfigKey, L"VanishAtSave");
+        return true;
+    }
+    const DWORD left = config.vanishAtSave - 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, ConfigKey, L"VanishAtSave", REG_DWORD, &left, sizeof left);
+    return false;
 }
 
 } // namespace quorvane::standin

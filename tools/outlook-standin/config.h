@@ -14,20 +14,39 @@
 namespace quorvane::standin {
 
 struct StandInConfig {
-    DWORD openDelayMs = 0;    // OpenDelayMs: time from a /v request to its window
-    bool neverOpen = false;   // NeverOpen: /v requests are logged and then ignored
-    DWORD windowsPerOpen = 1; // WindowsPerOpen: item windows opened per request
-    bool failSave = false;    // FailSave
-    bool failClose = false;   // FailClose
-    DWORD busyMs = 0;         // BusyMs: calls are rejected this long after each request
-    DWORD idleExitMs = 5000;  // IdleExitMs: how long an unused server lingers
-    std::wstring logFile;     // LogFile: event log, empty for none
-    std::wstring savedFile;   // SavedFile: one line per saved item, empty for none
-    // FaultSeed and FaultPercent: random faults per /v request (random_faults.h).
+    DWORD openDelayMs = 0;           // OpenDelayMs: time from a /v request to its window
+    bool neverOpen = false;          // NeverOpen: /v requests are logged and then ignored
+    DWORD windowsPerOpen = 1;        // WindowsPerOpen: item windows opened per request
+    bool failSave = false;           // FailSave
+    bool failClose = false;          // FailClose
+    DWORD busyMs = 0;                // BusyMs: calls are rejected this long after each request
+                                     // (a /v request or an OpenSharedItem)
+    bool failOpenSharedItem = false; // FailOpenSharedItem
+    bool failMove = false;           // FailMove
+    // VanishAtSave: the process ends at the Nth Save from when the switch was
+    // set, once that contact is stored and before Save answers, as an Outlook
+    // that crashes would. Each Save counts the switch down and the last one
+    // clears it, so the Outlook started next stays up.
+    DWORD vanishAtSave = 0;
+    DWORD idleExitMs = 5000; // IdleExitMs: how long an unused server lingers
+    std::wstring logFile;    // LogFile: event log, empty for none
+    std::wstring savedFile;  // SavedFile: one line per saved item, empty for none
+    // FaultSeed and FaultPercent: random faults per /v request or
+    // OpenSharedItem (random_faults.h).
     std::optional<DWORD> faultSeed;
     DWORD faultPercent = 0;
 };
 
 StandInConfig readConfig();
+
+// PickFolder (REG_SZ) is what Outlook's folder chooser answers: folders below
+// the mailbox separated by semicolons ("Inbox;Contacts\Friends"), one per
+// time the chooser is shown, the last one again and again; "Cancel" (or an
+// empty entry) is the Cancel button. Without the switch the chooser answers
+// "Contacts", the folder it opens on.
+std::optional<std::wstring> takeChooserAnswer();
+
+// Counts VanishAtSave down for one Save; true when this Save is the one.
+bool countDownVanishAtSave(const StandInConfig& config);
 
 } // namespace quorvane::standin

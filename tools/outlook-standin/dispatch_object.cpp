@@ -97,12 +97,67 @@ HRESULT returnObject(const DispatchCall& call, Microsoft::WRL::ComPtr<IDispatch>
     return S_OK;
 }
 
+namespace {
+
+// A script passes its variables by reference; the value is what counts.
+const VARIANT& heldValue(const VARIANT& given) {
+    return given.vt == (VT_VARIANT | VT_BYREF) && given.pvarVal ? *given.pvarVal : given;
+}
+
+HRESULT mismatch(const DispatchCall& call, UINT position) {
+    if (call.argError)
+        *call.argError = call.argumentCount() - 1 - position;
+    return DISP_E_TYPEMISMATCH;
+}
+
+} // namespace
+
+HRESULT textArgument(const DispatchCall& call, UINT position, std::wstring& text) {
+    if (call.argumentCount() <= position)
+        return DISP_E_BADPARAMCOUNT;
+    const VARIANT& held = heldValue(call.argument(position));
+    const BSTR* value = held.vt == VT_BSTR                ? &held.bstrVal
+                        : held.vt == (VT_BSTR | VT_BYREF) ? held.pbstrVal
+                                                          : nullptr;
+    if (!value)
+        return mismatch(call, position);
+    text.assign(*value ? *value : L"", *value ? SysStringLen(*value) : 0);
+    return S_OK;
+}
+
+HRESULT objectArgument(const DispatchCall& call, UINT position, IDispatch*& object) {
+    if (call.argumentCount() <= position)
+        return DISP_E_BADPARAMCOUNT;
+    const VARIANT& held = heldValue(call.argument(position));
+    if (held.vt == VT_DISPATCH)
+        object = held.pdispVal;
+    else if (held.vt == (VT_DISPATCH | VT_BYREF) && held.ppdispVal)
+        object = *held.ppdispVal;
+    else
+        return mismatch(call, position);
+    return S_OK;
+}
+
+HRESULT returnText(const DispatchCall& call, const std::wstring& text) {
+    if (!call.result)
+        return S_OK;
+    call.result->vt = VT_BSTR;
+    call.result->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return S_OK;
+}
+
+HRESULT returnLong(const DispatchCall& call, long value) {
+    if (!call.result)
+        return S_OK;
+    call.result->vt = VT_I4;
+    call.result->lVal = value;
+    return S_OK;
+}
+
 HRESULT integerArgument(const DispatchCall& call, UINT position, IntegerArgument& argument) {
     if (call.argumentCount() <= position)
         return DISP_E_BADPARAMCOUNT;
-    const VARIANT& given = call.argument(position);
-    const VARIANT& held =
-        given.vt == (VT_VARIANT | VT_BYREF) && given.pvarVal ? *given.pvarVal : given;
+    const VARIANT& held = heldValue(call.argument(position));
     argument.type = held.vt;
     if (held.vt == VT_I2) {
         argument.value = held.iVal;
@@ -112,9 +167,7 @@ HRESULT integerArgument(const DispatchCall& call, UINT position, IntegerArgument
         argument.value = held.lVal;
         return S_OK;
     }
-    if (call.argError)
-        *call.argError = call.argumentCount() - 1 - position;
-    return DISP_E_TYPEMISMATCH;
+    return mismatch(call, position);
 }
 
 } // namespace quorvane::standin

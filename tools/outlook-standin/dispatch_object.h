@@ -13,6 +13,7 @@
 #include <wrl/client.h>
 
 #include <span>
+#include <string>
 
 namespace quorvane::standin {
 
@@ -77,5 +78,15 @@ struct IntegerArgument {
 
 // Reads a 16- or 32-bit integer argument, as Outlook's collections accept both.
 HRESULT integerArgument(const DispatchCall& call, UINT position, IntegerArgument& argument);
+
+// Reads a text argument (a BSTR, by value or by reference).
+HRESULT textArgument(const DispatchCall& call, UINT position, std::wstring& text);
+
+// Reads an object argument; `object` stays owned by the caller's VARIANT.
+HRESULT objectArgument(const DispatchCall& call, UINT position, IDispatch*& object);
+
+// Hands text to the caller as a BSTR.
+HRESULT returnText(const DispatchCall& call, const std::wstring& text);
+HRESULT returnLong(const DispatchCall& call, long value);
 
 } // namespace quorvane::standin

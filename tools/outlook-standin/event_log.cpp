@@ -44,8 +44,10 @@ void logEvent(std::string_view event, std::wstring_view path) {
     logEvent(line);
 }
 
-void recordSaved(std::wstring_view path, std::wstring_view contactName) {
-    appendLine(readConfig().savedFile, toUtf8(path) + '\t' + toUtf8(contactName));
+void recordSaved(std::wstring_view path, std::wstring_view contactName,
+                 std::wstring_view folderPath) {
+    appendLine(readConfig().savedFile,
+               toUtf8(path) + '\t' + toUtf8(contactName) + '\t' + toUtf8(folderPath));
 }
 
 } // namespace quorvane::standin

@@ -11,8 +11,10 @@ namespace quorvane::standin {
 void logEvent(std::string_view line);
 // "<event> <path>", the form of every line that concerns one file.
 void logEvent(std::string_view event, std::wstring_view path);
-// Appends "<path>\t<contact name>" to SavedFile: the contacts that reached
-// "Outlook", with the name Outlook read from the file.
-void recordSaved(std::wstring_view path, std::wstring_view contactName);
+// Appends "<path>\t<contact name>\t<folder path>" to SavedFile: the
+// contacts that reached "Outlook", with the name Outlook read from the file
+// and the FolderPath of the folder that holds them now.
+void recordSaved(std::wstring_view path, std::wstring_view contactName,
+                 std::wstring_view folderPath);
 
 } // namespace quorvane::standin

@@ -93,6 +93,15 @@ int serve(HINSTANCE instance, const Launch& launch) {
     registerItemWindowClass(instance);
     MessageFilterRegistration filterRegistration(filter.Get());
     classObject = std::make_unique<ClassObjectRegistration>(factory.Get());
+    // The class is withdrawn first, as Windows' own bookkeeping does for a
+    // crashed server, so that the next client starts a fresh "Outlook"
+    // rather than reach this one's remains.
+    state.vanish = [&classObject, &state] {
+        classObject->revoke();
+        if (state.activeObjectCookie != 0)
+            RevokeActiveObject(state.activeObjectCookie, nullptr);
+        ExitProcess(0);
+    };
     if (launch.mode == LaunchMode::OpenFile)
         window->requestOpen(launch.path);
     runMessageLoop();

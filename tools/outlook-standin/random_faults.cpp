@@ -10,6 +10,7 @@ namespace {
 constexpr DWORD SlowOpenMinMs = 2000;
 constexpr DWORD SlowOpenSpanMs = 2000; // slow opens take 2 to 4 seconds
 constexpr DWORD BusySpellMs = 500;
+constexpr DWORD VanishShare = 10; // one vanish in ten draws of the chance
 
 // SplitMix64: small, well mixed, and the same on every compiler, which a
 // replayable seed needs (std::uniform_int_distribution is not).
@@ -56,6 +57,13 @@ DrawnFaults drawFaults(DWORD seed, DWORD percent, DWORD requestNumber) {
     faults.failSave = dice.chance(percent);
     faults.failClose = dice.chance(percent);
     faults.busyMs = dice.chance(percent) ? BusySpellMs : 0;
+    faults.failOpen = dice.chance(percent);
+    faults.failMove = dice.chance(percent);
+    // A crash costs a restart of Outlook (a second under Wine) and is rare
+    // in life too.
+    const bool vanishChance = dice.chance(percent);
+    const bool vanishShare = dice.below(VanishShare) == 0;
+    faults.vanish = vanishChance && vanishShare;
     return faults;
 }
 
@@ -78,6 +86,19 @@ void logDrawnFaults(const DrawnFaults& faults, std::wstring_view path) {
         logEvent("fault close", path);
     if (faults.busyMs > 0)
         logEvent("fault busy", path);
+}
+
+void logDrawnSessionFaults(const DrawnFaults& faults, std::wstring_view path) {
+    if (faults.failOpen)
+        logEvent("fault open", path);
+    if (faults.failSave)
+        logEvent("fault save", path);
+    if (faults.failMove)
+        logEvent("fault move", path);
+    if (faults.busyMs > 0)
+        logEvent("fault busy", path);
+    if (faults.vanish)
+        logEvent("fault vanish", path);
 }
 
 } // namespace quorvane::standin

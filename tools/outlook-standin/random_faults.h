@@ -1,7 +1,10 @@
 #pragma once
 // Random misbehaviour for long unattended runs: with FaultSeed and
-// FaultPercent set, every /v request draws its own faults from the seed and
-// its request number, so a run that found a fault can be replayed exactly.
+// FaultPercent set, every request (a /v launch, or an OpenSharedItem of the
+// import without windows) draws its own faults from the seed and its request
+// number, so a run that found a fault can be replayed exactly. A launch acts
+// on the window faults, an OpenSharedItem on the session faults; Save and
+// busy serve both.
 // The request number lives in the registry (FaultRequests) rather than in the
 // process: the server may exit when idle and a fresh one must go on counting.
 
@@ -22,6 +25,11 @@ struct DrawnFaults {
     bool failSave = false;
     bool failClose = false;
     DWORD busyMs = 0; // calls are rejected this long after the request
+    // The session's own, drawn after the others so that adding them left
+    // every earlier seed's window faults as they were.
+    bool failOpen = false;
+    bool failMove = false;
+    bool vanish = false; // the process ends at the contact's Save (a tenth of the chance)
 };
 
 // Pure: the same seed, percent and request number give the same faults.
@@ -32,7 +40,9 @@ DrawnFaults drawFaults(DWORD seed, DWORD percent, DWORD requestNumber);
 // random mode is off (no FaultSeed or a FaultPercent of 0).
 std::optional<DrawnFaults> drawFaultsForNextRequest(const StandInConfig& config);
 
-// Writes one "fault <kind> <path>" line per drawn fault.
+// Writes one "fault <kind> <path>" line per drawn fault that can act on a
+// launch, or on an OpenSharedItem.
 void logDrawnFaults(const DrawnFaults& faults, std::wstring_view path);
+void logDrawnSessionFaults(const DrawnFaults& faults, std::wstring_view path);
 
 } // namespace quorvane::standin

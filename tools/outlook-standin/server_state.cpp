@@ -1,6 +1,7 @@
 #include "server_state.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace quorvane::standin {
 
@@ -68,6 +69,45 @@ bool ServerState::idleFor(DWORD ms) const {
     const bool inUse =
         liveObjects_ > 0 || locks_ > 0 || !itemWindows_.empty() || !pendingOpens_.empty();
     return !inUse && GetTickCount64() - lastUse_ >= ms;
+}
+
+void ServerState::folderCreated(IDispatch* folder, std::wstring mailboxPath) {
+    folders_[folder] = std::move(mailboxPath);
+}
+
+void ServerState::folderReleased(IDispatch* folder) {
+    folders_.erase(folder);
+}
+
+std::optional<std::wstring> ServerState::folderOf(IDispatch* object) const {
+    const auto found = folders_.find(object);
+    if (found == folders_.end())
+        return std::nullopt;
+    return found->second;
+}
+
+void ServerState::contactStored(const std::wstring& mailboxPath) {
+    ++storedPerFolder_[mailboxPath];
+}
+
+long ServerState::contactsIn(const std::wstring& mailboxPath) const {
+    const auto found = storedPerFolder_.find(mailboxPath);
+    return found == storedPerFolder_.end() ? 0 : found->second;
+}
+
+// The server's start time in 100 ns steps and a count: a later server starts
+// later, so its identities never repeat an earlier one's. Hex digits, as
+// Outlook's own entry IDs are.
+std::wstring ServerState::newEntryId() {
+    wchar_t text[40];
+    std::swprintf(text, std::size(text), L"00000000%016llX%08lX", entryIdBase_, ++entryIds_);
+    return text;
+}
+
+ULONGLONG ServerState::startTime() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
 } // namespace quorvane::standin

@@ -7,8 +7,10 @@
 #include <oaidl.h>
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,23 @@ public:
     IDispatch* application = nullptr;
     DWORD activeObjectCookie = 0;
 
+    // Folder objects alive now, by the IDispatch a client hands back to Move:
+    // a pointer from another process is only compared, never followed.
+    void folderCreated(IDispatch* folder, std::wstring mailboxPath);
+    void folderReleased(IDispatch* folder);
+    std::optional<std::wstring> folderOf(IDispatch* object) const;
+
+    // Contacts stored per folder this run of the server, for Items.Count.
+    void contactStored(const std::wstring& mailboxPath);
+    long contactsIn(const std::wstring& mailboxPath) const;
+    // An identity no stored item of any server run has had before.
+    std::wstring newEntryId();
+
+    // Ends the process as a crashing Outlook would, leaving every client's
+    // references dangling. Set by wWinMain, which alone can withdraw the
+    // class from COM first.
+    std::function<void()> vanish;
+
 private:
     long liveObjects_ = 0;
     long locks_ = 0;
@@ -73,6 +92,12 @@ private:
     UINT_PTR nextOpenId_ = 100; // below 100: the server window's own timers
     ULONGLONG busyUntil_ = 0;
     ULONGLONG lastUse_ = GetTickCount64();
+    std::map<IDispatch*, std::wstring> folders_;
+    std::map<std::wstring, long> storedPerFolder_;
+    ULONGLONG entryIdBase_ = startTime();
+    unsigned long entryIds_ = 0;
+
+    static ULONGLONG startTime();
 };
 
 } // namespace quorvane::standin

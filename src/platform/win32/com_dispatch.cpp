@@ -17,6 +17,20 @@ std::string hresultText(HRESULT result) {
     return systemMessage(static_cast<unsigned long>(result));
 }
 
+// What a call gets when the server's process has gone (crashed, or ended
+// by someone): during the call, or through a proxy left behind.
+bool isConnectionLost(HRESULT result) {
+    return result == RPC_E_DISCONNECTED || result == RPC_E_SERVER_DIED ||
+           result == RPC_E_SERVER_DIED_DNE || result == CO_E_OBJNOTCONNECTED ||
+           result == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) ||
+           result == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) ||
+           result == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE);
+}
+
+Failure callFailure(HRESULT result) {
+    return Failure{hresultText(result), isConnectionLost(result)};
+}
+
 // The EXCEPINFO a server fills when it raises an error; its strings belong to
 // the caller.
 class ExceptionInfo {
@@ -183,7 +197,7 @@ Outcome<Variant> DispatchObject::invoke(std::string_view name, WORD flags,
     HRESULT result = retryWhileBusy(
         [&] { return object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member); });
     if (FAILED(result))
-        return Failure{hresultText(result)};
+        return callFailure(result);
 
     // Invoke takes positional arguments last-first. The copies are shallow:
     // the server only reads them and the Variants keep ownership.
@@ -203,7 +217,7 @@ Outcome<Variant> DispatchObject::invoke(std::string_view name, WORD flags,
     if (result == DISP_E_EXCEPTION)
         return Failure{exception.describe(result)};
     if (FAILED(result))
-        return Failure{hresultText(result)};
+        return callFailure(result);
     return value;
 }
 

@@ -1,6 +1,5 @@
 #include "platform/win32/command_bar.h"
 
-#include "app/command_table.h"
 #include "platform/win32/wide_text.h"
 
 #include <algorithm>
@@ -52,7 +51,11 @@ HWND CommandBar::create(HWND parent, int id, HINSTANCE resources, unsigned dpi) 
     SetWindowSubclass(parent_, parentProc, ParentSubclass, reinterpret_cast<DWORD_PTR>(this));
 
     SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DOUBLEBUFFER);
+    // The arrow of a split button is a part of its own, so pressing the
+    // button itself still gives the button's command.
+    SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0,
+                 TBSTYLE_EX_DOUBLEBUFFER | TBSTYLE_EX_DRAWDDARROWS);
+    createMenus();
     // Pictures and font before the buttons, so the first layout is the real one.
     applyDpi();
 
@@ -64,13 +67,38 @@ HWND CommandBar::create(HWND parent, int id, HINSTANCE resources, unsigned dpi) 
         buttons[i].iBitmap = images_ ? PictureIndex(button.id).value_or(I_IMAGENONE) : I_IMAGENONE;
         buttons[i].idCommand = static_cast<int>(button.id);
         buttons[i].fsState = TBSTATE_ENABLED;
-        buttons[i].fsStyle = BTNS_BUTTON | BTNS_SHOWTEXT;
+        buttons[i].fsStyle = static_cast<BYTE>(BTNS_BUTTON | BTNS_SHOWTEXT |
+                                               (button.menu.empty() ? 0 : BTNS_DROPDOWN));
         buttons[i].iString = reinterpret_cast<INT_PTR>(captions[i].c_str());
     }
     SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(),
                  reinterpret_cast<LPARAM>(buttons.data()));
     SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
     return toolbar_;
+}
+
+HMENU CommandBar::menu(int commandId) const {
+    for (std::size_t i = 0; i < CommandBarButtons.size(); ++i)
+        if (static_cast<int>(CommandBarButtons[i].id) == commandId)
+            return menus_[i].get();
+    return nullptr;
+}
+
+void CommandBar::createMenus() {
+    for (std::size_t i = 0; i < CommandBarButtons.size(); ++i) {
+        const CommandButton& button = CommandBarButtons[i];
+        if (button.menu.empty())
+            continue;
+        ScopedMenu menu(CreatePopupMenu());
+        if (!menu)
+            continue; // the button still gives its own command
+        for (const CommandMenuItem& item : button.menu)
+            AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(item.id),
+                        toWide(item.text).c_str());
+        // Shown bold: what pressing the button itself does.
+        SetMenuDefaultItem(menu.get(), static_cast<UINT>(button.id), FALSE);
+        menus_[i] = std::move(menu);
+    }
 }
 
 void CommandBar::setDpi(unsigned dpi) {
@@ -162,16 +190,36 @@ LRESULT CALLBACK CommandBar::toolbarProc(HWND window, UINT message, WPARAM wPara
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-// The toolbar asks its parent how to draw; only a skin changes the answer.
+// The menu drops below the button and keeps clear of it. The chosen item
+// reaches the parent as WM_COMMAND, as a button's click does, so nothing
+// downstream tells a menu command from a button.
+LRESULT CommandBar::onDropDown(const NMTOOLBARW& button) const {
+    HMENU shown = menu(button.iItem);
+    if (!shown)
+        return TBDDRET_NODEFAULT;
+    RECT bounds = button.rcButton;
+    MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&bounds), 2);
+    TPMPARAMS keepClear{sizeof keepClear, bounds};
+    TrackPopupMenuEx(shown, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL,
+                     bounds.left, bounds.bottom, parent_, &keepClear);
+    return TBDDRET_DEFAULT;
+}
+
+// The toolbar asks its parent how to draw (only a skin changes the answer)
+// and what to do when a split button's arrow is pressed.
 LRESULT CALLBACK CommandBar::parentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<CommandBar*>(data);
     switch (message) {
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->hwndFrom != self->toolbar_)
+            break;
         const bool styled = self->style_.text || self->style_.background;
-        if (styled && header->hwndFrom == self->toolbar_ && header->code == NM_CUSTOMDRAW)
+        if (styled && header->code == NM_CUSTOMDRAW)
             return self->onCustomDraw(*reinterpret_cast<NMTBCUSTOMDRAW*>(lParam));
+        if (header->code == TBN_DROPDOWN)
+            return self->onDropDown(*reinterpret_cast<const NMTOOLBARW*>(lParam));
         break;
     }
     case WM_NCDESTROY:

@@ -2,7 +2,10 @@
 // The one toolbar at the top of the main window: five push buttons with a
 // picture and a caption each, built once and never changed. A click reaches
 // the parent as WM_COMMAND with the button's command ID (notification code 0).
+// A button with a menu in the command table is a split button: its arrow
+// opens the menu, and the item chosen reaches the parent the same way.
 
+#include "app/command_table.h"
 #include "platform/skin_style.h"
 #include "platform/win32/gdi_style.h"
 #include "platform/win32/scoped_handles.h"
@@ -12,6 +15,7 @@
 
 #include <commctrl.h>
 
+#include <array>
 #include <optional>
 
 namespace quorvane::win32 {
@@ -32,6 +36,8 @@ public:
     HWND handle() const { return toolbar_; }
     HIMAGELIST images() const { return images_.get(); }
     const std::optional<PictureFailure>& pictureFailure() const { return pictureFailure_; }
+    // The menu under the button's arrow; null for a button without one.
+    HMENU menu(int commandId) const;
 
     // Pictures of the size nearest the new DPI and the caption font at it.
     // The caller lays the window out afterwards (the bar's height changes).
@@ -47,6 +53,8 @@ private:
     static LRESULT CALLBACK parentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR id, DWORD_PTR self);
     LRESULT onCustomDraw(NMTBCUSTOMDRAW& draw) const;
+    LRESULT onDropDown(const NMTOOLBARW& button) const;
+    void createMenus();
     void applyDpi();
     int buttonWidth() const; // in pixels at the current DPI
 
@@ -59,6 +67,9 @@ private:
     ScopedFont font_;
     SkinPartStyle style_;
     ColourBrush background_;
+    // By the buttons' bar positions; made with the bar, so that opening one
+    // cannot fail halfway through a click.
+    std::array<ScopedMenu, CommandBarButtons.size()> menus_;
 };
 
 } // namespace quorvane::win32

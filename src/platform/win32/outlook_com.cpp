@@ -13,11 +13,12 @@ namespace {
 constexpr std::chrono::milliseconds ActivationRetryPause{250};
 constexpr std::chrono::milliseconds ActivationRetryWindow{2'000};
 
-// What an activation gets when it reaches a server on its way out; the next
-// activation starts a fresh one.
+// What an activation gets when it reaches a server on its way out, or the
+// remains of one that crashed; the next activation starts a fresh one.
 bool isServerQuitting(HRESULT result) {
     return result == HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF) ||
-           result == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) || result == E_FAIL;
+           result == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) ||
+           result == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) || result == E_FAIL;
 }
 
 Outcome<void> discardResult(const Outcome<Variant>& result) {

@@ -56,6 +56,14 @@ Outcome<std::int32_t> ComOutlookFolder::itemCount() {
     return items->getInt32("Count");
 }
 
+Outcome<std::string> ComOutlookFolder::entryId() {
+    return folder_.getString("EntryID");
+}
+
+Outcome<std::string> ComOutlookFolder::storeId() {
+    return folder_.getString("StoreID");
+}
+
 Outcome<std::string> ComOutlookContactItem::fullName() {
     return item_.getString("FullName");
 }
@@ -94,6 +102,11 @@ Outcome<std::unique_ptr<OutlookFolder>> ComOutlookSession::pickFolder() {
     if (isNothing(*picked))
         return std::unique_ptr<OutlookFolder>();
     return wrapFolder(session_.toObject(std::move(picked)));
+}
+
+Outcome<std::unique_ptr<OutlookFolder>> ComOutlookSession::folderFromId(std::string_view entryId,
+                                                                        std::string_view storeId) {
+    return wrapFolder(session_.callObject("GetFolderFromID", entryId, storeId));
 }
 
 SessionOutcome ComOutlookAutomation::createSession() {

@@ -29,6 +29,8 @@ public:
     Outcome<std::string> folderPath() override;
     Outcome<std::int32_t> defaultItemType() override;
     Outcome<std::int32_t> itemCount() override;
+    Outcome<std::string> entryId() override;
+    Outcome<std::string> storeId() override;
 
     IDispatch* get() const { return folder_.get(); }
 
@@ -57,6 +59,8 @@ public:
     Outcome<std::unique_ptr<OutlookContactItem>> openSharedItem(std::string_view path) override;
     Outcome<std::unique_ptr<OutlookFolder>> defaultContactsFolder() override;
     Outcome<std::unique_ptr<OutlookFolder>> pickFolder() override;
+    Outcome<std::unique_ptr<OutlookFolder>> folderFromId(std::string_view entryId,
+                                                         std::string_view storeId) override;
 
 private:
     DispatchObject application_;

@@ -57,6 +57,8 @@ using ScopedRegion = Scoped<NullEmptyTraits<HRGN, DeleteObject>>;
 using ScopedWindow = Scoped<NullEmptyTraits<HWND, DestroyWindow>>;
 using ScopedIcon = Scoped<NullEmptyTraits<HICON, DestroyIcon>>;
 using ScopedRegistryKey = Scoped<NullEmptyTraits<HKEY, RegCloseKey>>;
+// A menu from CreatePopupMenu that no window owns (a window destroys its own).
+using ScopedMenu = Scoped<NullEmptyTraits<HMENU, DestroyMenu>>;
 // A device context made with CreateCompatibleDC or CreateDC.
 using ScopedMemoryDc = Scoped<NullEmptyTraits<HDC, DeleteDC>>;
 // An event, mutex, process or thread handle: null when empty.

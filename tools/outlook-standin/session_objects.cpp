@@ -1,0 +1,187 @@
+#include "session_objects.h"
+
+#include "config.h"
+#include "contact_file.h"
+#include "contact_item.h"
+#include "dispatch_object.h"
+#include "event_log.h"
+#include "mailbox.h"
+#include "random_faults.h"
+
+#include "platform/win32/com_object.h"
+#include "platform/win32/wide_text.h"
+
+#include <algorithm>
+#include <string>
+
+namespace quorvane::standin {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using win32::makeComObject;
+using win32::toUtf8;
+
+class Items final : public DispatchObject {
+public:
+    Items(ServerState& state, std::wstring mailboxPath)
+        : DispatchObject(state, "Items", Members), mailboxPath_(std::move(mailboxPath)) {}
+
+private:
+    enum : DISPID { CountId = 1 };
+    static constexpr DispatchMember Members[] = {{L"Count", CountId}};
+
+    HRESULT invokeMember(DISPID, const DispatchCall& call) override {
+        const long stored = state_.contactsIn(mailboxPath_);
+        logEvent("get Items.Count = " + std::to_string(stored) + " " +
+                 toUtf8(folderPath(mailboxPath_)));
+        return returnLong(call, stored);
+    }
+
+    const std::wstring mailboxPath_;
+};
+
+class Folder final : public DispatchObject {
+public:
+    Folder(ServerState& state, std::wstring mailboxPath)
+        : DispatchObject(state, "Folder", Members), mailboxPath_(std::move(mailboxPath)) {
+        state_.folderCreated(this, mailboxPath_);
+    }
+    ~Folder() override { state_.folderReleased(this); }
+
+private:
+    enum : DISPID { NameId = 1, FolderPathId, DefaultItemTypeId, ItemsId, EntryIdId, StoreIdId };
+    static constexpr DispatchMember Members[] = {
+        {L"Name", NameId},   {L"FolderPath", FolderPathId}, {L"DefaultItemType", DefaultItemTypeId},
+        {L"Items", ItemsId}, {L"EntryID", EntryIdId},       {L"StoreID", StoreIdId}};
+
+    HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
+        const std::string path = toUtf8(folderPath(mailboxPath_));
+        switch (id) {
+        case NameId:
+            logEvent("get Name " + path);
+            return returnText(call, folderName(mailboxPath_));
+        case FolderPathId:
+            logEvent("get FolderPath " + path);
+            return returnText(call, folderPath(mailboxPath_));
+        case DefaultItemTypeId:
+            logEvent("get DefaultItemType " + path);
+            return returnLong(call, defaultItemType(mailboxPath_));
+        case ItemsId:
+            logEvent("get Items " + path);
+            return returnObject(call, makeComObject<Items>(state_, mailboxPath_));
+        case EntryIdId:
+            logEvent("get EntryID " + path);
+            return returnText(call, folderEntryId(mailboxPath_));
+        default:
+            logEvent("get StoreID " + path);
+            return returnText(call, StoreId);
+        }
+    }
+
+    const std::wstring mailboxPath_;
+};
+
+// Outlook's words when it cannot make an item of a file.
+std::wstring cannotOpen(const std::wstring& path, const wchar_t* why) {
+    return L"Cannot open file: " + path + L". " + why;
+}
+
+class NameSpace final : public DispatchObject {
+public:
+    explicit NameSpace(ServerState& state) : DispatchObject(state, "NameSpace", Members) {}
+
+private:
+    enum : DISPID { OpenSharedItemId = 1, GetDefaultFolderId, PickFolderId, GetFolderFromIdId };
+    static constexpr DispatchMember Members[] = {{L"OpenSharedItem", OpenSharedItemId},
+                                                 {L"GetDefaultFolder", GetDefaultFolderId},
+                                                 {L"PickFolder", PickFolderId},
+                                                 {L"GetFolderFromID", GetFolderFromIdId}};
+
+    HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
+        switch (id) {
+        case OpenSharedItemId:
+            return openSharedItem(call);
+        case GetDefaultFolderId:
+            return getDefaultFolder(call);
+        case PickFolderId:
+            return pickFolder(call);
+        default:
+            return getFolderFromId(call);
+        }
+    }
+
+    // One request of the random-fault mode: the contact's faults are drawn
+    // here and travel with the item.
+    HRESULT openSharedItem(const DispatchCall& call) {
+        std::wstring path;
+        if (const HRESULT hr = textArgument(call, 0, path); FAILED(hr))
+            return hr;
+        logEvent("OpenSharedItem", path);
+        const StandInConfig config = readConfig();
+        const DrawnFaults drawn = drawFaultsForNextRequest(config).value_or(DrawnFaults{});
+        logDrawnSessionFaults(drawn, path);
+        if (config.busyMs > 0 || drawn.busyMs > 0)
+            state_.startBusy(std::max(config.busyMs, drawn.busyMs));
+        if (config.failOpenSharedItem || drawn.failOpen) {
+            logEvent("fail OpenSharedItem", path);
+            return raiseOutlookError(
+                call,
+                cannotOpen(path, L"The file may not exist, you may not have permission to open "
+                                 L"it, or it may be open in another program.")
+                    .c_str(),
+                E_FAIL);
+        }
+        // As for a launch, Outlook reads the first card and no further.
+        const auto contact = readFirstContact(path);
+        if (!contact) {
+            logEvent("no contact", path);
+            return raiseOutlookError(
+                call, cannotOpen(path, L"It is not a contact file Outlook can read.").c_str(),
+                E_FAIL);
+        }
+        return returnObject(call,
+                            makeContactItem(state_, {path, contact->name, DefaultContactsFolder},
+                                            {drawn.failSave, drawn.failMove, drawn.vanish}));
+    }
+
+    HRESULT getDefaultFolder(const DispatchCall& call) {
+        IntegerArgument kind;
+        if (const HRESULT hr = integerArgument(call, 0, kind); FAILED(hr))
+            return hr;
+        logEvent("GetDefaultFolder(" + std::to_string(kind.value) + ")");
+        if (kind.value == ContactsFolderKind)
+            return returnObject(call, makeComObject<Folder>(state_, DefaultContactsFolder));
+        if (kind.value == InboxFolderKind)
+            return returnObject(call, makeComObject<Folder>(state_, L"Inbox"));
+        return raiseOutlookError(call, L"The operation failed.", E_INVALIDARG);
+    }
+
+    // Nothing (VT_EMPTY) is how Outlook answers Cancel.
+    HRESULT pickFolder(const DispatchCall& call) {
+        const auto answer = takeChooserAnswer();
+        logEvent("PickFolder = " + (answer ? toUtf8(*answer) : std::string("Cancel")));
+        if (!answer)
+            return S_OK;
+        return returnObject(call, makeComObject<Folder>(state_, *answer));
+    }
+
+    HRESULT getFolderFromId(const DispatchCall& call) {
+        std::wstring entryId;
+        if (const HRESULT hr = textArgument(call, 0, entryId); FAILED(hr))
+            return hr;
+        const auto folder = folderOfEntryId(entryId);
+        logEvent("GetFolderFromID " + (folder ? toUtf8(folderPath(*folder)) : toUtf8(entryId)));
+        if (!folder)
+            return raiseOutlookError(call, L"The operation failed. An object could not be found.",
+                                     E_INVALIDARG);
+        return returnObject(call, makeComObject<Folder>(state_, *folder));
+    }
+};
+
+} // namespace
+
+ComPtr<IDispatch> makeNameSpace(ServerState& state) {
+    return makeComObject<NameSpace>(state);
+}
+
+} // namespace quorvane::standin
