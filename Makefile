@@ -5,7 +5,7 @@ JOBS ?= 2
 NATIVE_DIR := build/native
 WINDOWS_DIR := build/win
 
-.PHONY: run test deps check-format native windows test-native test-windows bench bench-queue bench-split soak clean
+.PHONY: run test deps check-format native windows test-native test-windows bench bench-queue bench-drop bench-split soak clean
 
 run: deps windows
 	scripts/run.sh
@@ -49,6 +49,10 @@ bench: deps windows
 
 bench-queue: deps windows
 	scripts/bench-queue.sh
+
+# A big folder dropped on quorvane.exe, timed from outside against a bare walk.
+bench-drop: deps windows
+	scripts/bench-drop.sh
 
 # Splitting a 200 MB contacts file into its cards, next to reading it plainly.
 bench-split: deps

@@ -13,6 +13,7 @@
 #include "queue/folder_commands.h"
 #include "queue/folder_search.h"
 #include "queue/import_queue.h"
+#include "queue/search_worker.h"
 #include "queue/wildcard.h"
 #include "require.h"
 
@@ -291,7 +292,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FakeWindow window(&clock);
     ImportQueue queue;
     WatchedFileSystem watched(model.files, window, verbose);
-    FolderSearch search(watched, window, clock, queue);
+    SearchWorker worker(watched, clock, window, queue);
+    FolderSearch search(worker);
 
     const auto stepMs = std::chrono::milliseconds(input.ConsumeIntegralInRange(0, 30));
     model.files.onEntry = [&] { clock.advance(stepMs); };

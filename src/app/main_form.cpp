@@ -38,7 +38,8 @@ private:
 } // namespace
 
 MainForm::MainForm(FormServices services, ImportRunOptions runOptions)
-    : services_(services), runOptions_(runOptions) {}
+    : services_(services), runOptions_(runOptions),
+      searches_(services.files, services.clock, services.window, queue_) {}
 
 bool MainForm::Form_Load() {
     MainWindowServices& window = services_.window;
@@ -134,7 +135,7 @@ void MainForm::AddFolder() {
 
     MainWindowServices& window = services_.window;
     window.setPointer(PointerKind::Hourglass);
-    FolderSearch search(services_.files, window, services_.clock, queue_);
+    FolderSearch search(searches_);
     search.holdHourglass();
     if (QueueFolderFiles(search, folder) == YieldResult::WindowClosing)
         return;
@@ -145,7 +146,7 @@ void MainForm::AddFolder() {
 void MainForm::ListView1_OLEDragDrop(const std::vector<std::string>& droppedPaths) {
     // A window event, not a command: nothing may escape into the window procedure.
     try {
-        FolderSearch search(services_.files, services_.window, services_.clock, queue_);
+        FolderSearch search(searches_);
         if (QueueDroppedPaths(search, droppedPaths) == YieldResult::WindowClosing)
             return;
         reportUnreadableFolders(search);

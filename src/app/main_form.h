@@ -15,6 +15,7 @@
 #include "platform/settings_store.h"
 #include "platform/shell_launcher.h"
 #include "queue/import_queue.h"
+#include "queue/search_worker.h"
 
 #include <cstddef>
 #include <optional>
@@ -87,6 +88,10 @@ public:
 
     bool importRunning() const { return importRunning_; }
 
+    // Ends every folder search and waits for their thread, before the window
+    // that the thread wakes goes away.
+    void endFolderSearches() { searches_.stop(); }
+
 private:
     RunEnd runWithoutWindows(WindowlessTarget target);
     void showCommandFailure(std::string_view description);
@@ -96,6 +101,7 @@ private:
     ImportRunOptions runOptions_;
     ImportQueue queue_;
     bool importRunning_ = false;
+    SearchWorker searches_; // after the queue: its thread appends to it
 };
 
 } // namespace quorvane

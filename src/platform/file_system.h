@@ -6,6 +6,15 @@
 // Paths are UTF-8 with backslashes, as the user and the shell give them. A
 // drive root may stand with two backslashes after the colon ("D:\\sub"); the
 // file system reads repeated backslashes as one, the way Windows does.
+//
+// Threads: the folder search walks on a thread of its own while the window's
+// thread goes on looking at dropped paths, so every call may come from any
+// thread, and from two at once. Each call stands alone: an implementation
+// keeps no state between calls that another thread's call could disturb (a
+// fake may record the calls, under a lock). A FolderListing belongs to the
+// thread that opened it, which alone reads and closes it. Only the walk's own
+// thread is ever inside a long call; nothing interrupts a call, so a close
+// that arrives meanwhile takes effect when it returns.
 
 #include "platform/outcome.h"
 

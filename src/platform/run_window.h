@@ -1,6 +1,6 @@
 #pragma once
 // What long operations (the import run, the folder search) need of the main
-// window. All calls happen on the user-interface thread.
+// window. All calls happen on the user-interface thread, but for wakeUp().
 
 #include "platform/native_window.h"
 
@@ -50,6 +50,16 @@ public:
     // Sleeps until a window event arrives or the timeout passes, then yields.
     // Waiting on the message queue keeps the processor free while Outlook works.
     virtual YieldResult waitForEvents(std::chrono::milliseconds timeout) = 0;
+
+    // Sleeps until a window event is waiting or wakeUp() has been called since
+    // the last such sleep, then returns without handling anything: the folder
+    // search takes what its thread handed over first and yields after, so the
+    // rows found before an event are queued before the event is handled.
+    // Returns at once while the window is closing.
+    virtual void sleepUntilEventOrWakeUp() = 0;
+    // The one call any thread may make: ends the window thread's
+    // sleepUntilEventOrWakeUp(), or the next one if it is not sleeping.
+    virtual void wakeUp() = 0;
 
     // True once the user has closed the window; a long operation checks it
     // after anything modal, since a close can arrive while a box is shown.

@@ -1,7 +1,8 @@
 #pragma once
 // The two commands that fill the queue from folders: Add Folder and a drop on
-// the list. Both append rows as they go and leave the unreadable folders in
-// the search for the caller to report.
+// the list. Both return once their last row is queued (the walk runs on the
+// searches' own thread) and leave the unreadable folders in the search for
+// the caller to report.
 
 #include "platform/run_window.h"
 #include "queue/folder_search.h"
@@ -24,7 +25,9 @@ YieldResult QueueFolderFiles(FolderSearch& search, std::string_view chosenFolder
 // is queued unchanged, whatever its type. A path counts as a folder only when
 // a folder listing finds it (so a hidden or system folder does not) and its
 // attributes carry the directory bit; a path that has vanished or cannot be
-// read is queued as it came, and the import run will report it.
+// read is queued as it came, and the import run will report it. Files dropped
+// before the first folder are queued at once; from the first folder on, the
+// drop waits for any search already under way.
 YieldResult QueueDroppedPaths(FolderSearch& search, const std::vector<std::string>& droppedPaths);
 
 // The one message after a search that met unreadable folders: how many, and

@@ -60,17 +60,14 @@ EntryUse entryUse(FileSystem& files, const FolderEntry& entry, const std::string
 
 } // namespace
 
-FolderSearch::FolderSearch(FileSystem& files, RunWindow& window, const Clock& clock,
-                           ImportQueue& queue)
-    : files_(files), window_(window), clock_(clock), queue_(queue), lastYield_(clock.now()) {}
-
 // One first-in, first-out line of folders gives the breadth-first order by
 // itself: a folder's sub-folders join the end of the line in listing order,
 // behind every folder of its own level. Only the folders still waiting are
 // held, never the whole tree.
-YieldResult FolderSearch::SearchFolders(std::string root, std::string_view pattern,
-                                        const FileFound& onFile) {
-    VisitedFolders visited(files_);
+bool SearchFolders(SearchRun& run, std::string root, std::string_view pattern,
+                   const FileFound& onFile) {
+    FileSystem& files = run.files();
+    VisitedFolders visited(files);
     // Every folder the walk has tried, listed or not: once a link turns up, a
     // link to a folder that could not be listed must not have it tried, and
     // reported, a second time.
@@ -84,26 +81,26 @@ YieldResult FolderSearch::SearchFolders(std::string root, std::string_view patte
         if (visited.listedBefore(folder))
             continue;
         tried.push_back(folder);
-        auto listing = files_.list(folder, ListingMask::Everything);
+        auto listing = files.list(folder, ListingMask::Everything);
         if (!listing) {
-            recordUnreadable(folder, listing.failure());
+            run.recordUnreadable(folder, listing.failure());
             continue;
         }
-        if (yieldIfDue() == YieldResult::WindowClosing)
-            return YieldResult::WindowClosing;
+        if (!run.keepGoing())
+            return false;
         const std::string_view folderText = std::string_view(folder).substr(0, folder.size() - 1);
         for (;;) {
             auto entry = listing.value()->next();
             if (!entry) {
                 // Cut short: what was found so far stays found.
-                recordUnreadable(folder, entry.failure());
+                run.recordUnreadable(folder, entry.failure());
                 break;
             }
             if (!entry.value())
                 break;
             const FolderEntry& found = *entry.value();
             if (!isDots(found.name)) {
-                const EntryUse use = entryUse(files_, found, folder, pattern);
+                const EntryUse use = entryUse(files, found, folder, pattern);
                 if (use.queue)
                     onFile(folderText, found.name);
                 if (use.searchBelow) {
@@ -112,46 +109,44 @@ YieldResult FolderSearch::SearchFolders(std::string root, std::string_view patte
                     waiting.push_back(folder + found.name + '\\');
                 }
             }
-            if (yieldIfDue() == YieldResult::WindowClosing)
-                return YieldResult::WindowClosing;
+            if (!run.keepGoing())
+                return false;
         }
     }
-    return YieldResult::KeepGoing;
+    return true;
+}
+
+FolderSearch::FolderSearch(SearchWorker& worker)
+    : worker_(worker), lastYield_(worker.clock().now()) {}
+
+YieldResult FolderSearch::run(SearchWalk walk) {
+    flushRows();
+    UnreadableFolders found;
+    const YieldResult result = worker_.run(std::move(walk), holdHourglass_, found);
+    unreadable_.add(found);
+    return result;
 }
 
 void FolderSearch::flushRows() {
     if (pendingRows_.empty())
         return;
-    queue_.addMany(std::move(pendingRows_));
+    worker_.queue().addMany(std::move(pendingRows_));
     pendingRows_.clear();
 }
 
 YieldResult FolderSearch::yieldIfDue() {
-    if (clock_.now() - lastYield_ < SearchYieldSlice)
+    const Clock& clock = worker_.clock();
+    if (clock.now() - lastYield_ < SearchYieldSlice)
         return YieldResult::KeepGoing;
-    return yieldNow();
-}
-
-YieldResult FolderSearch::yieldNow() {
     flushRows();
-    const YieldResult result = window_.yield();
+    RunWindow& window = worker_.window();
+    const YieldResult result = window.yield();
     // Counted from the return: a nested command may have kept the window busy.
-    lastYield_ = clock_.now();
+    lastYield_ = clock.now();
     if (result == YieldResult::KeepGoing && holdHourglass_ &&
-        window_.pointer() != PointerKind::Hourglass)
-        window_.setPointer(PointerKind::Hourglass);
+        window.pointer() != PointerKind::Hourglass)
+        window.setPointer(PointerKind::Hourglass);
     return result;
-}
-
-void FolderSearch::recordUnreadable(std::string_view folder, const Failure& failure) {
-    ++unreadableCount_;
-    if (firstUnreadable_.size() >= UnreadableFoldersNamed)
-        return;
-    // Shown without the trailing backslash the walk's folders carry, except
-    // where it belongs: "D:\" stays a drive root.
-    if (folder.size() > 1 && folder.ends_with('\\') && folder[folder.size() - 2] != ':')
-        folder.remove_suffix(1);
-    firstUnreadable_.push_back({std::string(folder), failure.description});
 }
 
 } // namespace quorvane

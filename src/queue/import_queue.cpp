@@ -17,6 +17,19 @@ void ImportQueue::addMany(std::vector<std::string>&& paths) {
     notify();
 }
 
+void ImportQueue::addBatch(const RowBatch& rows) {
+    if (rows.empty())
+        return;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows_.append(rows.at(i));
+    notify();
+}
+
+void ImportQueue::endGrowth() {
+    if (observer_)
+        observer_->growthEnded();
+}
+
 bool ImportQueue::remove(std::size_t position) {
     if (position < 1 || position > rows_.size())
         return false;
@@ -26,6 +39,9 @@ bool ImportQueue::remove(std::size_t position) {
 }
 
 void ImportQueue::clear() {
+    // Counted even when empty: rows found before this Clear may still be on
+    // their way from a search, and must not land after it.
+    clears_.fetch_add(1, std::memory_order_acq_rel);
     if (rows_.empty())
         return;
     // The memory goes back too: a cleared queue of a million rows should not

@@ -4,9 +4,12 @@
 // here (a virtual list), so there is no second copy to keep in step.
 // Append-only, duplicates kept, nothing validated or rewritten.
 
+#include "queue/row_batch.h"
 #include "queue/row_store.h"
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +22,9 @@ class QueueObserver {
 public:
     virtual ~QueueObserver() = default;
     virtual void queueChanged() = 0;
+    // A run of appends has ended (a folder search queued its last row): a
+    // view that shows a growing queue only now and then shows every row now.
+    virtual void growthEnded() {}
 };
 
 class ImportQueue {
@@ -28,9 +34,15 @@ public:
     void add(std::string path);
     // Appends many rows with one notification, for the folder commands.
     void addMany(std::vector<std::string>&& paths);
+    void addBatch(const RowBatch& rows);
+    // Tells the observer that no more rows are coming for now.
+    void endGrowth();
     // Positions are 1-based. Returns false when there is no such row.
     bool remove(std::size_t position);
     void clear();
+    // How many times the queue has been cleared. Read on any thread: the
+    // folder search's thread drops the rows it found before a Clear.
+    std::uint64_t clears() const { return clears_.load(std::memory_order_acquire); }
 
     std::size_t count() const { return rows_.size(); }
     // The row's text, or nothing when the position is outside 1..count. The
@@ -42,6 +54,7 @@ private:
 
     RowStore rows_;
     QueueObserver* observer_ = nullptr;
+    std::atomic<std::uint64_t> clears_{0};
 };
 
 } // namespace quorvane

@@ -10,6 +10,16 @@ void RowStore::append(std::string_view row) {
         Block block;
         block.firstRow = count_;
         block.ends.reserve(RowsPerBlock);
+        // A block's text grows by doubling: left as it is, a full block could
+        // hold almost twice its rows' size. Sized like the block before it,
+        // the next one seldom grows at all, and a full block that did grow
+        // gives back what it does not use.
+        if (!blocks_.empty()) {
+            std::string& full = blocks_.back().text;
+            if (full.capacity() - full.size() > full.size() / 8)
+                full.shrink_to_fit();
+            block.text.reserve(full.size() + full.size() / 16);
+        }
         blocks_.push_back(std::move(block));
     }
     Block& last = blocks_.back();

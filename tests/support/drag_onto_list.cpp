@@ -32,6 +32,7 @@ DragOutcome dragOntoList(HWND quorvaneWindow, const std::wstring& resultFile,
     HWND list = FindWindowExW(quorvaneWindow, nullptr, WC_LISTVIEWW, nullptr);
     const bool dragged = dragPointer(windowCentre(sourceWindow), windowCentre(list),
                                      [&] { return windowText(sourceWindow) == L"Dragging"; });
+    outcome.released = std::chrono::steady_clock::now();
     if (!dragged) {
         outcome.problem = L"pressing the button on the drag source began no drag";
         return outcome;

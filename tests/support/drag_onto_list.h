@@ -5,11 +5,15 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 
 namespace quorvane::test {
 
 struct DragOutcome {
+    // When the button went up over the list: where a person's wait for the
+    // dropped files begins.
+    std::chrono::steady_clock::time_point released;
     std::wstring result;        // DROP or CANCEL
     std::wstring effect;        // what DoDragDrop reported at the end
     std::wstring targetEffects; // what the list answered while the pointer was over it

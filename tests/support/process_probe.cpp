@@ -42,7 +42,8 @@ MemorySample memoryOf(DWORD processId) {
                               sizeof counters))
         return {};
     return {static_cast<std::int64_t>(counters.PrivateUsage),
-            static_cast<std::int64_t>(counters.WorkingSetSize)};
+            static_cast<std::int64_t>(counters.WorkingSetSize),
+            static_cast<std::int64_t>(counters.PeakWorkingSetSize)};
 }
 
 } // namespace quorvane::test

@@ -37,8 +37,9 @@ private:
 };
 
 struct MemorySample {
-    std::int64_t privateBytes = 0; // commit charge; Wine reports 0 for other processes
-    std::int64_t workingSet = 0;   // resident pages
+    std::int64_t privateBytes = 0;   // commit charge; Wine reports 0 for other processes
+    std::int64_t workingSet = 0;     // resident pages
+    std::int64_t peakWorkingSet = 0; // the most resident pages the process has had
     // What to compare over time: private bytes where the system gives them.
     std::int64_t measure() const { return privateBytes > 0 ? privateBytes : workingSet; }
 };

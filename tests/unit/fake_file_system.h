@@ -4,6 +4,11 @@
 // ignore letter case, repeated backslashes read as one, hidden and system
 // marks steer the listing masks, 8.3 short names match patterns too, and links
 // (junctions) lead to other folders, back up the tree included.
+//
+// The folder search calls it from its own thread while the window's thread
+// may look at dropped paths: the tree is only read once a search has begun,
+// and the calls' records are kept under a lock. A test reads the records once
+// the command that searched has returned.
 
 #include "platform/file_system.h"
 #include "queue/wildcard.h"
@@ -12,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,7 +53,10 @@ public:
 
     Outcome<std::unique_ptr<FolderListing>> list(std::string_view search,
                                                  ListingMask mask) override {
-        searches.emplace_back(search);
+        {
+            const std::lock_guard lock(recording_);
+            searches.emplace_back(search);
+        }
         const std::size_t cut = search.rfind('\\');
         if (cut == std::string_view::npos)
             return Failure{"The filename, directory name, or volume label syntax is incorrect."};
@@ -86,7 +95,10 @@ public:
     }
 
     Outcome<std::uint32_t> attributes(std::string_view path) override {
-        ++attributeQueries;
+        {
+            const std::lock_guard lock(recording_);
+            ++attributeQueries;
+        }
         const Node* node = resolve(path, false);
         if (!node)
             return Failure{"The system cannot find the file specified."};
@@ -96,7 +108,10 @@ public:
     }
 
     Outcome<FileIdentity> identity(std::string_view folder) override {
-        ++identityQueries;
+        {
+            const std::lock_guard lock(recording_);
+            ++identityQueries;
+        }
         const Node* node = resolve(folder, true);
         if (!node)
             return Failure{"The system cannot find the path specified."};
@@ -233,6 +248,7 @@ private:
 
     std::vector<std::unique_ptr<Node>> drives_;
     std::uint64_t lastIndex_ = 0;
+    std::mutex recording_;
 };
 
 } // namespace quorvane::testing

@@ -13,10 +13,14 @@
 #include "platform/settings_store.h"
 #include "platform/shell_launcher.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,7 +30,8 @@ namespace quorvane::testing {
 // A clock that only moves when the test (or a wait) moves it. Against it a
 // wait whose bound is broken, or a poll that never sleeps, would run for
 // ever; past any sane limit the clock ends the test at once instead, saying
-// which of the two it saw.
+// which of the two it saw. The folder search's thread reads it and, through
+// a fake file system's entries, moves it, so every use takes a lock.
 class ManualClock final : public Clock {
 public:
     // Far past the longest wait the program knows (60 s for one file) times
@@ -37,12 +42,14 @@ public:
     static constexpr int MostReadsWhileStill = 10'000;
 
     TimePoint now() const override {
+        const std::lock_guard lock(mutex_);
         if (++readsWhileStill_ > MostReadsWhileStill)
             overrun("the time was read " + std::to_string(MostReadsWhileStill) +
                     " times while it stood still: a wait polls without sleeping");
         return now_;
     }
     void advance(std::chrono::milliseconds by) {
+        const std::lock_guard lock(mutex_);
         now_ += by;
         readsWhileStill_ = 0;
         if (now_ - TimePoint{} > MostTimePassed)
@@ -62,6 +69,7 @@ private:
         throw Overrun{what};
     }
 
+    mutable std::mutex mutex_;
     TimePoint now_{};
     mutable int readsWhileStill_ = 0;
 };
@@ -96,6 +104,17 @@ public:
     std::function<void()> onYield;
     std::function<void(const Message&)> onMessage;
 
+    // An event from another thread (a test's stand-in for a click while the
+    // folder search's thread works): it wakes a sleeping window and runs at
+    // the next yield, on the window's thread, before onYield.
+    void post(std::function<void()> event) {
+        {
+            const std::lock_guard lock(wake_->mutex);
+            wake_->posted.push_back(std::move(event));
+        }
+        wake_->changed.notify_all();
+    }
+
     void setPointer(PointerKind kind) override {
         currentPointer = kind;
         calls.push_back("pointer " + std::to_string(static_cast<int>(kind)));
@@ -121,6 +140,17 @@ public:
     }
     YieldResult yield() override {
         ++yields;
+        for (;;) {
+            std::function<void()> event;
+            {
+                const std::lock_guard lock(wake_->mutex);
+                if (wake_->posted.empty())
+                    break;
+                event = std::move(wake_->posted.front());
+                wake_->posted.pop_front();
+            }
+            event();
+        }
         if (onYield)
             onYield();
         return isClosing ? YieldResult::WindowClosing : YieldResult::KeepGoing;
@@ -129,6 +159,32 @@ public:
         if (clock_)
             clock_->advance(timeout);
         return yield();
+    }
+    // Nothing but the folder search's thread or a posted event ends the
+    // sleep: one that never comes fails the test instead of hanging it.
+    void sleepUntilEventOrWakeUp() override {
+        if (isClosing)
+            return;
+        std::unique_lock lock(wake_->mutex);
+        if (!wake_->changed.wait_for(lock, std::chrono::seconds(30),
+                                     [&] { return wake_->woken || !wake_->posted.empty(); })) {
+            std::fprintf(stderr, "FakeWindow: slept 30 s and nothing woke the window\n");
+            throw ManualClock::Overrun{"nothing woke the window"};
+        }
+        wake_->woken = false;
+    }
+    void wakeUp() override {
+        {
+            const std::lock_guard lock(wake_->mutex);
+            wake_->woken = true;
+            ++wake_->wakeUps;
+        }
+        wake_->changed.notify_all();
+    }
+    // How often another thread has woken the window.
+    int wakeUps() const {
+        const std::lock_guard lock(wake_->mutex);
+        return wake_->wakeUps;
     }
     bool closing() const override { return isClosing; }
     NativeWindow nativeHandle() const override { return NativeWindow{0x1234}; }
@@ -175,7 +231,17 @@ public:
     WindowState state() const override { return currentState; }
 
 private:
+    // Apart, so that a test can start afresh with window = FakeWindow{...}.
+    struct Wake {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool woken = false;
+        int wakeUps = 0;
+        std::deque<std::function<void()>> posted;
+    };
+
     ManualClock* clock_;
+    std::unique_ptr<Wake> wake_ = std::make_unique<Wake>();
 };
 
 // A scripted Outlook. Item windows open when the shell "launches" a file,

@@ -22,7 +22,9 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -39,7 +41,8 @@ Names sorted(Names names) {
     return names;
 }
 
-// A window that never has events waiting and records its messages.
+// A window that never has events waiting and records its messages; only the
+// folder search's thread wakes it.
 class QuietWindow final : public RunWindow {
 public:
     std::vector<std::string> messages;
@@ -54,11 +57,26 @@ public:
     }
     YieldResult yield() override { return YieldResult::KeepGoing; }
     YieldResult waitForEvents(std::chrono::milliseconds) override { return yield(); }
+    void sleepUntilEventOrWakeUp() override {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return woken_; });
+        woken_ = false;
+    }
+    void wakeUp() override {
+        {
+            const std::lock_guard lock(mutex_);
+            woken_ = true;
+        }
+        changed_.notify_all();
+    }
     bool closing() const override { return false; }
     NativeWindow nativeHandle() const override { return NativeWindow::None; }
 
 private:
     PointerKind pointer_ = PointerKind::Arrow;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool woken_ = false;
 };
 
 // Windows without long-path support refuses a plain path of MAX_PATH
@@ -109,6 +127,7 @@ protected:
     QuietWindow window;
     SteadyClock clock;
     ImportQueue queue;
+    SearchWorker worker{files, clock, window, queue};
 
     void SetUp() override { root = toUtf8(test::tempFolder(L"search")); }
     // Hidden, system and read-only marks and links included.
@@ -151,7 +170,7 @@ protected:
             all.emplace_back(*queue.item(i));
         return all;
     }
-    FolderSearch search() { return FolderSearch(files, window, clock, queue); }
+    FolderSearch search() { return FolderSearch(worker); }
 };
 
 TEST_F(RealTreeTest, ListingsHonourTheMasksAndMatchLongNamesIgnoringCase) {

@@ -29,6 +29,7 @@
 #include <shobjidl.h>
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <optional>
@@ -82,16 +83,17 @@ void typeText(std::wstring_view text) {
 
 // Real time, which a test can make run faster: every read moves it on by
 // `extraPerRead` more, so work that yields on a time slice yields at once.
+// The folder search's thread reads it too.
 class HurriedClock final : public Clock {
 public:
-    std::chrono::milliseconds extraPerRead{0};
+    std::atomic<std::chrono::milliseconds> extraPerRead{std::chrono::milliseconds(0)};
     TimePoint now() const override {
-        ahead_ += extraPerRead;
-        return std::chrono::steady_clock::now() + ahead_;
+        const auto ahead = ahead_ += extraPerRead.load().count();
+        return std::chrono::steady_clock::now() + std::chrono::milliseconds(ahead);
     }
 
 private:
-    mutable std::chrono::milliseconds ahead_{0};
+    mutable std::atomic<std::chrono::milliseconds::rep> ahead_{0};
 };
 
 // The taskbar's progress as the program sets it, through an object that

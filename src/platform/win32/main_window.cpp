@@ -72,14 +72,16 @@ const wchar_t* cursorFor(PointerKind kind) {
 } // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, MainWindowServicesIn services)
-    : instance_(instance), form_(FormServices{*this, services.settings, services.outlook,
-                                              services.shell, services.dialogs, services.clock,
-                                              services.files, services.storage, services.codePages},
-                                 services.runOptions) {
+    : instance_(instance), wakeEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      form_(FormServices{*this, services.settings, services.outlook, services.shell,
+                         services.dialogs, services.clock, services.files, services.storage,
+                         services.codePages},
+            services.runOptions) {
     form_.queue().setObserver(this);
 }
 
 MainWindow::~MainWindow() {
+    form_.endFolderSearches();
     dropTarget_.reset(); // revoked while the list still exists
     form_.queue().setObserver(nullptr);
     if (handle())
@@ -410,6 +412,22 @@ YieldResult MainWindow::waitForEvents(std::chrono::milliseconds timeout) {
     return yield();
 }
 
+void MainWindow::sleepUntilEventOrWakeUp() {
+    if (closing_)
+        return;
+    if (!wakeEvent_) {
+        // No event to wake on: look again every few milliseconds instead.
+        MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        return;
+    }
+    HANDLE wake = wakeEvent_.get();
+    MsgWaitForMultipleObjectsEx(1, &wake, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+void MainWindow::wakeUp() {
+    SetEvent(wakeEvent_.get());
+}
+
 NativeWindow MainWindow::nativeHandle() const {
     return static_cast<NativeWindow>(reinterpret_cast<std::uintptr_t>(handle()));
 }
@@ -518,6 +536,13 @@ void MainWindow::queueChanged() {
     listRefreshDue_ = true;
     SetTimer(handle(), ListRefreshTimerId, static_cast<UINT>(ListGrowthRefreshMs - sinceRefresh),
              nullptr);
+}
+
+// A search has queued its last row: the list shows it now rather than at its
+// next refresh, which could be most of a refresh period away.
+void MainWindow::growthEnded() {
+    if (listRefreshDue_)
+        refreshList();
 }
 
 void MainWindow::refreshList() {

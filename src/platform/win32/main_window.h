@@ -57,6 +57,8 @@ public:
                      std::optional<std::string_view> title) override;
     YieldResult yield() override;
     YieldResult waitForEvents(std::chrono::milliseconds timeout) override;
+    void sleepUntilEventOrWakeUp() override;
+    void wakeUp() override;
     bool closing() const override { return closing_; }
     NativeWindow nativeHandle() const override;
 
@@ -93,6 +95,7 @@ private:
     int onFindRow(const NMLVFINDITEMW& find) const;
 
     void queueChanged() override;
+    void growthEnded() override;
     void refreshList();
     void createFonts();
     void applyLayout(const FormLayout& layout);
@@ -102,6 +105,9 @@ private:
     void setPixelBounds(int left, int top);
 
     HINSTANCE instance_;
+    // Set by the folder search's thread when it has rows for the window; made
+    // before the logic whose thread sets it, and gone after it.
+    ScopedHandle wakeEvent_;
     MainForm form_;
     HWND list_ = nullptr;
     HWND toolbar_ = nullptr;

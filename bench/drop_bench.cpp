@@ -1,0 +1,192 @@
+// Prints what a person waits for when dropping a big folder on Quorvane's
+// list, measured from outside quorvane.exe (QUORVANE_EXE) through a real OLE
+// drop from the drag source:
+//  - the time from the mouse button's release until the list reports every
+//    file below the folder, against a bare FindFirstFileExW walk of the same
+//    folder in this process (warm cache, the two taking turns to go first);
+//  - the longest time the window left a WM_NULL unanswered, sent from this
+//    process every 20 ms, from the release to the last row;
+//  - the most memory quorvane.exe held meanwhile (its working set, since Wine
+//    reports no private bytes for another process) above what it held before
+//    the drop, against the UTF-16 size of the paths it queued.
+//   quorvane_drop_bench FOLDER...
+
+#include "bare_walk.h"
+
+#include "support/child_process.h"
+#include "support/drag_onto_list.h"
+#include "support/driver.h"
+#include "support/message_pump.h"
+#include "support/process_probe.h"
+
+#include "platform/win32/wide_text.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace quorvane;
+using namespace quorvane::test;
+using Steady = std::chrono::steady_clock;
+using Seconds = std::chrono::duration<double>;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The probe's period, as a person's impatience would be sampled.
+constexpr auto ProbePeriod = 20ms;
+// Long enough for a million files on a slow machine.
+constexpr auto LastRowLimit = 300s;
+
+// The most memory the process holds while it runs: its own peak where the
+// system keeps one, and the largest of frequent samples besides.
+class MemoryWatch {
+public:
+    explicit MemoryWatch(DWORD processId)
+        : thread_([this, processId] {
+              while (!stop_) {
+                  const MemorySample now = memoryOf(processId);
+                  highest_ = std::max({highest_.load(), now.workingSet, now.peakWorkingSet});
+                  Sleep(10);
+              }
+          }) {}
+    ~MemoryWatch() { stopNow(); }
+    MemoryWatch(const MemoryWatch&) = delete;
+    MemoryWatch& operator=(const MemoryWatch&) = delete;
+
+    std::int64_t stopNow() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        return highest_;
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<std::int64_t> highest_{0};
+    std::thread thread_;
+};
+
+struct Walk {
+    double seconds = 0;
+    std::size_t files = 0;
+    std::size_t utf16Bytes = 0;
+};
+
+Walk bareWalkOf(const std::wstring& folder) {
+    std::vector<std::wstring> paths;
+    const auto start = Steady::now();
+    bench::bareWalk(folder, paths);
+    Walk walk{Seconds(Steady::now() - start).count(), paths.size(), 0};
+    for (const std::wstring& path : paths)
+        walk.utf16Bytes += path.size() * sizeof(wchar_t);
+    return walk;
+}
+
+struct Drop {
+    double seconds = -1; // to the last row; negative when it never came
+    int rows = 0;
+    std::chrono::milliseconds longestSilence{0};
+    std::int64_t memoryBefore = 0;
+    std::int64_t memoryPeak = 0;
+    double closeSeconds = -1;
+};
+
+// A freshly started program settles (its first paint, the fonts) before its
+// memory counts as the starting point.
+std::int64_t settledMemory(DWORD processId) {
+    pumpFor(1000ms);
+    std::int64_t settled = memoryOf(processId).workingSet;
+    for (int i = 0; i < 10; ++i) {
+        Sleep(100);
+        settled = std::min(settled, memoryOf(processId).workingSet);
+    }
+    return settled;
+}
+
+Drop dropOnFreshQuorvane(const std::wstring& folder, std::size_t expectedRows) {
+    Drop drop;
+    Quorvane app;
+    drop.memoryBefore = settledMemory(app.processId());
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring resultFile = std::wstring(temp) + L"quorvane-drop-bench-result.txt";
+    {
+        MemoryWatch memory(app.processId());
+        ResponsivenessProbe probe(app.window(), ProbePeriod);
+        const DragOutcome outcome =
+            dragOntoList(app.window(), resultFile, L"files " + quoted(folder));
+        if (!outcome.problem.empty())
+            throw std::runtime_error("the drag failed: " + win32::toUtf8(outcome.problem));
+        while (Steady::now() - outcome.released < LastRowLimit) {
+            drop.rows = app.rowCount();
+            if (static_cast<std::size_t>(drop.rows) >= expectedRows) {
+                drop.seconds = Seconds(Steady::now() - outcome.released).count();
+                break;
+            }
+            Sleep(2);
+        }
+        drop.longestSilence = probe.longestWait();
+        drop.memoryPeak = memory.stopNow();
+    }
+    const auto closing = Steady::now();
+    app.close();
+    if (app.waitForExit(60s))
+        drop.closeSeconds = Seconds(Steady::now() - closing).count();
+    return drop;
+}
+
+void report(int round, bool oursFirst, const Drop& drop, const Walk& bare) {
+    const double ratio = drop.seconds / bare.seconds;
+    std::printf("  run %d%s: last row shown %.3f s after the release (%d rows), bare walk %.3f s "
+                "(%zu files): %.2fx (target <= 1.15)\n",
+                round, oursFirst ? " (Quorvane first)" : " (bare walk first)", drop.seconds,
+                drop.rows, bare.seconds, bare.files, ratio);
+    const double growth = static_cast<double>(drop.memoryPeak - drop.memoryBefore);
+    std::printf("         window silent at most %lld ms (target <= 20 ms); memory at its peak "
+                "+%.1f MB = %.2fx the paths' %.1f MB of UTF-16 (target <= 1.0x for a million)\n",
+                static_cast<long long>(drop.longestSilence.count()), growth / 1e6,
+                growth / static_cast<double>(bare.utf16Bytes),
+                static_cast<double>(bare.utf16Bytes) / 1e6);
+    std::printf("         closed %.2f s after WM_CLOSE\n", drop.closeSeconds);
+    std::fflush(stdout);
+}
+
+void measure(const std::wstring& folder) {
+    // One untimed walk first: both sides then read a warm cache.
+    const Walk warm = bareWalkOf(folder);
+    std::printf("Dropping %ls (%zu files) on the list, against a bare walk:\n", folder.c_str(),
+                warm.files);
+    std::fflush(stdout);
+    for (int round = 1; round <= 2; ++round) {
+        const bool oursFirst = round == 1;
+        const Walk bareBefore = oursFirst ? Walk{} : bareWalkOf(folder);
+        const Drop drop = dropOnFreshQuorvane(folder, warm.files);
+        const Walk bare = oursFirst ? bareWalkOf(folder) : bareBefore;
+        report(round, oursFirst, drop, bare);
+    }
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: quorvane_drop_bench FOLDER...\n");
+        return 2;
+    }
+    try {
+        for (int i = 1; i < argc; ++i)
+            measure(argv[i]);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
