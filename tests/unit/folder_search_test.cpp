@@ -4,6 +4,7 @@
 #include "app/main_form.h"
 #include "fake_file_system.h"
 #include "fakes.h"
+#include "form_fixture.h"
 #include "queue/wildcard.h"
 
 #include <gtest/gtest.h>
@@ -20,20 +21,8 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-class FolderSearchTest : public ::testing::Test {
+class FolderSearchTest : public FormTest {
 protected:
-    ManualClock clock;
-    FakeWindow window{&clock};
-    FakeSettings settings;
-    FakeOutlook outlook;
-    FakeShell shell{outlook};
-    FakeDialogs dialogs;
-    FakeFileSystem files;
-    FakeRunStorage storage;
-    FakeCodePages codePages;
-    MainForm form{
-        FormServices{window, settings, outlook, shell, dialogs, clock, files, storage, codePages}};
-
     Rows rows() const {
         Rows all;
         for (std::size_t i = 1; i <= form.queue().count(); ++i)

@@ -4,6 +4,7 @@
 #include "app/window_placement.h"
 #include "fake_file_system.h"
 #include "fakes.h"
+#include "form_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,20 +14,8 @@ using namespace std::string_literals;
 
 namespace {
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public FormTest {
 protected:
-    ManualClock clock;
-    FakeWindow window{&clock};
-    FakeSettings settings;
-    FakeOutlook outlook;
-    FakeShell shell{outlook};
-    FakeDialogs dialogs;
-    FakeFileSystem files;
-    FakeRunStorage storage;
-    FakeCodePages codePages;
-    MainForm form{
-        FormServices{window, settings, outlook, shell, dialogs, clock, files, storage, codePages}};
-
     void execute(CommandId id) { form.CommandBars_Execute(static_cast<int>(id)); }
 };
 

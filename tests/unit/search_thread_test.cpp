@@ -7,6 +7,7 @@
 #include "app/main_form.h"
 #include "fake_file_system.h"
 #include "fakes.h"
+#include "form_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -35,19 +36,8 @@ void waitUntil(const std::function<bool()>& done) {
         std::this_thread::sleep_for(1ms);
 }
 
-class SearchThreadTest : public ::testing::Test {
+class SearchThreadTest : public FormTest {
 protected:
-    ManualClock clock;
-    FakeWindow window{&clock};
-    FakeSettings settings;
-    FakeOutlook outlook;
-    FakeShell shell{outlook};
-    FakeDialogs dialogs;
-    FakeFileSystem files;
-    FakeRunStorage storage;
-    FakeCodePages codePages;
-    MainForm form{
-        FormServices{window, settings, outlook, shell, dialogs, clock, files, storage, codePages}};
     // Calls to the listings' next(), counted on the search's thread.
     std::atomic<int> entriesRead{0};
 
