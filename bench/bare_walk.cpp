@@ -39,4 +39,24 @@ void bareWalk(const std::wstring& folder, std::vector<std::wstring>& vcfPaths) {
     } while (FindNextFileW(search.get(), &found));
 }
 
+std::size_t bareCount(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = folder + L"\\*";
+    const win32::ScopedFind search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                                    FindExSearchNameMatch, nullptr,
+                                                    FIND_FIRST_EX_LARGE_FETCH));
+    if (!search)
+        return 0;
+    std::size_t files = 0;
+    do {
+        if (isDotEntry(found.cFileName))
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            files += bareCount(folder + L"\\" + found.cFileName);
+        else if (endsWithVcf(found.cFileName))
+            ++files;
+    } while (FindNextFileW(search.get(), &found));
+    return files;
+}
+
 } // namespace quorvane::bench

@@ -10,4 +10,7 @@ namespace quorvane::bench {
 
 void bareWalk(const std::wstring& folder, std::vector<std::wstring>& vcfPaths);
 
+// The same walk keeping nothing: only what listing the folders costs.
+std::size_t bareCount(const std::wstring& folder);
+
 } // namespace quorvane::bench

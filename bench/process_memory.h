@@ -15,6 +15,7 @@ namespace quorvane::bench {
 struct MemoryFigures {
     std::int64_t privateBytes = 0;
     std::int64_t workingSet = 0;
+    std::int64_t peakWorkingSet = 0;
 };
 
 inline MemoryFigures currentMemory() {
@@ -23,7 +24,8 @@ inline MemoryFigures currentMemory() {
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                          sizeof counters);
     return {static_cast<std::int64_t>(counters.PrivateUsage),
-            static_cast<std::int64_t>(counters.WorkingSetSize)};
+            static_cast<std::int64_t>(counters.WorkingSetSize),
+            static_cast<std::int64_t>(counters.PeakWorkingSetSize)};
 }
 
 } // namespace quorvane::bench

@@ -138,11 +138,12 @@ YieldResult SearchWorker::run(SearchWalk walk, bool holdsHourglass, UnreadableFo
         const std::lock_guard lock(mutex_);
         if (ending_)
             return YieldResult::WindowClosing;
-        waiting_.push_back(job);
-        // Started with the first search: a window that never searches has
-        // no thread to end.
+        // Started with the first search (a window that never searches has no
+        // thread to end), and before the search is queued: a thread that
+        // cannot be made throws here and leaves no search behind.
         if (!thread_.joinable())
             thread_ = std::thread([this] { work(); });
+        waiting_.push_back(job);
     }
     changed_.notify_all();
     if (holdsHourglass)

@@ -12,6 +12,9 @@ constexpr DWORD StepPauseMs = 40;
 constexpr int StepsOnTheWay = 8;
 constexpr int StepsInside = 4;
 constexpr int PressAttempts = 3;
+// A person's pointer rests a moment on the target before letting go; the
+// drag loop takes several looks at it there.
+constexpr DWORD RestBeforeReleaseMs = 250;
 
 bool sendMouse(DWORD flags, POINT screen) {
     INPUT input{};
@@ -109,6 +112,7 @@ bool dragPointer(POINT from, POINT to, const std::function<bool()>& started) {
         movePointer(between(approach, to, step, StepsInside));
         Sleep(StepPauseMs);
     }
+    Sleep(RestBeforeReleaseMs);
     releaseLeftButton();
     return true;
 }

@@ -47,27 +47,27 @@ public:
         return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override {
-        // The drag loop asks the target about the last position it took from
-        // the queue, which can lag behind the cursor: the first feedback after
-        // the pointer crosses onto the list may still be the answer of the
-        // window before. Only feedback given while the pointer stayed on the
-        // list counts.
-        const bool overList = overForeignList();
-        if (overList && wasOverList_ &&
+        // The drag loop asks the target about a position it took a moment
+        // ago, which lags behind a moving pointer, the more so on a busy
+        // machine: feedback given while the pointer moves may still be the
+        // answer of the window it has just left. Only feedback given while the
+        // pointer rested on the list since the feedback before counts.
+        POINT cursor;
+        GetCursorPos(&cursor);
+        const bool resting = cursor.x == lastCursor_.x && cursor.y == lastCursor_.y;
+        if (resting && overForeignList(cursor) &&
             std::find(targetEffects.begin(), targetEffects.end(), effect) == targetEffects.end())
             targetEffects.push_back(effect);
-        wasOverList_ = overList;
+        lastCursor_ = cursor;
         return DRAGDROP_S_USEDEFAULTCURSORS;
     }
 
 private:
-    bool wasOverList_ = false;
+    POINT lastCursor_{-1, -1};
 
     // On the way the pointer crosses the desktop and the target's frame,
     // which refuse any drop; only the list's answer is of interest.
-    static bool overForeignList() {
-        POINT cursor;
-        GetCursorPos(&cursor);
+    static bool overForeignList(POINT cursor) {
         HWND under = WindowFromPoint(cursor);
         DWORD owner = 0;
         GetWindowThreadProcessId(under, &owner);

@@ -167,7 +167,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_TIMER:
         if (wParam == ListRefreshTimerId)
-            refreshList();
+            refreshList(ListRedraw::NewRows);
         return 0;
     }
     return defaultHandling(message, wParam, lParam);
@@ -412,16 +412,30 @@ YieldResult MainWindow::waitForEvents(std::chrono::milliseconds timeout) {
     return yield();
 }
 
+// A folder search waits here while its thread walks, and the walk waits in
+// turn while the window handles what it handed over. So the list's refresh,
+// the costliest thing the window does while rows pour in, is made here, on
+// the way to sleep, where it costs the walk nothing; left to its timer it
+// tended to fall due while the walk was waiting.
 void MainWindow::sleepUntilEventOrWakeUp() {
     if (closing_)
         return;
+    DWORD timeout = INFINITE;
+    if (listRefreshDue_) {
+        const ULONGLONG sinceRefresh = GetTickCount64() - listRefreshedAt_;
+        if (sinceRefresh >= ListGrowthRefreshMs)
+            refreshList(ListRedraw::NewRows);
+        else
+            timeout = static_cast<DWORD>(ListGrowthRefreshMs - sinceRefresh);
+    }
     if (!wakeEvent_) {
         // No event to wake on: look again every few milliseconds instead.
-        MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(0, nullptr, std::min<DWORD>(timeout, 5), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
         return;
     }
     HANDLE wake = wakeEvent_.get();
-    MsgWaitForMultipleObjectsEx(1, &wake, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MsgWaitForMultipleObjectsEx(1, &wake, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 void MainWindow::wakeUp() {
@@ -519,16 +533,22 @@ WindowState MainWindow::state() const {
 // --- helpers ---------------------------------------------------------------
 
 // Rows that went away are taken off the list at once, so it never offers a
-// row to select that the queue no longer has. New rows wait for the next
-// refresh when one was made lately; meanwhile the list simply shows fewer.
+// row to select that the queue no longer has, nor shows one where another
+// now stands. New rows wait for the next refresh when one was made lately;
+// meanwhile the list simply shows fewer.
 void MainWindow::queueChanged() {
     if (!list_)
         return;
-    const auto shown = static_cast<std::size_t>(ListView_GetItemCount(list_));
-    const bool shrank = form_.queue().count() < shown;
+    const std::size_t count = form_.queue().count();
+    const bool removed = count < queueCountSeen_;
+    queueCountSeen_ = count;
     const ULONGLONG sinceRefresh = GetTickCount64() - listRefreshedAt_;
-    if (shrank || sinceRefresh >= ListGrowthRefreshMs) {
-        refreshList();
+    if (removed) {
+        refreshList(ListRedraw::Whole);
+        return;
+    }
+    if (sinceRefresh >= ListGrowthRefreshMs) {
+        refreshList(ListRedraw::NewRows);
         return;
     }
     if (listRefreshDue_)
@@ -542,15 +562,24 @@ void MainWindow::queueChanged() {
 // next refresh, which could be most of a refresh period away.
 void MainWindow::growthEnded() {
     if (listRefreshDue_)
-        refreshList();
+        refreshList(ListRedraw::NewRows);
 }
 
-void MainWindow::refreshList() {
+void MainWindow::refreshList(ListRedraw redraw) {
     if (listRefreshDue_)
         KillTimer(handle(), ListRefreshTimerId);
     listRefreshDue_ = false;
     listRefreshedAt_ = GetTickCount64();
-    ListView_SetItemCountEx(list_, static_cast<int>(form_.queue().count()), LVSICF_NOSCROLL);
+    const int count = static_cast<int>(form_.queue().count());
+    // After mere growth every row the list shows is still what it was: the
+    // list draws the new rows that come into view and leaves the rest.
+    // Repainting it all at every refresh cost a search of a big folder as
+    // much again as the count itself.
+    if (redraw == ListRedraw::NewRows) {
+        ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+        return;
+    }
+    ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL);
     InvalidateRect(list_, nullptr, FALSE);
 }
 

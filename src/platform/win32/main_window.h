@@ -96,7 +96,9 @@ private:
 
     void queueChanged() override;
     void growthEnded() override;
-    void refreshList();
+    // The whole list, or only the rows added since the last refresh.
+    enum class ListRedraw { Whole, NewRows };
+    void refreshList(ListRedraw redraw);
     void createFonts();
     void applyLayout(const FormLayout& layout);
     void applySkinFonts(); // the skin's fonts at the current DPI
@@ -128,9 +130,10 @@ private:
     FormLayout layout_;
     PointerKind pointer_ = PointerKind::Arrow;
     bool closing_ = false;
-    ULONGLONG listRefreshedAt_ = 0; // GetTickCount64 at the list's last refresh
-    bool listRefreshDue_ = false;   // its timer is set
-    std::wstring displayText_;      // the row text handed to the list view last
+    ULONGLONG listRefreshedAt_ = 0;  // GetTickCount64 at the list's last refresh
+    bool listRefreshDue_ = false;    // its timer is set
+    std::size_t queueCountSeen_ = 0; // the queue's length at its last change
+    std::wstring displayText_;       // the row text handed to the list view last
 };
 
 } // namespace quorvane::win32
