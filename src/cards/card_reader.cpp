@@ -85,8 +85,6 @@ std::optional<Card> CardReader::take(const LineSpan& line) {
             cardStart_ = line.start;
             depth_ = 1;
             agentAwaitsCard_ = false;
-            cardNests_ = false;
-            lines_.noteNameLines(line.start, line.end);
         }
         scan_ = line.end;
         return std::nullopt;
@@ -98,11 +96,9 @@ std::optional<Card> CardReader::take(const LineSpan& line) {
             return cut(line.start, false);
         agentAwaitsCard_ = false;
         ++depth_;
-        cardNests_ = true;
         break;
     case CardLine::AgentOpensCard:
         ++depth_;
-        cardNests_ = true;
         break;
     case CardLine::AgentAwaitsCard:
         agentAwaitsCard_ = true;
@@ -130,13 +126,7 @@ Card CardReader::cut(std::uint64_t end, bool terminated) {
     card.bytes.reserve(byteOrderMark_.size() + text.size());
     card.bytes = byteOrderMark_;
     card.bytes += text;
-    // The lines noted on the way here name the card, unless a nested card's
-    // lines are among them, which only the whole walk tells apart.
-    card.displayName =
-        cardNests_ || isUtf16(encoding_)
-            ? CardDisplayName(text, encoding_, codePages_, card.number)
-            : CardDisplayName(text, lines_.notedNameLines(), codePages_, card.number);
-    lines_.stopNotingNameLines();
+    card.displayName = CardDisplayName(text, encoding_, codePages_, card.number);
     return card;
 }
 

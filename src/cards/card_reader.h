@@ -80,7 +80,6 @@ private:
     std::optional<std::uint64_t> cardStart_;
     int depth_ = 0;
     bool agentAwaitsCard_ = false;
-    bool cardNests_ = false; // the card at hand holds a nested card
     // Where the rest of a long junk line picks up after its start was let go.
     std::optional<std::uint64_t> junkResumesAt_;
     std::size_t cardsSeen_ = 0;

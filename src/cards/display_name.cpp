@@ -11,7 +11,6 @@
 #include <cassert>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <utility>
 
 namespace quorvane {
@@ -35,8 +34,7 @@ bool isLineEnd(char c) {
 // needs of the rest, their names, lies before their colons.
 class CardText {
 public:
-    // `at` is a line start, or, for a property read whole (see wholeLine),
-    // just past its first colon.
+    // `at` is a line start.
     CardText(std::string_view text, std::size_t at) : text_(text), searchFrom_(at) {}
 
     // The next line that holds a colon, at or after where the walk stands;
@@ -58,12 +56,13 @@ public:
             atLineStart_ = false;
             if (sameLine)
                 continue;
+            // A line whose name cannot matter is passed over with its name
+            // left empty, which NameKindOf tells apart from none of the rest.
+            if (!NameMayMatter(text_, start))
+                return PropertyHead{start, colon, colon, std::string_view()};
             return PropertyHeadAt(text_, start, colon);
         }
     }
-
-    // Where the walk stands.
-    std::size_t position() const { return searchFrom_; }
 
     // The first byte of the line `head` stands for.
     char firstByte(const PropertyHead& head) const { return text_[head.start]; }
@@ -429,29 +428,6 @@ std::string nameFromCard(std::string_view text, const ValueReading& reading) {
     return shown;
 }
 
-// The first name the lines `lines` (all FN or all N lines, in order) give,
-// as the walk in nameFromCard would meet them: a line that an earlier one
-// took in as its continuation is not read again.
-std::string nameFromLines(std::string_view text, std::span<const NameLine> lines, NameKind kind,
-                          const ValueReading& reading, std::string& joined) {
-    std::size_t readTo = 0;
-    for (const NameLine& line : lines) {
-        if (line.start < readTo)
-            continue;
-        CardText card(text, line.colon + 1);
-        std::string shown =
-            nameFrom(card, PropertyHeadAt(text, line.start, line.colon), kind, reading, joined);
-        if (!shown.empty())
-            return shown;
-        readTo = card.position();
-    }
-    return std::string();
-}
-
-std::string numbered(std::size_t number) {
-    return "contact " + std::to_string(number);
-}
-
 } // namespace
 
 std::string CardDisplayName(std::string_view card, TextEncoding encoding, CodePages& codePages,
@@ -465,25 +441,8 @@ std::string CardDisplayName(std::string_view card, TextEncoding encoding, CodePa
         name = nameFromCard(card, ValueReading{codePages, false});
     }
     if (name.empty())
-        return numbered(number);
+        return "contact " + std::to_string(number);
     return name;
-}
-
-std::string CardDisplayName(std::string_view card, const NameLines& lines, CodePages& codePages,
-                            std::size_t number) {
-    const ValueReading reading{codePages, false};
-    std::string joined;
-    if (std::string name = nameFromLines(card, lines.fn, NameKind::Fn, reading, joined);
-        !name.empty())
-        return name;
-    // Past an FN line with text on it that still gave no name, the splitter
-    // noted no more: only the whole walk knows what follows.
-    if (!lines.complete)
-        return CardDisplayName(card, TextEncoding::SingleByte, codePages, number);
-    if (std::string name = nameFromLines(card, lines.n, NameKind::N, reading, joined);
-        !name.empty())
-        return name;
-    return numbered(number);
 }
 
 } // namespace quorvane
