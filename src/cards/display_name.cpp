@@ -56,8 +56,9 @@ public:
             atLineStart_ = false;
             if (sameLine)
                 continue;
-            // A line whose name cannot matter is passed over with its name
-            // left empty, which NameKindOf tells apart from none of the rest.
+            // A line whose name cannot matter keeps an empty one, which
+            // NameKindOf takes for any other name; an indented line is still
+            // told by its first byte.
             if (!NameMayMatter(text_, start))
                 return PropertyHead{start, colon, colon, std::string_view()};
             return PropertyHeadAt(text_, start, colon);

@@ -77,16 +77,13 @@ inline PropertyHead PropertyHeadAt(std::string_view text, std::size_t start, std
     return head(nameStart, end);
 }
 
-// Whether the line at `start` in `text` may be indented or have a name that
-// NameKindOf tells apart. Most property lines are ruled out by their first
-// eight bytes without cutting out their name: when the first byte starts
-// none of those names and the first semicolon or colon comes within those
-// bytes with no dot (ending a group prefix) before it, the name is none.
+// Whether the line at `start` in `text` may have a name that NameKindOf tells
+// apart. Most property lines are ruled out by their first eight bytes without
+// cutting out their name: when the first byte starts none of those names and
+// the first semicolon or colon comes within those bytes with no dot (ending a
+// group prefix) before it, the name is none of them.
 inline bool NameMayMatter(std::string_view text, std::size_t start) {
-    // An indented line may still start or end a card; AGENT, BEGIN, END, FN
-    // and N start with these letters, in either case.
-    if (text[start] == ' ' || text[start] == '\t')
-        return true;
+    // AGENT, BEGIN, END, FN and N start with these letters, in either case.
     switch (text[start] | 0x20) {
     case 'a':
     case 'b':

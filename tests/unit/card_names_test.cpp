@@ -156,6 +156,16 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"DotInAParameterIsNoGroup",
                  "BEGIN:VCARD\r\nX-LABEL;TYPE=a.FN:Not A Name\r\nN:Real;Rae\r\nEND:VCARD\r\n",
                  "Rae Real"},
+        // Lines that open or close a nested card are read whole however
+        // their name starts; the owner's FN after the nested card counts.
+        NameCase{"FnAfterAnInlineAgent",
+                 "BEGIN:VCARD\r\nN:Owner;Olga\r\nAGENT:BEGIN:VCARD\r\nFN:Inline Agent\r\n"
+                 "END:VCARD\r\nFN:Olga The Owner\r\nEND:VCARD\r\n",
+                 "Olga The Owner"},
+        NameCase{"FnAfterAnIndentedNestedEnd",
+                 "BEGIN:VCARD\r\nN:Owner;Olga\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Agent Al\r\n"
+                 " END:VCARD\r\nFN:Olga The Owner\r\nEND:VCARD\r\n",
+                 "Olga The Owner"},
         NameCase{"IndentedFnContinuesAnotherLine",
                  "BEGIN:VCARD\r\nNOTE:a\r\n item1.FN:Folded In\r\nN:Doe;Jo\r\nEND:VCARD\r\n",
                  "Jo Doe"},
