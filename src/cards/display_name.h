@@ -5,6 +5,7 @@
 #include "platform/code_pages.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,26 @@ namespace quorvane {
 // UTF-8.
 std::string CardDisplayName(std::string_view card, TextEncoding encoding, CodePages& codePages,
                             std::size_t number);
+
+// CardDisplayName for card after card of a file. The splitter reads a name
+// for every card, so the reader keeps its working room from one to the next
+// and writes each name over the last: most names then cost no allocation.
+class CardNameReader {
+public:
+    // `codePages` must outlive the reader.
+    explicit CardNameReader(CodePages& codePages);
+    ~CardNameReader();
+    CardNameReader(const CardNameReader&) = delete;
+    CardNameReader& operator=(const CardNameReader&) = delete;
+
+    // Sets `name` to CardDisplayName(card, encoding, codePages, number).
+    void read(std::string_view card, TextEncoding encoding, std::size_t number, std::string& name);
+
+private:
+    struct Scratch;
+
+    CodePages& codePages_;
+    std::unique_ptr<Scratch> scratch_;
+};
 
 } // namespace quorvane

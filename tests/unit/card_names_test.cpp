@@ -113,10 +113,11 @@ TEST_P(CardNameTest, IsReadFromTheRightLines) {
          {std::vector<std::size_t>{}, {1}, {3}, {7}, {1, 2, 3, 4, 5, 6, 7}, {64}}) {
         MemoryByteSource source(file, pieces);
         CardReader reader(source, codePages);
-        auto card = reader.next();
-        ASSERT_TRUE(card && card.value());
-        EXPECT_EQ(card.value()->bytes, GetParam().card);
-        EXPECT_EQ(card.value()->displayName, GetParam().expected)
+        Card card;
+        auto next = reader.next(card);
+        ASSERT_TRUE(next && next.value());
+        EXPECT_EQ(card.bytes, GetParam().card);
+        EXPECT_EQ(card.displayName, GetParam().expected)
             << pieces.size() << " piece sizes, the first " << (pieces.empty() ? 0 : pieces[0]);
     }
 }
