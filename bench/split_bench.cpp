@@ -200,8 +200,9 @@ int measureSplit(const char* path) {
     measured.baselineKib = peakMemoryKib();
     const auto start = Clock::now();
     CardReader reader(source, codePages);
+    Card card;
     for (;;) {
-        auto next = reader.next();
+        auto next = reader.next(card);
         if (!next) {
             std::fprintf(stderr, "split failed: %s\n", next.failure().description.c_str());
             return 1;
@@ -209,7 +210,7 @@ int measureSplit(const char* path) {
         if (!next.value())
             break;
         ++measured.cards;
-        measured.bytes += next.value()->bytes.size();
+        measured.bytes += card.bytes.size();
     }
     measured.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     measured.peakKib = peakMemoryKib();

@@ -1,8 +1,6 @@
 #include "cards/card_line_finder.h"
 
-#include "cards/byte_words.h"
 #include "cards/card_line.h"
-#include "cards/property_head.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,10 +18,6 @@ constexpr std::uint64_t ColonLookAhead = 64;
 
 bool isLineEnd(unsigned char byte) {
     return byte == '\n' || byte == '\r';
-}
-
-bool isBlank(unsigned char byte) {
-    return byte == ' ' || byte == '\t';
 }
 
 // ColonMayMarkCard for the bytes after a colon, up to `end`, settled on the
@@ -46,23 +40,6 @@ bool colonMayMarkCard(const char* afterColon, const char* end) {
     const auto lookAhead =
         std::min<std::size_t>(static_cast<std::size_t>(end - afterColon), ColonLookAhead);
     return ColonMayMarkCard(std::string_view(afterColon, lookAhead));
-}
-
-// Whether the property line at `start` in `text` may be an FN or N line.
-// Most lines are ruled out by their first eight bytes without cutting out
-// their name: when the first byte is neither F nor N and the first semicolon
-// or colon comes within those bytes with no dot (ending a group prefix)
-// before it, the name is neither.
-bool mayNameCard(std::string_view text, std::size_t start) {
-    const char first = static_cast<char>(text[start] | 0x20);
-    if (first == 'f' || first == 'n' || text.size() - start < 8)
-        return true;
-    const std::uint64_t word = LoadWord(text.data() + start);
-    const std::uint64_t stops = BytesEqualTo(word, ';') | BytesEqualTo(word, ':');
-    if (stops == 0)
-        return true; // the name goes on past these bytes
-    const std::uint64_t beforeStop = (std::uint64_t{1} << (8 * FirstMarkedByte(stops))) - 1;
-    return (BytesEqualTo(word, '.') & beforeStop) != 0;
 }
 
 bool isUtf16(TextEncoding encoding) {
@@ -112,8 +89,6 @@ std::optional<LineSpan> CardLineFinder::findInBytes(const ReadBuffer& buffer, st
     // through the buffer's offset arithmetic.
     const char* const first = buffer.bytes(searchFrom, to).data();
     const char* const last = first + (to - searchFrom);
-    // Name lines are noted in offsets from the start of the bytes held.
-    const std::string_view held = buffer.bytes(buffer.start(), to);
     for (const char* at = first;;) {
         const auto* hit =
             static_cast<const char*>(std::memchr(at, ':', static_cast<std::size_t>(last - at)));
@@ -123,71 +98,15 @@ std::optional<LineSpan> CardLineFinder::findInBytes(const ReadBuffer& buffer, st
             return std::nullopt;
         }
         at = hit + 1;
-        const std::uint64_t colon = searchFrom + static_cast<std::uint64_t>(hit - first);
-        if (noting_ && colon >= noteFloor_)
-            noteColon(held, buffer.start(), colon, from);
         if (!colonMayMarkCard(at, last))
             continue;
+        const std::uint64_t colon = searchFrom + static_cast<std::uint64_t>(hit - first);
         colonsSearchedTo_ = colon;
         std::uint64_t lineStart = colon;
         while (lineStart > from && !isLineEnd(buffer.byteAt(lineStart - 1)))
             --lineStart;
         from = lineStart;
         return lineThrough(buffer, lineStart, colon);
-    }
-}
-
-void CardLineFinder::noteNameLines(std::uint64_t cardStart, std::uint64_t from) {
-    noting_ = !isUtf16(encoding_);
-    notedToTheEnd_ = noting_;
-    cardStart_ = cardStart;
-    noteFloor_ = from;
-    noteFloorIsLineStart_ = true;
-    fnLines_.clear();
-    nLines_.clear();
-}
-
-NameLines CardLineFinder::notedNameLines() const {
-    return NameLines{fnLines_, nLines_, notedToTheEnd_};
-}
-
-void CardLineFinder::noteColon(std::string_view held, std::uint64_t base, std::uint64_t colon,
-                               std::uint64_t from) {
-    // The line the caller stands at starts there, and every colon before it
-    // has been looked at.
-    if (from > noteFloor_) {
-        noteFloor_ = from;
-        noteFloorIsLineStart_ = true;
-    }
-    const std::uint64_t start = base + LineStartBefore(held, colon - base, noteFloor_ - base);
-    // Reaching the floor without a line end means a colon in the value of
-    // the line last looked at (a URL, a time), unless the floor is a line
-    // start.
-    const bool sameLine = start == noteFloor_ && !noteFloorIsLineStart_;
-    noteFloor_ = colon + 1;
-    noteFloorIsLineStart_ = false;
-    // An indented line continues another line's value.
-    if (sameLine || isBlank(static_cast<unsigned char>(held[start - base])))
-        return;
-    if (!mayNameCard(held, start - base))
-        return;
-    const PropertyHead head = PropertyHeadAt(held, start - base, colon - base);
-    const NameKind kind = NameKindOf(head.name);
-    const NameLine line{static_cast<std::size_t>(start - cardStart_),
-                        static_cast<std::size_t>(colon - cardStart_)};
-    if (kind == NameKind::N)
-        nLines_.push_back(line);
-    if (kind != NameKind::Fn)
-        return;
-    fnLines_.push_back(line);
-    // Text after the colon on the line itself nearly always makes a name; if
-    // it does not, the name reader walks the card for what follows.
-    std::size_t after = colon - base + 1;
-    while (after < held.size() && isBlank(static_cast<unsigned char>(held[after])))
-        ++after;
-    if (after < held.size() && !isLineEnd(static_cast<unsigned char>(held[after]))) {
-        noting_ = false;
-        notedToTheEnd_ = false;
     }
 }
 

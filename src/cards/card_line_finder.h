@@ -11,7 +11,6 @@
 // never visits the lines between one by one. UTF-16 files are rare and small;
 // their lines are all handed out.
 
-#include "cards/display_name.h"
 #include "cards/read_buffer.h"
 #include "cards/text_encoding.h"
 
@@ -20,7 +19,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace quorvane {
 
@@ -42,21 +40,6 @@ public:
     // so the caller can let go of them, and stays a line start. It never
     // moves back between calls.
     std::optional<LineSpan> find(const ReadBuffer& buffer, std::uint64_t& from);
-
-    // From `from`, the line after a card's BEGIN line, notes the card's FN
-    // and N lines (8-bit text only: the lines of UTF-16 text are all handed
-    // out) as find() passes over their colons, in offsets from `cardStart`.
-    // The name reader then goes straight to them instead of walking the
-    // card's lines a second time. Lines handed out count too ("FN:" with
-    // nothing after it is one).
-    void noteNameLines(std::uint64_t cardStart, std::uint64_t from);
-    // What was noted since noteNameLines; `complete` tells whether noting
-    // went on to the card's end (see NameLines). Good until the next call to
-    // noteNameLines.
-    NameLines notedNameLines() const;
-    // Ends noting at the card's end: the bytes before the next card are let
-    // go of.
-    void stopNotingNameLines() { noting_ = false; }
 
     // The line's content as ASCII-compatible text for telling what the line
     // is: the bytes themselves, or UTF-16 narrowed into `scratch` with every
@@ -80,10 +63,6 @@ private:
     };
 
     std::optional<LineSpan> findInBytes(const ReadBuffer& buffer, std::uint64_t& from);
-    // Notes the line whose colon is at `colon`, if it is an FN or N line;
-    // `held` is the buffer's bytes, from offset `base` on.
-    void noteColon(std::string_view held, std::uint64_t base, std::uint64_t colon,
-                   std::uint64_t from);
     // The line from `lineStart` that holds the colon at `colon`.
     std::optional<LineSpan> lineThrough(const ReadBuffer& buffer, std::uint64_t lineStart,
                                         std::uint64_t colon);
@@ -101,16 +80,6 @@ private:
     // end of the bytes read that was looked for.
     std::uint64_t lastLineStart_ = 0;
     std::uint64_t lastLineSearchedTo_ = 0;
-    // Noting name lines: whether it goes on, and how far back the start of
-    // the next colon's line is looked for: to a line start, or to just past
-    // the colon last looked at (reaching that means the same line).
-    bool noting_ = false;
-    bool notedToTheEnd_ = false;
-    std::uint64_t cardStart_ = 0;
-    std::uint64_t noteFloor_ = 0;
-    bool noteFloorIsLineStart_ = false;
-    std::vector<NameLine> fnLines_;
-    std::vector<NameLine> nLines_;
     // UTF-16: where the line starting at unitsFrom_ holds no line end before.
     std::uint64_t unitsFrom_ = Nowhere;
     std::uint64_t unitsSearchedTo_ = 0;

@@ -1,7 +1,6 @@
 #include "cards/card_reader.h"
 
 #include "cards/card_line.h"
-#include "cards/display_name.h"
 
 namespace quorvane {
 
@@ -23,23 +22,25 @@ bool isUtf16(TextEncoding encoding) {
 } // namespace
 
 CardReader::CardReader(ByteSource& source, CodePages& codePages)
-    : source_(source), codePages_(codePages), buffer_(BlockSize) {}
+    : source_(source), names_(codePages), buffer_(BlockSize) {}
 
-Outcome<std::optional<Card>> CardReader::next() {
+Outcome<bool> CardReader::next(Card& card) {
     if (failure_)
         return *failure_;
     if (!encodingKnown_)
         detectEncoding();
     while (!done_) {
         if (const auto line = lines_.find(buffer_, scan_)) {
-            if (auto card = take(*line))
-                return std::optional<Card>(std::move(*card));
+            if (take(*line, card))
+                return true;
             continue;
         }
         if (buffer_.sourceEnded()) {
             done_ = true;
-            if (cardStart_)
-                return std::optional<Card>(cut(buffer_.end(), false));
+            if (cardStart_) {
+                cut(buffer_.end(), false, card);
+                return true;
+            }
             break;
         }
         if (pendingFailure_) {
@@ -53,7 +54,7 @@ Outcome<std::optional<Card>> CardReader::next() {
             return *failure_;
         }
     }
-    return std::optional<Card>();
+    return false;
 }
 
 void CardReader::detectEncoding() {
@@ -71,13 +72,13 @@ void CardReader::detectEncoding() {
     encodingKnown_ = true;
 }
 
-std::optional<Card> CardReader::take(const LineSpan& line) {
+bool CardReader::take(const LineSpan& line, Card& card) {
     // The rest of a junk line skipped in part is junk too.
     const bool junkRest = junkResumesAt_ == line.start;
     junkResumesAt_.reset();
     if (junkRest) {
         scan_ = line.end;
-        return std::nullopt;
+        return false;
     }
     const CardLine kind = ClassifyCardLine(lines_.text(buffer_, line, lineScratch_));
     if (!cardStart_) {
@@ -85,24 +86,22 @@ std::optional<Card> CardReader::take(const LineSpan& line) {
             cardStart_ = line.start;
             depth_ = 1;
             agentAwaitsCard_ = false;
-            cardNests_ = false;
-            lines_.noteNameLines(line.start, line.end);
         }
         scan_ = line.end;
-        return std::nullopt;
+        return false;
     }
     switch (kind) {
     case CardLine::Begin:
         // This line starts the next card; it is looked at again then.
-        if (!agentAwaitsCard_)
-            return cut(line.start, false);
+        if (!agentAwaitsCard_) {
+            cut(line.start, false, card);
+            return true;
+        }
         agentAwaitsCard_ = false;
         ++depth_;
-        cardNests_ = true;
         break;
     case CardLine::AgentOpensCard:
         ++depth_;
-        cardNests_ = true;
         break;
     case CardLine::AgentAwaitsCard:
         agentAwaitsCard_ = true;
@@ -111,33 +110,25 @@ std::optional<Card> CardReader::take(const LineSpan& line) {
         agentAwaitsCard_ = false;
         if (--depth_ == 0) {
             scan_ = line.end;
-            return cut(line.end, true);
+            cut(line.end, true, card);
+            return true;
         }
         break;
     default:
         break;
     }
     scan_ = line.end;
-    return std::nullopt;
+    return false;
 }
 
-Card CardReader::cut(std::uint64_t end, bool terminated) {
+void CardReader::cut(std::uint64_t end, bool terminated, Card& card) {
     const std::string_view text = buffer_.bytes(*cardStart_, end);
     cardStart_.reset();
-    Card card;
     card.number = ++cardsSeen_;
     card.terminated = terminated;
-    card.bytes.reserve(byteOrderMark_.size() + text.size());
-    card.bytes = byteOrderMark_;
+    card.bytes.assign(byteOrderMark_);
     card.bytes += text;
-    // The lines noted on the way here name the card, unless a nested card's
-    // lines are among them, which only the whole walk tells apart.
-    card.displayName =
-        cardNests_ || isUtf16(encoding_)
-            ? CardDisplayName(text, encoding_, codePages_, card.number)
-            : CardDisplayName(text, lines_.notedNameLines(), codePages_, card.number);
-    lines_.stopNotingNameLines();
-    return card;
+    names_.read(text, encoding_, card.number, card.displayName);
 }
 
 void CardReader::skipLongJunkLine() {

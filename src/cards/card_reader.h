@@ -4,6 +4,7 @@
 // file; the import run hands Outlook one card at a time instead.
 
 #include "cards/card_line_finder.h"
+#include "cards/display_name.h"
 #include "cards/read_buffer.h"
 #include "cards/text_encoding.h"
 #include "platform/byte_source.h"
@@ -39,9 +40,12 @@ public:
     CardReader(const CardReader&) = delete;
     CardReader& operator=(const CardReader&) = delete;
 
-    // The next card, nothing after the last one, or the source's failure
-    // (cards handed out before it stay good). After the end or a failure,
-    // every call gives the same again.
+    // Puts the next card into `card` and says true; false after the last
+    // one, or the source's failure (cards handed out before it stay good).
+    // After the end or a failure, every call gives the same again and leaves
+    // `card` alone. Every field of `card` is written over, in the room its
+    // strings already have: passing the same Card each time spares a file
+    // of many cards an allocation per card.
     //
     // A card starts at a BEGIN:VCARD line and ends at its END:VCARD line,
     // matched in any letter case with blanks around the colon, after lines
@@ -50,20 +54,20 @@ public:
     // AGENT line itself, or the next BEGIN:VCARD line after an AGENT line with
     // nothing after its colon. The reader holds at most about one card and a
     // block of the file at a time.
-    Outcome<std::optional<Card>> next();
+    Outcome<bool> next(Card& card);
 
     // How the file stores its text, known once next() has been called.
     TextEncoding encoding() const { return encoding_; }
 
 private:
     void detectEncoding();
-    // The card (if any) that `line` completes or cuts off.
-    std::optional<Card> take(const LineSpan& line);
-    Card cut(std::uint64_t end, bool terminated);
+    // Whether `line` completes or cuts off a card, which then is in `card`.
+    bool take(const LineSpan& line, Card& card);
+    void cut(std::uint64_t end, bool terminated, Card& card);
     void skipLongJunkLine();
 
     ByteSource& source_;
-    CodePages& codePages_;
+    CardNameReader names_;
     ReadBuffer buffer_;
     TextEncoding encoding_ = TextEncoding::SingleByte;
     CardLineFinder lines_{TextEncoding::SingleByte};
@@ -80,7 +84,6 @@ private:
     std::optional<std::uint64_t> cardStart_;
     int depth_ = 0;
     bool agentAwaitsCard_ = false;
-    bool cardNests_ = false; // the card at hand holds a nested card
     // Where the rest of a long junk line picks up after its start was let go.
     std::optional<std::uint64_t> junkResumesAt_;
     std::size_t cardsSeen_ = 0;

@@ -11,12 +11,14 @@
 
 namespace quorvane {
 
-// `bytes` as well-formed UTF-8. A `charset` that names a code page decides;
-// without one (or when the system cannot read the bytes in it), bytes that
-// are UTF-8 are taken as UTF-8, and anything else is read in the system's
-// ANSI code page. What even that cannot read keeps its ASCII and shows U+FFFD
-// for the rest: a name is for showing, and a wrong letter beats no import.
-std::string DecodeCharset(std::string_view bytes, std::optional<std::string_view> charset,
-                          CodePages& codePages);
+// Sets `text` to `bytes` as well-formed UTF-8, in the room `text` already
+// has where it can (`bytes` must not lie within it). A `charset` that names a
+// code page decides; without one (or when the system cannot read the bytes
+// in it), bytes that are UTF-8 are taken as UTF-8, and anything else is read
+// in the system's ANSI code page. What even that cannot read keeps its ASCII
+// and shows U+FFFD for the rest: a name is for showing, and a wrong letter
+// beats no import.
+void DecodeCharset(std::string_view bytes, std::optional<std::string_view> charset,
+                   CodePages& codePages, std::string& text);
 
 } // namespace quorvane

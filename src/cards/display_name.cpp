@@ -11,7 +11,6 @@
 #include <cassert>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <utility>
 
 namespace quorvane {
@@ -35,8 +34,7 @@ bool isLineEnd(char c) {
 // needs of the rest, their names, lies before their colons.
 class CardText {
 public:
-    // `at` is a line start, or, for a property read whole (see wholeLine),
-    // just past its first colon.
+    // `at` is a line start.
     CardText(std::string_view text, std::size_t at) : text_(text), searchFrom_(at) {}
 
     // The next line that holds a colon, at or after where the walk stands;
@@ -58,12 +56,14 @@ public:
             atLineStart_ = false;
             if (sameLine)
                 continue;
+            // A line whose name cannot matter keeps an empty one, which
+            // NameKindOf takes for any other name; an indented line is still
+            // told by its first byte.
+            if (!NameMayMatter(text_, start))
+                return PropertyHead{start, colon, colon, std::string_view()};
             return PropertyHeadAt(text_, start, colon);
         }
     }
-
-    // Where the walk stands.
-    std::size_t position() const { return searchFrom_; }
 
     // The first byte of the line `head` stands for.
     char firstByte(const PropertyHead& head) const { return text_[head.start]; }
@@ -221,13 +221,13 @@ std::size_t spaceAt(std::string_view text, bool atEnd) {
     return 0;
 }
 
-// Whether shownValue keeps `byte` as it is wherever it stands: not a control
+// Whether showValue keeps `byte` as it is wherever it stands: not a control
 // character, not a backslash and not 0xC2, which leads the C1 controls.
 constexpr bool isKeptAsItIs(unsigned char byte) {
     return byte >= 0x20 && byte != 0x7F && byte != '\\' && byte != 0xC2;
 }
 
-// `text` fit to show on one line: vCard escapes ("\\," "\\;" "\\\" "\\:" "\\n")
+// Makes `text` fit to show on one line: vCard escapes ("\\," "\\;" "\\\" "\\:" "\\n")
 // undone, malformed UTF-8 shown as U+FFFD, breaks and tabs as spaces, other
 // C0 and C1 controls and DEL dropped, and spaces trimmed from both ends. Any
 // other backslash stays as written, since vCard 2.1 writers use it as an
@@ -235,7 +235,7 @@ constexpr bool isKeptAsItIs(unsigned char byte) {
 //
 // `text` is well-formed UTF-8 already: every value reaches here through
 // DecodeCharset or from a UTF-16 file's text, cut only at ASCII bytes.
-std::string shownValue(std::string text) {
+void showValue(std::string& text) {
     assert(IsUtf8(text) && "a value is made well-formed UTF-8 before it is shown");
     // Most names need nothing but trimming; nothing moves before the first
     // byte that needs a closer look.
@@ -281,10 +281,9 @@ std::string shownValue(std::string text) {
         back -= space;
     text.erase(back);
     text.erase(0, front);
-    return text;
 }
 
-// What shownValue makes of `value` when that is only trimming it, because the
+// What showValue makes of `value` when that is only trimming it, because the
 // value is printable ASCII without a backslash: most names are. Nothing when
 // it needs the whole treatment.
 std::optional<std::string_view> plainShownValue(std::string_view value) {
@@ -307,6 +306,16 @@ std::optional<std::string_view> plainShownValue(std::string_view value) {
     return value;
 }
 
+// Room the name reader works in, kept from card to card so that reading a
+// name seldom allocates.
+struct NameScratch {
+    std::string joined;  // a property of several lines, joined
+    std::string decoded; // a value's bytes after quoted-printable
+    std::string n;       // N's value as UTF-8, before it is cut into its parts
+    std::string family;  // N's family name, shown
+    std::string utf8;    // a UTF-16 card as UTF-8
+};
+
 // How a card's values become UTF-8.
 struct ValueReading {
     CodePages& codePages;
@@ -314,25 +323,29 @@ struct ValueReading {
     // stood for still need their charset.
     bool unicodeText = false;
 
-    std::string text(std::string_view value, const ValueEncoding& encoding) const {
-        if (!encoding.quotedPrintable && unicodeText)
-            return std::string(value);
-        if (!encoding.quotedPrintable)
-            return DecodeCharset(value, encoding.charset, codePages);
-        return DecodeCharset(DecodeQuotedPrintable(value), encoding.charset, codePages);
+    void text(std::string_view value, const ValueEncoding& encoding, std::string& decoded,
+              std::string& text) const {
+        if (!encoding.quotedPrintable && unicodeText) {
+            text.assign(value);
+        } else if (!encoding.quotedPrintable) {
+            DecodeCharset(value, encoding.charset, codePages, text);
+        } else {
+            DecodeQuotedPrintable(value, decoded);
+            DecodeCharset(decoded, encoding.charset, codePages, text);
+        }
     }
 };
 
-std::string nameFromFn(std::string value) {
-    return shownValue(std::move(value));
-}
-
-std::string nameFromN(std::string value) {
-    const std::string family = shownValue(std::string(component(value, 0)));
-    const std::string given = shownValue(std::string(component(value, 1)));
-    if (given.empty() || family.empty())
-        return given + family;
-    return given + " " + family;
+// "given family" from N's `value`, or whichever of the two it has, into
+// `name`.
+void nameFromN(std::string_view value, NameScratch& scratch, std::string& name) {
+    scratch.family.assign(component(value, 0));
+    showValue(scratch.family);
+    name.assign(component(value, 1));
+    showValue(name);
+    if (!name.empty() && !scratch.family.empty())
+        name += ' ';
+    name += scratch.family;
 }
 
 // What a property's name tells of its line before the line is read.
@@ -381,28 +394,37 @@ std::size_t afterPlainBegin(std::string_view text) {
 }
 
 // The name the property whose head the walk in `card` has just found gives,
-// unfolded and decoded, as `nameFrom` shows it; the walk moves past the
-// lines that continue it. `joined` is room for a property of several lines.
-std::string nameFrom(CardText& card, const PropertyHead& head, NameKind kind,
-                     const ValueReading& reading, std::string& joined) {
+// unfolded and decoded, as showValue shows it, into `name`; the walk moves
+// past the lines that continue it. Whether that name has any text.
+bool nameFrom(CardText& card, const PropertyHead& head, NameKind kind, const ValueReading& reading,
+              NameScratch& scratch, std::string& name) {
     const std::string_view line = card.wholeLine(head.start);
     const PropertyLine first = cutLine(line, head);
     const ValueEncoding encoding = ReadValueEncoding(first.parameters);
-    const std::string_view logical = logicalLine(card, line, encoding.quotedPrintable, joined);
+    const std::string_view logical =
+        logicalLine(card, line, encoding.quotedPrintable, scratch.joined);
     const std::string_view value =
         logical.data() == line.data() ? first.value : joinedValue(logical, line, first);
-    if (kind == NameKind::N)
-        return nameFromN(reading.text(value, encoding));
-    if (!encoding.quotedPrintable && !encoding.charset) {
-        if (const auto shown = plainShownValue(value))
-            return std::string(*shown);
+    if (kind == NameKind::N) {
+        reading.text(value, encoding, scratch.decoded, scratch.n);
+        nameFromN(scratch.n, scratch, name);
+        return !name.empty();
     }
-    return nameFromFn(reading.text(value, encoding));
+    if (!encoding.quotedPrintable && !encoding.charset) {
+        if (const auto shown = plainShownValue(value)) {
+            name.assign(*shown);
+            return !name.empty();
+        }
+    }
+    reading.text(value, encoding, scratch.decoded, name);
+    showValue(name);
+    return !name.empty();
 }
 
-std::string nameFromCard(std::string_view text, const ValueReading& reading) {
-    std::string joined;
-    std::string shown;
+// The card's name into `name`, or nothing there when it has none.
+void nameFromCard(std::string_view text, const ValueReading& reading, NameScratch& scratch,
+                  std::string& name) {
+    name.clear();
     // Nearly every card has an FN; N is only read when it has none, from
     // where the first N was seen.
     std::optional<std::size_t> firstN;
@@ -414,76 +436,48 @@ std::string nameFromCard(std::string_view text, const ValueReading& reading) {
                                firstN = head.start;
                            if (kind != NameKind::Fn)
                                return false;
-                           shown = nameFrom(at, head, kind, reading, joined);
-                           return !shown.empty();
+                           return nameFrom(at, head, kind, reading, scratch, name);
                        });
-    if (!shown.empty() || !firstN)
-        return shown;
+    if (!name.empty() || !firstN)
+        return;
     CardText fromN(text, *firstN);
     visitOwnProperties(fromN, 1, [&](NameKind kind, const PropertyHead& head, CardText& at) {
         if (kind != NameKind::N)
             return false;
-        shown = nameFrom(at, head, kind, reading, joined);
-        return !shown.empty();
+        return nameFrom(at, head, kind, reading, scratch, name);
     });
-    return shown;
-}
-
-// The first name the lines `lines` (all FN or all N lines, in order) give,
-// as the walk in nameFromCard would meet them: a line that an earlier one
-// took in as its continuation is not read again.
-std::string nameFromLines(std::string_view text, std::span<const NameLine> lines, NameKind kind,
-                          const ValueReading& reading, std::string& joined) {
-    std::size_t readTo = 0;
-    for (const NameLine& line : lines) {
-        if (line.start < readTo)
-            continue;
-        CardText card(text, line.colon + 1);
-        std::string shown =
-            nameFrom(card, PropertyHeadAt(text, line.start, line.colon), kind, reading, joined);
-        if (!shown.empty())
-            return shown;
-        readTo = card.position();
-    }
-    return std::string();
-}
-
-std::string numbered(std::size_t number) {
-    return "contact " + std::to_string(number);
 }
 
 } // namespace
 
-std::string CardDisplayName(std::string_view card, TextEncoding encoding, CodePages& codePages,
-                            std::size_t number) {
-    std::string name;
+struct CardNameReader::Scratch : NameScratch {};
+
+CardNameReader::CardNameReader(CodePages& codePages)
+    : codePages_(codePages), scratch_(std::make_unique<Scratch>()) {}
+
+CardNameReader::~CardNameReader() = default;
+
+void CardNameReader::read(std::string_view card, TextEncoding encoding, std::size_t number,
+                          std::string& name) {
     if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) {
         const ByteOrder order =
             encoding == TextEncoding::Utf16Le ? ByteOrder::LittleEndian : ByteOrder::BigEndian;
-        name = nameFromCard(Utf8FromUtf16Bytes(card, order), ValueReading{codePages, true});
+        scratch_->utf8 = Utf8FromUtf16Bytes(card, order);
+        nameFromCard(scratch_->utf8, ValueReading{codePages_, true}, *scratch_, name);
     } else {
-        name = nameFromCard(card, ValueReading{codePages, false});
+        nameFromCard(card, ValueReading{codePages_, false}, *scratch_, name);
     }
-    if (name.empty())
-        return numbered(number);
-    return name;
+    if (name.empty()) {
+        name.assign("contact ");
+        name += std::to_string(number);
+    }
 }
 
-std::string CardDisplayName(std::string_view card, const NameLines& lines, CodePages& codePages,
+std::string CardDisplayName(std::string_view card, TextEncoding encoding, CodePages& codePages,
                             std::size_t number) {
-    const ValueReading reading{codePages, false};
-    std::string joined;
-    if (std::string name = nameFromLines(card, lines.fn, NameKind::Fn, reading, joined);
-        !name.empty())
-        return name;
-    // Past an FN line with text on it that still gave no name, the splitter
-    // noted no more: only the whole walk knows what follows.
-    if (!lines.complete)
-        return CardDisplayName(card, TextEncoding::SingleByte, codePages, number);
-    if (std::string name = nameFromLines(card, lines.n, NameKind::N, reading, joined);
-        !name.empty())
-        return name;
-    return numbered(number);
+    std::string name;
+    CardNameReader(codePages).read(card, encoding, number, name);
+    return name;
 }
 
 } // namespace quorvane

@@ -5,7 +5,7 @@
 #include "platform/code_pages.h"
 
 #include <cstddef>
-#include <span>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,29 +28,25 @@ namespace quorvane {
 std::string CardDisplayName(std::string_view card, TextEncoding encoding, CodePages& codePages,
                             std::size_t number);
 
-// A line that may name a card, as the splitter saw it on its way to the
-// card's end: where it starts and where its first colon is, as offsets into
-// the card's text. Only lines of the card's own count, and only lines that
-// do not start with a blank, as the walk above finds them.
-struct NameLine {
-    std::size_t start = 0;
-    std::size_t colon = 0;
-};
+// CardDisplayName for card after card of a file. The splitter reads a name
+// for every card, so the reader keeps its working room from one to the next
+// and writes each name over the last: most names then cost no allocation.
+class CardNameReader {
+public:
+    // `codePages` must outlive the reader.
+    explicit CardNameReader(CodePages& codePages);
+    ~CardNameReader();
+    CardNameReader(const CardNameReader&) = delete;
+    CardNameReader& operator=(const CardNameReader&) = delete;
 
-// A card's FN and N lines, each in the file's order.
-struct NameLines {
-    std::span<const NameLine> fn;
-    std::span<const NameLine> n;
-    // Whether every FN and N line of the card is among them. The splitter
-    // stops looking after an FN line with text on it, which nearly always
-    // names the card.
-    bool complete = false;
-};
+    // Sets `name` to CardDisplayName(card, encoding, codePages, number).
+    void read(std::string_view card, TextEncoding encoding, std::size_t number, std::string& name);
 
-// CardDisplayName for a card in 8-bit text (UTF-8 or a code page) without a
-// card nested in it, from its name lines: the same name, without walking the
-// card's lines a second time.
-std::string CardDisplayName(std::string_view card, const NameLines& lines, CodePages& codePages,
-                            std::size_t number);
+private:
+    struct Scratch;
+
+    CodePages& codePages_;
+    std::unique_ptr<Scratch> scratch_;
+};
 
 } // namespace quorvane

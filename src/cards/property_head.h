@@ -77,6 +77,33 @@ inline PropertyHead PropertyHeadAt(std::string_view text, std::size_t start, std
     return head(nameStart, end);
 }
 
+// Whether the line at `start` in `text` may have a name that NameKindOf tells
+// apart. Most property lines are ruled out by their first eight bytes without
+// cutting out their name: when the first byte starts none of those names and
+// the first semicolon or colon comes within those bytes with no dot (ending a
+// group prefix) before it, the name is none of them.
+inline bool NameMayMatter(std::string_view text, std::size_t start) {
+    // AGENT, BEGIN, END, FN and N start with these letters, in either case.
+    switch (text[start] | 0x20) {
+    case 'a':
+    case 'b':
+    case 'e':
+    case 'f':
+    case 'n':
+        return true;
+    default:
+        break;
+    }
+    if (text.size() - start < 8)
+        return true;
+    const std::uint64_t word = LoadWord(text.data() + start);
+    const std::uint64_t stops = BytesEqualTo(word, ';') | BytesEqualTo(word, ':');
+    if (stops == 0)
+        return true; // the name goes on past these bytes
+    const std::uint64_t beforeStop = (std::uint64_t{1} << (8 * FirstMarkedByte(stops))) - 1;
+    return (BytesEqualTo(word, '.') & beforeStop) != 0;
+}
+
 // What a property's name tells of its line before the line is read.
 enum class NameKind {
     MayNest, // BEGIN, END or AGENT: the line may start, end or nest a card

@@ -28,10 +28,10 @@ int hexValue(char c) {
 
 } // namespace
 
-std::string DecodeQuotedPrintable(std::string_view encoded) {
+void DecodeQuotedPrintable(std::string_view encoded, std::string& bytes) {
     // Decoding only ever shortens, so the bytes are written into room made
     // once rather than appended one at a time.
-    std::string bytes(encoded.size(), '\0');
+    bytes.resize(encoded.size());
     char* out = bytes.data();
     const char* at = encoded.data();
     const char* const end = at + encoded.size();
@@ -58,7 +58,6 @@ std::string DecodeQuotedPrintable(std::string_view encoded) {
         at += 2;
     }
     bytes.resize(static_cast<std::size_t>(out - bytes.data()));
-    return bytes;
 }
 
 } // namespace quorvane

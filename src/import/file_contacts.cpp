@@ -70,13 +70,13 @@ FileContactSplitter::split(std::string_view path, const std::function<bool()>& k
         return Success();
     };
 
+    Card card;
     for (;;) {
-        auto next = reader.next();
+        auto next = reader.next(card);
         if (!next)
             return unreadable(path, next.failure());
         if (!next.value())
             break;
-        Card& card = *next.value();
         if (!first) {
             first = std::move(card);
             continue;

@@ -36,10 +36,11 @@ std::optional<FirstContact> readFirstContact(const std::wstring& path) {
     MemoryByteSource source(std::move(*bytes));
     win32::Win32CodePages codePages;
     CardReader reader(source, codePages);
-    auto card = reader.next();
-    if (!card || !card.value())
+    Card card;
+    auto next = reader.next(card);
+    if (!next || !next.value())
         return std::nullopt;
-    return FirstContact{win32::toWide(card.value()->displayName)};
+    return FirstContact{win32::toWide(card.displayName)};
 }
 
 } // namespace quorvane::standin

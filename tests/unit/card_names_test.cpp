@@ -1,6 +1,7 @@
-// The name lines the splitter notes on its way to a card's end, and the name
-// read from them: the same name the walk through the whole card gives, in the
-// cases where the two could part ways.
+// How the name reader finds a card's property lines, going from colon to
+// colon, and the names it reads from cards where a colon, a fold or a soft
+// line break could lead it to the wrong line, split from a file in pieces
+// that put block ends everywhere.
 
 #include "cards/card_reader.h"
 #include "cards/display_name.h"
@@ -101,11 +102,9 @@ void PrintTo(const NameCase& nameCase, std::ostream* out) {
     *out << nameCase.name;
 }
 
-class NotedNameTest : public ::testing::TestWithParam<NameCase> {};
+class CardNameTest : public ::testing::TestWithParam<NameCase> {};
 
-// Split from a file, in pieces that put block ends everywhere, the card gets
-// the name its text gives when walked whole.
-TEST_P(NotedNameTest, IsTheNameTheWholeWalkGives) {
+TEST_P(CardNameTest, IsReadFromTheRightLines) {
     const std::string file = "junk: before\r\n" + GetParam().card + "BEGIN:VCARD\r\nEND:VCARD\r\n";
     FakeCodePages codePages;
     EXPECT_EQ(CardDisplayName(GetParam().card, TextEncoding::SingleByte, codePages, 1),
@@ -114,16 +113,17 @@ TEST_P(NotedNameTest, IsTheNameTheWholeWalkGives) {
          {std::vector<std::size_t>{}, {1}, {3}, {7}, {1, 2, 3, 4, 5, 6, 7}, {64}}) {
         MemoryByteSource source(file, pieces);
         CardReader reader(source, codePages);
-        auto card = reader.next();
-        ASSERT_TRUE(card && card.value());
-        EXPECT_EQ(card.value()->bytes, GetParam().card);
-        EXPECT_EQ(card.value()->displayName, GetParam().expected)
+        Card card;
+        auto next = reader.next(card);
+        ASSERT_TRUE(next && next.value());
+        EXPECT_EQ(card.bytes, GetParam().card);
+        EXPECT_EQ(card.displayName, GetParam().expected)
             << pieces.size() << " piece sizes, the first " << (pieces.empty() ? 0 : pieces[0]);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cards, NotedNameTest,
+    Cards, CardNameTest,
     ::testing::Values(
         NameCase{"FnWithTextThatReadsAsNothing",
                  "BEGIN:VCARD\r\nFN:\x07\r\nN:Doe;Jane\r\nFN:Second Try\r\nEND:VCARD\r\n",
@@ -137,6 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"SoftBreakTakesInTheNextNLine",
                  "BEGIN:VCARD\r\nN;QUOTED-PRINTABLE:=\r\nN:Roe;Rita\r\nEND:VCARD\r\n",
                  "Rita N:Roe"},
+        // The first N line's soft break takes in the second, and the two make
+        // a name with neither family nor given name; the second is not read
+        // again on its own.
+        NameCase{"SoftBreakTakesInTheNextNLineWholly",
+                 "BEGIN:VCARD\r\nN;QUOTED-PRINTABLE:;;=\r\nN:Taken;In\r\nEND:VCARD\r\n",
+                 "contact 1"},
         NameCase{"EmptyNThenN", "BEGIN:VCARD\r\nFN:\r\nN:;;;;\r\nN:Roe;Rita\r\nEND:VCARD\r\n",
                  "Rita Roe"},
         NameCase{"NoNameAtAll", "BEGIN:VCARD\r\nFN:  \r\nN:;;;;\r\nTEL:1\r\nEND:VCARD\r\n",
@@ -151,6 +157,16 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"DotInAParameterIsNoGroup",
                  "BEGIN:VCARD\r\nX-LABEL;TYPE=a.FN:Not A Name\r\nN:Real;Rae\r\nEND:VCARD\r\n",
                  "Rae Real"},
+        // Lines that open or close a nested card are read whole however
+        // their name starts; the owner's FN after the nested card counts.
+        NameCase{"FnAfterAnInlineAgent",
+                 "BEGIN:VCARD\r\nN:Owner;Olga\r\nAGENT:BEGIN:VCARD\r\nFN:Inline Agent\r\n"
+                 "END:VCARD\r\nFN:Olga The Owner\r\nEND:VCARD\r\n",
+                 "Olga The Owner"},
+        NameCase{"FnAfterAnIndentedNestedEnd",
+                 "BEGIN:VCARD\r\nN:Owner;Olga\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Agent Al\r\n"
+                 " END:VCARD\r\nFN:Olga The Owner\r\nEND:VCARD\r\n",
+                 "Olga The Owner"},
         NameCase{"IndentedFnContinuesAnotherLine",
                  "BEGIN:VCARD\r\nNOTE:a\r\n item1.FN:Folded In\r\nN:Doe;Jo\r\nEND:VCARD\r\n",
                  "Jo Doe"},
@@ -167,28 +183,5 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"ColonsBackToBack",
                  "BEGIN:VCARD\r\n::\r\n:FN:x\r\nFN::Colon First\r\nEND:VCARD\r\n", ":Colon First"}),
     [](const auto& info) { return info.param.name; });
-
-TEST(NotedNameTest, LinesNotedEarlierGiveWayToTheLinesTheyTookIn) {
-    // The first N line's soft break takes in the second, and the two make a
-    // name with neither family nor given name; the second is not read again
-    // on its own.
-    const std::string card = "BEGIN:VCARD\r\n"
-                             "N;QUOTED-PRINTABLE:;;=\r\n"
-                             "N:Taken;In\r\n"
-                             "END:VCARD\r\n";
-    const std::vector<NameLine> n = {{card.find("N;"), card.find(":;;=")},
-                                     {card.find("N:"), card.find(":Taken")}};
-    FakeCodePages codePages;
-    EXPECT_EQ(CardDisplayName(card, NameLines{{}, n, true}, codePages, 4), "contact 4");
-    EXPECT_EQ(CardDisplayName(card, TextEncoding::SingleByte, codePages, 4), "contact 4");
-}
-
-TEST(NotedNameTest, AnIncompleteNotingFallsBackToTheWalk) {
-    const std::string card = "BEGIN:VCARD\r\nFN:\x01\r\nFN:Later\r\nEND:VCARD\r\n";
-    const std::vector<NameLine> fn = {{card.find("FN:"), card.find(":\x01")}};
-    FakeCodePages codePages;
-    EXPECT_EQ(CardDisplayName(card, NameLines{fn, {}, false}, codePages, 2), "Later");
-    EXPECT_EQ(CardDisplayName(card, NameLines{fn, {}, true}, codePages, 2), "contact 2");
-}
 
 } // namespace
