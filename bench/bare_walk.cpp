@@ -19,9 +19,8 @@ bool isDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
-} // namespace
-
-void bareWalk(const std::wstring& folder, std::vector<std::wstring>& vcfPaths) {
+// Calls `onVcf` with the folder and name of every "*.vcf" file below `folder`.
+template <typename OnVcf> void walk(const std::wstring& folder, OnVcf& onVcf) {
     WIN32_FIND_DATAW found{};
     const std::wstring pattern = folder + L"\\*";
     const win32::ScopedFind search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
@@ -33,29 +32,25 @@ void bareWalk(const std::wstring& folder, std::vector<std::wstring>& vcfPaths) {
         if (isDotEntry(found.cFileName))
             continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            bareWalk(folder + L"\\" + found.cFileName, vcfPaths);
+            walk(folder + L"\\" + found.cFileName, onVcf);
         else if (endsWithVcf(found.cFileName))
-            vcfPaths.push_back(folder + L"\\" + found.cFileName);
+            onVcf(folder, found.cFileName);
     } while (FindNextFileW(search.get(), &found));
 }
 
+} // namespace
+
+void bareWalk(const std::wstring& folder, std::vector<std::wstring>& vcfPaths) {
+    auto keep = [&](const std::wstring& parent, const wchar_t* name) {
+        vcfPaths.push_back(parent + L"\\" + name);
+    };
+    walk(folder, keep);
+}
+
 std::size_t bareCount(const std::wstring& folder) {
-    WIN32_FIND_DATAW found{};
-    const std::wstring pattern = folder + L"\\*";
-    const win32::ScopedFind search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                                    FindExSearchNameMatch, nullptr,
-                                                    FIND_FIRST_EX_LARGE_FETCH));
-    if (!search)
-        return 0;
     std::size_t files = 0;
-    do {
-        if (isDotEntry(found.cFileName))
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            files += bareCount(folder + L"\\" + found.cFileName);
-        else if (endsWithVcf(found.cFileName))
-            ++files;
-    } while (FindNextFileW(search.get(), &found));
+    auto count = [&](const std::wstring&, const wchar_t*) { ++files; };
+    walk(folder, count);
     return files;
 }
 

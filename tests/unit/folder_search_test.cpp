@@ -23,16 +23,6 @@ using Rows = std::vector<std::string>;
 
 class FolderSearchTest : public FormTest {
 protected:
-    Rows rows() const {
-        Rows all;
-        for (std::size_t i = 1; i <= form.queue().count(); ++i)
-            all.emplace_back(*form.queue().item(i));
-        return all;
-    }
-    void addFolder(std::string chosen) {
-        dialogs.folder = std::move(chosen);
-        form.AddFolder();
-    }
     // Every listed entry takes a millisecond, so a search takes measurable time.
     void entriesTakeAMillisecond() {
         files.onEntry = [this] { clock.advance(1ms); };

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace quorvane::testing {
 
 struct FakePlatform {
@@ -30,6 +34,19 @@ struct FakePlatform {
 class FormTest : public ::testing::Test, protected FakePlatform {
 protected:
     MainForm form{formServices()};
+
+    // The queue's rows, first to last.
+    std::vector<std::string> rows() const {
+        std::vector<std::string> all;
+        for (std::size_t i = 1; i <= form.queue().count(); ++i)
+            all.emplace_back(*form.queue().item(i));
+        return all;
+    }
+    // Add Folder, with `chosen` picked in the folder dialog.
+    void addFolder(std::string chosen) {
+        dialogs.folder = std::move(chosen);
+        form.AddFolder();
+    }
 };
 
 } // namespace quorvane::testing

@@ -41,16 +41,6 @@ protected:
     // Calls to the listings' next(), counted on the search's thread.
     std::atomic<int> entriesRead{0};
 
-    Rows rows() const {
-        Rows all;
-        for (std::size_t i = 1; i <= form.queue().count(); ++i)
-            all.emplace_back(*form.queue().item(i));
-        return all;
-    }
-    void addFolder(std::string chosen) {
-        dialogs.folder = std::move(chosen);
-        form.AddFolder();
-    }
     Rows manyFiles(const std::string& folder, int count) {
         Rows made;
         for (int i = 0; i < count; ++i) {
