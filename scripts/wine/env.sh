@@ -44,8 +44,10 @@ qv_standin_reset() {
 # activations, so the wait for this prefix's Wine processes is part of the
 # command, ahead of xvfb-run's own cleanup.
 #   qv_with_display CMD [ARGS...]
+# Wine runs on one machine disturb each other (displays, focus, timing), so
+# every one of them, from any checkout, waits for a single machine-wide lock.
 qv_with_display() {
-    xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" bash -c '
+    flock /tmp/quorvane-wine.lock xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" bash -c '
         . "$QV_REPO/scripts/wine/env.sh"
         "$@"
         status=$?
