@@ -161,10 +161,10 @@ RunEnd MainForm::Start() {
     if (importRunning_)
         return RunEnd::Finished;
     ScopedFlag running(importRunning_);
-    ImportRun run(queue_,
-                  {services_.window, services_.outlook, services_.shell, services_.clock,
-                   services_.storage, services_.codePages},
-                  runOptions_);
+    ItemWindowRun run(queue_,
+                      {services_.window, services_.outlook, services_.shell, services_.clock,
+                       services_.storage, services_.codePages},
+                      runOptions_);
     return run.run();
 }
 

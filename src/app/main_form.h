@@ -3,7 +3,7 @@
 // the pointer rule and shutdown. The Win32 window forwards its events here and
 // implements the services it is given.
 
-#include "import/import_run.h"
+#include "import/item_window_run.h"
 #include "import/windowless_run.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,6 +34,8 @@ public:
         offset_ += size;
         return size;
     }
+
+    std::uint64_t size() const override { return bytes_.size(); }
 
     std::string_view bytes() const { return bytes_; }
 

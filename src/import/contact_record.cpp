@@ -64,8 +64,8 @@ std::string FormatContactRecordLine(const ContactRecordLine& line) {
     text += ',' + CsvField(line.name);
     text += ',' + CsvField(resultText(line.result));
     text += ',';
-    if (line.step > 0)
-        text += std::to_string(line.step);
+    if (line.step)
+        text += std::to_string(NumberOf(*line.step));
     text += ',' + CsvField(line.description);
     text += ',' + CsvField(line.entryId);
     text += ',' + CsvField(line.folder);

@@ -5,7 +5,10 @@
 // and where Outlook stored the contact (entry ID and folder path, when the
 // run knows them).
 
+#include "import/step_number.h"
+
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,7 +25,7 @@ struct ContactRecordLine {
     std::size_t contact = 0; // 0 when the file held no contact at all
     std::string name;
     ContactResult result = ContactResult::Reported;
-    int step = 0; // the report's step; 0 without a report
+    std::optional<StepNumber> step; // the report's step, if there was one
     std::string description;
     std::string entryId;
     std::string folder;

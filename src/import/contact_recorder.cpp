@@ -1,6 +1,23 @@
 #include "import/contact_recorder.h"
 
+#include "cards/utf8_text.h"
+
 namespace quorvane {
+
+namespace {
+
+// Outlook's and the system's words can run long (a whole stack of reasons);
+// a record line stays readable in a spreadsheet with this much of them.
+constexpr std::size_t LongestDescription = 1000;
+
+std::string bounded(std::string_view text, std::size_t characters) {
+    const std::size_t keep = Utf8PrefixBytes(text, characters);
+    if (keep == text.size())
+        return std::string(text);
+    return std::string(text.substr(0, keep)) + "\xE2\x80\xA6"; // …
+}
+
+} // namespace
 
 ContactRecorder::ContactRecorder(RunStorage& storage, RunWindow& window)
     : storage_(storage), window_(window) {}
@@ -18,17 +35,23 @@ void ContactRecorder::begin() {
         record_.reset();
 }
 
+std::optional<std::string> ContactRecorder::path() const {
+    if (!record_)
+        return std::nullopt;
+    return record_->path();
+}
+
 void ContactRecorder::startContact() {
     contactOpen_ = true;
     saved_ = false;
-    reportedStep_ = 0;
+    reportedStep_.reset();
     reportedDescription_.clear();
     entryId_.clear();
     folder_.clear();
 }
 
-void ContactRecorder::noteReport(int step, const Failure& failure) {
-    if (!contactOpen_ || reportedStep_ != 0)
+void ContactRecorder::noteReport(StepNumber step, const Failure& failure) {
+    if (!contactOpen_ || reportedStep_)
         return;
     reportedStep_ = step;
     reportedDescription_ = failure.description;
@@ -43,39 +66,16 @@ void ContactRecorder::noteEntryId(std::string_view entryId) {
     entryId_.assign(entryId);
 }
 
-void ContactRecorder::finishContact(std::string_view file, const FileContact* contact) {
-    if (!contactOpen_)
-        return;
-    write(file, contact, saved_ ? ContactResult::Saved : ContactResult::Reported);
-    contactOpen_ = false;
-}
-
-void ContactRecorder::finishUnfinished(std::string_view file,
-                                       const std::vector<FileContact>& contacts,
-                                       std::size_t contactAt) {
+void ContactRecorder::finishContact(std::string_view file, const FileContact* contact,
+                                    bool runEnded) {
     if (!contactOpen_)
         return;
     contactOpen_ = false;
-    if (saved_) {
-        write(file, contactAt < contacts.size() ? &contacts[contactAt] : nullptr,
-              ContactResult::Saved);
-        ++contactAt;
-    }
-    reportedStep_ = 0;
-    reportedDescription_.clear();
-    entryId_.clear();
-    folder_.clear();
-    for (; contactAt < contacts.size(); ++contactAt)
-        write(file, &contacts[contactAt], ContactResult::Skipped);
-}
-
-void ContactRecorder::write(std::string_view file, const FileContact* contact,
-                            ContactResult result) {
-    if (!record_)
-        return;
     ContactRecordLine line;
     line.file = file;
-    line.result = result;
+    line.result = saved_                       ? ContactResult::Saved
+                  : reportedStep_ || !runEnded ? ContactResult::Reported
+                                               : ContactResult::Skipped;
     line.step = reportedStep_;
     line.description = reportedDescription_;
     line.entryId = entryId_;
@@ -83,9 +83,25 @@ void ContactRecorder::write(std::string_view file, const FileContact* contact,
     if (contact) {
         line.contact = contact->number;
         line.name = contact->name;
-        if (!contact->terminated && line.description.empty())
-            line.description = "The file ends before this contact's END:VCARD line.";
+        if (contact->note && line.description.empty())
+            line.description = *contact->note;
     }
+    write(std::move(line));
+}
+
+void ContactRecorder::recordNotReached(std::string_view file, std::string_view description,
+                                       ContactResult result) {
+    ContactRecordLine line;
+    line.file = file;
+    line.result = result;
+    line.description = description;
+    write(std::move(line));
+}
+
+void ContactRecorder::write(ContactRecordLine line) {
+    if (!record_)
+        return;
+    line.description = bounded(line.description, LongestDescription);
     if (!record_->appendLine(FormatContactRecordLine(line))) {
         // Said once; the import itself goes on.
         record_.reset();

@@ -2,13 +2,13 @@
 
 namespace quorvane {
 
-std::string FormatErrorReport(std::string_view description, int step) {
+std::string FormatErrorReport(std::string_view description, StepNumber step) {
     std::string text;
     text.append(description)
         .append("\r\n")
         .append("in Pellicor5/20/2014.Form1.Start ")
         .append("at line ")
-        .append(std::to_string(step))
+        .append(std::to_string(NumberOf(step)))
         .append("\r\r")
         .append("Please email screenshot of this message to ")
         .append(SupportAddress);

@@ -2,55 +2,108 @@
 // One queued file, seen as the contacts the import run hands Outlook one at a
 // time. Outlook reads only the first card of a file it opens, so a file with
 // several cards is split: each card is written, byte for byte, to a file of
-// its own in a private folder of the run. A file with a single card is
-// imported from the user's own path, untouched.
+// its own in a private folder of the run, as the run reaches it, and removed
+// once the run is done with it. A file with a single card is imported from
+// the user's own path, untouched. However large the file, only the card at
+// hand and the one after it are held, in memory and on disk.
 
+#include "cards/card_reader.h"
 #include "platform/code_pages.h"
 #include "platform/outcome.h"
 #include "platform/run_storage.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace quorvane {
 
 struct FileContact {
-    std::size_t number = 0; // 1-based, in the file's order
-    std::string name;       // for the progress text and the record
-    std::string path;       // the file Outlook opens for this contact
-    bool terminated = true; // false for a last card cut off before END:VCARD
+    // 1-based, in the file's order; 0 for what stands for the whole file (a
+    // file that cannot be read or holds no card).
+    std::size_t number = 0;
+    std::string name; // for the progress text and the record
+    std::string path; // the file Outlook opens for this contact
+    // Why this contact cannot go to Outlook; it is reported where it would
+    // have been opened, and the run goes on with the next.
+    std::optional<Failure> failure;
+    // Set for a card that was cut off: the note its record line carries.
+    std::optional<std::string> note;
 };
 
 // How the report of a file without any card begins; the path follows.
 inline constexpr std::string_view NoCardDescription = "This file holds no vCard: ";
 
-class FileContactSplitter {
+// Asked now and then while a file is read; false stops the reading.
+using KeepGoing = std::function<bool()>;
+
+class FileContacts {
 public:
-    FileContactSplitter(RunStorage& storage, CodePages& codePages);
+    FileContacts(RunStorage& storage, CodePages& codePages);
+    ~FileContacts();
+    FileContacts(const FileContacts&) = delete;
+    FileContacts& operator=(const FileContacts&) = delete;
 
-    // The contacts of the file at `path`, in its order. A file that cannot be
-    // read, holds no card or cannot be split is a failure that says so and
-    // names the file. `keepGoing` is asked now
-    // and then while a long file is split; once it answers false the split
-    // stops and returns no contact.
-    Outcome<std::vector<FileContact>> split(std::string_view path,
-                                            const std::function<bool()>& keepGoing);
+    // Begins the file at `path` and puts its first contact at hand: reading
+    // on to the second card tells whether the file needs splitting. A file
+    // that cannot be read or holds no card is at hand as one contact-less
+    // entry whose failure says so. Nothing is at hand when `keepGoing` said
+    // no meanwhile.
+    void open(std::string_view path, const KeepGoing& keepGoing);
 
-    // Removes the card files of the last file split (its folder and all).
-    void releaseCardFiles();
+    // Lets go of the contact at hand (its card file included) and puts the
+    // file's next one at hand; false when the file has no more. A file that
+    // cannot be read on gives one more entry that says so.
+    bool next(const KeepGoing& keepGoing);
+
+    // Lets go of the file and every card file of it.
+    void close();
+
+    const FileContact* current() const { return current_ ? &*current_ : nullptr; }
+    // Whether the file's contacts go to Outlook as card files of their own.
+    bool split() const { return split_; }
+    // Whether contacts may follow the one at hand (or the file was not read
+    // to its first one, when the reading was stopped).
+    bool mayHaveMore() const { return stopped_ || (split_ && (haveAhead_ || readFailure_)); }
+    // Whether the contacts after the one at hand cannot go to Outlook
+    // (their card files cannot be written), so the file ends here.
+    bool restAbandoned() const { return restAbandoned_ && mayHaveMore(); }
+    // How far through the file the contact at hand is, from 0 to 1.
+    double fractionDone() const;
 
 private:
-    Outcome<CardFolder*> newFileFolder();
+    class PacedSource;
+
+    // The next card into `card`; false at the end, after a failure (kept in
+    // readFailure_) or when stopped.
+    bool readCard(Card& card, const KeepGoing& keepGoing);
+    void putAtHand(Card& card);
+    void putFailureAtHand(Failure failure);
+    Outcome<CardFolder*> fileFolder();
 
     RunStorage& storage_;
     CodePages& codePages_;
     std::unique_ptr<CardFolder> runFolder_; // made when the first file needs it
     std::unique_ptr<CardFolder> fileFolder_;
     std::size_t filesSplit_ = 0;
+
+    std::string path_;
+    std::unique_ptr<PacedSource> source_;
+    std::unique_ptr<CardReader> reader_;
+    std::optional<Failure> readFailure_;
+    bool stopped_ = false;
+    // The card after the one at hand, read ahead; never more than one.
+    Card ahead_;
+    bool haveAhead_ = false;
+    bool split_ = false;
+    std::optional<FileContact> current_;
+    std::string cardFileAtHand_;
+    std::uint64_t cardBytesDone_ = 0;
+    bool restAbandoned_ = false;
 };
 
 } // namespace quorvane

@@ -1,8 +1,6 @@
 #include "import/windowless_run.h"
 
-#include "import/run_progress.h"
-
-#include <cassert>
+#include <exception>
 
 namespace quorvane {
 
@@ -10,36 +8,21 @@ namespace {
 
 // Step numbers as the error report shows them; docs/windowless-steps.md
 // says what each does and where the run goes on after its failure.
-enum Step : int {
-    CheckQueue = 200,
-    ShowHourglass = 202,
-    ReachOutlook = 204,
-    ResolveFolder = 206,
-    ReadFolderPath = 208,
-    FixLastIndex = 210,
-    YieldToWindow = 212,
-    ReadPath = 214,
-    // Never reported itself: a file that yields no contact is reported where
-    // its contact would have been opened (222).
-    SplitIntoContacts = 216,
-    ShowProgressText = 218,
-    ShowProgressValue = 220,
-    OpenContact = 222,
-    StoreContact = 224,
-    SaveMovedContact = 226,
-    ReadEntryId = 228,
-    ReleaseContact = 230,
-    FinishContact = 232,
-    AdvanceIndex = 234,
-    ReleaseOutlook = 236,
-    RestorePointer = 238,
-    ResetProgressValue = 240,
-    ResetProgressText = 242,
-    ShowClosingMessage = 244,
-    ShowNoFiles = 246,
-    // Between 220 and 222, only after Outlook went away.
-    ReachOutlookAgain = 248,
-};
+constexpr StepNumber ReachOutlook{204};
+constexpr StepNumber ResolveFolder{206};
+constexpr StepNumber ReadFolderPath{208};
+constexpr StepNumber FixLastIndex{210};
+constexpr StepNumber ReadPath{214};
+constexpr StepNumber ShowProgressValue{220};
+// A file that yields no contact, or a contact that cannot go to Outlook, is
+// reported here too, where the contact would have been opened.
+constexpr StepNumber OpenContact{222};
+constexpr StepNumber StoreContact{224};
+constexpr StepNumber SaveMovedContact{226};
+constexpr StepNumber ReadEntryId{228};
+constexpr StepNumber AdvanceIndex{234};
+// Between 220 and 222, only after Outlook went away.
+constexpr StepNumber ReachOutlookAgain{248};
 
 } // namespace
 
@@ -71,118 +54,69 @@ std::string OutlookWentAwayMessage(std::string_view systemWords) {
 
 WindowlessRun::WindowlessRun(const ImportQueue& queue, WindowlessRunServices services,
                              WindowlessTarget target)
-    : SteppedRun(queue, services.window, services.storage, services.codePages),
-      outlook_(services.outlook), target_(target) {}
+    : outlook_(services.outlook), target_(target), screen_(services.window),
+      recorder_(services.storage, services.window),
+      walk_(queue, services.storage, services.codePages, recorder_) {}
 
 RunEnd WindowlessRun::run() {
-    return runFrom(CheckQueue);
-}
-
-// Every reference into that Outlook is dead now. Said once, in words that
-// tell the user what happened to the contact at hand; the next contact
-// reaches Outlook afresh.
-void WindowlessRun::beforeReport(Failure& failure) {
-    if (!failure.connectionLost || !session_ || outlookLost_)
-        return;
-    outlookLost_ = true;
-    failure.description = OutlookWentAwayMessage(failure.description);
-}
-
-void WindowlessRun::releaseOutlook() {
-    releaseContact();
-    folder_.reset();
-    session_.reset();
-}
-
-WindowlessRun::StepResult WindowlessRun::execute(int step) {
-    switch (step) {
-    case CheckQueue:
-        return go(queue_.count() > 0 ? ShowHourglass : ShowNoFiles);
-    case ShowHourglass:
-        window_.setPointer(PointerKind::Hourglass);
-        return go(ReachOutlook);
-    case ReachOutlook:
-        return reachOutlook();
-    case ResolveFolder:
-        return resolveFolder();
-    case ReadFolderPath:
-        return readFolderPath();
-    case FixLastIndex:
-        return fixLastIndex();
-    case YieldToWindow:
-        yieldToWindow();
-        return go(ReadPath);
-    case ReadPath:
-        return proceed(readCurrentRow(), SplitIntoContacts, AdvanceIndex);
-    case SplitIntoContacts:
-        splitIntoContacts();
-        return go(ShowProgressText);
-    case ShowProgressText:
-        window_.setProgressText(progressText());
-        return go(ShowProgressValue);
-    case ShowProgressValue:
-        return showProgressValue();
-    case OpenContact:
-        return openContact();
-    case StoreContact:
-        return storeContact();
-    case SaveMovedContact:
-        return saveMovedContact();
-    case ReadEntryId:
-        return readEntryId();
-    case ReleaseContact:
-        releaseContact();
-        return go(FinishContact);
-    case FinishContact:
-        return finishContact();
-    case AdvanceIndex:
-        return advanceIndex();
-    case ReleaseOutlook:
-        folder_.reset();
-        session_.reset();
-        return go(RestorePointer);
-    case RestorePointer:
-        window_.setPointer(PointerKind::Arrow);
-        return go(ResetProgressValue);
-    case ResetProgressValue:
-        window_.setProgressValue(0);
-        return go(ResetProgressText);
-    case ResetProgressText:
-        window_.setProgressText(ProgressAtRest);
-        announceEnd();
-        return go(ShowClosingMessage);
-    case ShowClosingMessage:
-        return showClosingMessage();
-    case ShowNoFiles:
-        announceEnd();
-        window_.showMessage("No files added.", MessageStyle::Plain);
-        return go(End);
-    case ReachOutlookAgain:
-        return reachOutlookAgain();
+    try {
+        importQueue();
+    } catch (const std::exception& fault) {
+        // Nothing here is meant to throw; should it all the same (the memory
+        // ran out), the fault is said and the run ends as any other.
+        screen_.show(fault.what(), MessageStyle::Exclamation);
+        releaseOutlook();
+        screen_.restorePointer();
+        screen_.resetProgressValue();
+        screen_.resetProgressText();
     }
-    assert(false && "the windowless run reached a step number it does not have");
-    return go(End);
+    releaseOutlook();
+    walk_.recordUnfinished();
+    screen_.announceEnd();
+    return screen_.closing() ? RunEnd::WindowClosed : RunEnd::Finished;
+}
+
+// 200 to 246 in order; docs/windowless-steps.md has the table.
+void WindowlessRun::importQueue() {
+    if (walk_.queueEmpty()) {
+        screen_.announceEnd();
+        screen_.show("No files added.", MessageStyle::Plain);
+        return;
+    }
+    screen_.window().setPointer(PointerKind::Hourglass);
+    if (prepare())
+        walkQueue();
+    if (!screen_.closing())
+        finish();
 }
 
 // Once per run: a session held for every contact costs Outlook far less than
 // reaching it anew per file, and an Outlook that is missing is said once.
-WindowlessRun::StepResult WindowlessRun::reachOutlook() {
+bool WindowlessRun::prepare() {
     SessionOutcome reached = outlook_.createSession();
-    if (reached.session) {
-        session_ = std::move(reached.session.value());
-        return go(ResolveFolder);
+    if (!reached.session) {
+        // Nothing can be imported without Outlook, so the run ends here
+        // rather than report every file.
+        if (reached.noDesktopOutlook)
+            closingMessage_ = {NoDesktopOutlookMessage(reached.session.failure().description),
+                               MessageStyle::Exclamation};
+        else
+            report(ReachOutlook, reached.session.failure());
+        return false;
     }
-    // Nothing can be imported without Outlook, so the run ends here rather
-    // than report every file.
-    if (reached.noDesktopOutlook) {
-        closingMessage_ = {NoDesktopOutlookMessage(reached.session.failure().description),
-                           MessageStyle::Exclamation};
-        return go(ReleaseOutlook);
-    }
-    return fail(reached.session.failure(), ReleaseOutlook);
+    session_ = std::move(reached.session.value());
+    if (!resolveFolder())
+        return false;
+    readFolderPath();
+    // From here on the queue is walked, and the run ends with "Done.".
+    recorder_.begin();
+    closingMessage_ = {"Done.", MessageStyle::Plain};
+    if (auto begun = walk_.begin(); !begun)
+        return report(FixLastIndex, begun.failure());
+    return !screen_.closing();
 }
 
-WindowlessRun::StepResult WindowlessRun::resolveFolder() {
+bool WindowlessRun::resolveFolder() {
     if (target_ == WindowlessTarget::ChosenFolder)
         return chooseFolder();
     // Save stores in the default Contacts folder without being told; the
@@ -190,67 +124,56 @@ WindowlessRun::StepResult WindowlessRun::resolveFolder() {
     // without it.
     auto folder = session_->defaultContactsFolder();
     if (!folder)
-        return fail(folder.failure(), ReadFolderPath);
+        return report(ResolveFolder, folder.failure());
     folder_ = std::move(folder.value());
-    return go(ReadFolderPath);
+    return true;
 }
 
 // The chooser comes back until the user picks a contacts folder or cancels:
 // a Move into a mail folder would put contacts where no address book finds
 // them.
-WindowlessRun::StepResult WindowlessRun::chooseFolder() {
-    auto picked = session_->pickFolder();
-    // Outlook's chooser is modal to Outlook, not to this window, which goes
-    // on handling its events meanwhile.
-    windowClosing_ = window_.closing();
-    if (!picked)
-        return fail(picked.failure(), ReleaseOutlook);
-    std::unique_ptr<OutlookFolder> folder = std::move(picked.value());
-    if (!folder)
-        return go(ReleaseOutlook); // Cancel: nothing is imported, nothing said
-    auto itemType = folder->defaultItemType();
-    if (!itemType)
-        return fail(itemType.failure(), ResolveFolder);
-    if (itemType.value() != ContactItemType) {
+bool WindowlessRun::chooseFolder() {
+    for (;;) {
+        auto picked = session_->pickFolder();
+        // Outlook's chooser is modal to Outlook, not to this window, which
+        // goes on handling its events meanwhile.
+        if (!screen_.stillOpen())
+            return false;
+        if (!picked) {
+            report(ResolveFolder, picked.failure());
+            return false;
+        }
+        std::unique_ptr<OutlookFolder> folder = std::move(picked.value());
+        if (!folder)
+            return false; // Cancel: nothing is imported, nothing said
+        auto itemType = folder->defaultItemType();
+        if (!itemType) {
+            if (!report(ResolveFolder, itemType.failure()))
+                return false;
+            continue;
+        }
+        if (itemType.value() == OutlookItemType::Contact) {
+            folder_ = std::move(folder);
+            return true;
+        }
         auto name = folder->name();
-        window_.showMessage(NotAContactsFolderMessage(name ? name.value() : "The folder you chose"),
-                            MessageStyle::Exclamation);
-        windowClosing_ = window_.closing();
-        return go(ResolveFolder);
+        if (!screen_.show(NotAContactsFolderMessage(name ? name.value() : "The folder you chose"),
+                          MessageStyle::Exclamation))
+            return false;
     }
-    folder_ = std::move(folder);
-    return go(ReadFolderPath);
 }
 
-WindowlessRun::StepResult WindowlessRun::readFolderPath() {
+void WindowlessRun::readFolderPath() {
     if (!folder_)
-        return go(FixLastIndex);
+        return;
     if (target_ == WindowlessTarget::ChosenFolder)
         readFolderIds();
     auto path = folder_->folderPath();
-    if (!path)
-        return fail(path.failure(), FixLastIndex);
+    if (!path) {
+        report(ReadFolderPath, path.failure());
+        return;
+    }
     folderPath_ = std::move(path.value());
-    return go(FixLastIndex);
-}
-
-WindowlessRun::StepResult WindowlessRun::fixLastIndex() {
-    // From here on the queue is walked, and the run ends with "Done.".
-    recorder_.begin();
-    closingMessage_ = {"Done.", MessageStyle::Plain};
-    if (auto begun = beginWalk(); !begun)
-        return fail(begun.failure(), YieldToWindow);
-    return go(YieldToWindow);
-}
-
-WindowlessRun::StepResult WindowlessRun::showProgressValue() {
-    // A file without a contact needs no Outlook to be reported.
-    const int next = outlookLost_ && !fileFailure_ ? ReachOutlookAgain : OpenContact;
-    auto percent = progressValue();
-    if (!percent)
-        return fail(percent.failure(), next);
-    window_.setProgressValue(percent.value());
-    return go(next);
 }
 
 // Wanted only if Outlook goes away mid-run, so a failure here is said only
@@ -266,117 +189,165 @@ void WindowlessRun::readFolderIds() {
     folderStoreId_ = std::move(storeId.value());
 }
 
+bool WindowlessRun::walkQueue() {
+    for (;;) {
+        if (!screen_.yield())
+            return false;
+        if (auto read = walk_.readRow(); !read) {
+            if (!report(ReadPath, read.failure()))
+                return false;
+        } else if (!importFile()) {
+            return false;
+        }
+        auto more = walk_.advance();
+        if (!more)
+            return report(AdvanceIndex, more.failure());
+        if (!more.value())
+            return true;
+    }
+}
+
+// Every contact of the row's file, each a cycle from the progress text on.
+bool WindowlessRun::importFile() {
+    const KeepGoing keepReading = [this] { return screen_.yield(); };
+    walk_.openFile(keepReading);
+    do {
+        if (screen_.closing())
+            return false;
+        screen_.window().setProgressText(walk_.progressText());
+        importContact();
+        if (screen_.closing())
+            return false;
+        // Nothing is imported after this, so no "Done." follows the report.
+        if (abandoned_) {
+            closingMessage_.reset();
+            return false;
+        }
+    } while (walk_.nextContact(keepReading) && screen_.yield());
+    return !screen_.closing();
+}
+
+void WindowlessRun::importContact() {
+    const FileContact* contact = walk_.contact();
+    // A contact that cannot be opened needs no Outlook to be reported.
+    const bool reachAgain = outlookLost_ && !contact->failure;
+    if (auto percent = walk_.progressValue(); !percent) {
+        if (!report(ShowProgressValue, percent.failure()))
+            return;
+    } else {
+        screen_.window().setProgressValue(percent.value());
+    }
+    if (!reachAgain || reachOutlookAgain())
+        storeContact(*contact);
+    releaseContact();
+}
+
+// Each way stores the contact exactly once: the item Outlook opened is saved
+// into the default folder, or moved and only the moved item saved. After a
+// failure nothing is tried again, so no contact is stored twice.
+void WindowlessRun::storeContact(const FileContact& contact) {
+    if (contact.failure) {
+        report(OpenContact, *contact.failure);
+        return;
+    }
+    auto item = session_->openSharedItem(contact.path);
+    if (!item) {
+        report(OpenContact, item.failure());
+        return;
+    }
+    item_ = std::move(item.value());
+    if (target_ == WindowlessTarget::DefaultContacts) {
+        if (auto saved = item_->save(); !saved) {
+            report(StoreContact, saved.failure());
+            return;
+        }
+    } else {
+        auto moved = item_->move(*folder_);
+        if (!moved) {
+            report(StoreContact, moved.failure());
+            return;
+        }
+        movedItem_ = std::move(moved.value());
+        if (auto saved = movedItem_->save(); !saved) {
+            report(SaveMovedContact, saved.failure());
+            return;
+        }
+    }
+    recorder_.noteSaved(folderPath_);
+    // The entry ID lets the record lead back to the very item stored; a
+    // contact whose ID cannot be read is stored all the same.
+    OutlookContactItem& stored = movedItem_ ? *movedItem_ : *item_;
+    auto entryId = stored.entryId();
+    if (!entryId) {
+        report(ReadEntryId, entryId.failure());
+        return;
+    }
+    recorder_.noteEntryId(entryId.value());
+}
+
 // The contact that was at hand when Outlook went away has been reported;
 // this one goes to a fresh Outlook, into the same folder. When Outlook
 // cannot be reached again, the run stops here, since every later contact
 // would fail the same way: the contact at hand is reported and the rest of
-// its file recorded as not tried.
-WindowlessRun::StepResult WindowlessRun::reachOutlookAgain() {
-    releaseContact();
-    folder_.reset();
-    session_.reset();
+// the queue recorded as not tried.
+bool WindowlessRun::reachOutlookAgain() {
+    releaseOutlook();
     SessionOutcome reached = outlook_.createSession();
     if (!reached.session) {
         abandoned_ = true;
-        return fail(reached.session.failure(), ReleaseContact);
+        report(ReachOutlookAgain, reached.session.failure());
+        return false;
     }
     session_ = std::move(reached.session.value());
     outlookLost_ = false;
     return findFolderAgain();
 }
 
-WindowlessRun::StepResult WindowlessRun::findFolderAgain() {
+bool WindowlessRun::findFolderAgain() {
     if (target_ == WindowlessTarget::DefaultContacts) {
         // As at 206: Save needs no folder, so the run goes on without one.
         auto folder = session_->defaultContactsFolder();
         if (!folder)
-            return fail(folder.failure(), OpenContact);
+            return report(ReachOutlookAgain, folder.failure());
         folder_ = std::move(folder.value());
-        return go(OpenContact);
+        return true;
     }
     if (folderIdFailure_) {
         abandoned_ = true;
-        return fail(*folderIdFailure_, ReleaseContact);
+        report(ReachOutlookAgain, *folderIdFailure_);
+        return false;
     }
     auto folder = session_->folderFromId(folderEntryId_, folderStoreId_);
     if (!folder) {
         abandoned_ = true;
-        return fail(folder.failure(), ReleaseContact);
+        report(ReachOutlookAgain, folder.failure());
+        return false;
     }
     folder_ = std::move(folder.value());
-    return go(OpenContact);
+    return true;
 }
 
-WindowlessRun::StepResult WindowlessRun::finishContact() {
-    if (!abandoned_)
-        return go(nextContactOfFile() ? ShowProgressText : AdvanceIndex);
-    // Nothing was imported after this, so no "Done." follows the report.
-    recorder_.finishContact(currentPath_, currentContact());
-    closingMessage_.reset();
-    recorder_.startContact();
-    recorder_.finishUnfinished(currentPath_, contacts_, contactAt_ + 1);
-    splitter_.releaseCardFiles();
-    return go(ReleaseOutlook);
-}
-
-WindowlessRun::StepResult WindowlessRun::openContact() {
-    if (fileFailure_)
-        return fail(*fileFailure_, ReleaseContact);
-    auto item = session_->openSharedItem(contactPath());
-    if (!item)
-        return fail(item.failure(), ReleaseContact);
-    item_ = std::move(item.value());
-    return go(StoreContact);
-}
-
-// Each way stores the contact exactly once: the item Outlook opened is saved
-// into the default folder, or moved and only the moved item saved. After a
-// failure nothing is tried again, so no contact is stored twice.
-WindowlessRun::StepResult WindowlessRun::storeContact() {
-    if (target_ == WindowlessTarget::DefaultContacts) {
-        auto saved = item_->save();
-        if (!saved)
-            return fail(saved.failure(), ReleaseContact);
-        recorder_.noteSaved(folderPath_);
-        return go(ReadEntryId);
-    }
-    auto moved = item_->move(*folder_);
-    if (!moved)
-        return fail(moved.failure(), ReleaseContact);
-    movedItem_ = std::move(moved.value());
-    return go(SaveMovedContact);
-}
-
-WindowlessRun::StepResult WindowlessRun::saveMovedContact() {
-    auto saved = movedItem_->save();
-    if (!saved)
-        return fail(saved.failure(), ReleaseContact);
-    recorder_.noteSaved(folderPath_);
-    return go(ReadEntryId);
-}
-
-// The entry ID lets the record lead back to the very item stored; a contact
-// whose ID cannot be read is stored all the same.
-WindowlessRun::StepResult WindowlessRun::readEntryId() {
-    OutlookContactItem& stored = movedItem_ ? *movedItem_ : *item_;
-    auto entryId = stored.entryId();
-    if (!entryId)
-        return fail(entryId.failure(), ReleaseContact);
-    recorder_.noteEntryId(entryId.value());
-    return go(ReleaseContact);
-}
-
-WindowlessRun::StepResult WindowlessRun::advanceIndex() {
-    auto more = advanceRow();
-    if (!more)
-        return fail(more.failure(), ReleaseOutlook);
-    return go(more.value() ? YieldToWindow : ReleaseOutlook);
-}
-
-WindowlessRun::StepResult WindowlessRun::showClosingMessage() {
+// 236 to 244.
+void WindowlessRun::finish() {
+    releaseOutlook();
+    screen_.restorePointer();
+    screen_.resetProgressValue();
+    screen_.resetProgressText();
+    screen_.announceEnd();
     if (closingMessage_)
-        window_.showMessage(closingMessage_->text, closingMessage_->style);
-    return go(End);
+        screen_.show(closingMessage_->text, closingMessage_->style);
+}
+
+// Every reference into that Outlook is dead now. Said once, in words that
+// tell the user what happened to the contact at hand; the next contact
+// reaches Outlook afresh.
+bool WindowlessRun::report(StepNumber step, Failure failure) {
+    if (failure.connectionLost && session_ && !outlookLost_) {
+        outlookLost_ = true;
+        failure.description = OutlookWentAwayMessage(failure.description);
+    }
+    recorder_.noteReport(step, failure);
+    return screen_.report(step, failure);
 }
 
 // Both references go together: an Exchange mailbox counts every item a
@@ -384,6 +355,12 @@ WindowlessRun::StepResult WindowlessRun::showClosingMessage() {
 void WindowlessRun::releaseContact() {
     movedItem_.reset();
     item_.reset();
+}
+
+void WindowlessRun::releaseOutlook() {
+    releaseContact();
+    folder_.reset();
+    session_.reset();
 }
 
 } // namespace quorvane

@@ -8,19 +8,21 @@
 // contact. Only a run that cannot reach Outlook at all, or has nowhere to
 // store contacts, ends early.
 
-#include "import/stepped_run.h"
+#include "import/contact_recorder.h"
+#include "import/queue_walk.h"
+#include "import/run_end.h"
+#include "import/run_screen.h"
+#include "import/step_number.h"
 #include "platform/code_pages.h"
 #include "platform/outlook_session.h"
 #include "platform/run_storage.h"
 #include "platform/run_window.h"
 #include "queue/import_queue.h"
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace quorvane {
 
@@ -46,7 +48,7 @@ std::string NotAContactsFolderMessage(std::string_view folderName);
 // what Windows said of the broken connection.
 std::string OutlookWentAwayMessage(std::string_view systemWords);
 
-class WindowlessRun final : private SteppedRun {
+class WindowlessRun {
 public:
     WindowlessRun(const ImportQueue& queue, WindowlessRunServices services,
                   WindowlessTarget target);
@@ -56,34 +58,37 @@ public:
     RunEnd run();
 
 private:
-    StepResult execute(int step) override;
-    void releaseOutlook() override;
-    void beforeReport(Failure& failure) override;
-
-    StepResult reachOutlook();
-    StepResult resolveFolder();
-    StepResult chooseFolder();
-    StepResult readFolderPath();
-    StepResult fixLastIndex();
-    StepResult showProgressValue();
-    StepResult openContact();
-    StepResult storeContact();
-    StepResult saveMovedContact();
-    StepResult readEntryId();
-    StepResult advanceIndex();
-    StepResult showClosingMessage();
-    StepResult finishContact();
-    StepResult reachOutlookAgain();
-    StepResult findFolderAgain();
+    void importQueue();
+    // Outlook, the folder and the record, for the whole run; false when
+    // nothing can be imported.
+    bool prepare();
+    bool resolveFolder();
+    bool chooseFolder();
+    void readFolderPath();
     void readFolderIds();
+    // False when the run must stop walking.
+    bool walkQueue();
+    bool importFile();
+    void importContact();
+    void storeContact(const FileContact& contact);
+    bool reachOutlookAgain();
+    bool findFolderAgain();
+    void finish();
 
+    // Reports a failed step (an Outlook that went away is said in words of
+    // its own, once); false when the run must return.
+    bool report(StepNumber step, Failure failure);
     void releaseContact();
-    // A file's only contact is its own path; the contacts of a split file
-    // are their card files.
-    const std::string& contactPath() const { return contacts_.at(contactAt_).path; }
+    void releaseOutlook();
 
     OutlookSessions& outlook_;
     WindowlessTarget target_;
+
+    // Declared in this order so that the walk records what it left before
+    // the screen tells the window the run is over.
+    RunScreen screen_;
+    ContactRecorder recorder_;
+    QueueWalk walk_;
 
     // Held for the whole run, released at its end. Declared before the
     // items, so the items are released first however the run ends.

@@ -6,6 +6,7 @@
 #include "platform/outcome.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 namespace quorvane {
@@ -20,6 +21,10 @@ public:
     // carries the system's own words; after the end or a failure the source
     // is not asked again.
     virtual Outcome<std::size_t> read(std::span<char> buffer) = 0;
+
+    // How many bytes the source held when it was opened, 0 when unknown: the
+    // progress bar moves through a long file by it.
+    virtual std::uint64_t size() const { return 0; }
 };
 
 } // namespace quorvane

@@ -11,6 +11,10 @@
 
 namespace quorvane {
 
+// What closing an item window does with unsaved changes (Outlook's
+// OlInspectorClose).
+enum class CloseMode : std::int16_t { Save = 0, Discard = 1, PromptForSave = 2 };
+
 class OutlookItem {
 public:
     virtual ~OutlookItem() = default;
@@ -24,8 +28,7 @@ public:
     virtual ~OutlookInspector() = default;
     // The item the window shows.
     virtual Outcome<std::unique_ptr<OutlookItem>> currentItem() = 0;
-    // Closes the window; the mode is passed as a 16-bit integer.
-    virtual Outcome<void> close(std::int16_t saveMode) = 0;
+    virtual Outcome<void> close(CloseMode mode) = 0;
 };
 
 // The live collection of Outlook's open item windows: windows that open after

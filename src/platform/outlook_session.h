@@ -26,8 +26,16 @@
 
 namespace quorvane {
 
-// Outlook's olContactItem: the default item type of a contacts folder.
-inline constexpr std::int32_t ContactItemType = 2;
+// The kind of item a folder holds by default (Outlook's OlItemType). A folder
+// may report a kind not listed here; the enumeration holds it all the same.
+enum class OutlookItemType : std::int32_t {
+    Mail = 0,
+    Appointment = 1,
+    Contact = 2,
+    Task = 3,
+    Journal = 4,
+    Note = 5,
+};
 
 // A folder in the user's Outlook mailbox or a data file.
 class OutlookFolder {
@@ -36,8 +44,8 @@ public:
     virtual Outcome<std::string> name() = 0;
     // Outlook's own path of the folder, as "\\Mailbox - Ann\Contacts\Family".
     virtual Outcome<std::string> folderPath() = 0;
-    // ContactItemType for a folder that holds contacts.
-    virtual Outcome<std::int32_t> defaultItemType() = 0;
+    // OutlookItemType::Contact for a folder that holds contacts.
+    virtual Outcome<OutlookItemType> defaultItemType() = 0;
     // How many items the folder holds now.
     virtual Outcome<std::int32_t> itemCount() = 0;
     // The folder's identity and its data file's, which find the same folder

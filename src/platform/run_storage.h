@@ -26,6 +26,11 @@ public:
     // or as a link, is a failure, so nothing is followed or overwritten.
     virtual Outcome<std::string> writeNewFile(std::string_view name, std::string_view bytes) = 0;
 
+    // Removes a file that writeNewFile made here (its full path, as returned),
+    // as soon as the run is done with it. One that cannot go now (Outlook
+    // still holds it open) goes with the folder, or at the next start.
+    virtual void removeFile(std::string_view path) = 0;
+
     // A new, empty folder `name` inside this one, with the same promise.
     virtual Outcome<std::unique_ptr<CardFolder>> createFolder(std::string_view name) = 0;
 };

@@ -38,7 +38,7 @@ TEST_F(ContactImportTest, EveryContactOfEveryFileIsSavedInOrderAndAFileWithoutOn
     EXPECT_EQ(lastMessage(), "Done.");
 
     // The bar moves through the split file's share contact by contact.
-    EXPECT_EQ(window.progressTexts[2], "Processing: 0002 Bob.vcf (2 of 5)");
+    EXPECT_EQ(window.progressTexts[2], "Processing: 0002 Bob.vcf in five.vcf");
     const std::vector<double> expected{100.0 / 3,
                                        (1 + 0.2) / 3 * 100,
                                        (1 + 0.4) / 3 * 100,
@@ -126,10 +126,14 @@ TEST_F(ContactImportTest, ClosingMidFileRemovesItsCardsAndRecordsTheRestAsSkippe
     EXPECT_EQ(storage.liveFolders, 0);
     EXPECT_TRUE(storage.cardFiles.empty());
     const std::vector<std::string> rows = recordRows();
-    ASSERT_EQ(rows.size(), 4u);
+    // The file is read as the run goes: what came after the contact at hand
+    // is one line, and so is every file the run never began.
+    ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[1], "C:\\c\\four.vcf,2,Bob,saved,,,,");
     EXPECT_EQ(rows[2], "C:\\c\\four.vcf,3,Cid,skipped: the run was ended,,,,");
-    EXPECT_EQ(rows[3], "C:\\c\\four.vcf,4,Dee,skipped: the run was ended,,,,");
+    EXPECT_EQ(rows[3], "C:\\c\\four.vcf,,,skipped: the run was ended,,The run was ended before "
+                       "the rest of this file was read.,,");
+    EXPECT_EQ(rows[4], "C:\\c\\later.vcf,,,skipped: the run was ended,,,,");
 }
 
 TEST_F(ContactImportTest, ARunWithoutItsRecordSaysSoOnceAndStillImports) {

@@ -20,7 +20,7 @@ namespace quorvane::testing {
 struct FakeFolderInfo {
     std::string name;
     std::string path;
-    std::int32_t itemType = ContactItemType;
+    OutlookItemType itemType = OutlookItemType::Contact;
 };
 
 struct StoredContact {
@@ -126,7 +126,7 @@ public:
             return FakeOutlookSession::failure("FolderPath");
         return info_.path;
     }
-    Outcome<std::int32_t> defaultItemType() override {
+    Outcome<OutlookItemType> defaultItemType() override {
         if (outlook_.fails("DefaultItemType"))
             return FakeOutlookSession::failure("DefaultItemType");
         return info_.itemType;

@@ -323,8 +323,8 @@ public:
         return std::unique_ptr<OutlookItem>(
             std::make_unique<FakeItem>(outlook_, outlook_.openWindows.at(slot_)));
     }
-    Outcome<void> close(std::int16_t mode) override {
-        outlook_.log.push_back("Close(" + std::to_string(mode) + ")");
+    Outcome<void> close(CloseMode mode) override {
+        outlook_.log.push_back(mode == CloseMode::Discard ? "Close(discard)" : "Close(keep)");
         if (outlook_.fails("Close"))
             return outlook_.failure("Close");
         outlook_.openWindows.erase(outlook_.openWindows.begin() +
@@ -486,6 +486,9 @@ private:
                 return Failure{"The file exists."};
             storage_.cardFilesWritten.push_back(path);
             return path;
+        }
+        void removeFile(std::string_view path) override {
+            storage_.cardFiles.erase(std::string(path));
         }
         Outcome<std::unique_ptr<CardFolder>> createFolder(std::string_view name) override {
             return std::unique_ptr<CardFolder>(

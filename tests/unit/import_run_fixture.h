@@ -3,7 +3,7 @@
 
 #include "fakes.h"
 #include "import/error_report.h"
-#include "import/import_run.h"
+#include "import/item_window_run.h"
 #include "import/windowless_run.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +45,7 @@ protected:
     ImportRunServices services(RunWindow& w, OutlookAutomation& o, ShellLauncher& s) {
         return {w, o, s, clock, storage, codePages};
     }
-    RunEnd run() { return ImportRun(queue, services(window, outlook, shell), options).run(); }
+    RunEnd run() { return ItemWindowRun(queue, services(window, outlook, shell), options).run(); }
     RunEnd runWithoutWindows(WindowlessTarget target = WindowlessTarget::DefaultContacts) {
         return WindowlessRun(queue, {window, outlook, storage, codePages}, target).run();
     }

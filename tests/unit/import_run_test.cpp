@@ -48,7 +48,7 @@ TEST_F(ImportRunTest, EachCycleMakesTheOutlookCallsInOrderAndLaunchesWithTheQuot
     EXPECT_EQ(outlook.log,
               (std::vector<std::string>{"create", "Inspectors", "Count 0", "Count 1", "Item(1)",
                                         "CurrentItem", "Save D:\\My Contacts\\Ann.vcf", "Item(1)",
-                                        "Close(1)"}));
+                                        "Close(discard)"}));
     ASSERT_EQ(shell.launches.size(), 1u);
     const ShellLaunch& launch = shell.launches[0];
     EXPECT_EQ(launch.program, "outlook");
@@ -117,7 +117,7 @@ TEST_F(ImportRunTest, FailuresResumeAtTheStepTheTableNames) {
         caseOutlook.failing = c.failing;
         ImportQueue one;
         one.add("a.vcf");
-        EXPECT_EQ(ImportRun(one, services(caseWindow, caseOutlook, caseShell), options).run(),
+        EXPECT_EQ(ItemWindowRun(one, services(caseWindow, caseOutlook, caseShell), options).run(),
                   RunEnd::Finished);
         window.messages = caseWindow.messages;
         EXPECT_EQ(reportedSteps(), c.steps);
@@ -277,8 +277,9 @@ TEST_F(ImportRunTest, EveryWayARunEndsIsAnnouncedOnce) {
         FakeShell caseShell{caseOutlook};
         ImportQueue caseQueue;
         c.arrange(caseWindow, caseOutlook, caseQueue);
-        EXPECT_EQ(ImportRun(caseQueue, services(caseWindow, caseOutlook, caseShell), options).run(),
-                  c.end);
+        EXPECT_EQ(
+            ItemWindowRun(caseQueue, services(caseWindow, caseOutlook, caseShell), options).run(),
+            c.end);
         EXPECT_EQ(announcements(caseWindow), 1);
         ASSERT_FALSE(caseWindow.calls.empty());
         if (c.lastCall)

@@ -13,7 +13,7 @@ using namespace quorvane::testing;
 namespace {
 
 const FakeFolderInfo Family{"Family", "\\\\Mailbox - Ann\\Contacts\\Family"};
-const FakeFolderInfo Inbox{"Inbox", "\\\\Mailbox - Ann\\Inbox", 0};
+const FakeFolderInfo Inbox{"Inbox", "\\\\Mailbox - Ann\\Inbox", OutlookItemType::Mail};
 constexpr WindowlessTarget BothTargets[]{WindowlessTarget::DefaultContacts,
                                          WindowlessTarget::ChosenFolder};
 
@@ -79,7 +79,7 @@ TEST_F(WindowlessRunTest, TheBarShowsWhatTheRunThroughItemWindowsShows) {
     (void)runWithoutWindows();
     EXPECT_EQ(window.progressTexts, texts);
     EXPECT_EQ(window.progressValues, values);
-    EXPECT_EQ(window.progressTexts[2], "Processing: 0002 Bob.vcf (2 of 3)");
+    EXPECT_EQ(window.progressTexts[2], "Processing: 0002 Bob.vcf in three.vcf");
     // One yield per contact, as the windowed run yields once per cycle.
     EXPECT_EQ(window.yields, 5);
 }
@@ -279,16 +279,18 @@ TEST_F(WindowlessRunTest, ClosingTheWindowEndsTheRunAtOnceWhereverItIs) {
          {"C:\\c\\four.vcf,1,Ann,saved,,,EID1,\\\\Mailbox - Ann\\Contacts",
           "C:\\c\\four.vcf,2,Bob,saved,,,EID2,\\\\Mailbox - Ann\\Contacts",
           "C:\\c\\four.vcf,3,Cid,skipped: the run was ended,,,,",
-          "C:\\c\\four.vcf,4,Dee,skipped: the run was ended,,,,"}},
+          "C:\\c\\four.vcf,,,skipped: the run was ended,,The run was ended before the rest of "
+          "this file was read.,,",
+          "C:\\c\\later.vcf,,,skipped: the run was ended,,,,"}},
         {"while a report is up",
          [&] {
              session.failing = {"EntryID"};
              window.onMessage = [&](const Message&) { window.isClosing = true; };
          },
          {"C:\\c\\four.vcf,1,Ann,saved,228,EntryID failed in Outlook.,,\\\\Mailbox - Ann\\Contacts",
-          "C:\\c\\four.vcf,2,Bob,skipped: the run was ended,,,,",
-          "C:\\c\\four.vcf,3,Cid,skipped: the run was ended,,,,",
-          "C:\\c\\four.vcf,4,Dee,skipped: the run was ended,,,,"}},
+          "C:\\c\\four.vcf,,,skipped: the run was ended,,The run was ended before the rest of "
+          "this file was read.,,",
+          "C:\\c\\later.vcf,,,skipped: the run was ended,,,,"}},
         {"while Outlook's chooser is up",
          [&] {
              session.picks = {Family};
@@ -429,12 +431,15 @@ TEST_F(WindowlessRunTest, AnOutlookThatCannotBeReachedAgainEndsTheRunWithOneMore
         EXPECT_NE(window.messages[1].text.find(c.words), std::string::npos);
         EXPECT_EQ(session.stored.size(), 1u); // a.vcf, before Outlook went
         EXPECT_EQ(sessionCalls("OpenSharedItem"), 1u);
+        const std::string crashStep = c.target == WindowlessTarget::ChosenFolder ? "226" : "224";
         EXPECT_EQ(recordRows(),
                   (std::vector<std::string>{
-                      recordRows().at(0),
+                      "C:\\c\\a.vcf,1,a.vcf,reported," + crashStep + "," +
+                          CsvField(OutlookWentAwayMessage("The RPC server is unavailable.")) + ",,",
                       "C:\\c\\three.vcf,1,Ann,reported,248," + c.words + " in Outlook.,,",
-                      "C:\\c\\three.vcf,2,Bob,skipped: the run was ended,,,,",
-                      "C:\\c\\three.vcf,3,Cid,skipped: the run was ended,,,,"}));
+                      "C:\\c\\three.vcf,,,skipped: the run was ended,,The run was ended before "
+                      "the rest of this file was read.,,",
+                      "C:\\c\\later.vcf,,,skipped: the run was ended,,,,"}));
         EXPECT_EQ(session.liveReferences, 0);
         EXPECT_TRUE(storage.cardFiles.empty());
         EXPECT_EQ(window.currentPointer, PointerKind::Arrow);

@@ -463,7 +463,7 @@ TEST_F(StandInTest, OpensSavesAndClosesOneContact) {
     ASSERT_TRUE(item) << item.failure().description;
     const auto saved = (*item)->save();
     ASSERT_TRUE(saved) << saved.failure().description;
-    const auto closed = (*inspector)->close(1);
+    const auto closed = (*inspector)->close(CloseMode::Discard);
     ASSERT_TRUE(closed) << closed.failure().description;
     EXPECT_TRUE(waitForCount(**inspectors, 0));
 
@@ -499,7 +499,7 @@ TEST_F(StandInTest, TheSessionStoresContactsInTheDefaultFolderOrWhereTheyWereMov
     ASSERT_TRUE(contacts) << contacts.failure().description;
     EXPECT_EQ((*contacts)->name().value(), "Contacts");
     EXPECT_EQ((*contacts)->folderPath().value(), toUtf8(test::standInFolderPath(L"Contacts")));
-    EXPECT_EQ((*contacts)->defaultItemType().value(), ContactItemType);
+    EXPECT_EQ((*contacts)->defaultItemType().value(), OutlookItemType::Contact);
     const std::int32_t before = (*contacts)->itemCount().value();
 
     auto item = session.openSharedItem(toUtf8(ann.wstring()));
@@ -512,7 +512,7 @@ TEST_F(StandInTest, TheSessionStoresContactsInTheDefaultFolderOrWhereTheyWereMov
 
     auto inbox = session.pickFolder();
     ASSERT_TRUE(inbox && *inbox);
-    EXPECT_EQ((*inbox)->defaultItemType().value(), 0);
+    EXPECT_EQ((*inbox)->defaultItemType().value(), OutlookItemType::Mail);
     auto friends = session.pickFolder();
     ASSERT_TRUE(friends && *friends);
     auto again = session.openSharedItem(toUtf8(ann.wstring()));

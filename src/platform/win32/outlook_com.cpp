@@ -40,8 +40,9 @@ Outcome<std::unique_ptr<OutlookItem>> ComOutlookInspector::currentItem() {
     return std::unique_ptr<OutlookItem>(std::make_unique<ComOutlookItem>(std::move(*item)));
 }
 
-Outcome<void> ComOutlookInspector::close(std::int16_t saveMode) {
-    return discardResult(inspector_.call("Close", saveMode));
+// Outlook's Close takes the mode as a 16-bit integer.
+Outcome<void> ComOutlookInspector::close(CloseMode mode) {
+    return discardResult(inspector_.call("Close", static_cast<std::int16_t>(mode)));
 }
 
 Outcome<std::int32_t> ComOutlookInspectors::count() {

@@ -25,7 +25,7 @@ class ComOutlookInspector final : public OutlookInspector {
 public:
     explicit ComOutlookInspector(DispatchObject inspector) : inspector_(std::move(inspector)) {}
     Outcome<std::unique_ptr<OutlookItem>> currentItem() override;
-    Outcome<void> close(std::int16_t saveMode) override;
+    Outcome<void> close(CloseMode mode) override;
 
 private:
     DispatchObject inspector_;

@@ -44,8 +44,11 @@ Outcome<std::string> ComOutlookFolder::folderPath() {
     return folder_.getString("FolderPath");
 }
 
-Outcome<std::int32_t> ComOutlookFolder::defaultItemType() {
-    return folder_.getInt32("DefaultItemType");
+Outcome<OutlookItemType> ComOutlookFolder::defaultItemType() {
+    Outcome<std::int32_t> type = folder_.getInt32("DefaultItemType");
+    if (!type)
+        return type.failure();
+    return static_cast<OutlookItemType>(type.value());
 }
 
 // The Items collection is let go of as soon as it has been counted.

@@ -27,7 +27,7 @@ public:
     explicit ComOutlookFolder(DispatchObject folder) : folder_(std::move(folder)) {}
     Outcome<std::string> name() override;
     Outcome<std::string> folderPath() override;
-    Outcome<std::int32_t> defaultItemType() override;
+    Outcome<OutlookItemType> defaultItemType() override;
     Outcome<std::int32_t> itemCount() override;
     Outcome<std::string> entryId() override;
     Outcome<std::string> storeId() override;

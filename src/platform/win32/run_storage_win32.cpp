@@ -28,7 +28,13 @@ Failure lastFailure() {
 
 class FileByteSource final : public ByteSource {
 public:
-    explicit FileByteSource(ScopedFile file) : file_(std::move(file)) {}
+    explicit FileByteSource(ScopedFile file) : file_(std::move(file)) {
+        LARGE_INTEGER size{};
+        if (GetFileSizeEx(file_.get(), &size))
+            size_ = static_cast<std::uint64_t>(size.QuadPart);
+    }
+
+    std::uint64_t size() const override { return size_; }
 
     Outcome<std::size_t> read(std::span<char> buffer) override {
         DWORD read = 0;
@@ -40,6 +46,7 @@ public:
 
 private:
     ScopedFile file_;
+    std::uint64_t size_ = 0;
 };
 
 // Removes a folder's files and folders, then the folder; what cannot go
@@ -101,6 +108,10 @@ public:
             written += wrote;
         }
         return toUtf8(path);
+    }
+
+    void removeFile(std::string_view path) override {
+        DeleteFileW(systemPath(std::string(path)).c_str());
     }
 
     Outcome<std::unique_ptr<CardFolder>> createFolder(std::string_view name) override {

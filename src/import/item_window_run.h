@@ -1,13 +1,16 @@
 #pragma once
-// The import run: for every contact of every queued file, have Outlook open
-// it in an item window, save the item the window shows and close the window.
-// Every step has a fixed number that the error report shows; after a failure
-// has been reported the run goes on at the step the table names, so one bad
-// file never stops the files after it. Each contact's result goes to the
-// run's record as the run reaches it.
+// The run through item windows (Start Importing): for every contact of every
+// queued file, have Outlook open it in an item window, save the item the
+// window shows and close the window. Every step has a fixed number that the
+// error report shows; after a failure has been reported the run goes on at
+// the step the table names, so one bad file never stops the files after it.
+// Each contact's result goes to the run's record as the run reaches it.
 
+#include "import/contact_recorder.h"
+#include "import/queue_walk.h"
 #include "import/run_end.h"
-#include "import/stepped_run.h"
+#include "import/run_screen.h"
+#include "import/step_number.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
 #include "platform/outlook_automation.h"
@@ -17,7 +20,6 @@
 #include "queue/import_queue.h"
 
 #include <chrono>
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,9 +45,10 @@ struct ImportRunServices {
     CodePages& codePages;
 };
 
-class ImportRun final : private SteppedRun {
+class ItemWindowRun {
 public:
-    ImportRun(const ImportQueue& queue, ImportRunServices services, ImportRunOptions options = {});
+    ItemWindowRun(const ImportQueue& queue, ImportRunServices services,
+                  ImportRunOptions options = {});
 
     // Returns when the last box has been closed, or at once when the window
     // is closed meanwhile (the Outlook references are released on the way).
@@ -53,8 +56,14 @@ public:
     RunEnd run();
 
 private:
-    StepResult execute(int step) override;
-    void releaseOutlook() override;
+    // Where the run goes next, and the failure to report first, if any; no
+    // next step means the run is over.
+    struct StepResult {
+        std::optional<StepNumber> next;
+        std::optional<Failure> failure;
+    };
+
+    StepResult execute(StepNumber step);
 
     StepResult showProgressValue();
     StepResult reachOutlook();
@@ -67,16 +76,22 @@ private:
     StepResult finishContact();
     StepResult advanceIndex();
 
+    bool keepReading();
     // The file Outlook opens for the contact at hand.
     const std::string& launchPath() const;
     // How reports name the contact at hand.
     std::string subject() const;
-    std::string quotedPath() const;
 
-    OutlookAutomation& outlook_;
     ShellLauncher& shell_;
+    OutlookAutomation& outlook_;
     const Clock& clock_;
     ImportRunOptions options_;
+
+    // Declared in this order so that the walk records what it left before
+    // the screen tells the window the run is over.
+    RunScreen screen_;
+    ContactRecorder recorder_;
+    QueueWalk walk_;
 
     std::unique_ptr<OutlookApplication> application_;
     std::unique_ptr<OutlookInspectors> itemWindows_;

@@ -1,0 +1,60 @@
+#pragma once
+// What an import run shows on the main window, and the one thing it must
+// always do there: tell the window, once, that the run has ended, however it
+// ends (a run that returns without saying so leaves the progress on the
+// taskbar). It also keeps track of the window closing: once that has been
+// seen, nothing more is shown and the run must return.
+
+#include "import/step_number.h"
+#include "platform/outcome.h"
+#include "platform/run_window.h"
+
+#include <chrono>
+#include <optional>
+#include <string_view>
+
+namespace quorvane {
+
+class RunScreen {
+public:
+    explicit RunScreen(RunWindow& window) : window_(window) {}
+    ~RunScreen() { announceEnd(); }
+    RunScreen(const RunScreen&) = delete;
+    RunScreen& operator=(const RunScreen&) = delete;
+
+    RunWindow& window() { return window_; }
+
+    // Lets the window handle its events; false once it is closing.
+    bool yield();
+    // Sleeps until a window event or the timeout, then yields.
+    bool waitForEvents(std::chrono::milliseconds timeout);
+    bool closing() const { return closing_; }
+    // Asks the window afresh, after anything modal that is not the run's own
+    // box (Outlook's folder chooser); false once it is closing.
+    bool stillOpen() {
+        closing_ = closing_ || window_.closing();
+        return !closing_;
+    }
+
+    // The error report of a failed step, unless the window is closing; false
+    // when the run must return (a close can arrive while the box is up).
+    bool report(StepNumber step, const Failure& failure);
+    // Any other box of the run; false when the run must return.
+    bool show(std::string_view text, MessageStyle style);
+
+    // The pointer, the bar and the taskbar back at rest, as before the run.
+    void restorePointer() { window_.setPointer(PointerKind::Arrow); }
+    void resetProgressValue() { window_.setProgressValue(0); }
+    void resetProgressText();
+    // Before the closing box, so the taskbar rests together with the bar.
+    void announceEnd();
+
+private:
+    bool show(std::string_view text, MessageStyle style, std::optional<std::string_view> title);
+
+    RunWindow& window_;
+    bool closing_ = false;
+    bool endAnnounced_ = false;
+};
+
+} // namespace quorvane
