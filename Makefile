@@ -54,7 +54,8 @@ bench-queue: deps windows
 bench-drop: deps windows
 	scripts/bench-drop.sh
 
-# Splitting a 200 MB contacts file into its cards, next to reading it plainly.
+# Splitting a 200 MB contacts file into its cards, next to reading it plainly,
+# and reading files contact by contact as the run does.
 bench-split: deps
 	scripts/bench-split.sh
 
