@@ -53,7 +53,9 @@ public:
     // A queued file, for reading from its start.
     virtual Outcome<std::unique_ptr<ByteSource>> openForReading(std::string_view path) = 0;
 
-    // A new folder of this run's own under the user's temporary folder.
+    // A new folder of this run's own under the user's temporary folder,
+    // which the current user alone may read or change, whatever the
+    // temporary folder lets others do; so may what is made in it.
     virtual Outcome<std::unique_ptr<CardFolder>> createCardFolder() = 0;
 
     // A new record file for this run under the user's local application

@@ -4,6 +4,7 @@
 #include "import_fixture.h"
 #include "run_records.h"
 
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
 #include "support/message_pump.h"
 #include "support/test_files.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 using namespace quorvane;
 using namespace quorvane::test;
@@ -87,6 +89,24 @@ TEST_F(Contacts, ClosingTheWindowMidFileEndsTheProcessAndRemovesTheSplitContacts
     app.close();
     EXPECT_TRUE(app.waitForExit(10s));
     EXPECT_FALSE(std::filesystem::exists(cardFolder)) << cardFolder;
+}
+
+TEST_F(Contacts, AFolderWhoseCardWasStillOpenAtTheEndGoesAtTheNextStart) {
+    setStandIn(L"OpenDelayMs", 300);
+    std::optional<Quorvane> app(std::in_place);
+    app->appendRows({file(L"export.vcf", cards({"Ann", "Bo", "Cy"}))});
+    app->command(CommandId::Start);
+    ASSERT_TRUE(waitUntil([&] { return !savedContacts(savedFile).empty(); }, 30s));
+    const std::filesystem::path card = savedContacts(savedFile).front().path;
+    // Held as Outlook may hold the card it showed last.
+    win32::ScopedFile held(CreateFileW(card.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    app->answerBoxesUntil(L"Done.", 30s);
+    app.reset();
+    held.reset();
+    app.emplace();
+    EXPECT_TRUE(waitUntil([&] { return !exists(card.parent_path().parent_path()); }, 10s));
 }
 
 } // namespace

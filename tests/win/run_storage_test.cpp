@@ -2,11 +2,15 @@
 // and the clean-up of folders a crashed run left behind.
 
 #include "platform/win32/run_storage_win32.h"
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <array>
 #include <filesystem>
@@ -80,13 +84,18 @@ TEST(RunStorage, OnlyFoldersNoRunningProgramOwnsAreCleanedUpAtStart) {
     ASSERT_TRUE(live);
     ASSERT_TRUE(live.value()->writeNewFile("0001 Ann.vcf", "BEGIN:VCARD"));
 
-    // What a crashed run leaves: its folder with the cards and the mark that
-    // nobody holds any more.
-    const std::wstring abandoned = temporaryFolder() + L"Quorvane-999-1-0";
-    ASSERT_TRUE(CreateDirectoryW(abandoned.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW((abandoned + L"\\1").c_str(), nullptr));
-    std::ofstream(std::filesystem::path(abandoned + L"\\Quorvane card folder.lock")) << "";
-    std::ofstream(std::filesystem::path(abandoned + L"\\1\\0002 Bob.vcf")) << "BEGIN:VCARD";
+    // A run that let its folder go while Outlook still held a card: once the
+    // card is closed, the folder is what a crashed run leaves, its cards and
+    // a mark that nobody holds.
+    std::wstring abandoned;
+    win32::ScopedFile held;
+    {
+        auto folder = storage.createCardFolder();
+        auto inner = folder.value()->createFolder("1");
+        abandoned = toWide(folder.value()->path());
+        held.reset(CreateFileW(toWide(inner.value()->writeNewFile("1.vcf", "B").value()).c_str(),
+                               GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    }
     // Folders that only look alike are someone else's and stay: a name the
     // wildcard takes (it ignores case), and our name without our mark.
     const std::wstring lookAlikes[] = {temporaryFolder() + L"quorvane-e2e-notes",
@@ -94,6 +103,8 @@ TEST(RunStorage, OnlyFoldersNoRunningProgramOwnsAreCleanedUpAtStart) {
     for (const std::wstring& folder : lookAlikes)
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
 
+    EXPECT_EQ(removeAbandonedCardFolders(), 0) << "a card is still held";
+    held.reset();
     EXPECT_EQ(removeAbandonedCardFolders(), 1);
     EXPECT_FALSE(exists(toUtf8(abandoned)));
     EXPECT_TRUE(exists(live.value()->path() + "\\0001 Ann.vcf"));
@@ -101,6 +112,32 @@ TEST(RunStorage, OnlyFoldersNoRunningProgramOwnsAreCleanedUpAtStart) {
         EXPECT_TRUE(exists(toUtf8(folder))) << toUtf8(folder);
         RemoveDirectoryW(folder.c_str());
     }
+}
+
+TEST(RunStorage, ACardFolderLetsInTheCurrentUserAloneWhateverItsParentAllows) {
+    win32::ScopedHandle token;
+    std::array<std::byte, 256> user{};
+    DWORD size = 0;
+    win32::ScopedLocal<LPWSTR> sid, dacl;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive()) &&
+                GetTokenInformation(token.get(), TokenUser, user.data(), user.size(), &size) &&
+                ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid,
+                                       sid.receive()));
+    auto folder = Win32RunStorage().createCardFolder();
+    ASSERT_TRUE(folder) << folder.failure().description;
+    win32::ScopedLocal<PSECURITY_DESCRIPTOR> descriptor;
+    ASSERT_EQ(GetNamedSecurityInfoW(toWide(folder.value()->path()).c_str(), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr,
+                                    descriptor.receive()),
+              ERROR_SUCCESS);
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorW(
+        descriptor.get(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, dacl.receive(), nullptr));
+    // Windows gives back the list as it was handed over. Wine keeps no lists:
+    // it sets the Unix mode from the list and reports one made from the mode,
+    // with the system always in it and everyone else only when others may read.
+    const std::wstring onlyMe = L"(A;OICI;FA;;;" + std::wstring(sid.get()) + L")";
+    const std::wstring text = dacl.get();
+    EXPECT_TRUE(text == L"D:P" + onlyMe || text == L"D:(A;OICI;FA;;;SY)" + onlyMe) << toUtf8(text);
 }
 
 TEST(RunStorage, TheRecordBeginsWithAByteOrderMarkAndKeepsEveryLineAtOnce) {

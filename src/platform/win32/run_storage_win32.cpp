@@ -7,10 +7,13 @@
 #include <windows.h>
 
 #include <knownfolders.h>
+#include <sddl.h>
 #include <shlobj.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 namespace quorvane::win32 {
 
@@ -18,8 +21,10 @@ namespace {
 
 // Made in every card folder and held open, unshared, while the folder is in
 // use. It marks the folder as one of ours (the clean-up touches no folder
-// without it, whatever its name) and, while it cannot be deleted, as one a
-// running program still owns. A program that dies leaves it deletable.
+// without it, whatever its name) and, while it cannot be opened, as one a
+// running program still owns. A program that dies leaves it openable. It is
+// the last thing to go: a folder that keeps anything keeps its marker, or
+// the clean-up would no longer know it.
 constexpr wchar_t OwnerFileName[] = L"Quorvane card folder.lock";
 
 Failure lastFailure() {
@@ -49,34 +54,68 @@ private:
     std::uint64_t size_ = 0;
 };
 
-// Removes a folder's files and folders, then the folder; what cannot go
-// (a file still open elsewhere) stays, and so does its folder.
-void removeTree(const std::wstring& folder) {
+bool removeTree(const std::wstring& folder);
+
+// Removes a folder's files and folders but the entry named `keep`; what
+// cannot go (a file still open elsewhere) stays, and so does every folder on
+// its way. Returns whether everything else went.
+bool removeEntries(const std::wstring& folder, std::wstring_view keep = {}) {
+    bool allGone = true;
     WIN32_FIND_DATAW entry{};
     const ScopedFind found(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry,
                                             FindExSearchNameMatch, nullptr, 0));
     if (found) {
         do {
             const std::wstring_view name = entry.cFileName;
-            if (name == L"." || name == L"..")
+            if (name == L"." || name == L".." || name == keep)
                 continue;
             const std::wstring path = folder + L'\\' + entry.cFileName;
             // A link is removed as a link; what it leads to is never entered.
             const bool isFolder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
             const bool isLink = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
             if (isFolder && !isLink) {
-                removeTree(path);
+                allGone = removeTree(path) && allGone;
                 continue;
             }
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
                 SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (isFolder)
-                RemoveDirectoryW(path.c_str());
-            else
-                DeleteFileW(path.c_str());
+            const BOOL removed =
+                isFolder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
+            allGone = removed && allGone;
         } while (FindNextFileW(found.get(), &entry));
     }
-    RemoveDirectoryW(folder.c_str());
+    return allGone;
+}
+
+// The folder and all it holds; whether it is gone.
+bool removeTree(const std::wstring& folder) {
+    removeEntries(folder);
+    return RemoveDirectoryW(folder.c_str());
+}
+
+ScopedFile createOwnerFile(const std::wstring& folder) {
+    return ScopedFile(CreateFileW((folder + L'\\' + OwnerFileName).c_str(), GENERIC_WRITE, 0,
+                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
+}
+
+// Removes a card folder whose marker `owner` the caller holds, so that no
+// other program's clean-up works on it at the same time. The marker goes
+// only after everything else: a card Outlook still holds keeps the folder,
+// and the marker (closed, so openable) tells the next start's clean-up that
+// the folder is ours and that no running program owns it. Returns whether
+// the folder is gone.
+bool removeCardFolder(const std::wstring& folder, ScopedFile owner) {
+    const bool emptied = removeEntries(folder, OwnerFileName);
+    owner.reset();
+    if (!emptied || !DeleteFileW((folder + L'\\' + OwnerFileName).c_str()))
+        return false;
+    if (RemoveDirectoryW(folder.c_str()))
+        return true;
+    // A card that another program holds open with delete sharing is deleted
+    // only when it is closed, and keeps the folder until then: mark the
+    // folder again for the next clean-up.
+    createOwnerFile(folder);
+    return false;
 }
 
 class Win32CardFolder final : public CardFolder {
@@ -84,8 +123,10 @@ public:
     Win32CardFolder(std::wstring path, ScopedFile owner)
         : widePath_(std::move(path)), path_(toUtf8(widePath_)), owner_(std::move(owner)) {}
     ~Win32CardFolder() override {
-        owner_.reset();
-        removeTree(widePath_);
+        if (owner_)
+            removeCardFolder(widePath_, std::move(owner_));
+        else
+            removeTree(widePath_);
     }
 
     const std::string& path() const override { return path_; }
@@ -127,9 +168,29 @@ private:
     ScopedFile owner_;
 };
 
-ScopedFile createOwnerFile(const std::wstring& folder) {
-    return ScopedFile(CreateFileW((folder + L'\\' + OwnerFileName).c_str(), GENERIC_WRITE, 0,
-                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
+// A descriptor that lets the current user alone in: one entry granting the
+// user's own SID full control, handed down to every file and folder made
+// inside, and protected so that nothing of the temporary folder's own list
+// (which lets others read when that folder is shared) is inherited.
+Outcome<ScopedLocal<PSECURITY_DESCRIPTOR>> privateDescriptor() {
+    ScopedHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.receive()))
+        return lastFailure();
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<std::byte> user(size);
+    if (!GetTokenInformation(token.get(), TokenUser, user.data(), size, &size))
+        return lastFailure();
+    ScopedLocal<LPWSTR> sid;
+    if (!ConvertSidToStringSidW(reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid,
+                                sid.receive()))
+        return lastFailure();
+    const std::wstring text = L"D:P(A;OICI;FA;;;" + std::wstring(sid.get()) + L")";
+    ScopedLocal<PSECURITY_DESCRIPTOR> descriptor;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1,
+                                                              descriptor.receive(), nullptr))
+        return lastFailure();
+    return descriptor;
 }
 
 // Exactly the names createCardFolder makes: the prefix, then digits and
@@ -203,6 +264,11 @@ Outcome<std::unique_ptr<CardFolder>> Win32RunStorage::createCardFolder() {
     const std::wstring temporary = temporaryFolder();
     if (temporary.empty())
         return lastFailure();
+    // Contacts are never written where others may read them.
+    auto descriptor = privateDescriptor();
+    if (!descriptor)
+        return descriptor.failure();
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor.value().get(), FALSE};
     // The process and a counter make the name; a name already taken (by a
     // folder or anything else) is never reused.
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
@@ -211,7 +277,7 @@ Outcome<std::unique_ptr<CardFolder>> Win32RunStorage::createCardFolder() {
                       GetCurrentProcessId(), static_cast<unsigned long>(GetTickCount64() % 100000),
                       attempt);
         const std::wstring folder = temporary + name;
-        if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+        if (!CreateDirectoryW(folder.c_str(), &security)) {
             if (GetLastError() == ERROR_ALREADY_EXISTS)
                 continue;
             return lastFailure();
@@ -278,13 +344,13 @@ int removeAbandonedCardFolders() {
             !isCardFolderName(entry.cFileName))
             continue;
         const std::wstring folder = temporary + entry.cFileName;
-        // A running program holds its owner file open without sharing, so
-        // it cannot be deleted; a folder without one is not ours.
-        const std::wstring owner = folder + L'\\' + OwnerFileName;
-        if (!DeleteFileW(owner.c_str()))
-            continue;
-        removeTree(folder);
-        ++removed;
+        // A running program holds its marker open without sharing, so it
+        // cannot be opened; a folder without one is not ours. Held here, it
+        // keeps another starting program's clean-up away meanwhile.
+        ScopedFile owner(CreateFileW((folder + L'\\' + OwnerFileName).c_str(), GENERIC_READ, 0,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (owner && removeCardFolder(folder, std::move(owner)))
+            ++removed;
     } while (FindNextFileW(found.get(), &entry));
     return removed;
 }

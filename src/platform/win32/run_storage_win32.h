@@ -19,10 +19,13 @@ public:
     Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() override;
 };
 
-// Removes card folders that a run left behind when its program ended without
-// cleaning up (a crash, a power cut). Only folders named and marked as card
+// Removes card folders that a run left behind: its program ended without
+// cleaning up (a crash, a power cut), or a card was still open in Outlook
+// when the run let its folder go. Only folders named and marked as card
 // folders are touched; one still in use by a running Quorvane keeps its mark
-// open and undeletable, and is left alone. Returns how many were removed.
+// open and unshared, and is left alone. A card some live program still holds
+// stays, with its folder and mark, for the next start. Returns how many
+// folders were removed.
 int removeAbandonedCardFolders();
 
 // The folder card folders are made in: the user's temporary folder, with a

@@ -65,6 +65,9 @@ using ScopedMemoryDc = Scoped<NullEmptyTraits<HDC, DeleteDC>>;
 using ScopedHandle = Scoped<NullEmptyTraits<HANDLE, CloseHandle>>;
 // Memory from GlobalAlloc, as drag and drop and the clipboard hand it over.
 using ScopedGlobal = Scoped<NullEmptyTraits<HGLOBAL, GlobalFree>>;
+// A block the system allocated with LocalAlloc for the caller to free, typed
+// as the call hands it back (a SID's text, a security descriptor).
+template <typename T> using ScopedLocal = Scoped<NullEmptyTraits<T, LocalFree>>;
 
 struct FileHandleTraits {
     using Handle = HANDLE;
