@@ -25,6 +25,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <unordered_map>
 
 using namespace quorvane;
 using Clock = std::chrono::steady_clock;
@@ -131,14 +132,15 @@ private:
             std::ofstream(path, std::ios::binary).write(bytes.data(), bytes.size());
             storage_.held += bytes.size();
             storage_.peakHeld = std::max(storage_.peakHeld, storage_.held);
-            sizes_.emplace_back(path, bytes.size());
+            sizes_[path] = bytes.size();
             return path;
         }
         void removeFile(std::string_view path) override {
             ::unlink(std::string(path).c_str());
-            for (auto& [name, size] : sizes_)
-                if (name == path)
-                    storage_.held -= std::exchange(size, 0);
+            if (const auto found = sizes_.find(std::string(path)); found != sizes_.end()) {
+                storage_.held -= found->second;
+                sizes_.erase(found);
+            }
         }
         Outcome<std::unique_ptr<CardFolder>> createFolder(std::string_view name) override {
             const std::string path = path_ + "/" + std::string(name);
@@ -149,7 +151,7 @@ private:
     private:
         BenchStorage& storage_;
         std::string path_;
-        std::vector<std::pair<std::string, std::uint64_t>> sizes_;
+        std::unordered_map<std::string, std::uint64_t> sizes_;
     };
 };
 

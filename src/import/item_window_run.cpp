@@ -115,10 +115,12 @@ ItemWindowRun::StepResult ItemWindowRun::execute(StepNumber step) {
             return {ReleaseItemWindows, read.failure()};
         return go(OpenFile);
     case NumberOf(OpenFile):
+        // A file of gigabytes takes a while to read: the bar names it first.
+        screen_.showProgressText(walk_.progressText());
         walk_.openFile([this] { return keepReading(); });
         return go(ShowProgressText);
     case NumberOf(ShowProgressText):
-        window.setProgressText(walk_.progressText());
+        screen_.showProgressText(walk_.progressText());
         return go(ShowProgressValue);
     case NumberOf(ShowProgressValue):
         return showProgressValue();

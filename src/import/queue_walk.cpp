@@ -48,8 +48,9 @@ bool QueueWalk::nextContact(const KeepGoing& keepGoing) {
         return true;
     }
     if (contacts_.restAbandoned())
-        recorder_.recordNotReached(path_, "The contacts after the one before were not imported: "
-                                          "they could not be written out for Outlook.",
+        recorder_.recordNotReached(path_,
+                                   "The contacts after the one before were not imported: "
+                                   "they could not be written out for Outlook.",
                                    ContactResult::Reported);
     // A file stopped in the middle keeps its place for recordUnfinished.
     if (!contacts_.mayHaveMore() || contacts_.restAbandoned())

@@ -35,7 +35,15 @@ bool RunScreen::show(std::string_view text, MessageStyle style,
     return !closing_;
 }
 
+void RunScreen::showProgressText(const std::string& text) {
+    if (text == progressText_)
+        return;
+    progressText_ = text;
+    window_.setProgressText(text);
+}
+
 void RunScreen::resetProgressText() {
+    progressText_ = ProgressAtRest;
     window_.setProgressText(ProgressAtRest);
 }
 

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace quorvane {
@@ -42,6 +43,9 @@ public:
     // Any other box of the run; false when the run must return.
     bool show(std::string_view text, MessageStyle style);
 
+    // The bar's text, once: the same text again is not written twice.
+    void showProgressText(const std::string& text);
+
     // The pointer, the bar and the taskbar back at rest, as before the run.
     void restorePointer() { window_.setPointer(PointerKind::Arrow); }
     void resetProgressValue() { window_.setProgressValue(0); }
@@ -53,6 +57,7 @@ private:
     bool show(std::string_view text, MessageStyle style, std::optional<std::string_view> title);
 
     RunWindow& window_;
+    std::string progressText_;
     bool closing_ = false;
     bool endAnnounced_ = false;
 };

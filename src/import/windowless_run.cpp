@@ -210,11 +210,13 @@ bool WindowlessRun::walkQueue() {
 // Every contact of the row's file, each a cycle from the progress text on.
 bool WindowlessRun::importFile() {
     const KeepGoing keepReading = [this] { return screen_.yield(); };
+    // A file of gigabytes takes a while to read: the bar names it first.
+    screen_.showProgressText(walk_.progressText());
     walk_.openFile(keepReading);
     do {
         if (screen_.closing())
             return false;
-        screen_.window().setProgressText(walk_.progressText());
+        screen_.showProgressText(walk_.progressText());
         importContact();
         if (screen_.closing())
             return false;

@@ -110,3 +110,42 @@ TEST_F(Contacts, AFolderWhoseCardWasStillOpenAtTheEndGoesAtTheNextStart) {
 }
 
 } // namespace
+
+// Exports joined byte for byte (copy /b, cat): a mark in front of each part,
+// and a part without its last line end, so that the next BEGIN:VCARD follows
+// END:VCARD on the same line.
+TEST_F(Contacts, AJoinedExportGivesEveryContactOnce) {
+    const std::string mark = "\xEF\xBB\xBF";
+    std::string middle = cards({"Cy"});
+    middle.resize(middle.size() - 2);
+    const std::wstring joined =
+        file(L"joined.vcf", mark + cards({"Ann", "Bo"}) + mark + middle + mark + cards({"Di"}));
+    Quorvane app;
+    app.appendRows({joined});
+    app.command(CommandId::Start);
+    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
+    std::vector<std::wstring> names;
+    for (const SavedContact& contact : savedContacts(savedFile))
+        names.push_back(contact.name);
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Ann", L"Bo", L"Cy", L"Di"}));
+}
+
+// A dropped folder queues every file, a video of gigabytes included: reading
+// it must leave the window answering, and a close must end the program.
+TEST_F(Contacts, ClosingWhileALargeFileWithoutCardsIsReadEndsTheProgramAtOnce) {
+    std::string junk(400u * 1024 * 1024, 'x');
+    for (std::size_t at = 99; at < junk.size(); at += 100)
+        junk[at] = '\n';
+    const std::wstring video = file(L"holiday.mp4", junk);
+    junk.clear();
+    junk.shrink_to_fit();
+    Quorvane app;
+    app.appendRows({video});
+    app.command(CommandId::Start);
+    ASSERT_TRUE(waitUntil([&] { return app.progressText() == L"Processing: holiday.mp4"; }, 10s));
+    const auto closedAt = std::chrono::steady_clock::now();
+    app.close();
+    EXPECT_TRUE(app.waitForExit(5s));
+    EXPECT_LT(std::chrono::steady_clock::now() - closedAt, 1s);
+}

@@ -38,7 +38,7 @@ TEST_F(ContactImportTest, EveryContactOfEveryFileIsSavedInOrderAndAFileWithoutOn
     EXPECT_EQ(lastMessage(), "Done.");
 
     // The bar moves through the split file's share contact by contact.
-    EXPECT_EQ(window.progressTexts[2], "Processing: 0002 Bob.vcf in five.vcf");
+    EXPECT_EQ(window.progressTexts[3], "Processing: 0002 Bob.vcf in five.vcf");
     const std::vector<double> expected{100.0 / 3,
                                        (1 + 0.2) / 3 * 100,
                                        (1 + 0.4) / 3 * 100,

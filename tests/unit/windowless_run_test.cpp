@@ -79,7 +79,7 @@ TEST_F(WindowlessRunTest, TheBarShowsWhatTheRunThroughItemWindowsShows) {
     (void)runWithoutWindows();
     EXPECT_EQ(window.progressTexts, texts);
     EXPECT_EQ(window.progressValues, values);
-    EXPECT_EQ(window.progressTexts[2], "Processing: 0002 Bob.vcf in three.vcf");
+    EXPECT_EQ(window.progressTexts[3], "Processing: 0002 Bob.vcf in three.vcf");
     // One yield per contact, as the windowed run yields once per cycle.
     EXPECT_EQ(window.yields, 5);
 }
