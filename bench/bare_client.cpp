@@ -44,7 +44,7 @@ bool importOneBare(const std::wstring& path, WaitStyle wait) {
     if (!item || !item.value()->save())
         return false;
     auto again = itemWindows.value()->item(1);
-    return again && again.value()->close(1);
+    return again && again.value()->close(CloseMode::Discard);
 }
 
 int importAllBareWithoutWindows(const std::vector<std::wstring>& paths) {
