@@ -8,6 +8,7 @@
 #include "class_override.h"
 #include "platform/clock.h"
 #include "platform/win32/code_pages_win32.h"
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/outlook_com.h"
@@ -25,6 +26,7 @@
 
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 using namespace quorvane;
@@ -80,8 +82,10 @@ bool endsWith(const std::wstring& text, const std::wstring& end) {
 
 class StartUpTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { OleInitialize(nullptr); }
-    static void TearDownTestSuite() { OleUninitialize(); }
+    // The window's drop target and folder browser need OLE on this thread.
+    static void SetUpTestSuite() { ole.emplace(win32::ComApartment::Kind::Ole); }
+    static void TearDownTestSuite() { ole.reset(); }
+    static inline std::optional<win32::ComApartment> ole;
     void TearDown() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuorvaneTest\\StartUp");
     }
