@@ -32,7 +32,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cmath>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -153,10 +152,7 @@ public:
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    // The window's drop target and folder browser need OLE on this thread.
-    static void SetUpTestSuite() { ole.emplace(win32::ComApartment::Kind::Ole); }
-    static void TearDownTestSuite() { ole.reset(); }
-    static inline std::optional<win32::ComApartment> ole;
+    ComApartment ole{ComApartment::Kind::Ole}; // for the drop target and folder browser
 
     void SetUp() override {
         window = std::make_unique<MainWindow>(

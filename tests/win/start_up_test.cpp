@@ -26,7 +26,6 @@
 
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <string>
 
 using namespace quorvane;
@@ -82,10 +81,7 @@ bool endsWith(const std::wstring& text, const std::wstring& end) {
 
 class StartUpTest : public ::testing::Test {
 protected:
-    // The window's drop target and folder browser need OLE on this thread.
-    static void SetUpTestSuite() { ole.emplace(win32::ComApartment::Kind::Ole); }
-    static void TearDownTestSuite() { ole.reset(); }
-    static inline std::optional<win32::ComApartment> ole;
+    ComApartment ole{ComApartment::Kind::Ole}; // for the drop target and folder browser
     void TearDown() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuorvaneTest\\StartUp");
     }
