@@ -70,16 +70,9 @@ using ScopedMemoryDc = Scoped<NullEmptyTraits<HDC, DeleteDC>>;
 using ScopedHandle = Scoped<NullEmptyTraits<HANDLE, CloseHandle>>;
 // Memory from GlobalAlloc, as drag and drop and the clipboard hand it over.
 using ScopedGlobal = Scoped<NullEmptyTraits<HGLOBAL, GlobalFree>>;
-// Memory the system allocated with LocalAlloc for the caller (FormatMessageW's
-// buffer).
-using ScopedLocal = Scoped<NullEmptyTraits<HLOCAL, LocalFree>>;
-
-struct CoTaskMemFreer {
-    void operator()(void* memory) const { CoTaskMemFree(memory); }
-};
-// Memory COM or the shell hands back for the caller to free: a known
-// folder's path, an item id list.
-template <typename T> using ScopedCoTaskMem = std::unique_ptr<T, CoTaskMemFreer>;
+// A block the system allocated with LocalAlloc for the caller to free, typed
+// as the call hands it back (a SID's text, a security descriptor).
+template <typename T> using ScopedLocal = Scoped<NullEmptyTraits<T, LocalFree>>;
 
 struct FileHandleTraits {
     using Handle = HANDLE;
@@ -96,6 +89,13 @@ struct FindHandleTraits {
 };
 // A directory listing from FindFirstFileExW.
 using ScopedFind = Scoped<FindHandleTraits>;
+
+struct CoTaskMemFreer {
+    void operator()(void* memory) const { CoTaskMemFree(memory); }
+};
+// Memory COM or the shell hands back for the caller to free: a known
+// folder's path, an item id list.
+template <typename T> using ScopedCoTaskMem = std::unique_ptr<T, CoTaskMemFreer>;
 
 // The bytes of a block of global memory, locked for one scope: empty when
 // the block is null or the lock fails, which a block handed over by another
