@@ -7,9 +7,9 @@
 #include "cards/card_reader.h"
 #include "cards/memory_byte_source.h"
 #include "cards/text_encoding.h"
-#include "cards/utf8_text.h"
 #include "fake_code_pages.h"
 #include "require.h"
+#include "text/utf8_text.h"
 
 #include <string>
 #include <string_view>

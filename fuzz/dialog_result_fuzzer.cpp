@@ -1,10 +1,9 @@
 // What the open dialog hands back: one full path, or a folder and the chosen
 // names separated by NULs. Each name becomes one row of that folder, in order.
 
-#include "import/file_name.h"
 #include "queue/dialog_result.h"
-#include "queue/join_path.h"
 #include "require.h"
+#include "text/backslash_path.h"
 
 #include <cstdio>
 #include <cstdlib>

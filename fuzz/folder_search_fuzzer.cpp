@@ -9,13 +9,13 @@
 
 #include "fake_file_system.h"
 #include "fakes.h"
-#include "import/file_name.h"
 #include "queue/folder_commands.h"
 #include "queue/folder_search.h"
 #include "queue/import_queue.h"
 #include "queue/search_worker.h"
 #include "queue/wildcard.h"
 #include "require.h"
+#include "text/backslash_path.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -3,9 +3,8 @@
 // root's doubled backslash in one left-to-right pass and changes nothing else,
 // and GetFileName gives the text after the last backslash.
 
-#include "import/file_name.h"
-#include "queue/join_path.h"
 #include "require.h"
+#include "text/backslash_path.h"
 
 #include <cstdio>
 #include <cstdlib>

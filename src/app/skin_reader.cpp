@@ -1,5 +1,7 @@
 #include "app/skin_reader.h"
 
+#include "text/byte_order_mark.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -179,9 +181,7 @@ SkinReading ReadSkin(std::string_view text) {
         return reading;
     };
 
-    constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-    if (text.substr(0, ByteOrderMark.size()) == ByteOrderMark)
-        text.remove_prefix(ByteOrderMark.size());
+    text = WithoutUtf8ByteOrderMark(text);
 
     const Section* section = nullptr;
     int number = 0;

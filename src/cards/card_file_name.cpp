@@ -1,7 +1,7 @@
 #include "cards/card_file_name.h"
 
 #include "cards/card_line.h"
-#include "cards/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <array>
 #include <cstdio>

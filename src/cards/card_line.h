@@ -3,7 +3,7 @@
 // must agree on where a nested card starts and ends, so the rules live here
 // once. Lines are ASCII-compatible text without their line end.
 
-#include "cards/byte_words.h"
+#include "text/byte_words.h"
 
 #include <optional>
 #include <string_view>

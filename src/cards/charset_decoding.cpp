@@ -1,7 +1,7 @@
 #include "cards/charset_decoding.h"
 
 #include "cards/charset_names.h"
-#include "cards/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <algorithm>
 #include <utility>

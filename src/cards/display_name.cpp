@@ -1,12 +1,12 @@
 #include "cards/display_name.h"
 
-#include "cards/byte_words.h"
 #include "cards/card_line.h"
 #include "cards/charset_decoding.h"
 #include "cards/property_head.h"
 #include "cards/quoted_printable.h"
-#include "cards/utf8_text.h"
-#include "queue/utf16_text.h"
+#include "text/byte_words.h"
+#include "text/utf16_text.h"
+#include "text/utf8_text.h"
 
 #include <cassert>
 #include <cstdint>

@@ -5,8 +5,8 @@
 // look at every property line before a card's name, so these run a word at a
 // time and stay inline.
 
-#include "cards/byte_words.h"
 #include "cards/card_line.h"
+#include "text/byte_words.h"
 
 #include <cstddef>
 #include <cstdint>

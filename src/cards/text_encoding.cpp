@@ -1,6 +1,6 @@
 #include "cards/text_encoding.h"
 
-#include "cards/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "import/run_progress.h"
 
-#include "import/file_name.h"
+#include "text/backslash_path.h"
 
 #include <algorithm>
 

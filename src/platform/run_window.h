@@ -11,12 +11,12 @@
 
 namespace quorvane {
 
-// The numbers are the product's own pointer and box style codes; the window
-// layer maps each value by name, never by its number.
-enum class PointerKind : int { Arrow = 0, Hourglass = 11 };
+// The pointer over the window: the standard arrow, or the hourglass while a
+// long operation runs. The window layer picks the system's pointer for each.
+enum class PointerKind { Arrow, Hourglass };
 
-// Message box styles: an OK button alone, or with the exclamation icon.
-enum class MessageStyle : int { Plain = 0, Exclamation = 48 };
+// Message boxes: an OK button alone, or with the exclamation icon as well.
+enum class MessageStyle { Plain, Exclamation };
 
 // Whether a long operation may go on after letting the window handle its
 // events. Once the window is closing the operation must return at once,

@@ -1,6 +1,6 @@
 #include "queue/dialog_result.h"
 
-#include "queue/join_path.h"
+#include "text/backslash_path.h"
 
 namespace quorvane {
 

@@ -1,6 +1,6 @@
 #include "queue/drop_list.h"
 
-#include "queue/utf16_text.h"
+#include "text/utf16_text.h"
 
 namespace quorvane {
 

@@ -1,6 +1,6 @@
 #include "queue/folder_commands.h"
 
-#include "queue/join_path.h"
+#include "text/backslash_path.h"
 
 #include <cstddef>
 #include <optional>

@@ -4,6 +4,8 @@
 
 #include "support/test_files.h"
 
+#include "platform/win32/scoped_handles.h"
+
 #include <windows.h>
 
 #include <shlobj.h>
@@ -17,11 +19,10 @@
 namespace quorvane::test {
 
 inline std::filesystem::path runsFolder() {
-    PWSTR localAppData = nullptr;
-    SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &localAppData);
-    std::filesystem::path folder = std::filesystem::path(localAppData) / L"Quorvane" / L"Runs";
-    CoTaskMemFree(localAppData);
-    return folder;
+    PWSTR found = nullptr;
+    SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &found);
+    const win32::ScopedCoTaskMem<wchar_t> localAppData(found);
+    return std::filesystem::path(localAppData ? localAppData.get() : L"") / L"Quorvane" / L"Runs";
 }
 
 // The record files in the runs folder, oldest first.

@@ -14,6 +14,7 @@
 
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/com_object.h"
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/window_base.h"
 
 #include <windows.h>
@@ -75,14 +76,9 @@ private:
     }
 };
 
-struct ItemIdListFree {
-    void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
-};
-using ScopedItemIdList = std::unique_ptr<ITEMIDLIST, ItemIdListFree>;
-
 // The data object Explorer would hand over for these items of one folder.
 ComPtr<IDataObject> shellDataObject(HWND owner, const std::vector<std::wstring>& paths) {
-    std::vector<ScopedItemIdList> lists;
+    std::vector<win32::ScopedCoTaskMem<ITEMIDLIST>> lists;
     std::vector<PCUITEMID_CHILD> children;
     ComPtr<IShellFolder> parent;
     for (const std::wstring& path : paths) {

@@ -10,12 +10,13 @@
 namespace quorvane::test {
 namespace {
 
+// Null when the block cannot be made or locked.
 win32::ScopedGlobal globalCopy(const void* bytes, std::size_t size) {
     win32::ScopedGlobal memory(GlobalAlloc(GMEM_MOVEABLE, size));
-    if (!memory)
-        return memory;
-    std::memcpy(GlobalLock(memory.get()), bytes, size);
-    GlobalUnlock(memory.get());
+    const win32::LockedGlobal lock(memory.get());
+    if (!lock)
+        return {};
+    std::memcpy(lock.bytes(), bytes, size);
     return memory;
 }
 
@@ -27,9 +28,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
         if (QueryGetData(format) != S_OK)
             return DV_E_FORMATETC;
-        const void* bytes = GlobalLock(memory_.get());
-        win32::ScopedGlobal copy = globalCopy(bytes, GlobalSize(memory_.get()));
-        GlobalUnlock(memory_.get());
+        const win32::LockedGlobal held(memory_.get());
+        win32::ScopedGlobal copy =
+            held ? globalCopy(held.bytes(), held.size()) : win32::ScopedGlobal{};
         if (!copy)
             return E_OUTOFMEMORY;
         *medium = STGMEDIUM{};

@@ -2,9 +2,9 @@
 // checked against the plain byte-by-byte answer in every position, and the
 // text checks built on them where a word's edge falls inside the text.
 
-#include "cards/byte_words.h"
 #include "cards/card_line.h"
-#include "cards/utf8_text.h"
+#include "text/byte_words.h"
+#include "text/utf8_text.h"
 
 #include <gtest/gtest.h>
 

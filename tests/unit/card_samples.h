@@ -6,7 +6,7 @@
 
 #include "cards/card_reader.h"
 #include "cards/text_encoding.h"
-#include "queue/utf16_text.h"
+#include "text/utf16_text.h"
 
 #include <optional>
 #include <ostream>

@@ -1,7 +1,7 @@
 // The CF_HDROP block a drag source hands over, read without trusting it.
 
 #include "queue/drop_list.h"
-#include "queue/utf16_text.h"
+#include "text/utf16_text.h"
 
 #include <gtest/gtest.h>
 

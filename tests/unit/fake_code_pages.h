@@ -5,7 +5,7 @@
 // system.
 
 #include "platform/code_pages.h"
-#include "queue/utf16_text.h"
+#include "text/utf16_text.h"
 
 #include <array>
 #include <string>

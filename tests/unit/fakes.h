@@ -117,7 +117,7 @@ public:
 
     void setPointer(PointerKind kind) override {
         currentPointer = kind;
-        calls.push_back("pointer " + std::to_string(static_cast<int>(kind)));
+        calls.push_back(kind == PointerKind::Hourglass ? "pointer hourglass" : "pointer arrow");
     }
     PointerKind pointer() const override { return currentPointer; }
     void setProgressText(std::string_view text) override {

@@ -67,7 +67,7 @@ TEST_F(FolderSearchTest, AddFolderQueuesVcfFilesByTheirLongNames) {
 
     EXPECT_EQ(rows(), (Rows{"C:\\r\\a.vcf", "C:\\r\\c.VCF", "C:\\r\\e.Vcf", "C:\\r\\f.vcf"}));
     EXPECT_EQ(settings.writes, Rows{"Trelvik\\Quorvane\\Extension=vcf"});
-    EXPECT_EQ(window.calls, (Rows{"pointer 11", "pointer 0"}));
+    EXPECT_EQ(window.calls, (Rows{"pointer hourglass", "pointer arrow"}));
     EXPECT_TRUE(window.messages.empty());
 }
 
@@ -254,8 +254,8 @@ TEST_F(FolderSearchTest, YieldsAreTimeSlicedAndTheHourglassOutlivesNestedCommand
         previous = at;
     }
     ASSERT_GE(window.calls.size(), 3u);
-    EXPECT_EQ(window.calls[window.calls.size() - 2], "pointer 11");
-    EXPECT_EQ(window.calls.back(), "pointer 0");
+    EXPECT_EQ(window.calls[window.calls.size() - 2], "pointer hourglass");
+    EXPECT_EQ(window.calls.back(), "pointer arrow");
 }
 
 TEST_F(FolderSearchTest, NestedCommandsSeeTheRowsFoundSoFarAndLaterRowsGoToTheEnd) {
@@ -307,7 +307,7 @@ TEST_F(FolderSearchTest, AClosingWindowStopsTheSearchAtOnce) {
     EXPECT_EQ(files.searches.size(), searchesAtClose);
     EXPECT_EQ(window.yields, 1);
     EXPECT_TRUE(window.messages.empty());
-    EXPECT_EQ(window.calls.back(), "pointer 11");
+    EXPECT_EQ(window.calls.back(), "pointer hourglass");
 }
 
 } // namespace

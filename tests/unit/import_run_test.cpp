@@ -1,5 +1,5 @@
-#include "import/file_name.h"
 #include "import_run_fixture.h"
+#include "text/backslash_path.h"
 
 #include <algorithm>
 #include <functional>
@@ -34,9 +34,9 @@ TEST_F(ImportRunTest, FourFilesAreSavedInOrderWithProgressBeforeEachFile) {
     // The bar is back at rest, the pointer an arrow and the end announced
     // before "Done." shows.
     const std::vector<std::string> tail(window.calls.end() - 5, window.calls.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"pointer 0", "value 0.000000", "text Progress Bar",
-                                              "runEnded", "message Done."}));
-    EXPECT_EQ(window.calls.front(), "pointer 11");
+    EXPECT_EQ(tail, (std::vector<std::string>{"pointer arrow", "value 0.000000",
+                                              "text Progress Bar", "runEnded", "message Done."}));
+    EXPECT_EQ(window.calls.front(), "pointer hourglass");
     EXPECT_EQ(window.messages.size(), 1u);
     // The queue is read, never consumed: a second run imports everything again.
     EXPECT_EQ(queue.count(), 4u);

@@ -1,7 +1,7 @@
 #include "queue/dialog_result.h"
 #include "queue/import_queue.h"
-#include "queue/join_path.h"
 #include "queue/row_store.h"
+#include "text/backslash_path.h"
 
 #include <gtest/gtest.h>
 

@@ -92,7 +92,7 @@ TEST_F(SearchThreadTest, ClosingDuringTheListingOfAHugeFolderStopsTheWalkAtOnce)
     EXPECT_LE(entriesRead - readAtClose, 20) << "the walk read on after the close";
     EXPECT_LT(form.queue().count(), static_cast<std::size_t>(Files));
     EXPECT_TRUE(window.messages.empty());
-    EXPECT_EQ(window.calls.back(), "pointer 11");
+    EXPECT_EQ(window.calls.back(), "pointer hourglass");
 }
 
 // A Clear takes every row the search had found before it, whether the window
@@ -178,9 +178,9 @@ TEST_F(SearchThreadTest, ASecondSearchStartedDuringTheFirstQueuesBehindItAndItsR
               (Rows{"C:\\first\\", "C:\\first\\deeper\\", "C:\\second\\", "C:\\second\\deeper\\"}));
     // Add Folder's hourglass stayed up through the drop's search and went
     // once both had ended.
-    EXPECT_EQ(window.calls.front(), "pointer 11");
-    EXPECT_EQ(window.calls.back(), "pointer 0");
-    EXPECT_EQ(std::count(window.calls.begin(), window.calls.end(), "pointer 0"), 1);
+    EXPECT_EQ(window.calls.front(), "pointer hourglass");
+    EXPECT_EQ(window.calls.back(), "pointer arrow");
+    EXPECT_EQ(std::count(window.calls.begin(), window.calls.end(), "pointer arrow"), 1);
 }
 
 } // namespace

@@ -54,7 +54,7 @@ TEST_F(WindowlessRunTest, EveryContactIsStoredOnceThroughOneSessionAndRecordedWi
     EXPECT_NE(window.messages[0].text.find("This file holds no vCard: C:\\c\\empty.vcf"),
               std::string::npos);
     EXPECT_EQ(lastMessage(), "Done.");
-    EXPECT_EQ(window.calls.front(), "pointer 11");
+    EXPECT_EQ(window.calls.front(), "pointer hourglass");
 
     const std::vector<std::string> rows = recordRows();
     ASSERT_EQ(rows.size(), 5u);
@@ -195,7 +195,7 @@ TEST_F(WindowlessRunTest, NoDesktopOutlookIsSaidOnceInPlainWordsAndNothingElseHa
         // box shows.
         const std::vector<std::string> tail(window.calls.end() - 5, window.calls.end());
         EXPECT_EQ(tail,
-                  (std::vector<std::string>{"pointer 0", "value 0.000000", "text Progress Bar",
+                  (std::vector<std::string>{"pointer arrow", "value 0.000000", "text Progress Bar",
                                             "runEnded", "message " + message.text}));
     }
 }

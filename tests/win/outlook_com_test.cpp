@@ -403,11 +403,12 @@ TEST(ShellLauncher, MissingProgramFailsWithTheSystemsText) {
 class StandInTest : public testing::Test {
 protected:
     void SetUp() override {
-        if (test::standInProgram().empty())
-            GTEST_SKIP() << "QUORVANE_STANDIN_EXE does not name the stand-in";
+        // The test run registers the stand-in; a broken registration fails here.
+        ASSERT_FALSE(test::standInProgram().empty())
+            << "QUORVANE_STANDIN_EXE does not name the stand-in";
         CLSID classId{};
-        if (FAILED(CLSIDFromProgID(L"Outlook.Application", &classId)))
-            GTEST_SKIP() << "the stand-in is not registered as Outlook.Application";
+        ASSERT_HRESULT_SUCCEEDED(CLSIDFromProgID(L"Outlook.Application", &classId))
+            << "the stand-in is not registered as Outlook.Application";
         work = test::tempFolder(L"standin-com");
         test::setStandIn(L"SavedFile", (work / L"saved.txt").wstring());
         test::setStandIn(L"LogFile", (work / L"standin.log").wstring());

@@ -8,6 +8,7 @@
 #include "class_override.h"
 #include "platform/clock.h"
 #include "platform/win32/code_pages_win32.h"
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/outlook_com.h"
@@ -80,8 +81,7 @@ bool endsWith(const std::wstring& text, const std::wstring& end) {
 
 class StartUpTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { OleInitialize(nullptr); }
-    static void TearDownTestSuite() { OleUninitialize(); }
+    ComApartment ole{ComApartment::Kind::Ole}; // for the drop target and folder browser
     void TearDown() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuorvaneTest\\StartUp");
     }

@@ -72,10 +72,11 @@ STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPAR
         return DISP_E_MEMBERNOTFOUND;
     if (result)
         VariantInit(result);
-    AddRef(); // a member may close the window that keeps this object's caller going
-    const HRESULT hr = invokeMember(id, DispatchCall{params, result, exception, argError});
-    Release();
-    return hr;
+    // A member may close the window that keeps this object's caller going.
+    const Microsoft::WRL::ComPtr<DispatchObject> keepAlive(this);
+    return win32::guardedComCall([&] {
+        return invokeMember(id, DispatchCall{params, result, exception, argError});
+    });
 }
 
 HRESULT raiseOutlookError(const DispatchCall& call, const wchar_t* description, HRESULT code) {

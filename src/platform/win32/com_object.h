@@ -16,6 +16,7 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <new>
 #include <utility>
 
 namespace quorvane::win32 {
@@ -77,6 +78,19 @@ Microsoft::WRL::ComPtr<Object> makeComObject(Arguments&&... arguments) {
     Microsoft::WRL::ComPtr<Object> object;
     *object.ReleaseAndGetAddressOf() = new Object(std::forward<Arguments>(arguments)...);
     return object;
+}
+
+// The body of a COM method that allocates. No exception may cross into COM's
+// caller: running out of memory answers E_OUTOFMEMORY, any other failure
+// E_UNEXPECTED.
+template <typename Body> HRESULT guardedComCall(Body&& body) noexcept {
+    try {
+        return std::forward<Body>(body)();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
 }
 
 } // namespace quorvane::win32

@@ -1,6 +1,7 @@
 #include "platform/win32/drop_target.h"
 
 #include "platform/win32/com_object.h"
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_base.h"
 #include "queue/drop_list.h"
@@ -30,30 +31,6 @@ bool offersFileList(IDataObject* data) {
     return data && data->QueryGetData(&format) == S_OK;
 }
 
-struct StorageMedium {
-    STGMEDIUM medium{};
-    StorageMedium() = default;
-    ~StorageMedium() { ReleaseStgMedium(&medium); }
-    StorageMedium(const StorageMedium&) = delete;
-    StorageMedium& operator=(const StorageMedium&) = delete;
-};
-
-class LockedGlobal {
-public:
-    explicit LockedGlobal(HGLOBAL memory) : memory_(memory), data_(::GlobalLock(memory)) {}
-    ~LockedGlobal() {
-        if (data_)
-            GlobalUnlock(memory_);
-    }
-    LockedGlobal(const LockedGlobal&) = delete;
-    LockedGlobal& operator=(const LockedGlobal&) = delete;
-    const std::byte* bytes() const { return static_cast<const std::byte*>(data_); }
-
-private:
-    HGLOBAL memory_;
-    void* data_;
-};
-
 static_assert(sizeof(DROPFILES) == DropListHeader::Size &&
                   offsetof(DROPFILES, pFiles) == DropListHeader::ListOffsetAt &&
                   offsetof(DROPFILES, fWide) == DropListHeader::WideFlagAt,
@@ -76,9 +53,9 @@ std::optional<std::vector<std::string>> droppedPaths(HGLOBAL dropFiles) {
     if (!dropFiles)
         return std::nullopt;
     const LockedGlobal lock(dropFiles);
-    if (!lock.bytes())
+    if (!lock)
         return std::nullopt;
-    return ParseDropList(std::span(lock.bytes(), GlobalSize(dropFiles)), ansiToUtf8);
+    return ParseDropList(std::span<const std::byte>(lock.bytes(), lock.size()), ansiToUtf8);
 }
 
 namespace {
@@ -153,28 +130,38 @@ public:
         offersFiles_ = false;
         const DWORD allowed = *effect;
         *effect = DROPEFFECT_NONE;
-        if (!offersFileList(data))
+        return guardedComCall([&] {
+            if (!takeFileList(data))
+                return S_OK;
+            // We only read the paths. Never report a move: the file manager
+            // would then delete files it thinks we moved.
+            if (allowed & DROPEFFECT_COPY)
+                *effect = DROPEFFECT_COPY;
+            else if (allowed & DROPEFFECT_LINK)
+                *effect = DROPEFFECT_LINK;
             return S_OK;
-        FORMATETC format = fileListFormat();
-        StorageMedium storage;
-        if (data->GetData(&format, &storage.medium) != S_OK ||
-            storage.medium.tymed != TYMED_HGLOBAL)
-            return S_OK;
-        auto paths = droppedPaths(storage.medium.hGlobal);
-        if (!paths || paths->empty() || !canDeliver())
-            return S_OK;
-        pending_.push_back(std::move(*paths));
-        relay_->post();
-        // We only read the paths. Never report a move: the file manager would
-        // then delete files it thinks we moved.
-        if (allowed & DROPEFFECT_COPY)
-            *effect = DROPEFFECT_COPY;
-        else if (allowed & DROPEFFECT_LINK)
-            *effect = DROPEFFECT_LINK;
-        return S_OK;
+        });
     }
 
 private:
+    // Queues the paths `data` offers for the relay to hand on once Drop has
+    // returned; false when it offers none this window can take.
+    bool takeFileList(IDataObject* data) {
+        if (!offersFileList(data))
+            return false;
+        FORMATETC format = fileListFormat();
+        ScopedStorageMedium storage;
+        if (data->GetData(&format, storage.receive()) != S_OK ||
+            storage.get().tymed != TYMED_HGLOBAL)
+            return false;
+        auto paths = droppedPaths(storage.get().hGlobal);
+        if (!paths || paths->empty() || !canDeliver())
+            return false;
+        pending_.push_back(std::move(*paths));
+        relay_->post();
+        return true;
+    }
+
     void deliverOne() {
         if (pending_.empty() || !onDrop_)
             return;

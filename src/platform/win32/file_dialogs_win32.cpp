@@ -1,5 +1,6 @@
 #include "platform/win32/file_dialogs_win32.h"
 
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
 
 #include <windows.h>
@@ -19,11 +20,6 @@ namespace {
 // The longest path Windows can hand back (the "\\?\" limit), so a deep folder
 // is not cut off at 260 characters as the old call would.
 constexpr DWORD LongestPath = 32768;
-
-struct CoTaskMemDeleter {
-    void operator()(void* memory) const { CoTaskMemFree(memory); }
-};
-using ScopedItemIdList = std::unique_ptr<ITEMIDLIST, CoTaskMemDeleter>;
 
 HWND windowOf(NativeWindow owner) {
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(owner));
@@ -107,7 +103,7 @@ std::string Win32FileDialogs::BrowseForFolder(NativeWindow owner, std::string_vi
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
     browse.lpfn = nullptr;
     browse.lParam = 0;
-    const ScopedItemIdList item(SHBrowseForFolderW(&browse));
+    const ScopedCoTaskMem<ITEMIDLIST> item(SHBrowseForFolderW(&browse));
     if (!item)
         return {};
     std::vector<wchar_t> path(LongestPath, L'\0');

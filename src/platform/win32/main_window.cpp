@@ -17,6 +17,7 @@ namespace quorvane::win32 {
 namespace {
 
 constexpr int ListId = 100;
+constexpr UINT_PTR ListSubclass = 1;
 constexpr int ProgressId = 101;
 constexpr int ToolbarId = 102;
 constexpr int ApplicationIconId = 1;
@@ -189,6 +190,11 @@ LRESULT CALLBACK MainWindow::listProc(HWND window, UINT message, WPARAM wParam, 
         if (wParam == VK_DELETE)
             self->form_.removeSelectedRow(self->selectedRow());
         break;
+    case WM_NCDESTROY:
+        // The list's last message: the subclass goes with it, so no message
+        // of a later window reaches this one.
+        RemoveWindowSubclass(window, listProc, ListSubclass);
+        break;
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }
@@ -210,7 +216,7 @@ bool MainWindow::onCreate() {
         return false;
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont_.get()), FALSE);
-    SetWindowSubclass(list_, listProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(list_, listProc, ListSubclass, reinterpret_cast<DWORD_PTR>(this));
 
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle(),

@@ -3,6 +3,7 @@
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
+#include "text/byte_order_mark.h"
 
 #include <windows.h>
 
@@ -232,13 +233,13 @@ private:
 };
 
 std::wstring recordFolder() {
-    PWSTR localAppData = nullptr;
-    std::wstring folder;
-    if (SUCCEEDED(
-            SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &localAppData)))
-        folder = localAppData;
-    CoTaskMemFree(localAppData);
-    return folder.empty() ? folder : folder + L"\\Quorvane\\Runs";
+    PWSTR found = nullptr;
+    const HRESULT result =
+        SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &found);
+    const ScopedCoTaskMem<wchar_t> localAppData(found);
+    if (FAILED(result) || !localAppData)
+        return {};
+    return std::wstring(localAppData.get()) + L"\\Quorvane\\Runs";
 }
 
 } // namespace
@@ -317,9 +318,9 @@ Outcome<std::unique_ptr<RunRecordFile>> Win32RunStorage::createRunRecord() {
                 continue;
             return lastFailure();
         }
-        constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
         DWORD wrote = 0;
-        if (!WriteFile(file.get(), ByteOrderMark, 3, &wrote, nullptr))
+        if (!WriteFile(file.get(), Utf8ByteOrderMark.data(),
+                       static_cast<DWORD>(Utf8ByteOrderMark.size()), &wrote, nullptr))
             return lastFailure();
         return std::unique_ptr<RunRecordFile>(
             std::make_unique<Win32RunRecordFile>(std::move(file), toUtf8(path)));

@@ -5,6 +5,11 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+#include <ole2.h>
+
+#include <cstddef>
+#include <memory>
 #include <utility>
 
 namespace quorvane::win32 {
@@ -84,6 +89,56 @@ struct FindHandleTraits {
 };
 // A directory listing from FindFirstFileExW.
 using ScopedFind = Scoped<FindHandleTraits>;
+
+struct CoTaskMemFreer {
+    void operator()(void* memory) const { CoTaskMemFree(memory); }
+};
+// Memory COM or the shell hands back for the caller to free: a known
+// folder's path, an item id list.
+template <typename T> using ScopedCoTaskMem = std::unique_ptr<T, CoTaskMemFreer>;
+
+// The bytes of a block of global memory, locked for one scope: empty when
+// the block is null or the lock fails, which a block handed over by another
+// program can make happen.
+class LockedGlobal {
+public:
+    explicit LockedGlobal(HGLOBAL memory)
+        : memory_(memory), data_(memory ? GlobalLock(memory) : nullptr) {}
+    ~LockedGlobal() {
+        if (data_)
+            GlobalUnlock(memory_);
+    }
+    LockedGlobal(const LockedGlobal&) = delete;
+    LockedGlobal& operator=(const LockedGlobal&) = delete;
+
+    explicit operator bool() const { return data_ != nullptr; }
+    std::byte* bytes() const { return static_cast<std::byte*>(data_); }
+    std::size_t size() const { return data_ ? GlobalSize(memory_) : 0; }
+
+private:
+    HGLOBAL memory_;
+    void* data_;
+};
+
+// A storage medium that IDataObject::GetData filled in for the caller, given
+// back with ReleaseStgMedium however the reader leaves.
+class ScopedStorageMedium {
+public:
+    ScopedStorageMedium() = default;
+    ~ScopedStorageMedium() { ReleaseStgMedium(&medium_); }
+    ScopedStorageMedium(const ScopedStorageMedium&) = delete;
+    ScopedStorageMedium& operator=(const ScopedStorageMedium&) = delete;
+
+    const STGMEDIUM& get() const { return medium_; }
+    STGMEDIUM* receive() {
+        ReleaseStgMedium(&medium_);
+        medium_ = STGMEDIUM{};
+        return &medium_;
+    }
+
+private:
+    STGMEDIUM medium_{};
+};
 
 // A window's device context from GetDC, given back to the window.
 class ScopedWindowDc {

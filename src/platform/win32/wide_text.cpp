@@ -1,6 +1,7 @@
 #include "platform/win32/wide_text.h"
 
-#include "queue/utf16_text.h"
+#include "platform/win32/scoped_handles.h"
+#include "text/utf16_text.h"
 
 #include <windows.h>
 
@@ -24,12 +25,13 @@ std::string toUtf8(std::wstring_view utf16) {
 }
 
 std::string systemMessage(unsigned long code) {
-    wchar_t* buffer = nullptr;
+    ScopedLocal<wchar_t*> buffer;
+    // With FORMAT_MESSAGE_ALLOCATE_BUFFER the text's address comes back in
+    // the place the text would otherwise go.
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer ? buffer : L"", length);
-    LocalFree(buffer);
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(buffer.receive()), 0, nullptr);
+    std::wstring text(buffer ? buffer.get() : L"", buffer ? length : 0);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
     if (!text.empty())

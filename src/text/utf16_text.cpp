@@ -1,4 +1,4 @@
-#include "queue/utf16_text.h"
+#include "text/utf16_text.h"
 
 namespace quorvane {
 

@@ -1,6 +1,6 @@
 #pragma once
-// UTF-8 checks the card reader needs: telling UTF-8 from code-page text, and
-// making sure whatever leaves the reader is well-formed.
+// UTF-8 checks: telling UTF-8 from code-page text, and making sure whatever
+// text the program passes on is well-formed.
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,6 @@
-#include "cards/utf8_text.h"
+#include "text/utf8_text.h"
 
-#include "cards/byte_words.h"
+#include "text/byte_words.h"
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "queue/join_path.h"
+#include "text/backslash_path.h"
 
 namespace quorvane {
 
@@ -21,6 +21,13 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
     }
     repaired.append(joined, from, std::string::npos);
     return repaired;
+}
+
+std::string_view GetFileName(std::string_view path) {
+    const auto lastBackslash = path.rfind('\\');
+    if (lastBackslash == std::string_view::npos)
+        return path;
+    return path.substr(lastBackslash + 1);
 }
 
 } // namespace quorvane
