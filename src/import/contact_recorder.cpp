@@ -1,6 +1,6 @@
 #include "import/contact_recorder.h"
 
-#include "cards/utf8_text.h"
+#include "text/utf8_text.h"
 
 namespace quorvane {
 

@@ -1,7 +1,7 @@
 #include "import/file_contacts.h"
 
 #include "cards/card_file_name.h"
-#include "cards/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <algorithm>
 #include <utility>
