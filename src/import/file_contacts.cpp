@@ -65,8 +65,8 @@ FileContactSplitter::split(std::string_view path, const std::function<bool()>& k
             folder->writeNewFile(CardFileName(card.number, card.displayName), card.bytes);
         if (!written)
             return written.failure();
-        contacts.push_back(
-            {card.number, card.displayName, std::move(written.value()), card.terminated});
+        contacts.push_back({card.number, card.displayName, std::move(written.value()),
+                            card.end == CardEnd::Complete});
         return Success();
     };
 
@@ -98,8 +98,8 @@ FileContactSplitter::split(std::string_view path, const std::function<bool()>& k
     if (!first)
         return Failure{std::string(NoCardDescription) + std::string(path)};
     if (!folder)
-        contacts.push_back(
-            {first->number, first->displayName, std::string(path), first->terminated});
+        contacts.push_back({first->number, first->displayName, std::string(path),
+                            first->end == CardEnd::Complete});
     return contacts;
 }
 
