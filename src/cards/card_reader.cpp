@@ -220,8 +220,12 @@ void CardReader::cut(std::uint64_t end, CardEnd how, Card& card) {
 }
 
 void CardReader::letGoOfHeldBytes() {
+    const std::uint64_t held = buffer_.end() - scan_;
     if (cardStart_ && !tooLarge_) {
-        if (buffer_.end() - *cardStart_ <= largestCard_)
+        // What the card surely holds: the lines passed, and the line at hand
+        // once it is too long to start the next card.
+        const std::uint64_t cardHolds = held > LongestJunkLine ? buffer_.end() : scan_;
+        if (cardHolds - *cardStart_ <= largestCard_)
             return;
         // Past the bound the card is let go as it is read on to its end; its
         // name is read now, from the part held, which holds it in every card
@@ -230,7 +234,6 @@ void CardReader::letGoOfHeldBytes() {
         names_.read(buffer_.bytes(*cardStart_, buffer_.end()), encoding_, cardsSeen_ + 1,
                     tooLargeName_);
     }
-    const std::uint64_t held = buffer_.end() - scan_;
     if (held <= LongestJunkLine)
         return;
     // UTF-16 stays aligned to its code units.

@@ -54,10 +54,15 @@ std::size_t firstBegin(std::string_view head, std::size_t unit, std::size_t low)
 // Whether UTF-16 text with its low bytes at `low` explains the zero bytes of
 // `head`: read so, it holds a card, and before any card it holds read one
 // byte a character. Stray NUL bytes in 8-bit text can be as many, but they do
-// not read as a card in UTF-16.
+// not read as a card in UTF-16. A UTF-16 mark before the card is an export
+// joined onto 8-bit text, which the mark itself announces.
 bool readsAsUtf16(std::string_view head, std::size_t low) {
     const std::size_t wide = firstBegin(head, 2, low);
-    return wide != std::string_view::npos && wide < firstBegin(head, 1, 0);
+    if (wide == std::string_view::npos || wide > firstBegin(head, 1, 0))
+        return false;
+    const std::string_view before = head.substr(0, wide);
+    return before.find("\xFF\xFE") == std::string_view::npos &&
+           before.find("\xFE\xFF") == std::string_view::npos;
 }
 
 bool isAscii(std::string_view text) {
