@@ -116,7 +116,8 @@ bool CardReader::take(const LineSpan& line, Card& card) {
     // A mark of this text's own kind is read past; UTF-16 text hands out one
     // of another encoding as a line of its own, while 8-bit text may hold a
     // UTF-16 one by chance, so there it counts only in front of a BEGIN line.
-    const bool ownMark = isUtf16(encoding_) ? mark.encoding == encoding_ : !isUtf16(mark.encoding);
+    const bool ownMark = mark.size > 0 && (isUtf16(encoding_) ? mark.encoding == encoding_
+                                                              : !isUtf16(mark.encoding));
     if (mark.size > 0 && !ownMark &&
         (isUtf16(encoding_) || beginsAt(line.start + mark.size, line.contentEnd, mark.encoding)))
         return beginPart(line, mark, card);
