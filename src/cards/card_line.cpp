@@ -114,14 +114,14 @@ CardLine ClassifyCardLine(std::string_view line) {
     const std::string_view text = trimmed(line);
     if (text.empty())
         return CardLine::Blank;
+    if (isBlank(line.front()))
+        return CardLine::Folded;
     // The first letter settles most lines without a look at the rest.
     const char first = lower(text.front());
     if (first == 'b' && isMarker(text, "begin"))
         return CardLine::Begin;
     if (first == 'e' && isMarker(text, "end"))
         return CardLine::End;
-    if (isBlank(line.front()))
-        return CardLine::Folded;
     const char last = lower(text.back());
     if (last != ':' && last != 'd')
         return CardLine::Property;
@@ -134,13 +134,27 @@ CardLine ClassifyCardLine(std::string_view line) {
     return isMarker(value, "begin") ? CardLine::AgentOpensCard : CardLine::Property;
 }
 
+std::size_t LeadingEndMarkerSize(std::string_view line) {
+    if (!startsWithWord(line, "end"))
+        return 0;
+    std::size_t at = 3;
+    while (at < line.size() && isBlank(line[at]))
+        ++at;
+    if (at == line.size() || line[at] != ':')
+        return 0;
+    ++at;
+    while (at < line.size() && isBlank(line[at]))
+        ++at;
+    return startsWithWord(line.substr(at), "vcard") ? at + 5 : 0;
+}
+
 bool ColonMayMarkCard(std::string_view afterColon) {
     while (!afterColon.empty() && isBlank(afterColon.front()))
         afterColon.remove_prefix(1);
     if (afterColon.empty())
         return true;
     const char next = lower(afterColon.front());
-    return next == 'v' || next == '\r' || next == '\n';
+    return next == 'v' || next == '\r' || next == '\n' || next == '\0';
 }
 
 std::optional<PropertyLine> SplitPropertyLine(std::string_view line) {

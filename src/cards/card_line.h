@@ -5,6 +5,7 @@
 
 #include "text/byte_words.h"
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -21,13 +22,21 @@ enum class CardLine {
 };
 
 // What `line` is. BEGIN and END are matched in any letter case, with blanks
-// around the colon and around the line; an indented BEGIN or END line still
-// counts, since some writers indent whole cards.
+// around the colon and after the line. A line that starts with a blank
+// continues the line before it in every vCard version, so an indented
+// "END:VCARD" is text in a folded value (a NOTE, say), never a card's end.
 CardLine ClassifyCardLine(std::string_view line);
+
+// The length of the END:VCARD that `line` starts with (any letter case,
+// blanks around the colon), or 0. Exports joined byte for byte put the next
+// file's BEGIN:VCARD right after an END:VCARD that had no line end.
+std::size_t LeadingEndMarkerSize(std::string_view line);
 
 // Whether the text after a colon leaves room for the line to start, end or
 // nest a card: every line ClassifyCardLine calls Begin, End or Agent... has a
-// colon followed, after blanks, by the V of VCARD or by the line's end. The
+// colon followed, after blanks, by the V of VCARD or by the line's end. A
+// zero byte passes too: it is what follows the colon of a UTF-16 BEGIN line
+// joined onto an 8-bit file, read a byte at a time. The
 // splitter looks closer only at lines that pass, which spares it the lines of
 // photos and notes. `afterColon` may stop where the bytes read so far end;
 // text that is all blanks passes.

@@ -30,6 +30,7 @@ bool colonMayMarkCard(const char* afterColon, const char* end) {
     case 'V':
     case '\r':
     case '\n':
+    case '\0':
         return true;
     case ' ':
     case '\t':
@@ -177,6 +178,13 @@ std::optional<LineSpan> CardLineFinder::lineInUnits(const ReadBuffer& buffer, st
         unitsFrom_ = from;
         unitsSearchedTo_ = from;
     }
+    if (unitsSearchedTo_ == from) {
+        const std::optional<std::uint64_t> mark = foreignMarkSize(buffer, from);
+        if (!mark)
+            return std::nullopt;
+        if (*mark > 0)
+            return LineSpan{from, from + *mark, from + *mark};
+    }
     std::uint64_t at = unitsSearchedTo_;
     for (; at + 2 <= to; at += 2) {
         const unsigned unit = unitAt(buffer, at);
@@ -194,6 +202,20 @@ std::optional<LineSpan> CardLineFinder::lineInUnits(const ReadBuffer& buffer, st
     if (buffer.sourceEnded())
         return LineSpan{from, to, to};
     return std::nullopt;
+}
+
+std::optional<std::uint64_t> CardLineFinder::foreignMarkSize(const ReadBuffer& buffer,
+                                                             std::uint64_t from) const {
+    const std::uint64_t held = buffer.end() - from;
+    const auto byte = [&](std::uint64_t at) { return at < held ? buffer.byteAt(from + at) : 0u; };
+    const unsigned otherOrder = encoding_ == TextEncoding::Utf16Le ? 0xFE : 0xFF;
+    if (byte(0) == otherOrder && byte(1) == (otherOrder ^ 1))
+        return 2;
+    if (byte(0) != 0xEF || (held > 1 && byte(1) != 0xBB))
+        return 0;
+    if (held < 3)
+        return buffer.sourceEnded() ? std::optional<std::uint64_t>(0) : std::nullopt;
+    return byte(2) == 0xBF ? 3 : 0;
 }
 
 std::string_view CardLineFinder::text(const ReadBuffer& buffer, const LineSpan& line,

@@ -9,7 +9,8 @@
 // line with a colon that ColonMayMarkCard lets pass can matter to the
 // splitter, so in 8-bit text the finder looks for colons at memchr speed and
 // never visits the lines between one by one. UTF-16 files are rare and small;
-// their lines are all handed out.
+// their lines are all handed out, and a byte-order mark of another encoding at
+// a line start is handed out as a line of its own.
 
 #include "cards/read_buffer.h"
 #include "cards/text_encoding.h"
@@ -69,6 +70,14 @@ private:
     std::optional<LineSpan> lineInBytes(const ReadBuffer& buffer, std::uint64_t from);
     std::uint64_t lastLineStart(const ReadBuffer& buffer, std::uint64_t from);
     std::optional<LineSpan> lineInUnits(const ReadBuffer& buffer, std::uint64_t from);
+    // The size of a byte-order mark of another encoding (UTF-8, or UTF-16 the
+    // other way round) at `from`, a line start in UTF-16 text; 0 for none,
+    // nothing while too few bytes have arrived to tell. Such a mark starts an
+    // export joined on byte for byte, whose line ends this text's units would
+    // never meet, so it is handed out as a line of its own at once and the
+    // reader reads on in the mark's encoding.
+    std::optional<std::uint64_t> foreignMarkSize(const ReadBuffer& buffer,
+                                                 std::uint64_t from) const;
     unsigned unitAt(const ReadBuffer& buffer, std::uint64_t offset) const;
 
     TextEncoding encoding_;

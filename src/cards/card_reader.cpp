@@ -2,6 +2,9 @@
 
 #include "cards/card_line.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace quorvane {
 
 namespace {
@@ -10,9 +13,10 @@ namespace {
 // small enough to sit in the processor's cache while it is split.
 constexpr std::size_t BlockSize = 64 * 1024;
 
-// Outside a card, a line longer than this cannot be a BEGIN line worth
-// finding; it is skipped as it arrives rather than held whole, so that a file
-// of junk without line ends cannot fill the memory.
+// A line longer than this cannot be a BEGIN, END or AGENT line worth finding;
+// outside a card (or in one too large to hold) it is skipped as it arrives
+// rather than held whole, so that a file of junk without line ends cannot
+// fill the memory.
 constexpr std::uint64_t LongestJunkLine = 4096;
 
 bool isUtf16(TextEncoding encoding) {
@@ -21,8 +25,8 @@ bool isUtf16(TextEncoding encoding) {
 
 } // namespace
 
-CardReader::CardReader(ByteSource& source, CodePages& codePages)
-    : source_(source), names_(codePages), buffer_(BlockSize) {}
+CardReader::CardReader(ByteSource& source, CodePages& codePages, std::uint64_t largestCard)
+    : source_(source), names_(codePages), buffer_(BlockSize), largestCard_(largestCard) {}
 
 Outcome<bool> CardReader::next(Card& card) {
     if (failure_)
@@ -38,7 +42,7 @@ Outcome<bool> CardReader::next(Card& card) {
         if (buffer_.sourceEnded()) {
             done_ = true;
             if (cardStart_) {
-                cut(buffer_.end(), false, card);
+                cut(buffer_.end(), CardEnd::CutByFileEnd, card);
                 return true;
             }
             break;
@@ -47,8 +51,8 @@ Outcome<bool> CardReader::next(Card& card) {
             failure_ = std::move(pendingFailure_);
             return *failure_;
         }
-        skipLongJunkLine();
-        const std::uint64_t keepFrom = cardStart_ ? *cardStart_ : scan_;
+        letGoOfHeldBytes();
+        const std::uint64_t keepFrom = cardStart_ && !tooLarge_ ? *cardStart_ : scan_;
         if (auto read = buffer_.readMore(source_, keepFrom); !read) {
             failure_ = read.failure();
             return *failure_;
@@ -72,68 +76,166 @@ void CardReader::detectEncoding() {
     encodingKnown_ = true;
 }
 
+CardReader::Mark CardReader::markAt(std::uint64_t offset, std::uint64_t limit) const {
+    const std::string_view head = buffer_.bytes(offset, std::min(limit, offset + 3));
+    if (head.starts_with("\xEF\xBB\xBF"))
+        return {3, TextEncoding::Utf8};
+    if (head.starts_with("\xFF\xFE"))
+        return {2, TextEncoding::Utf16Le};
+    if (head.starts_with("\xFE\xFF"))
+        return {2, TextEncoding::Utf16Be};
+    return {};
+}
+
+bool CardReader::beginsAt(std::uint64_t from, std::uint64_t to, TextEncoding encoding) {
+    lineScratch_.clear();
+    const std::uint64_t unit = isUtf16(encoding) ? 2 : 1;
+    for (std::uint64_t at = from; at + unit <= to; at += unit) {
+        unsigned c = buffer_.byteAt(at);
+        if (encoding == TextEncoding::Utf16Le)
+            c |= static_cast<unsigned>(buffer_.byteAt(at + 1)) << 8;
+        else if (encoding == TextEncoding::Utf16Be)
+            c = c << 8 | buffer_.byteAt(at + 1);
+        if (c == '\r' || c == '\n')
+            break;
+        lineScratch_ += static_cast<char>(c < 0x80 ? c : 0x80);
+    }
+    return ClassifyCardLine(lineScratch_) == CardLine::Begin;
+}
+
 bool CardReader::take(const LineSpan& line, Card& card) {
-    // The rest of a junk line skipped in part is junk too.
+    // The rest of a long line skipped in part cannot matter either.
     const bool junkRest = junkResumesAt_ == line.start;
     junkResumesAt_.reset();
     if (junkRest) {
         scan_ = line.end;
         return false;
     }
-    const CardLine kind = ClassifyCardLine(lines_.text(buffer_, line, lineScratch_));
+    const std::optional<std::uint64_t> agentCardAt = std::exchange(agentCardAt_, std::nullopt);
+    const Mark mark = markAt(line.start, line.contentEnd);
+    // A mark of this text's own kind is read past; UTF-16 text hands out one
+    // of another encoding as a line of its own, while 8-bit text may hold a
+    // UTF-16 one by chance, so there it counts only in front of a BEGIN line.
+    const bool ownMark = mark.size > 0 && (isUtf16(encoding_) ? mark.encoding == encoding_
+                                                              : !isUtf16(mark.encoding));
+    if (mark.size > 0 && !ownMark &&
+        (isUtf16(encoding_) || beginsAt(line.start + mark.size, line.contentEnd, mark.encoding)))
+        return beginPart(line, mark, card);
+    const std::uint64_t textStart = line.start + (ownMark ? mark.size : 0);
+    const LineSpan textSpan{textStart, line.contentEnd, line.end};
+    const std::string_view text = lines_.text(buffer_, textSpan, lineScratch_);
+    CardLine kind = ClassifyCardLine(text);
+    std::uint64_t lineEnd = line.end;
+    if (kind == CardLine::Property) {
+        if (const auto joined = joinedEnd(text, textStart, line)) {
+            kind = CardLine::End;
+            lineEnd = *joined;
+        }
+    }
+    if (kind == CardLine::Begin && textStart > line.start)
+        return beginPart(line, mark, card);
     if (!cardStart_) {
         if (kind == CardLine::Begin) {
             cardStart_ = line.start;
             depth_ = 1;
-            agentAwaitsCard_ = false;
         }
-        scan_ = line.end;
+        scan_ = lineEnd;
         return false;
     }
     switch (kind) {
     case CardLine::Begin:
-        // This line starts the next card; it is looked at again then.
-        if (!agentAwaitsCard_) {
-            cut(line.start, false, card);
+        if (agentCardAt != line.start) {
+            // This line starts the next card; it is looked at again then.
+            cut(line.start, CardEnd::CutByNextCard, card);
             return true;
         }
-        agentAwaitsCard_ = false;
         ++depth_;
         break;
     case CardLine::AgentOpensCard:
         ++depth_;
         break;
     case CardLine::AgentAwaitsCard:
-        agentAwaitsCard_ = true;
+        agentCardAt_ = line.end;
         break;
     case CardLine::End:
-        agentAwaitsCard_ = false;
         if (--depth_ == 0) {
-            scan_ = line.end;
-            cut(line.end, true, card);
+            scan_ = lineEnd;
+            cut(lineEnd, CardEnd::Complete, card);
             return true;
         }
         break;
     default:
         break;
     }
-    scan_ = line.end;
+    scan_ = lineEnd;
     return false;
 }
 
-void CardReader::cut(std::uint64_t end, bool terminated, Card& card) {
-    const std::string_view text = buffer_.bytes(*cardStart_, end);
+bool CardReader::beginPart(const LineSpan& line, const Mark& mark, Card& card) {
+    if (cardStart_) {
+        // The mark belongs to the next part; this line is looked at again.
+        scan_ = line.start;
+        cut(line.start, CardEnd::CutByNextCard, card);
+        return true;
+    }
+    byteOrderMark_ = buffer_.bytes(line.start, line.start + mark.size);
+    if (isUtf16(mark.encoding) || isUtf16(encoding_))
+        lines_ = CardLineFinder(mark.encoding);
+    encoding_ = mark.encoding;
+    scan_ = line.start + mark.size;
+    return false;
+}
+
+std::optional<std::uint64_t> CardReader::joinedEnd(std::string_view text, std::uint64_t textStart,
+                                                   const LineSpan& line) {
+    const std::size_t marker = LeadingEndMarkerSize(text);
+    if (marker == 0 || marker == text.size())
+        return std::nullopt;
+    const std::uint64_t at = textStart + marker * (isUtf16(encoding_) ? 2 : 1);
+    const Mark mark = markAt(at, line.contentEnd);
+    if (!beginsAt(at + mark.size, line.contentEnd, mark.size > 0 ? mark.encoding : encoding_))
+        return std::nullopt;
+    return at;
+}
+
+void CardReader::cut(std::uint64_t end, CardEnd how, Card& card) {
+    const std::uint64_t start = *cardStart_;
     cardStart_.reset();
     card.number = ++cardsSeen_;
-    card.terminated = terminated;
-    card.bytes.assign(byteOrderMark_);
-    card.bytes += text;
+    card.end = how;
+    card.encoding = encoding_;
+    card.size = end - start;
+    card.tooLarge = tooLarge_ || card.size > largestCard_;
+    card.bytes.clear();
+    if (tooLarge_) {
+        tooLarge_ = false;
+        card.displayName.swap(tooLargeName_);
+        return;
+    }
+    const std::string_view text = buffer_.bytes(start, end);
+    if (!card.tooLarge) {
+        card.bytes.assign(byteOrderMark_);
+        card.bytes += text;
+    }
     names_.read(text, encoding_, card.number, card.displayName);
 }
 
-void CardReader::skipLongJunkLine() {
+void CardReader::letGoOfHeldBytes() {
     const std::uint64_t held = buffer_.end() - scan_;
-    if (cardStart_ || held <= LongestJunkLine)
+    if (cardStart_ && !tooLarge_) {
+        // What the card surely holds: the lines passed, and the line at hand
+        // once it is too long to start the next card.
+        const std::uint64_t cardHolds = held > LongestJunkLine ? buffer_.end() : scan_;
+        if (cardHolds - *cardStart_ <= largestCard_)
+            return;
+        // Past the bound the card is let go as it is read on to its end; its
+        // name is read now, from the part held, which holds it in every card
+        // that has one near its top.
+        tooLarge_ = true;
+        names_.read(buffer_.bytes(*cardStart_, buffer_.end()), encoding_, cardsSeen_ + 1,
+                    tooLargeName_);
+    }
+    if (held <= LongestJunkLine)
         return;
     // UTF-16 stays aligned to its code units.
     scan_ += isUtf16(encoding_) ? held & ~std::uint64_t{1} : held;

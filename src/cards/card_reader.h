@@ -18,25 +18,43 @@
 
 namespace quorvane {
 
+// How a card came to its end in the file.
+enum class CardEnd {
+    Complete,      // at its own END:VCARD line
+    CutByNextCard, // cut off by the next card's BEGIN:VCARD (or the next joined export)
+    CutByFileEnd,  // cut off by the end of the file
+};
+
+// The largest card held whole. A contact's photo is a few hundred kilobytes
+// even from a phone camera (Outlook and the phones shrink them to a thumbnail
+// before export), so no real contact comes near 16 MB; a bigger "card" is a
+// file whose END:VCARD was lost, and holding it whole would only grow the
+// memory with the file, up to failing on a file of gigabytes.
+inline constexpr std::uint64_t LargestCard = 16 * 1024 * 1024;
+
 struct Card {
     std::size_t number = 0; // 1-based place in the file, counting top-level cards only
     // The card's bytes exactly as the file holds them, from the start of its
     // BEGIN line through its END line and that line's line end (if it has
-    // one), with the file's byte-order mark in front when the file has one:
-    // written to a file of its own, it reads as the original did, UTF-16
-    // included. Nothing is re-encoded, unfolded or rewritten.
+    // one), with the byte-order mark of its part of the file in front (the
+    // file's own, or the one in front of an export joined on): written to a
+    // file of its own, it reads as the original did, UTF-16 included.
+    // Nothing is re-encoded, unfolded or rewritten. Empty when tooLarge.
     std::string bytes;
     std::string displayName; // see CardDisplayName: UTF-8, never empty
-    // False for a card cut off before its END:VCARD line: by the end of the
-    // file, or by the BEGIN:VCARD of the next card (a BEGIN that does not
-    // follow an AGENT property cannot be a nested card).
-    bool terminated = true;
+    CardEnd end = CardEnd::Complete;
+    TextEncoding encoding = TextEncoding::SingleByte; // how `bytes` store their text
+    // Larger than the reader's bound (LargestCard unless lowered): its bytes
+    // were let go while it was read, and its name comes from the part held.
+    bool tooLarge = false;
+    std::uint64_t size = 0; // the card's bytes in the file, without a byte-order mark
 };
 
 class CardReader {
 public:
-    // Both must outlive the reader.
-    CardReader(ByteSource& source, CodePages& codePages);
+    // Both must outlive the reader. A card larger than `largestCard` bytes
+    // is handed out without its bytes (see Card::tooLarge).
+    CardReader(ByteSource& source, CodePages& codePages, std::uint64_t largestCard = LargestCard);
     CardReader(const CardReader&) = delete;
     CardReader& operator=(const CardReader&) = delete;
 
@@ -49,29 +67,58 @@ public:
     //
     // A card starts at a BEGIN:VCARD line and ends at its END:VCARD line,
     // matched in any letter case with blanks around the colon, after lines
-    // ending in CR LF, LF or CR. Lines outside cards are skipped. A card
-    // nested in another through AGENT stays inside it: a BEGIN:VCARD on the
-    // AGENT line itself, or the next BEGIN:VCARD line after an AGENT line with
-    // nothing after its colon. The reader holds at most about one card and a
-    // block of the file at a time.
+    // ending in CR LF, LF or CR. Lines outside cards are skipped, and a line
+    // that starts with a blank continues the one before it, never starting
+    // or ending a card. A card nests in another only as an AGENT's value: a
+    // BEGIN:VCARD on the AGENT line itself, or the BEGIN:VCARD line right
+    // after an AGENT line with nothing after its colon; any other BEGIN:VCARD
+    // starts the next card and cuts off the one before.
+    //
+    // Files joined byte for byte are split as their parts would be: a
+    // byte-order mark in front of a BEGIN line (at a line start, or right
+    // after an END:VCARD that has no line end) starts a part in the mark's
+    // encoding, and "END:VCARDBEGIN:VCARD" on one line ends one card and
+    // starts the next. In UTF-16 text, a mark of another encoding at a line
+    // start switches to it whatever follows.
+    //
+    // The reader holds a few blocks of the file and at most about
+    // `largestCard` bytes of one card, whatever the file.
     Outcome<bool> next(Card& card);
 
-    // How the file stores its text, known once next() has been called.
+    // How the file stores its text where the reader stands: known once next()
+    // has been called, and changed by a joined part in another encoding.
     TextEncoding encoding() const { return encoding_; }
 
 private:
+    struct Mark {
+        std::uint64_t size = 0;
+        TextEncoding encoding = TextEncoding::SingleByte;
+    };
+
     void detectEncoding();
     // Whether `line` completes or cuts off a card, which then is in `card`.
     bool take(const LineSpan& line, Card& card);
-    void cut(std::uint64_t end, bool terminated, Card& card);
-    void skipLongJunkLine();
+    // For a line that starts with a mark announcing a joined part: whether
+    // it cut off a card.
+    bool beginPart(const LineSpan& line, const Mark& mark, Card& card);
+    // Where the END:VCARD that `text` (the line from `textStart`) starts
+    // with ends, when a BEGIN line of a joined export follows it at once.
+    std::optional<std::uint64_t> joinedEnd(std::string_view text, std::uint64_t textStart,
+                                           const LineSpan& line);
+    Mark markAt(std::uint64_t offset, std::uint64_t limit) const;
+    // Whether the bytes from `from` up to the first line end before `to`,
+    // read in `encoding`, are a BEGIN line.
+    bool beginsAt(std::uint64_t from, std::uint64_t to, TextEncoding encoding);
+    void cut(std::uint64_t end, CardEnd how, Card& card);
+    void letGoOfHeldBytes();
 
     ByteSource& source_;
     CardNameReader names_;
     ReadBuffer buffer_;
+    std::uint64_t largestCard_;
     TextEncoding encoding_ = TextEncoding::SingleByte;
     CardLineFinder lines_{TextEncoding::SingleByte};
-    std::string byteOrderMark_;
+    std::string byteOrderMark_; // of the part of the file being read
     std::string lineScratch_;
     std::optional<Failure> failure_;
     // A failure met while looking for the encoding; the cards already read
@@ -83,8 +130,14 @@ private:
     std::uint64_t scan_ = 0; // where the next line to look at starts
     std::optional<std::uint64_t> cardStart_;
     int depth_ = 0;
-    bool agentAwaitsCard_ = false;
-    // Where the rest of a long junk line picks up after its start was let go.
+    // Where the line after an AGENT line with an empty value starts, when the
+    // last line looked at was one: a BEGIN line there is the agent's card.
+    std::optional<std::uint64_t> agentCardAt_;
+    // The card at hand has grown past largestCard_ and its bytes are let go;
+    // its name was read from what was held.
+    bool tooLarge_ = false;
+    std::string tooLargeName_;
+    // Where the rest of a long line picks up after its start was let go.
     std::optional<std::uint64_t> junkResumesAt_;
     std::size_t cardsSeen_ = 0;
 };

@@ -6,6 +6,12 @@
 
 namespace quorvane {
 
+namespace {
+
+constexpr std::size_t MaxGrowth = 16;
+
+} // namespace
+
 ReadBuffer::ReadBuffer(std::size_t blockSize) : blockSize_(blockSize) {
     assert(blockSize > 0 && "a read buffer reads at least a byte at a time");
 }
@@ -19,8 +25,14 @@ Outcome<void> ReadBuffer::readMore(ByteSource& source, std::uint64_t keepFrom) {
         size_ -= forgotten;
         start_ = keepFrom;
     }
-    if (capacity_ - size_ < blockSize_) {
-        const std::size_t capacity = std::max(capacity_ * 2, size_ + blockSize_);
+    // Room grows by doubling up to MaxGrowth blocks and then that much at a
+    // time, so that a card held up to the reader's bound costs little more
+    // than the bound; room left over from such a card is given back.
+    const std::size_t wanted = size_ + blockSize_;
+    const std::size_t growth = std::max(blockSize_, std::min(capacity_, MaxGrowth * blockSize_));
+    const bool oversized = capacity_ > 2 * std::max(wanted, MaxGrowth * blockSize_);
+    if (capacity_ < wanted || oversized) {
+        const std::size_t capacity = oversized ? wanted : size_ + growth;
         auto storage = std::make_unique_for_overwrite<char[]>(capacity);
         if (size_ > 0)
             std::memcpy(storage.get(), storage_.get(), size_);

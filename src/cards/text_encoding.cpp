@@ -14,6 +14,57 @@ bool manyZeros(std::size_t zeros, std::size_t units) {
     return zeros > 0 && zeros * 4 >= units;
 }
 
+// The byte offset of the first BEGIN:VCARD in `head` (any letter case,
+// blanks around the colon), read one byte a character (`unit` 1) or as UTF-16
+// with the low byte of each unit at `low`; npos without one.
+std::size_t firstBegin(std::string_view head, std::size_t unit, std::size_t low) {
+    const std::size_t characters = head.size() / unit;
+    const auto at = [&](std::size_t index) -> char {
+        if (unit == 1)
+            return head[index];
+        const char c = head[index * 2 + low];
+        return head[index * 2 + 1 - low] == '\0' && c != '\0' ? c : '\x80';
+    };
+    const auto word = [&](std::size_t& index, std::string_view lower) {
+        for (const char expected : lower) {
+            if (index >= characters || (at(index) | 0x20) != expected)
+                return false;
+            ++index;
+        }
+        return true;
+    };
+    const auto blanks = [&](std::size_t& index) {
+        while (index < characters && (at(index) == ' ' || at(index) == '\t'))
+            ++index;
+    };
+    for (std::size_t start = 0; start < characters; ++start) {
+        std::size_t index = start;
+        if (!word(index, "begin"))
+            continue;
+        blanks(index);
+        if (!word(index, ":"))
+            continue;
+        blanks(index);
+        if (word(index, "vcard"))
+            return start * unit;
+    }
+    return std::string_view::npos;
+}
+
+// Whether UTF-16 text with its low bytes at `low` explains the zero bytes of
+// `head`: read so, it holds a card, and before any card it holds read one
+// byte a character. Stray NUL bytes in 8-bit text can be as many, but they do
+// not read as a card in UTF-16. A UTF-16 mark before the card is an export
+// joined onto 8-bit text, which the mark itself announces.
+bool readsAsUtf16(std::string_view head, std::size_t low) {
+    const std::size_t wide = firstBegin(head, 2, low);
+    if (wide == std::string_view::npos || wide > firstBegin(head, 1, 0))
+        return false;
+    const std::string_view before = head.substr(0, wide);
+    return before.find("\xFF\xFE") == std::string_view::npos &&
+           before.find("\xFE\xFF") == std::string_view::npos;
+}
+
 bool isAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -37,9 +88,9 @@ DetectedEncoding DetectTextEncoding(std::string_view head) {
             ++(at % 2 == 0 ? evenZeros : oddZeros);
     }
     const std::size_t units = head.size() / 2;
-    if (oddZeros >= evenZeros && manyZeros(oddZeros, units))
+    if (oddZeros >= evenZeros && manyZeros(oddZeros, units) && readsAsUtf16(head, 0))
         return {TextEncoding::Utf16Le, 0};
-    if (manyZeros(evenZeros, units))
+    if (evenZeros >= oddZeros && manyZeros(evenZeros, units) && readsAsUtf16(head, 1))
         return {TextEncoding::Utf16Be, 0};
 
     // The first block may end inside a character: a cut sequence at its very

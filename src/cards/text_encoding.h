@@ -10,8 +10,8 @@ namespace quorvane {
 
 enum class TextEncoding {
     Utf8,       // a UTF-8 byte-order mark, or non-ASCII text that reads as UTF-8
-    Utf16Le,    // a FF FE mark, or zero bytes at odd offsets
-    Utf16Be,    // a FE FF mark, or zero bytes at even offsets
+    Utf16Le,    // a FF FE mark, or zero bytes at odd offsets around a BEGIN:VCARD
+    Utf16Be,    // a FE FF mark, or zero bytes at even offsets around a BEGIN:VCARD
     SingleByte, // ASCII, or text in a code page; names are still read as UTF-8 where they are
 };
 
@@ -26,7 +26,8 @@ inline constexpr std::size_t EncodingDetectionBytes = 512;
 
 // The encoding of the file that starts with `head`. A mark decides; without
 // one, UTF-16 is told by its zero bytes, which ASCII letters leave in every
-// other byte and which 8-bit text never holds.
+// other byte, when the text they make holds a BEGIN:VCARD: 8-bit text may
+// hold stray NUL bytes, but never reads as a card in UTF-16.
 DetectedEncoding DetectTextEncoding(std::string_view head);
 
 } // namespace quorvane

@@ -173,11 +173,22 @@ void FileContacts::putAtHand(Card& card) {
     FileContact contact;
     contact.number = card.number;
     contact.name = boundedName(std::move(card.displayName));
-    if (!card.terminated)
+    if (card.end == CardEnd::CutByFileEnd)
         contact.note = "The file ends before this contact's END:VCARD line.";
+    if (card.end == CardEnd::CutByNextCard)
+        contact.note = "This contact has no END:VCARD line: the next contact begins before it "
+                       "ends.";
     // Junk between cards is not counted, so the bar may lag a little behind
     // in such a file; it never runs ahead of the contacts.
-    cardBytesDone_ += card.bytes.size();
+    cardBytesDone_ += card.size;
+    if (card.tooLarge) {
+        contact.failure = Failure{"This contact is larger than " +
+                                  std::to_string(LargestCard / (1024 * 1024)) +
+                                  " MB and was not imported: " + path_ + ", contact " +
+                                  std::to_string(card.number)};
+        current_ = std::move(contact);
+        return;
+    }
     if (!split_) {
         contact.path = path_;
         current_ = std::move(contact);

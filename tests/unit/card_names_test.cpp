@@ -163,10 +163,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "BEGIN:VCARD\r\nN:Owner;Olga\r\nAGENT:BEGIN:VCARD\r\nFN:Inline Agent\r\n"
                  "END:VCARD\r\nFN:Olga The Owner\r\nEND:VCARD\r\n",
                  "Olga The Owner"},
-        NameCase{"FnAfterAnIndentedNestedEnd",
+        // An indented END is text folded into the line before, so the FN
+        // after it is still the agent's.
+        NameCase{"FnAfterAFoldedNestedEnd",
                  "BEGIN:VCARD\r\nN:Owner;Olga\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Agent Al\r\n"
-                 " END:VCARD\r\nFN:Olga The Owner\r\nEND:VCARD\r\n",
-                 "Olga The Owner"},
+                 " END:VCARD\r\nFN:Agent Al Again\r\nEND:VCARD\r\nEND:VCARD\r\n",
+                 "Olga Owner"},
         NameCase{"IndentedFnContinuesAnotherLine",
                  "BEGIN:VCARD\r\nNOTE:a\r\n item1.FN:Folded In\r\nN:Doe;Jo\r\nEND:VCARD\r\n",
                  "Jo Doe"},

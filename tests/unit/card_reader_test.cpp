@@ -17,9 +17,9 @@ struct Reading {
     TextEncoding encoding = TextEncoding::SingleByte;
 };
 
-Reading readAll(ByteSource& source) {
+Reading readAll(ByteSource& source, std::uint64_t largestCard = LargestCard) {
     FakeCodePages codePages;
-    CardReader reader(source, codePages);
+    CardReader reader(source, codePages, largestCard);
     Reading reading;
     // One Card for all, as the import passes it: nothing of one card may
     // stay behind in the next.
@@ -71,7 +71,7 @@ TEST_P(CardReaderSampleTest, FindsEveryCardWithItsOwnBytesNameAndEnd) {
         EXPECT_EQ(card.number, at + 1);
         EXPECT_EQ(card.bytes, sample.byteOrderMark + expected[at].bytes);
         EXPECT_EQ(card.displayName, *expected[at].displayName);
-        EXPECT_EQ(card.terminated, expected[at].terminated);
+        EXPECT_EQ(card.end == CardEnd::Complete, expected[at].terminated);
     }
 }
 
@@ -118,6 +118,86 @@ TEST(CardReaderTest, CardsOfEveryShapeInOneFileAreItsCardRegionsExactly) {
     EXPECT_EQ(cardBytes, cardRegions);
 }
 
+// Files in the shapes that joining exports, folding and stray bytes give,
+// each with the cards it must give.
+struct ShapeCase {
+    std::string name;
+    std::string file;
+    std::vector<std::tuple<std::string, CardEnd, bool>> cards; // name, end, too large
+    std::uint64_t largestCard = LargestCard;
+};
+
+std::string card(std::string_view name, std::string_view end = "END:VCARD\r\n") {
+    return "BEGIN:VCARD\r\nFN:" + std::string(name) + "\r\n" + std::string(end);
+}
+
+std::string utf16(std::string_view text) {
+    return "\xFF\xFE" + Utf16Bytes(text, ByteOrder::LittleEndian);
+}
+
+constexpr auto Complete = CardEnd::Complete;
+constexpr auto CutByNext = CardEnd::CutByNextCard;
+constexpr auto CutByEnd = CardEnd::CutByFileEnd;
+const std::string Bom = "\xEF\xBB\xBF";
+
+TEST(CardReaderTest, FindsEveryCardWhateverTheShapeOfTheFile) {
+    const std::string photo = "PHOTO;ENCODING=b:" + std::string(3000, 'Q') + "\r\n";
+    const std::vector<ShapeCase> cases = {
+        {"JoinedWithMarks",
+         Bom + card("A") + Bom + card("B") + Bom + card("C"),
+         {{"A", Complete, false}, {"B", Complete, false}, {"C", Complete, false}}},
+        {"JoinedWithoutLineEnds",
+         card("A", "END:VCARD") + Bom + card("B", "END:VCARD") + card("C", "end : vcard"),
+         {{"A", Complete, false}, {"B", Complete, false}, {"C", Complete, false}}},
+        {"Utf16JoinedWithMidTextMark",
+         utf16(card("A")) + utf16(card("B", "END:VCARD")) + utf16(card("C")),
+         {{"A", Complete, false}, {"B", Complete, false}, {"C", Complete, false}}},
+        {"Utf8JoinedWithUtf16",
+         card("A") + utf16(card("B")),
+         {{"A", Complete, false}, {"B", Complete, false}}},
+        {"FoldedMarkersInANote",
+         card("A", "NOTE:one\r\n END:VCARD\r\n\tBEGIN:VCARD\r\n end:vcard\r\nEND:VCARD\r\n") +
+             card("B"),
+         {{"A", Complete, false}, {"B", Complete, false}}},
+        {"AgentNestedOnTheLineAndOnTheNext",
+         card("A", "AGENT:BEGIN:VCARD\r\nFN:X\r\nEND:VCARD\r\nEND:VCARD\r\n") +
+             card("B", "AGENT:\r\nBEGIN:VCARD\r\nFN:Y\r\nEND:VCARD\r\nEND:VCARD\r\n"),
+         {{"A", Complete, false}, {"B", Complete, false}}},
+        {"EmptyAgentInACardWithoutEnd",
+         card("A", "AGENT:\r\nTEL:1\r\n") + card("B"),
+         {{"A", CutByNext, false}, {"B", Complete, false}}},
+        {"StrayNulBytes",
+         card("A", "NOTE:" + std::string(300, '\0') + "\r\nEND:VCARD\r\n"),
+         {{"A", Complete, false}}},
+        {"CutByTheNextCardAndByTheFileEnd",
+         card("A", "") + card("B", "TEL:1"),
+         {{"A", CutByNext, false}, {"B", CutByEnd, false}}},
+        {"LargerThanTheBound",
+         card("Big", photo + "END:VCARD\r\n") + card("Small") + card("Cut", photo),
+         {{"Big", Complete, true}, {"Small", Complete, false}, {"Cut", CutByEnd, true}},
+         1024},
+    };
+    for (const ShapeCase& shape : cases) {
+        for (const Pieces& pieces : {PieceSizes[0], PieceSizes[5]}) {
+            SCOPED_TRACE(shape.name + " " + pieces.name);
+            MemoryByteSource source(shape.file, pieces.sizes);
+            const Reading reading = readAll(source, shape.largestCard);
+            ASSERT_FALSE(reading.failure);
+            EXPECT_EQ(reading.cards.size(), shape.cards.size());
+            for (std::size_t at = 0; at < std::min(shape.cards.size(), reading.cards.size());
+                 ++at) {
+                const Card& card = reading.cards[at];
+                const auto& [name, end, tooLarge] = shape.cards[at];
+                EXPECT_EQ(card.displayName, name);
+                EXPECT_EQ(card.end, end) << name;
+                EXPECT_EQ(card.tooLarge, tooLarge) << name;
+                EXPECT_EQ(card.bytes.empty(), tooLarge) << name;
+                EXPECT_EQ(card.tooLarge, card.size > shape.largestCard) << name;
+            }
+        }
+    }
+}
+
 TEST(CardReaderTest, AUtf16CardCutInsideItsLastCodeUnitKeepsTheOddByte) {
     const std::string file =
         "\xFF\xFE" + Utf16Bytes("BEGIN:VCARD\r\nFN:Odd\r\nTEL:1", ByteOrder::LittleEndian) + "2";
@@ -128,7 +208,7 @@ TEST(CardReaderTest, AUtf16CardCutInsideItsLastCodeUnitKeepsTheOddByte) {
         ASSERT_EQ(reading.cards.size(), 1u);
         EXPECT_EQ(reading.cards[0].bytes, file);
         EXPECT_EQ(reading.cards[0].displayName, "Odd");
-        EXPECT_FALSE(reading.cards[0].terminated);
+        EXPECT_EQ(reading.cards[0].end, CardEnd::CutByFileEnd);
     }
 }
 

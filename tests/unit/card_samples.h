@@ -217,7 +217,7 @@ inline SampleFile LowerCaseAndCarriageReturns() {
                       "fn:lower case\r"
                       "end:vcard\r",
                       "lower case"),
-             CardPart("  Begin : VCard  \r"
+             CardPart("Begin : VCard  \r"
                       "FN : Spaced Colon \r"
                       "End\t:\tvCard\r",
                       "Spaced Colon")}};
@@ -231,7 +231,6 @@ inline SampleFile AgentNested() {
                       "VERSION:2.1\r\n"
                       "N:Boss;Barbara\r\n"
                       "AGENT:\r\n"
-                      "\r\n"
                       "BEGIN:VCARD\r\n"
                       "VERSION:2.1\r\n"
                       "FN:Sam Secretary\r\n"
@@ -358,6 +357,7 @@ inline std::vector<SampleFile> SampleFiles() {
         Utf16Sample(WindowsUnicodeTwoCards(), "Utf16LittleEndianUnmarked", ByteOrder::LittleEndian,
                     false),
         Utf16Sample(AgentNested(), "Utf16BigEndianAgent", ByteOrder::BigEndian, false),
+        Utf16Sample(JunkBetweenCards(), "Utf16LongJunk", ByteOrder::LittleEndian, true),
         LowerCaseAndCarriageReturns(),
         AgentNested(),
         TruncatedLastCard(),
