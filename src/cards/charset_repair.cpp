@@ -18,40 +18,70 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+// Whether the "=" at `at` may, once the property is unfolded and its soft
+// line breaks are gone, start a quoted-printable byte of 0x80 or more: a hex
+// digit 8 to F may follow it, or a line break or soft line break may lie
+// between.
+bool mayStartHighByte(std::string_view text, std::size_t at) {
+    if (at + 1 == text.size())
+        return true;
+    const char next = text[at + 1];
+    return next == '8' || next == '9' || (next >= 'A' && next <= 'F') ||
+           (next >= 'a' && next <= 'f') || next == '=' || next == '\r' || next == '\n';
 }
 
-// Whether "=" at `at` may start a quoted-printable byte of 0x80 or more: "="
-// and two hex digits, the first 8 to F.
-bool mayEncodeHighByte(std::string_view text, std::size_t at) {
-    if (text.size() - at < 3)
-        return false;
-    const char first = text[at + 1];
-    const bool high = first == '8' || first == '9' || (isHexDigit(first) && first > '9');
-    return high && isHexDigit(text[at + 2]);
-}
-
-// Whether `text` may hold a byte of 0x80 or more, raw or in quoted-printable.
-// Most cards are plain ASCII, and most of those have an "=" only in their
-// parameters (TYPE=HOME), so a word at a time rules nearly all of them out.
-bool mayHoldNonAscii(std::string_view text) {
+// Whether `text` may hold a byte of 0x80 or more: raw, or, when
+// `quotedPrintable`, encoded. A word at a time: most text has neither.
+bool mayHoldNonAscii(std::string_view text, bool quotedPrintable) {
     std::size_t at = 0;
     for (; text.size() - at >= 8; at += 8) {
         const std::uint64_t word = LoadWord(text.data() + at);
         if ((word & HighBits) != 0)
             return true;
+        if (!quotedPrintable)
+            continue;
         for (std::uint64_t equals = BytesEqualTo(word, '='); equals != 0; equals &= equals - 1) {
-            if (mayEncodeHighByte(text, at + FirstMarkedByte(equals)))
+            if (mayStartHighByte(text, at + FirstMarkedByte(equals)))
                 return true;
         }
     }
     for (; at < text.size(); ++at) {
         if (static_cast<unsigned char>(text[at]) >= 0x80 ||
-            (text[at] == '=' && mayEncodeHighByte(text, at)))
+            (quotedPrintable && text[at] == '=' && mayStartHighByte(text, at)))
             return true;
     }
     return false;
+}
+
+// What one pass over a card tells of it: whether it has a byte of 0x80 or
+// more, and whether any property in it may be quoted-printable, which takes
+// the word in its parameters.
+struct CardSurvey {
+    bool highByte = false;
+    bool mentionsQuotedPrintable = false;
+};
+
+CardSurvey surveyCard(std::string_view text) {
+    constexpr std::string_view word = "QUOTED-PRINTABLE";
+    CardSurvey survey;
+    const auto mentionAt = [&](std::size_t at) {
+        return text.size() - at >= word.size() &&
+               EqualsIgnoringCase(text.substr(at, word.size()), word);
+    };
+    std::size_t at = 0;
+    for (; text.size() - at >= 8; at += 8) {
+        const std::uint64_t bytes = LoadWord(text.data() + at);
+        survey.highByte |= (bytes & HighBits) != 0;
+        if (survey.mentionsQuotedPrintable)
+            continue;
+        for (std::uint64_t qs = BytesEqualTo(LowerAsciiWord(bytes), 'q'); qs != 0; qs &= qs - 1)
+            survey.mentionsQuotedPrintable |= mentionAt(at + FirstMarkedByte(qs));
+    }
+    for (; at < text.size(); ++at) {
+        survey.highByte |= static_cast<unsigned char>(text[at]) >= 0x80;
+        survey.mentionsQuotedPrintable |= LowerAscii(text[at]) == 'q' && mentionAt(at);
+    }
+    return survey;
 }
 
 bool holdsHighByte(std::string_view bytes) {
@@ -118,7 +148,8 @@ std::optional<CharsetRepair> RepairMissingCharsets(std::string_view card, TextEn
         return std::nullopt;
     const std::size_t textStart =
         card.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
-    if (!mayHoldNonAscii(card.substr(textStart)))
+    const CardSurvey survey = surveyCard(card.substr(textStart));
+    if (!survey.highByte && !survey.mentionsQuotedPrintable)
         return std::nullopt;
 
     std::optional<CharsetRepair> repair;
@@ -154,7 +185,8 @@ std::optional<CharsetRepair> RepairMissingCharsets(std::string_view card, TextEn
         }
         at = last.next;
 
-        if (!mayHoldNonAscii(card.substr(first.start, last.end - first.start)))
+        if (!mayHoldNonAscii(card.substr(first.start, last.end - first.start),
+                             survey.mentionsQuotedPrintable))
             continue;
         if (!property() || property()->name.empty() || readEncoding().charset)
             continue;
