@@ -1,5 +1,5 @@
 // Cards as phones, web exports and old Outlook write them, and what the
-// charset repair makes of each. The whole card is compared, so every line
+// charset repair makes of each: the whole card is compared, so every line
 // that needed no repair is checked byte for byte too.
 
 #include "cards/charset_repair.h"
@@ -16,10 +16,6 @@ struct RepairCase {
     std::vector<std::string> properties;
     TextEncoding encoding = TextEncoding::Utf8;
 };
-
-void PrintTo(const RepairCase& testCase, std::ostream* out) {
-    *out << testCase.name;
-}
 
 class CharsetRepairTest : public ::testing::TestWithParam<RepairCase> {};
 
@@ -39,36 +35,27 @@ INSTANTIATE_TEST_SUITE_P(
         // Windows-1252 name, a named charset and ASCII with a trailing "=".
         RepairCase{
             "Version21",
-            "BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE:Zo=C3=\r\n=AB\r\n"
-            "FN;QUOTED-PRINTABLE:=C3=85sa\r\nORG:Caf\xE9\r\nNOTE;CHARSET=ISO-8859-1:\xC3\xA9\r\n"
-            "TEL;CELL:555=\r\nEND:VCARD\r\n",
-            "BEGIN:VCARD\r\nVERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:Zo=C3=\r\n"
-            "=AB\r\nFN;QUOTED-PRINTABLE;CHARSET=UTF-8:=C3=85sa\r\nORG:Caf\xE9\r\n"
-            "NOTE;CHARSET=ISO-8859-1:\xC3\xA9\r\nTEL;CELL:555=\r\nEND:VCARD\r\n",
+            "VERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE:Zo=C3=\r\n=AB\r\nFN;QUOTED-PRINTABLE:"
+            "=C3=85sa\r\nORG:Caf\xE9\r\nNOTE;CHARSET=ISO-8859-1:\xC3\xA9\r\nTEL:555=\r\n",
+            "VERSION:2.1\r\nN;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:Zo=C3=\r\n=AB\r\nFN;"
+            "QUOTED-PRINTABLE;CHARSET=UTF-8:=C3=85sa\r\nORG:Caf\xE9\r\nNOTE;CHARSET=ISO-8859-"
+            "1:\xC3\xA9\r\nTEL:555=\r\n",
             {"N", "FN"}},
         // iPhone: LF line ends, groups, a quoted parameter holding ':' and
         // ';', and a note folded inside "é".
-        RepairCase{"Version30",
-                   "BEGIN:VCARD\nVERSION:3.0\nfn:Jos\xC3\xA9\nitem1.ADR;type=HOME:;;Stra\xC3\x9F"
-                   "e\nitem1.X-ABLabel;X-A=\"a:b;c\":\xC3\xA4\nNOTE:caf\xC3\n \xA9\n\tau lait\n"
-                   "item2.ADR:;;\xC3\xBC\nEND:VCARD\n",
-                   "BEGIN:VCARD\nVERSION:3.0\nfn;CHARSET=UTF-8:Jos\xC3\xA9\nitem1.ADR;type=HOME;"
-                   "CHARSET=UTF-8:;;Stra\xC3\x9F"
-                   "e\nitem1.X-ABLabel;X-A=\"a:b;c\";CHARSET=UTF-8:\xC3\xA4\nNOTE;CHARSET=UTF-8:"
-                   "caf\xC3\n \xA9\n\tau lait\nitem2.ADR;CHARSET=UTF-8:;;\xC3\xBC\nEND:VCARD\n",
-                   {"FN", "ADR", "X-ABLABEL", "NOTE"}},
         RepairCase{
-            "Version40WithAByteOrderMark",
-            "\xEF\xBB\xBF"
-            "BEGIN:VCARD\r\nVERSION:4.0\r\nFN;PREF=1:\xC5\x81ukasz\r\nEND:VCARD\r\n",
-            "\xEF\xBB\xBF"
-            "BEGIN:VCARD\r\nVERSION:4.0\r\nFN;PREF=1;CHARSET=UTF-8:\xC5\x81ukasz\r\nEND:VCARD\r\n",
-            {"FN"}},
-        RepairCase{"OutlookWindows1252",
-                   "BEGIN:VCARD\r\nFN:Fran\xE7ois\r\nEND:VCARD\r\n",
-                   "",
-                   {},
-                   TextEncoding::SingleByte},
+            "Version30",
+            "VERSION:3.0\nfn:Jos\xC3\xA9\nitem1.ADR;type=HOME:;;\xC3\x9F\nitem1.X-ABLabel;X-A="
+            "\"a:b;c\":\xC3\xA4\nNOTE:caf\xC3\n \xA9\n\tau lait\nitem2.ADR:\xC3\xBC\n",
+            "VERSION:3.0\nfn;CHARSET=UTF-8:Jos\xC3\xA9\nitem1.ADR;type=HOME;CHARSET=UTF-8:;;"
+            "\xC3\x9F\nitem1.X-ABLabel;X-A=\"a:b;c\";CHARSET=UTF-8:\xC3\xA4\nNOTE;CHARSET=UTF-"
+            "8:caf\xC3\n \xA9\n\tau lait\nitem2.ADR;CHARSET=UTF-8:\xC3\xBC\n",
+            {"FN", "ADR", "X-ABLABEL", "NOTE"}},
+        RepairCase{"Version40WithAByteOrderMark",
+                   "\xEF\xBB\xBFVERSION:4.0\r\nFN:\xC5\x81\r\n",
+                   "\xEF\xBB\xBFVERSION:4.0\r\nFN;CHARSET=UTF-8:\xC5\x81\r\n",
+                   {"FN"}},
+        RepairCase{"OutlookWindows1252", "FN:Fran\xE7ois\r\n", "", {}, TextEncoding::SingleByte},
         RepairCase{"Utf16",
                    "\xFF\xFE"
                    "F\0N\0:\0\xE9\0"s,
