@@ -17,6 +17,10 @@ struct RepairCase {
     TextEncoding encoding = TextEncoding::Utf8;
 };
 
+void PrintTo(const RepairCase& testCase, std::ostream* out) {
+    *out << testCase.name;
+}
+
 class CharsetRepairTest : public ::testing::TestWithParam<RepairCase> {};
 
 TEST_P(CharsetRepairTest, AddsUtf8CharsetWhereOutlookWouldMisreadAndNothingElse) {
