@@ -31,6 +31,35 @@ TEL;TYPE=CELL:+44 20 7946 0000
 END:VCARD
 VCARD
 done
+# A phone's export: several contacts in one vCard 3.0 file, in UTF-8 with no
+# CHARSET, as iPhone, Android and Google write them. Outlook alone would show
+# these names garbled; the import adds CHARSET=UTF-8 where they need it.
+cat >"$samples/Phone export.vcf" <<'VCARD'
+BEGIN:VCARD
+VERSION:3.0
+N:Müller;José;;;
+FN:José Müller
+TEL;TYPE=CELL:+49 30 901820
+END:VCARD
+BEGIN:VCARD
+VERSION:3.0
+N:Ångström;Zoë;;;
+FN:Zoë Ångström
+item1.ADR;TYPE=HOME:;;Sveavägen 12;Stockholm;;111 57;Sverige
+END:VCARD
+BEGIN:VCARD
+VERSION:3.0
+N:Żółć;Łukasz;;;
+FN:Łukasz Żółć
+NOTE:Spotkanie w czwartek o 10:00 — kawiarnia „Pod Różą“
+END:VCARD
+BEGIN:VCARD
+VERSION:3.0
+N:Παπαδοπούλου;Ελένη;;;
+FN:Ελένη Παπαδοπούλου
+EMAIL;TYPE=INTERNET:eleni@example.gr
+END:VCARD
+VCARD
 echo "Sample contacts: C:\\users\\Public\\Documents\\Sample Contacts"
 
 exe="$build/src/platform/win32/quorvane.exe"

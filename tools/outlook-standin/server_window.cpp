@@ -53,7 +53,7 @@ void ServerWindow::requestOpen(const std::wstring& path) {
         return;
     // Outlook reads the first card only; a file without one shows Outlook's
     // own error and no item window.
-    const auto contact = readFirstContact(path);
+    const auto contact = readFirstContactFile(path);
     if (!contact) {
         logEvent("no contact", path);
         return;

@@ -132,7 +132,7 @@ private:
                 E_FAIL);
         }
         // As for a launch, Outlook reads the first card and no further.
-        const auto contact = readFirstContact(path);
+        const auto contact = readFirstContactFile(path);
         if (!contact) {
             logEvent("no contact", path);
             return raiseOutlookError(
