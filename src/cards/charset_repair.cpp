@@ -1,9 +1,9 @@
 #include "cards/charset_repair.h"
 
-#include "cards/byte_words.h"
 #include "cards/card_line.h"
 #include "cards/quoted_printable.h"
-#include "cards/utf8_text.h"
+#include "text/byte_words.h"
+#include "text/utf8_text.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -53,7 +53,7 @@ std::string CsvField(std::string_view value) {
 }
 
 std::string ContactRecordHeader() {
-    return "File,Contact,Name,Result,Step,Description,Entry ID,Folder";
+    return "File,Contact,Name,Result,Step,Description,Entry ID,Folder,Text";
 }
 
 std::string FormatContactRecordLine(const ContactRecordLine& line) {
@@ -69,6 +69,12 @@ std::string FormatContactRecordLine(const ContactRecordLine& line) {
     text += ',' + CsvField(line.description);
     text += ',' + CsvField(line.entryId);
     text += ',' + CsvField(line.folder);
+    if (!line.repaired.empty()) {
+        std::string repaired = "repaired: ";
+        for (std::size_t at = 0; at < line.repaired.size(); ++at)
+            repaired.append(at ? ", " : "").append(line.repaired[at]);
+        text += ',' + CsvField(repaired + " (CHARSET=UTF-8 added)");
+    }
     return text;
 }
 

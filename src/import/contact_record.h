@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvane {
 
@@ -29,6 +30,8 @@ struct ContactRecordLine {
     std::string description;
     std::string entryId;
     std::string folder;
+    // The properties whose text was repaired before Outlook read it.
+    std::vector<std::string> repaired;
 };
 
 // The first line of every record.

@@ -83,6 +83,7 @@ void ContactRecorder::finishContact(std::string_view file, const FileContact* co
     if (contact) {
         line.contact = contact->number;
         line.name = contact->name;
+        line.repaired = contact->repaired;
         if (contact->note && line.description.empty())
             line.description = *contact->note;
     }

@@ -1,6 +1,7 @@
 #include "import/file_contacts.h"
 
 #include "cards/card_file_name.h"
+#include "cards/charset_repair.h"
 #include "text/utf8_text.h"
 
 #include <algorithm>
@@ -182,32 +183,36 @@ void FileContacts::putAtHand(Card& card) {
     // in such a file; it never runs ahead of the contacts.
     cardBytesDone_ += card.size;
     if (card.tooLarge) {
-        contact.failure = Failure{"This contact is larger than " +
-                                  std::to_string(LargestCard / (1024 * 1024)) +
-                                  " MB and was not imported: " + path_ + ", contact " +
-                                  std::to_string(card.number)};
+        contact.failure = Failure{
+            "This contact is larger than " + std::to_string(LargestCard / (1024 * 1024)) +
+            " MB and was not imported: " + path_ + ", contact " + std::to_string(card.number)};
         current_ = std::move(contact);
         return;
     }
-    if (!split_) {
+    // Outlook would read UTF-8 text without a CHARSET in the Windows code
+    // page; a repaired copy goes instead, and the user's file stays as it is.
+    std::optional<CharsetRepair> repair = RepairMissingCharsets(card.bytes, card.encoding);
+    if (!split_ && !repair) {
         contact.path = path_;
         current_ = std::move(contact);
         return;
     }
+    if (repair)
+        contact.repaired = std::move(repair->properties);
     auto folder = fileFolder();
     if (!folder) {
         contact.failure = unsplittable(path_, folder.failure());
-        restAbandoned_ = true;
+        restAbandoned_ = split_;
         current_ = std::move(contact);
         return;
     }
-    auto written =
-        folder.value()->writeNewFile(CardFileName(card.number, contact.name), card.bytes);
+    auto written = folder.value()->writeNewFile(CardFileName(card.number, contact.name),
+                                                repair ? repair->bytes : card.bytes);
     // The disk will not take the next card either: one report for the file,
     // and the rest of it is recorded as not imported.
     if (!written) {
         contact.failure = unsplittable(path_, written.failure());
-        restAbandoned_ = true;
+        restAbandoned_ = split_;
     } else
         cardFileAtHand_ = contact.path = std::move(written.value());
     current_ = std::move(contact);

@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvane {
 
@@ -33,6 +34,10 @@ struct FileContact {
     std::optional<Failure> failure;
     // Set for a card that was cut off: the note its record line carries.
     std::optional<std::string> note;
+    // The properties given CHARSET=UTF-8 on the copy Outlook reads, so that
+    // their UTF-8 text is not read in the Windows code page; empty when the
+    // card went as it was.
+    std::vector<std::string> repaired;
 };
 
 // How the report of a file without any card begins; the path follows.

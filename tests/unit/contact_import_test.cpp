@@ -97,6 +97,13 @@ TEST_F(ContactImportTest, FilesThatCannotBeSplitAreReportedAtTheLaunchStepWithTh
          },
          "The contacts of this file could not be written out one by one for Outlook: "
          "C:\\c\\x.vcf\r\nThere is not enough space on the disk."},
+        {"one huge card",
+         [&] {
+             storage.files["C:\\c\\x.vcf"] =
+                 "BEGIN:VCARD\r\nFN:Big\r\nNOTE:" + std::string(17u << 20, 'x') +
+                 "\r\nEND:VCARD\r\n";
+         },
+         "This contact is larger than 16 MB and was not imported: C:\\c\\x.vcf, contact 1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -113,6 +120,22 @@ TEST_F(ContactImportTest, FilesThatCannotBeSplitAreReportedAtTheLaunchStepWithTh
         EXPECT_TRUE(outlook.log.empty()) << "Outlook is not asked for a file it cannot open";
         EXPECT_EQ(storage.liveFolders, 0);
     }
+}
+
+// Outlook reads UTF-8 without a CHARSET in the Windows code page: such a card
+// goes as a repaired copy, a card that needs nothing as the user's own file.
+TEST_F(ContactImportTest, Utf8WithoutACharsetGoesAsARepairedCopyAndIsRecordedSo) {
+    storage.files["C:\\c\\jose.vcf"] =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Jos\xC3\xA9\r\nEND:VCARD\r\n";
+    queueFiles({"C:\\c\\jose.vcf", "C:\\c\\ann.vcf"});
+    (void)run();
+    ASSERT_EQ(outlook.saved.size(), 2u);
+    ASSERT_EQ(storage.cardFilesWritten.size(), 1u);
+    EXPECT_EQ(outlook.saved[0], storage.cardFilesWritten[0]);
+    EXPECT_EQ(outlook.saved[1], "C:\\c\\ann.vcf");
+    EXPECT_EQ(recordRows()[0],
+              "C:\\c\\jose.vcf,1,Jos\xC3\xA9,saved,,,,,repaired: FN (CHARSET=UTF-8 added)");
+    EXPECT_TRUE(storage.cardFiles.empty());
 }
 
 TEST_F(ContactImportTest, ClosingMidFileRemovesItsCardsAndRecordsTheRestAsSkipped) {
