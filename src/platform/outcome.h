@@ -17,6 +17,8 @@ struct Failure {
     // or was ended): nothing more can be asked of it through what was
     // reached, though reaching it afresh may work.
     bool connectionLost = false;
+    // What was asked for does not exist (an item deleted meanwhile).
+    bool notFound = false;
 };
 
 template <typename T> class [[nodiscard]] Outcome {

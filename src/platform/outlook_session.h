@@ -23,6 +23,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvane {
 
@@ -35,6 +36,17 @@ enum class OutlookItemType : std::int32_t {
     Task = 3,
     Journal = 4,
     Note = 5,
+};
+
+// One contact as a folder's table lists it: what tells whether a card is
+// someone the folder already holds.
+struct StoredContactRow {
+    std::string entryId;
+    std::string fullName;
+    std::vector<std::string> emails; // Email1Address to Email3Address, empty ones left out
+    // BusinessTelephoneNumber, HomeTelephoneNumber, MobileTelephoneNumber,
+    // empty ones left out.
+    std::vector<std::string> phones;
 };
 
 // A folder in the user's Outlook mailbox or a data file.
@@ -52,6 +64,22 @@ public:
     // again in a later session (OutlookSession::folderFromId).
     virtual Outcome<std::string> entryId() = 0;
     virtual Outcome<std::string> storeId() = 0;
+    // Every contact the folder holds, read in one pass through its table
+    // (GetTable, the columns of StoredContactRow, rows in blocks), never item
+    // by item. A failure when Outlook refuses: its prompt about programs
+    // reading e-mail addresses answered No, or the table failing.
+    virtual Outcome<std::vector<StoredContactRow>> readContacts() = 0;
+};
+
+// A stored item found again by its IDs, to be taken back.
+class OutlookStoredItem {
+public:
+    virtual ~OutlookStoredItem() = default;
+    // When the item was last changed, as Outlook's clock has it: an OLE
+    // automation date (days since 30 December 1899, local time).
+    virtual Outcome<double> lastModificationTime() = 0;
+    // Moves the item to Deleted Items.
+    virtual Outcome<void> remove() = 0;
 };
 
 // A contact made from a card file. Until save() it exists only in memory.
@@ -61,6 +89,9 @@ public:
     virtual Outcome<std::string> fullName() = 0;
     // The stored item's identity; empty or a failure before the item is stored.
     virtual Outcome<std::string> entryId() = 0;
+    // As OutlookStoredItem::lastModificationTime: read right after save(), it
+    // is when the contact was stored.
+    virtual Outcome<double> lastModificationTime() = 0;
     // Stores the item: an item from openSharedItem goes to the default
     // Contacts folder, a moved item stays in the folder it was moved to.
     virtual Outcome<void> save() = 0;
@@ -81,6 +112,10 @@ public:
     // The folder with these IDs (from OutlookFolder::entryId and storeId).
     virtual Outcome<std::unique_ptr<OutlookFolder>> folderFromId(std::string_view entryId,
                                                                  std::string_view storeId) = 0;
+    // The item with these IDs (GetItemFromID); a failure with notFound set
+    // when it is gone.
+    virtual Outcome<std::unique_ptr<OutlookStoredItem>> itemFromId(std::string_view entryId,
+                                                                   std::string_view storeId) = 0;
 };
 
 // Why no session could be had.

@@ -27,6 +27,13 @@ struct StoredContact {
     std::string file; // the card file Outlook read
     std::string folder;
     std::string entryId;
+    // What the folder's table lists of it (tests fill these in for contacts
+    // the folder held before the run).
+    std::string fullName;
+    std::vector<std::string> emails;
+    std::vector<std::string> phones;
+    double modified = 0; // OLE date of the last change
+    bool deleted = false;
 };
 
 class FakeOutlookSession final : public OutlookSessions {
@@ -47,6 +54,7 @@ public:
     // "Save C:\\b.vcf": Outlook goes away in that call, once (a Save after
     // storing the contact). Members as for `failing`.
     std::set<std::string> vanishing;
+    double now = 46000.5; // Outlook's clock, an OLE date
     int sessionsMade = 0;
     int deadSessions = 0; // objects of the first this many sessions are dead
 
@@ -144,6 +152,18 @@ public:
         return "FID " + info_.path;
     }
     Outcome<std::string> storeId() override { return std::string("SID"); }
+    Outcome<std::vector<StoredContactRow>> readContacts() override {
+        outlook_.log.push_back("GetTable " + info_.path);
+        if (gone("GetTable"))
+            return FakeOutlookSession::lost();
+        if (outlook_.fails("GetTable"))
+            return FakeOutlookSession::failure("GetTable");
+        std::vector<StoredContactRow> rows;
+        for (const StoredContact& contact : outlook_.stored)
+            if (contact.folder == info_.path && !contact.deleted)
+                rows.push_back({contact.entryId, contact.fullName, contact.emails, contact.phones});
+        return rows;
+    }
 
 private:
     FakeFolderInfo info_;
@@ -168,6 +188,11 @@ public:
             return FakeOutlookSession::failure("EntryID");
         return entryId_;
     }
+    Outcome<double> lastModificationTime() override {
+        if (outlook_.fails("LastModificationTime", file_))
+            return FakeOutlookSession::failure("LastModificationTime");
+        return outlook_.now;
+    }
     Outcome<void> save() override {
         outlook_.log.push_back("Save " + file_);
         if (gone("Save"))
@@ -175,7 +200,11 @@ public:
         if (outlook_.fails("Save", file_))
             return FakeOutlookSession::failure("Save");
         entryId_ = "EID" + std::to_string(outlook_.stored.size() + 1);
-        outlook_.stored.push_back({file_, folder_, entryId_});
+        StoredContact& contact = outlook_.stored.emplace_back();
+        contact.file = file_;
+        contact.folder = folder_;
+        contact.entryId = entryId_;
+        contact.modified = outlook_.now;
         // Stored, yet the caller never hears so.
         if (outlook_.vanishes("Save", file_))
             return FakeOutlookSession::lost();
@@ -250,6 +279,9 @@ public:
         return FakeOutlookSession::failure("GetFolderFromID");
     }
 
+    Outcome<std::unique_ptr<OutlookStoredItem>> itemFromId(std::string_view entryId,
+                                                           std::string_view storeId) override;
+
 private:
     std::vector<FakeFolderInfo> seenFolders() const {
         std::vector<FakeFolderInfo> folders{outlook_.defaultFolder};
@@ -257,6 +289,46 @@ private:
         return folders;
     }
 };
+
+// A stored contact found again; Delete moves it out of its folder.
+class FakeStoredItem final : public OutlookStoredItem, FakeSessionReference {
+public:
+    FakeStoredItem(FakeOutlookSession& outlook, std::size_t at)
+        : FakeSessionReference(outlook), at_(at) {}
+    Outcome<double> lastModificationTime() override {
+        if (outlook_.fails("LastModificationTime"))
+            return FakeOutlookSession::failure("LastModificationTime");
+        return outlook_.stored.at(at_).modified;
+    }
+    Outcome<void> remove() override {
+        StoredContact& contact = outlook_.stored.at(at_);
+        outlook_.log.push_back("Delete " + contact.entryId);
+        if (outlook_.fails("Delete") || outlook_.fails("Delete", contact.entryId))
+            return FakeOutlookSession::failure("Delete");
+        contact.deleted = true;
+        return Success();
+    }
+
+private:
+    std::size_t at_;
+};
+
+inline Outcome<std::unique_ptr<OutlookStoredItem>> FakeSession::itemFromId(std::string_view entryId,
+                                                                           std::string_view) {
+    const std::string id(entryId);
+    outlook_.log.push_back("GetItemFromID " + id);
+    if (gone("GetItemFromID"))
+        return FakeOutlookSession::lost();
+    if (outlook_.fails("GetItemFromID") || outlook_.fails("GetItemFromID", id))
+        return FakeOutlookSession::failure("GetItemFromID");
+    for (std::size_t at = 0; at < outlook_.stored.size(); ++at)
+        if (outlook_.stored[at].entryId == id && !outlook_.stored[at].deleted)
+            return std::unique_ptr<OutlookStoredItem>(
+                std::make_unique<FakeStoredItem>(outlook_, at));
+    Failure gone{"The operation failed. An object could not be found."};
+    gone.notFound = true;
+    return gone;
+}
 
 inline SessionOutcome FakeOutlookSession::createSession() {
     log.push_back("Session");

@@ -67,6 +67,19 @@ Outcome<std::string> ComOutlookFolder::storeId() {
     return folder_.getString("StoreID");
 }
 
+Outcome<std::vector<StoredContactRow>> ComOutlookFolder::readContacts() {
+    return Failure{"Reading the folder's contacts is not available yet."};
+}
+
+Outcome<double> ComOutlookContactItem::lastModificationTime() {
+    return Failure{"LastModificationTime is not available yet."};
+}
+
+Outcome<std::unique_ptr<OutlookStoredItem>> ComOutlookSession::itemFromId(std::string_view,
+                                                                          std::string_view) {
+    return Failure{"GetItemFromID is not available yet."};
+}
+
 Outcome<std::string> ComOutlookContactItem::fullName() {
     return item_.getString("FullName");
 }

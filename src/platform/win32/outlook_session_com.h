@@ -31,6 +31,7 @@ public:
     Outcome<std::int32_t> itemCount() override;
     Outcome<std::string> entryId() override;
     Outcome<std::string> storeId() override;
+    Outcome<std::vector<StoredContactRow>> readContacts() override;
 
     IDispatch* get() const { return folder_.get(); }
 
@@ -43,6 +44,7 @@ public:
     explicit ComOutlookContactItem(DispatchObject item) : item_(std::move(item)) {}
     Outcome<std::string> fullName() override;
     Outcome<std::string> entryId() override;
+    Outcome<double> lastModificationTime() override;
     Outcome<void> save() override;
     Outcome<std::unique_ptr<OutlookContactItem>> move(OutlookFolder& folder) override;
 
@@ -61,6 +63,8 @@ public:
     Outcome<std::unique_ptr<OutlookFolder>> pickFolder() override;
     Outcome<std::unique_ptr<OutlookFolder>> folderFromId(std::string_view entryId,
                                                          std::string_view storeId) override;
+    Outcome<std::unique_ptr<OutlookStoredItem>> itemFromId(std::string_view entryId,
+                                                           std::string_view storeId) override;
 
 private:
     DispatchObject application_;
