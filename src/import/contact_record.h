@@ -16,9 +16,10 @@
 namespace quorvane {
 
 enum class ContactResult {
-    Saved,    // Outlook stored the contact
-    Reported, // not stored; the report says why
-    Skipped,  // not tried: the run was ended first
+    Saved,     // Outlook stored the contact
+    Reported,  // not stored; the report says why
+    Skipped,   // not tried: the run was ended first
+    Duplicate, // the folder held this contact already; its entry ID is the one matched
 };
 
 struct ContactRecordLine {
@@ -32,12 +33,43 @@ struct ContactRecordLine {
     std::string folder;
     // The properties whose text was repaired before Outlook read it.
     std::vector<std::string> repaired;
+    // The stored contact's data file, and when Outlook stored it, which
+    // taking the run back needs.
+    std::string storeId;
+    std::string storedAt;
 };
+
+// The record's columns, by place.
+enum class RecordColumn {
+    File,
+    Contact,
+    Name,
+    Result,
+    Step,
+    Description,
+    EntryId,
+    Folder,
+    Text,
+    StoreId,
+    StoredAt,
+};
+
+// A result as the record writes it.
+std::string_view ResultText(ContactResult result);
+
+// The fields of one record line as FormatContactRecordLine wrote them.
+std::vector<std::string> ParseCsvLine(std::string_view line);
+
+// An OLE automation date (Outlook's clock) as the record writes it,
+// "2026-12-08 14:03:27", and back; nothing for text that is no such date.
+std::string OleDateText(double oleDate);
+std::optional<double> OleDateFromText(std::string_view text);
 
 // The first line of every record.
 std::string ContactRecordHeader();
 
-// One line, without its line end. Every value that could be read as a
+// One line, without its line end. The last three columns are left out of a
+// line that has none of them. Every value that could be read as a
 // spreadsheet formula is written so that it shows as text instead.
 std::string FormatContactRecordLine(const ContactRecordLine& line);
 

@@ -44,6 +44,9 @@ std::optional<std::string> ContactRecorder::path() const {
 void ContactRecorder::startContact() {
     contactOpen_ = true;
     saved_ = false;
+    duplicate_ = false;
+    storeId_.clear();
+    storedAt_.clear();
     reportedStep_.reset();
     reportedDescription_.clear();
     entryId_.clear();
@@ -66,6 +69,16 @@ void ContactRecorder::noteEntryId(std::string_view entryId) {
     entryId_.assign(entryId);
 }
 
+void ContactRecorder::noteStoredAt(std::string_view storeId, std::optional<double> oleDate) {
+    storeId_.assign(storeId);
+    storedAt_ = oleDate ? OleDateText(*oleDate) : std::string();
+}
+
+void ContactRecorder::noteDuplicate(std::string_view match) {
+    duplicate_ = true;
+    entryId_.assign(match);
+}
+
 void ContactRecorder::finishContact(std::string_view file, const FileContact* contact,
                                     bool runEnded) {
     if (!contactOpen_)
@@ -74,12 +87,15 @@ void ContactRecorder::finishContact(std::string_view file, const FileContact* co
     ContactRecordLine line;
     line.file = file;
     line.result = saved_                       ? ContactResult::Saved
+                  : duplicate_                 ? ContactResult::Duplicate
                   : reportedStep_ || !runEnded ? ContactResult::Reported
                                                : ContactResult::Skipped;
     line.step = reportedStep_;
     line.description = reportedDescription_;
     line.entryId = entryId_;
     line.folder = folder_;
+    line.storeId = storeId_;
+    line.storedAt = storedAt_;
     if (contact) {
         line.contact = contact->number;
         line.name = contact->name;
@@ -100,6 +116,20 @@ void ContactRecorder::recordNotReached(std::string_view file, std::string_view d
 }
 
 void ContactRecorder::write(ContactRecordLine line) {
+    switch (line.result) {
+    case ContactResult::Saved:
+        ++tally_.saved;
+        break;
+    case ContactResult::Duplicate:
+        ++tally_.duplicates;
+        break;
+    case ContactResult::Reported:
+        ++tally_.reported;
+        break;
+    case ContactResult::Skipped:
+        ++tally_.skipped;
+        break;
+    }
     if (!record_)
         return;
     line.description = bounded(line.description, LongestDescription);

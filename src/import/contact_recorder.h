@@ -39,6 +39,20 @@ public:
     // Outlook stored the contact at hand, in `folder` when the run knows it.
     void noteSaved(std::string_view folder = {});
     void noteEntryId(std::string_view entryId);
+    // Where and when Outlook stored it, for taking the run back.
+    void noteStoredAt(std::string_view storeId, std::optional<double> oleDate);
+    // The folder held the contact already, as the entry ID `match`; it is
+    // not stored again.
+    void noteDuplicate(std::string_view match);
+
+    // How many lines of each result the record has had so far.
+    struct Tally {
+        std::size_t saved = 0;
+        std::size_t duplicates = 0;
+        std::size_t reported = 0;
+        std::size_t skipped = 0;
+    };
+    const Tally& tally() const { return tally_; }
 
     // Writes the line of the contact at hand and closes it. When the run
     // was ended first, a contact neither stored nor reported is "skipped".
@@ -57,6 +71,10 @@ private:
 
     bool contactOpen_ = false;
     bool saved_ = false;
+    bool duplicate_ = false;
+    Tally tally_;
+    std::string storeId_;
+    std::string storedAt_;
     std::optional<StepNumber> reportedStep_;
     std::string reportedDescription_;
     std::string entryId_;

@@ -174,6 +174,8 @@ void FileContacts::putAtHand(Card& card) {
     FileContact contact;
     contact.number = card.number;
     contact.name = boundedName(std::move(card.displayName));
+    if (readIdentities_ && !card.tooLarge)
+        contact.identity = ReadCardIdentity(card.bytes, card.encoding);
     if (card.end == CardEnd::CutByFileEnd)
         contact.note = "The file ends before this contact's END:VCARD line.";
     if (card.end == CardEnd::CutByNextCard)

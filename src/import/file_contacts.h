@@ -7,6 +7,7 @@
 // the user's own path, untouched. However large the file, only the card at
 // hand and the one after it are held, in memory and on disk.
 
+#include "cards/card_identity.h"
 #include "cards/card_reader.h"
 #include "platform/code_pages.h"
 #include "platform/outcome.h"
@@ -38,6 +39,8 @@ struct FileContact {
     // their UTF-8 text is not read in the Windows code page; empty when the
     // card went as it was.
     std::vector<std::string> repaired;
+    // Its e-mail addresses and phones, when the run asked for them.
+    CardIdentity identity;
 };
 
 // How the report of a file without any card begins; the path follows.
@@ -64,6 +67,9 @@ public:
     // file's next one at hand; false when the file has no more. A file that
     // cannot be read on gives one more entry that says so.
     bool next(const KeepGoing& keepGoing);
+
+    // From now on each contact carries its e-mail addresses and phones.
+    void readIdentities() { readIdentities_ = true; }
 
     // Lets go of the file and every card file of it.
     void close();
@@ -105,6 +111,7 @@ private:
     Card ahead_;
     bool haveAhead_ = false;
     bool split_ = false;
+    bool readIdentities_ = false;
     std::optional<FileContact> current_;
     std::string cardFileAtHand_;
     std::uint64_t cardBytesDone_ = 0;

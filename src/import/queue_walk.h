@@ -46,6 +46,8 @@ public:
     // file and every row not begun get their lines. Once.
     void recordUnfinished();
 
+    // Each contact from now on carries its e-mail addresses and phones.
+    void readIdentities() { contacts_.readIdentities(); }
     bool queueEmpty() const { return queue_.count() == 0; }
     std::int32_t index() const { return index_; }
     const std::string& path() const { return path_; }

@@ -23,6 +23,8 @@ constexpr StepNumber ReadEntryId{228};
 constexpr StepNumber AdvanceIndex{234};
 // Between 220 and 222, only after Outlook went away.
 constexpr StepNumber ReachOutlookAgain{248};
+// Between 208 and 210: what the folder holds, for the duplicate check.
+constexpr StepNumber ReadFolderContacts{250};
 
 } // namespace
 
@@ -49,6 +51,18 @@ std::string OutlookWentAwayMessage(std::string_view systemWords) {
                        "importing it again. Quorvane starts Outlook again for the next "
                        "contact.\r\n\r\nWindows said: ";
     text.append(systemWords);
+    return text;
+}
+
+std::string DuplicateCheckRefusedQuestion(std::string_view folderName,
+                                          std::string_view outlookWords) {
+    std::string text = "Outlook did not let Quorvane read which contacts \"";
+    text.append(folderName)
+        .append("\" holds already, so contacts that are there cannot be told from new ones "
+                "and may be stored twice.\r\n\r\nOutlook said: ")
+        .append(outlookWords)
+        .append("\r\n\r\nImport anyway, without the duplicate check? Choose No to stop "
+                "without importing anything.");
     return text;
 }
 
@@ -108,9 +122,12 @@ bool WindowlessRun::prepare() {
     if (!resolveFolder())
         return false;
     readFolderPath();
+    if (!readKnownContacts())
+        return false;
     // From here on the queue is walked, and the run ends with "Done.".
     recorder_.begin();
     closingMessage_ = {"Done.", MessageStyle::Plain};
+    closingMessage_->summarised = true;
     if (auto begun = walk_.begin(); !begun)
         return report(FixLastIndex, begun.failure());
     return !screen_.closing();
@@ -166,6 +183,10 @@ bool WindowlessRun::chooseFolder() {
 void WindowlessRun::readFolderPath() {
     if (!folder_)
         return;
+    if (auto name = folder_->name())
+        folderName_ = std::move(name.value());
+    if (auto storeId = folder_->storeId())
+        storeId_ = std::move(storeId.value());
     if (target_ == WindowlessTarget::ChosenFolder)
         readFolderIds();
     auto path = folder_->folderPath();
@@ -187,6 +208,47 @@ void WindowlessRun::readFolderIds() {
     }
     folderEntryId_ = std::move(entryId.value());
     folderStoreId_ = std::move(storeId.value());
+}
+
+// Read once, in one pass, and kept in memory: checking a contact then costs
+// Outlook nothing. A refusal is never taken for an empty folder, which would
+// store every contact again: the user decides.
+bool WindowlessRun::readKnownContacts() {
+    Outcome<std::vector<StoredContactRow>> rows =
+        folder_ ? folder_->readContacts()
+                : Outcome<std::vector<StoredContactRow>>(
+                      Failure{"The Contacts folder could not be found."});
+    if (rows) {
+        for (const StoredContactRow& row : rows.value())
+            known_.add(row);
+        walk_.readIdentities();
+        return true;
+    }
+    const std::string name = folderName_.empty() ? std::string("Contacts") : folderName_;
+    const bool importAnyway =
+        screen_.window().askYesNo(DuplicateCheckRefusedQuestion(name, rows.failure().description));
+    if (!screen_.stillOpen() || !importAnyway)
+        return false;
+    checkDuplicates_ = false;
+    return true;
+}
+
+bool WindowlessRun::isDuplicate(const FileContact& contact) {
+    if (!checkDuplicates_ || contact.failure)
+        return false;
+    const auto match = known_.match(contact.name, contact.identity.emails, contact.identity.phones);
+    if (!match)
+        return false;
+    recorder_.noteDuplicate(*match);
+    return true;
+}
+
+// Stored by this run counts as held: the same file queued twice, or a person
+// twice in one export, is stored once.
+void WindowlessRun::rememberStored(const FileContact& contact, const std::string& entryId) {
+    if (!checkDuplicates_)
+        return;
+    known_.add({entryId, contact.name, contact.identity.emails, contact.identity.phones});
 }
 
 bool WindowlessRun::walkQueue() {
@@ -239,6 +301,8 @@ void WindowlessRun::importContact() {
     } else {
         screen_.window().setProgressValue(percent.value());
     }
+    if (isDuplicate(*contact))
+        return;
     if (!reachAgain || reachOutlookAgain())
         storeContact(*contact);
     releaseContact();
@@ -285,6 +349,11 @@ void WindowlessRun::storeContact(const FileContact& contact) {
         return;
     }
     recorder_.noteEntryId(entryId.value());
+    // When Outlook stored it, by Outlook's own clock: taking the run back
+    // keeps a contact changed after that.
+    auto storedAt = stored.lastModificationTime();
+    recorder_.noteStoredAt(storeId_, storedAt ? std::optional(storedAt.value()) : std::nullopt);
+    rememberStored(contact, entryId.value());
 }
 
 // The contact that was at hand when Outlook went away has been reported;
@@ -337,7 +406,26 @@ void WindowlessRun::finish() {
     screen_.resetProgressText();
     screen_.announceEnd();
     if (closingMessage_)
-        screen_.show(closingMessage_->text, closingMessage_->style);
+        screen_.show(closingMessage_->summarised ? closingSummary() : closingMessage_->text,
+                     closingMessage_->style);
+}
+
+// "Done." first, as every run ends; then what became of the contacts.
+std::string WindowlessRun::closingSummary() const {
+    const ContactRecorder::Tally& tally = recorder_.tally();
+    const auto count = [](std::size_t n, std::string_view one) {
+        return std::to_string(n) + " " + std::string(one) + (n == 1 ? "" : "s");
+    };
+    std::string text = "Done.\r\n\r\n";
+    text.append(count(tally.saved, "contact")).append(" stored");
+    if (!folderPath_.empty())
+        text.append(" in ").append(folderPath_);
+    text.append(".\r\n");
+    text.append(count(tally.duplicates, "contact")).append(" already there and skipped.\r\n");
+    text.append(count(tally.reported + tally.skipped, "contact")).append(" reported, not stored.");
+    if (const auto record = recorder_.path())
+        text.append("\r\n\r\nThe record of this run: ").append(*record);
+    return text;
 }
 
 // Every reference into that Outlook is dead now. Said once, in words that

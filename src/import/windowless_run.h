@@ -9,6 +9,7 @@
 // store contacts, ends early.
 
 #include "import/contact_recorder.h"
+#include "import/known_contacts.h"
 #include "import/queue_walk.h"
 #include "import/run_end.h"
 #include "import/run_screen.h"
@@ -48,6 +49,11 @@ std::string NotAContactsFolderMessage(std::string_view folderName);
 // what Windows said of the broken connection.
 std::string OutlookWentAwayMessage(std::string_view systemWords);
 
+// Outlook would not let the run read what `folderName` holds; asks whether
+// to import without the duplicate check.
+std::string DuplicateCheckRefusedQuestion(std::string_view folderName,
+                                          std::string_view outlookWords);
+
 class WindowlessRun {
 public:
     WindowlessRun(const ImportQueue& queue, WindowlessRunServices services,
@@ -65,6 +71,14 @@ private:
     bool resolveFolder();
     bool chooseFolder();
     void readFolderPath();
+    // What the folder holds, once, for the duplicate check; false when the
+    // user chose to stop rather than import without it.
+    bool readKnownContacts();
+    // Whether the contact at hand is one the folder holds already (then it
+    // is recorded so and not stored).
+    bool isDuplicate(const FileContact& contact);
+    void rememberStored(const FileContact& contact, const std::string& entryId);
+    std::string closingSummary() const;
     void readFolderIds();
     // False when the run must stop walking.
     bool walkQueue();
@@ -95,6 +109,10 @@ private:
     std::unique_ptr<OutlookSession> session_;
     std::unique_ptr<OutlookFolder> folder_; // null: Save's own default folder
     std::string folderPath_;
+    std::string folderName_;
+    std::string storeId_;
+    KnownContacts known_;
+    bool checkDuplicates_ = true;
     // The chosen folder's identity, to find it again in a new session after
     // Outlook went away; or why it could not be read.
     std::string folderEntryId_;
@@ -112,6 +130,7 @@ private:
     struct ClosingMessage {
         std::string text;
         MessageStyle style;
+        bool summarised = false; // "Done." followed by what became of the contacts
     };
     std::optional<ClosingMessage> closingMessage_;
 };

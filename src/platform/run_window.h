@@ -44,6 +44,9 @@ public:
     // carries the application's title.
     virtual void showMessage(std::string_view text, MessageStyle style,
                              std::optional<std::string_view> title = std::nullopt) = 0;
+    // Modal, with Yes and No buttons and the question icon, carrying the
+    // application's title; true when the user pressed Yes.
+    virtual bool askYesNo(std::string_view question) = 0;
 
     // Handles every waiting window event, then returns.
     virtual YieldResult yield() = 0;

@@ -38,6 +38,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 
 using namespace quorvane;
 using namespace quorvane::test;
@@ -308,9 +309,20 @@ int soakRun(const Settings& settings) {
     std::size_t elsewhere = 0; // stored outside the folder the method stores into
     const std::wstring folder = standInFolderPath(
         settings.method.method == Method::WindowlessIntoFolder ? ChosenFolder : L"Contacts");
+    // A single contact whose text needed repair goes as a copy, "0001 " and
+    // the file's own name, from the run's card folder: it counts for its file.
+    std::unordered_map<std::wstring, std::wstring> singleByName;
+    for (const std::wstring& path : files.paths)
+        if (std::ranges::find(files.multiContactPaths, path) == files.multiContactPaths.end())
+            singleByName.emplace(fileNameOf(path), path);
     for (const SavedContact& contact : saved) {
+        const std::wstring name = fileNameOf(contact.path);
+        const auto single =
+            name.starts_with(L"0001 ") ? singleByName.find(name.substr(5)) : singleByName.end();
         if (contact.path.find(L"\\Quorvane-") == std::wstring::npos)
             savedFiles.push_back(contact.path);
+        else if (single != singleByName.end())
+            savedFiles.push_back(single->second);
         elsewhere += contact.folder == folder ? 0 : 1;
     }
     const auto verdict = ledger.settle(savedFiles);

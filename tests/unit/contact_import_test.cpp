@@ -134,7 +134,7 @@ TEST_F(ContactImportTest, Utf8WithoutACharsetGoesAsARepairedCopyAndIsRecordedSo)
     EXPECT_EQ(outlook.saved[0], storage.cardFilesWritten[0]);
     EXPECT_EQ(outlook.saved[1], "C:\\c\\ann.vcf");
     EXPECT_EQ(recordRows()[0],
-              "C:\\c\\jose.vcf,1,Jos\xC3\xA9,saved,,,,,repaired: FN (CHARSET=UTF-8 added)");
+              "C:\\c\\jose.vcf,1,Jos\xC3\xA9,saved,,,,,repaired: FN (CHARSET=UTF-8 added),,");
     EXPECT_TRUE(storage.cardFiles.empty());
 }
 

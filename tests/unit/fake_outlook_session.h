@@ -55,6 +55,9 @@ public:
     // storing the contact). Members as for `failing`.
     std::set<std::string> vanishing;
     double now = 46000.5; // Outlook's clock, an OLE date
+    // Fills in what the folder's table will list of a contact as it is
+    // stored (this Outlook reads no cards).
+    std::function<void(StoredContact&)> onStore;
     int sessionsMade = 0;
     int deadSessions = 0; // objects of the first this many sessions are dead
 
@@ -205,6 +208,8 @@ public:
         contact.folder = folder_;
         contact.entryId = entryId_;
         contact.modified = outlook_.now;
+        if (outlook_.onStore)
+            outlook_.onStore(contact);
         // Stored, yet the caller never hears so.
         if (outlook_.vanishes("Save", file_))
             return FakeOutlookSession::lost();

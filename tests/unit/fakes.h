@@ -129,6 +129,20 @@ public:
         calls.push_back("value " + std::to_string(percent));
     }
     void runEnded() override { calls.push_back("runEnded"); }
+    // The answers to askYesNo, in turn; Yes when none is left.
+    std::deque<bool> answers;
+    std::vector<std::string> questions;
+    bool askYesNo(std::string_view question) override {
+        questions.emplace_back(question);
+        calls.push_back("question " + std::string(question));
+        if (onMessage)
+            onMessage(Message{std::string(question), MessageStyle::Plain, std::nullopt});
+        if (answers.empty())
+            return true;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
     void showMessage(std::string_view text, MessageStyle style,
                      std::optional<std::string_view> title) override {
         Message message{std::string(text), style,

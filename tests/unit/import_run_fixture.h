@@ -61,6 +61,9 @@ protected:
                 steps.push_back(reportedStep(message));
         return steps;
     }
+    static std::string firstLineOf(const std::string& text) {
+        return text.substr(0, text.find('\r'));
+    }
     std::string lastMessage() const {
         return window.messages.empty() ? "" : window.messages.back().text;
     }

@@ -55,6 +55,7 @@ public:
                      std::optional<std::string_view>) override {
         messages.emplace_back(text);
     }
+    bool askYesNo(std::string_view) override { return false; }
     YieldResult yield() override { return YieldResult::KeepGoing; }
     YieldResult waitForEvents(std::chrono::milliseconds) override { return yield(); }
     void sleepUntilEventOrWakeUp() override {

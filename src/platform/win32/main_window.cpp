@@ -395,6 +395,12 @@ void MainWindow::showMessage(std::string_view text, MessageStyle style,
     MessageBoxW(handle(), toWide(text).c_str(), caption.c_str(), messageBoxFlags(style));
 }
 
+bool MainWindow::askYesNo(std::string_view question) {
+    const std::wstring caption = toWide(ApplicationTitle);
+    return MessageBoxW(handle(), toWide(question).c_str(), caption.c_str(),
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 YieldResult MainWindow::yield() {
     MSG message;
     while (!closing_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

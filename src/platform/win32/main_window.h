@@ -53,6 +53,7 @@ public:
     void setProgressText(std::string_view text) override;
     void setProgressValue(double percent) override;
     void runEnded() override;
+    bool askYesNo(std::string_view question) override;
     void showMessage(std::string_view text, MessageStyle style,
                      std::optional<std::string_view> title) override;
     YieldResult yield() override;

@@ -24,7 +24,9 @@ std::string toUtf8(std::wstring_view utf16) {
     return Utf8FromUtf16(utf16);
 }
 
-std::string systemMessage(unsigned long code) {
+namespace {
+
+std::wstring formatted(unsigned long code) {
     ScopedLocal<wchar_t*> buffer;
     // With FORMAT_MESSAGE_ALLOCATE_BUFFER the text's address comes back in
     // the place the text would otherwise go.
@@ -34,10 +36,40 @@ std::string systemMessage(unsigned long code) {
     std::wstring text(buffer ? buffer.get() : L"", buffer ? length : 0);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
+    return text;
+}
+
+// The codes a machine without Outlook answers with, for systems whose
+// message tables lack them (Wine's among them): the user reads words.
+const char* knownComWords(unsigned long code) {
+    switch (static_cast<HRESULT>(code)) {
+    case CO_E_CLASSSTRING:
+        return "Invalid class string: no program is registered under that name.";
+    case REGDB_E_CLASSNOTREG:
+        return "Class not registered: the program registered under that name is missing.";
+    case CO_E_SERVER_EXEC_FAILURE:
+        return "Server execution failed: the program could not be started.";
+    case CO_E_APPNOTFOUND:
+        return "The program registered under that name could not be found.";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+std::string systemMessage(unsigned long code) {
+    std::wstring text = formatted(code);
+    // A Win32 error wrapped as an HRESULT has its words under the bare code.
+    if (text.empty() && HRESULT_FACILITY(static_cast<HRESULT>(code)) == FACILITY_WIN32)
+        text = formatted(HRESULT_CODE(static_cast<HRESULT>(code)));
     if (!text.empty())
         return toUtf8(text);
-    char fallback[40];
-    std::snprintf(fallback, sizeof fallback, "Error 0x%08lX", code);
+    if (const char* words = knownComWords(code))
+        return words;
+    char fallback[80];
+    std::snprintf(fallback, sizeof fallback, "Windows gives no words for this (code 0x%08lX).",
+                  code);
     return fallback;
 }
 

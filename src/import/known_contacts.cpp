@@ -1,0 +1,139 @@
+#include "import/known_contacts.h"
+
+#include <algorithm>
+
+namespace quorvane {
+
+namespace {
+
+// The shortest phone number that may stand for a longer one it ends: a
+// local number without its area or country code.
+constexpr std::size_t ShortestPhoneSuffix = 7;
+
+// The lower-case partner of the capital letters of the scripts contact names
+// are written in most (Latin, Greek, Cyrillic); others stay as they are.
+char32_t lowerCase(char32_t c) {
+    if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) ||
+        (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F))
+        return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F)
+        return c + 0x50;
+    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x138 && c != 0x149 && c != 0x17F) {
+        // Latin Extended-A pairs capital and small letter side by side.
+        const bool oddPairs = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        const bool capital = oddPairs ? (c % 2 == 1) : (c % 2 == 0);
+        return capital ? c + 1 : c;
+    }
+    return c;
+}
+
+void appendUtf8(std::string& text, char32_t c) {
+    if (c < 0x80) {
+        text += static_cast<char>(c);
+    } else if (c < 0x800) {
+        text += static_cast<char>(0xC0 | (c >> 6));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        text += static_cast<char>(0xE0 | (c >> 12));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (c >> 18));
+        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool isSpace(char32_t c) {
+    return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n' || c == 0xA0 || c == 0x3000;
+}
+
+std::string foldedEmail(std::string_view email) {
+    std::string folded;
+    for (const char c : email)
+        folded += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    return folded;
+}
+
+std::string digitsOf(std::string_view phone) {
+    std::string digits;
+    for (const char c : phone)
+        if (c >= '0' && c <= '9')
+            digits += c;
+    return digits;
+}
+
+bool samePhone(std::string_view a, std::string_view b) {
+    if (a.empty() || b.empty())
+        return false;
+    if (a.size() > b.size())
+        std::swap(a, b);
+    return a == b || (a.size() >= ShortestPhoneSuffix && b.ends_with(a));
+}
+
+template <typename Same>
+bool shareAny(const std::vector<std::string>& a, const std::vector<std::string>& b, Same same) {
+    return std::ranges::any_of(a, [&](const std::string& x) {
+        return std::ranges::any_of(b, [&](const std::string& y) { return same(x, y); });
+    });
+}
+
+std::vector<std::string> foldedAll(const std::vector<std::string>& values,
+                                   std::string (*fold)(std::string_view)) {
+    std::vector<std::string> folded;
+    for (const std::string& value : values)
+        if (std::string one = fold(value); !one.empty())
+            folded.push_back(std::move(one));
+    return folded;
+}
+
+} // namespace
+
+std::string FoldedName(std::string_view name) {
+    std::string folded;
+    bool pendingSpace = false;
+    for (std::size_t at = 0; at < name.size();) {
+        const auto lead = static_cast<unsigned char>(name[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (std::size_t i = 1; i < length && at + i < name.size(); ++i)
+            c = (c << 6) | (static_cast<unsigned char>(name[at + i]) & 0x3F);
+        at += length;
+        if (isSpace(c)) {
+            pendingSpace = !folded.empty();
+            continue;
+        }
+        if (pendingSpace)
+            folded += ' ';
+        pendingSpace = false;
+        appendUtf8(folded, lowerCase(c));
+    }
+    return folded;
+}
+
+void KnownContacts::add(const StoredContactRow& contact) {
+    byName_[FoldedName(contact.fullName)].push_back(
+        {contact.entryId, foldedAll(contact.emails, foldedEmail),
+         foldedAll(contact.phones, digitsOf)});
+    ++count_;
+}
+
+std::optional<std::string> KnownContacts::match(std::string_view name,
+                                                const std::vector<std::string>& emails,
+                                                const std::vector<std::string>& phones) const {
+    const auto namesakes = byName_.find(FoldedName(name));
+    if (namesakes == byName_.end())
+        return std::nullopt;
+    const std::vector<std::string> cardEmails = foldedAll(emails, foldedEmail);
+    const std::vector<std::string> cardPhones = foldedAll(phones, digitsOf);
+    for (const Known& known : namesakes->second) {
+        const bool nothingToTell = cardEmails.empty() && cardPhones.empty();
+        if (nothingToTell || shareAny(cardEmails, known.emails, std::equal_to<>()) ||
+            shareAny(cardPhones, known.phones, samePhone))
+            return known.entryId;
+    }
+    return std::nullopt;
+}
+
+} // namespace quorvane

@@ -1,0 +1,45 @@
+#pragma once
+// The contacts a folder holds, as far as telling whether a card is one of
+// them: read once per run and kept in memory, so that checking a card costs
+// Outlook nothing. A card is one of them when its display name is theirs
+// (letter case and runs of white space aside) and they share an e-mail
+// address (letter case aside) or a phone number (digits alone: equal, or one
+// ending with the other where the shorter has at least 7 digits, so that
+// "+49 30 1234567" is "030 1234567"), or when the card gives neither e-mail
+// nor phone, so that nothing tells it from the namesake.
+
+#include "platform/outlook_session.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace quorvane {
+
+class KnownContacts {
+public:
+    void add(const StoredContactRow& contact);
+
+    // The entry ID of the known contact the card is, if any.
+    std::optional<std::string> match(std::string_view name, const std::vector<std::string>& emails,
+                                     const std::vector<std::string>& phones) const;
+
+    std::size_t size() const { return count_; }
+
+private:
+    struct Known {
+        std::string entryId;
+        std::vector<std::string> emails; // folded
+        std::vector<std::string> phones; // digits
+    };
+    std::unordered_map<std::string, std::vector<Known>> byName_;
+    std::size_t count_ = 0;
+};
+
+// `name` as the check compares it: letter case folded, white space runs made
+// one space, none at either end.
+std::string FoldedName(std::string_view name);
+
+} // namespace quorvane

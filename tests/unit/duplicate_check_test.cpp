@@ -1,0 +1,130 @@
+// Telling a card that the folder holds already from a new one: the matching
+// rule, and the run without windows that stores nobody twice.
+
+#include "cards/card_identity.h"
+#include "import/known_contacts.h"
+#include "import_run_fixture.h"
+
+using namespace quorvane;
+using namespace quorvane::testing;
+
+namespace {
+
+TEST(KnownContacts, MatchByNameAndAnEmailOrPhoneOrNeither) {
+    KnownContacts known;
+    known.add({"E1", "Ann  Smith", {"Ann@Example.com"}, {"+49 30 1234567"}});
+    known.add({"E2", "Ann Smith", {"ann@work.example"}, {}});
+    known.add({"E3", "Jos\xC3\xA9 M\xC3\xBCller", {}, {"555 0100"}});
+    struct Case {
+        const char* name;
+        std::vector<std::string> emails;
+        std::vector<std::string> phones;
+        const char* match; // nullptr: a new contact
+    };
+    const Case cases[]{
+        {"ann smith", {"ann@example.COM"}, {}, "E1"},          // case and white space
+        {" Ann\tSmith ", {}, {"30 1234567"}, "E1"},            // the shorter ends the longer
+        {"Ann Smith", {}, {"(123) 45-67"}, "E1"},              // digits alone, seven of them
+        {"Ann Smith", {"ann@work.example"}, {}, "E2"},         // the namesake's own address
+        {"Ann Smith", {"ann@home.example"}, {}, nullptr},      // a namesake, not a twin
+        {"Ann Smith", {}, {"4567"}, nullptr},                  // too short to stand for one
+        {"Ann Smith", {}, {}, "E1"},                           // nothing tells them apart
+        {"JOS\xC3\x89 M\xC3\x9C" "LLER", {}, {"5550100"}, "E3"}, // beyond ASCII
+        {"Bob Smith", {"ann@example.com"}, {}, nullptr},       // another name
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto match = known.match(c.name, c.emails, c.phones);
+        EXPECT_EQ(match.value_or("new"), c.match ? c.match : "new");
+    }
+}
+
+TEST(CardIdentity, EmailsAndPhonesUnfoldedAndDecodedButNotTheAgents) {
+    const CardIdentity identity = ReadCardIdentity(
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nEMAIL;INTERNET:ann@\r\n example.com\r\n"
+        "TEL;CELL;ENCODING=QUOTED-PRINTABLE:+49=2030=\r\n123\r\n"
+        "AGENT:BEGIN:VCARD\r\nEMAIL:agent@example.com\r\nEND:VCARD\r\n"
+        "item1.TEL:555\r\nEND:VCARD\r\n",
+        TextEncoding::SingleByte);
+    EXPECT_EQ(identity.emails, std::vector<std::string>{"ann@example.com"});
+    EXPECT_EQ(identity.phones, (std::vector<std::string>{"+49 30123", "555"}));
+}
+
+class DuplicateRunTest : public ImportRunTest {
+protected:
+    static std::string card(const char* name, const char* email) {
+        return std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:") + name + "\r\nEMAIL:" + email +
+               "\r\nEND:VCARD\r\n";
+    }
+    // What Outlook's table lists of a stored contact: its card's FN and EMAIL.
+    void SetUp() override {
+        outlook.sessions.onStore = [this](StoredContact& contact) {
+            const std::string& text = storage.cardFiles.contains(contact.file)
+                                          ? storage.cardFiles.at(contact.file)
+                                          : storage.files.at(contact.file);
+            const auto value = [&](const std::string& name) {
+                const auto at = text.find("\n" + name + ":") + name.size() + 2;
+                return text.substr(at, text.find('\r', at) - at);
+            };
+            contact.fullName = value("FN");
+            contact.emails = {value("EMAIL")};
+        };
+    }
+    void preload(const char* id, const char* name, const char* email) {
+        StoredContact& contact = outlook.sessions.stored.emplace_back();
+        contact.entryId = id;
+        contact.folder = outlook.sessions.defaultFolder.path;
+        contact.fullName = name;
+        contact.emails = {email};
+    }
+};
+
+// A second run stores nothing; a person twice in one export is stored once; a
+// namesake with another address is someone else.
+TEST_F(DuplicateRunTest, NobodyIsStoredTwiceAndEachSkipIsRecordedWithItsMatch) {
+    preload("OLD1", "Ann Smith", "ann@example.com");
+    storage.files["C:\\c\\export.vcf"] = card("Ann Smith", "ann@example.com") +
+                                         card("Ann Smith", "other@example.com") +
+                                         card("Bob", "bob@example.com") +
+                                         card("Bob", "bob@example.com");
+    queueFiles({"C:\\c\\export.vcf"});
+    (void)runWithoutWindows();
+    (void)runWithoutWindows();
+
+    const FakeOutlookSession& session = outlook.sessions;
+    ASSERT_EQ(session.stored.size(), 3u); // the preloaded Ann, her namesake, Bob
+    EXPECT_EQ(std::ranges::count(session.log, std::string("GetTable \\\\Mailbox - Ann\\Contacts")),
+              2);
+    const std::vector<std::string> rows = recordRows();
+    ASSERT_EQ(rows.size(), 9u); // the two runs' records, the second's header between
+    EXPECT_EQ(rows[0], "C:\\c\\export.vcf,1,Ann Smith,duplicate,,,OLD1,");
+    EXPECT_NE(rows[1].find(",saved,"), std::string::npos);
+    EXPECT_EQ(rows[3], "C:\\c\\export.vcf,4,Bob,duplicate,,,EID3,");
+    for (std::size_t row = 5; row < 9; ++row)
+        EXPECT_NE(rows[row].find(",duplicate,"), std::string::npos) << rows[row];
+    EXPECT_EQ(firstLineOf(lastMessage()), "Done.");
+    EXPECT_NE(lastMessage().find("0 contacts stored"), std::string::npos);
+    EXPECT_NE(lastMessage().find("4 contacts already there and skipped"), std::string::npos);
+}
+
+// A refused read is never taken for an empty folder: the user decides.
+TEST_F(DuplicateRunTest, ARefusedReadAsksWhetherToImportWithoutTheCheck) {
+    for (const bool importAnyway : {false, true}) {
+        SCOPED_TRACE(importAnyway);
+        window = FakeWindow{&clock};
+        outlook.sessions = {};
+        preload("OLD1", "Ann Smith", "ann@example.com");
+        outlook.sessions.failing = {"GetTable"};
+        window.answers = {importAnyway};
+        storage.files["C:\\c\\ann.vcf"] = card("Ann Smith", "ann@example.com");
+        queue.clear();
+        queueFiles({"C:\\c\\ann.vcf"});
+        (void)runWithoutWindows();
+        ASSERT_EQ(window.questions.size(), 1u);
+        EXPECT_NE(window.questions[0].find("GetTable failed in Outlook."), std::string::npos);
+        EXPECT_EQ(outlook.sessions.stored.size(), importAnyway ? 2u : 1u);
+        EXPECT_EQ(window.messages.empty(), !importAnyway); // stopping says nothing more
+    }
+}
+
+} // namespace
