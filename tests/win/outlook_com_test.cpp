@@ -24,9 +24,12 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -417,7 +420,8 @@ protected:
     // Only this test's own settings go; the stand-in's other tests keep theirs.
     ~StandInTest() override {
         for (const wchar_t* name :
-             {L"SavedFile", L"LogFile", L"BusyMs", L"PickFolder", L"VanishAtSave"})
+             {L"SavedFile", L"LogFile", L"BusyMs", L"PickFolder", L"VanishAtSave", L"PreloadFile",
+              L"FailGetTable", L"FailGetItemFromID", L"FailDelete"})
             test::clearStandIn(name);
         if (!work.empty())
             test::removeTree(work.wstring());
@@ -567,6 +571,99 @@ TEST_F(StandInTest, AnOutlookThatWentAwayIsToldApartAndANewSessionReachesAFreshO
     ASSERT_TRUE(next) << next.failure().description;
     EXPECT_TRUE((*next)->save());
     EXPECT_EQ(test::readUtf8Lines((work / L"saved.txt").wstring()).size(), 2u);
+}
+
+// Now as an OLE automation date in local time, as Outlook's clock reads.
+double oleNow() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    double date = 0;
+    SystemTimeToVariantTime(&now, &date);
+    return date;
+}
+
+// A folder's contacts come back in one pass whatever their number (more than
+// two blocks of the table here), every column where it belongs; an item is
+// found again by its IDs until deleted for good, the first Delete only moving
+// it to Deleted Items. Outlook's refusals come back as failures, and only a
+// missing item as not found.
+TEST_F(StandInTest, ContactsAreListedFoundAgainByTheirIdsAndDeleted) {
+    using Row = std::tuple<std::string, std::vector<std::string>, std::vector<std::string>>;
+    std::vector<Row> expected;
+    std::ofstream cards(work / L"preload.vcf", std::ios::binary);
+    for (int i = 0; i < 1100; ++i) {
+        const std::string n = std::to_string(i);
+        Row& row = expected.emplace_back("Zoë " + n, std::vector<std::string>{},
+                                         std::vector<std::string>{});
+        cards << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zoë " << n << "\r\n";
+        for (int e = 0; e < i % 4; ++e) {
+            std::get<1>(row).push_back("z" + n + "." + std::to_string(e) + "@example.com");
+            cards << "EMAIL:" << std::get<1>(row).back() << "\r\n";
+        }
+        // Written mobile first: the columns, not the card, decide the order.
+        const std::string mobile = "+33 6 " + n, home = "+33 1 " + n, work = "+33 9 " + n;
+        cards << (i % 2 ? "TEL;TYPE=CELL:" + mobile + "\r\n" : "")
+              << (i % 3 ? "TEL;TYPE=HOME:" + home + "\r\n" : "")
+              << (i % 5 ? "TEL;TYPE=WORK:" + work + "\r\n" : "") << "END:VCARD\r\n";
+        for (const auto& [present, phone] :
+             {std::pair{i % 5, work}, {i % 3, home}, {i % 2, mobile}})
+            if (present)
+                std::get<2>(row).push_back(phone);
+    }
+    cards.close();
+    test::setStandIn(L"PreloadFile", (work / L"preload.vcf").wstring());
+
+    ComOutlookAutomation automation;
+    SessionOutcome reached = automation.createSession();
+    ASSERT_TRUE(reached.session) << reached.session.failure().description;
+    OutlookSession& session = **reached.session;
+    auto contacts = session.defaultContactsFolder();
+    ASSERT_TRUE(contacts) << contacts.failure().description;
+    auto rows = (*contacts)->readContacts();
+    ASSERT_TRUE(rows) << rows.failure().description;
+    std::vector<Row> listed;
+    std::set<std::string> ids;
+    for (const StoredContactRow& row : *rows) {
+        listed.emplace_back(row.fullName, row.emails, row.phones);
+        ids.insert(row.entryId);
+    }
+    std::sort(listed.begin(), listed.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(ids.size(), expected.size());
+    EXPECT_FALSE(ids.contains(""));
+
+    const std::string id = rows->front().entryId;
+    const std::string store = (*contacts)->storeId().value();
+    for (int deletion = 0; deletion < 2; ++deletion) {
+        auto item = session.itemFromId(id, store);
+        ASSERT_TRUE(item) << item.failure().description;
+        EXPECT_NEAR((*item)->lastModificationTime().value(), oleNow(), 5.0 / (24 * 60));
+        ASSERT_TRUE((*item)->remove());
+        EXPECT_EQ((*contacts)->readContacts()->size(), expected.size() - 1);
+    }
+    auto gone = session.itemFromId(id, store);
+    ASSERT_FALSE(gone);
+    EXPECT_TRUE(gone.failure().notFound) << gone.failure().description;
+
+    const std::string other = rows->back().entryId;
+    const auto failureOf = [](const auto& outcome) {
+        return outcome ? Failure{} : outcome.failure();
+    };
+    const std::pair<const wchar_t*, std::function<Failure()>> refusals[] = {
+        {L"FailGetTable", [&] { return failureOf((*contacts)->readContacts()); }},
+        {L"FailGetItemFromID", [&] { return failureOf(session.itemFromId(other, store)); }},
+        {L"FailDelete", [&] {
+             auto item = session.itemFromId(other, store);
+             return item ? failureOf((*item)->remove()) : item.failure();
+         }}};
+    for (const auto& [name, refuse] : refusals) {
+        test::setStandIn(name, 1);
+        const Failure failure = refuse();
+        test::clearStandIn(name);
+        EXPECT_FALSE(failure.description.empty()) << toUtf8(name);
+        EXPECT_FALSE(failure.notFound) << toUtf8(name);
+    }
 }
 
 TEST(OutlookAutomation, NoOutlookToDriveIsToldApartFromOneThatRefused) {
