@@ -590,12 +590,13 @@ double oleNow() {
 TEST_F(StandInTest, ContactsAreListedFoundAgainByTheirIdsAndDeleted) {
     using Row = std::tuple<std::string, std::vector<std::string>, std::vector<std::string>>;
     std::vector<Row> expected;
+    // The charset is named: Outlook reads a card that names none as Windows-1252.
     std::ofstream cards(work / L"preload.vcf", std::ios::binary);
     for (int i = 0; i < 1100; ++i) {
         const std::string n = std::to_string(i);
         Row& row = expected.emplace_back("Zoë " + n, std::vector<std::string>{},
                                          std::vector<std::string>{});
-        cards << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zoë " << n << "\r\n";
+        cards << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN;CHARSET=UTF-8:Zoë " << n << "\r\n";
         for (int e = 0; e < i % 4; ++e) {
             std::get<1>(row).push_back("z" + n + "." + std::to_string(e) + "@example.com");
             cards << "EMAIL:" << std::get<1>(row).back() << "\r\n";
