@@ -28,7 +28,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -121,15 +121,14 @@ Figures runBareWithoutWindows(const std::vector<std::wstring>& files) {
 // then Quorvane's table read against the bare client's, alternating.
 void benchFolderRead(const std::wstring& work, int count) {
     const std::wstring cards = work + L"\\preload.vcf";
-    {
-        std::ofstream out(cards, std::ios::binary);
-        for (int i = 0; i < count; ++i) {
-            const std::string n = std::to_string(i);
-            out << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Contact " << n << "\r\nEMAIL:c" << n
-                << "@example.com\r\nEMAIL:c" << n << "@example.org\r\nTEL;TYPE=WORK:+1 555 " << n
-                << "\r\nTEL;TYPE=CELL:+1 556 " << n << "\r\nEND:VCARD\r\n";
-        }
+    std::ostringstream out;
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        out << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Contact " << n << "\r\nEMAIL:c" << n
+            << "@example.com\r\nEMAIL:c" << n << "@example.org\r\nTEL;TYPE=WORK:+1 555 " << n
+            << "\r\nTEL;TYPE=CELL:+1 556 " << n << "\r\nEND:VCARD\r\n";
     }
+    writeFile(cards, out.str());
     setStandIn(L"PreloadFile", cards);
     win32::ComOutlookAutomation outlook;
     SessionOutcome reached = outlook.createSession();
