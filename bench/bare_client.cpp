@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 namespace quorvane::bench {
 
 bool importOneBare(const std::wstring& path, WaitStyle wait) {
@@ -63,6 +65,68 @@ int importAllBareWithoutWindows(const std::vector<std::wstring>& paths) {
         failed += stored ? 0 : 1;
     }
     return failed;
+}
+
+namespace {
+
+bool callBare(IDispatch* object, const wchar_t* name, WORD flags,
+              std::initializer_list<const win32::Variant*> written, win32::Variant& result) {
+    DISPID member = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member)))
+        return false;
+    std::vector<VARIANTARG> reversed;
+    for (auto argument = std::rbegin(written); argument != std::rend(written); ++argument)
+        reversed.push_back((*argument)->get());
+    DISPPARAMS parameters{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    return SUCCEEDED(object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                    result.receive(), nullptr, nullptr));
+}
+
+constexpr WORD Get = DISPATCH_PROPERTYGET;
+constexpr WORD Method = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+
+} // namespace
+
+std::ptrdiff_t readContactsBare(IDispatch* folder) {
+    const win32::Variant filter{std::string_view()}, userItems{std::int32_t{0}},
+        blockRows{std::int32_t{500}};
+    win32::Variant table, columns, ignored, ended, block;
+    if (!callBare(folder, L"GetTable", Method, {&filter, &userItems}, table) ||
+        !callBare(table.get().pdispVal, L"Columns", Get, {}, columns) ||
+        !callBare(columns.get().pdispVal, L"RemoveAll", DISPATCH_METHOD, {}, ignored))
+        return -1;
+    for (const char* name :
+         {"EntryID", "FullName", "Email1Address", "Email2Address", "Email3Address",
+          "BusinessTelephoneNumber", "HomeTelephoneNumber", "MobileTelephoneNumber"}) {
+        const win32::Variant column{std::string_view(name)};
+        if (!callBare(columns.get().pdispVal, L"Add", Method, {&column}, ignored))
+            return -1;
+    }
+    std::vector<std::string> cells;
+    for (;;) {
+        if (!callBare(table.get().pdispVal, L"EndOfTable", Get, {}, ended))
+            return -1;
+        if (ended.get().boolVal != VARIANT_FALSE)
+            break;
+        if (!callBare(table.get().pdispVal, L"GetArray", Method, {&blockRows}, block))
+            return -1;
+        if (block.type() != (VT_ARRAY | VT_VARIANT))
+            break;
+        SAFEARRAY* array = block.get().parray;
+        VARIANT* data = nullptr;
+        if (FAILED(SafeArrayAccessData(array, reinterpret_cast<void**>(&data))))
+            return -1;
+        const ULONG count = array->rgsabound[0].cElements * array->rgsabound[1].cElements;
+        for (ULONG i = 0; i < count; ++i)
+            cells.push_back(data[i].vt == VT_BSTR
+                                ? win32::toUtf8({data[i].bstrVal, SysStringLen(data[i].bstrVal)})
+                                : std::string());
+        SafeArrayUnaccessData(array);
+        if (count == 0)
+            break;
+    }
+    return static_cast<std::ptrdiff_t>(cells.size() / 8);
 }
 
 } // namespace quorvane::bench

@@ -2,6 +2,9 @@
 // The same COM calls the import runs make, with no window, no progress, no
 // record and no error reports: the floor any importer has to stand on.
 
+#include <oaidl.h>
+
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,5 +19,11 @@ bool importOneBare(const std::wstring& path, WaitStyle wait);
 // the default Contacts folder once, then per file OpenSharedItem, Save and
 // EntryID, each item let go of before the next. Returns how many failed.
 int importAllBareWithoutWindows(const std::vector<std::wstring>& paths);
+
+// Reads every contact of `folder` the way Reading its contacts does (one
+// table, the same eight columns, rows in blocks of the same size), with plain
+// Invoke calls and every cell turned into UTF-8 text. Returns how many rows
+// it read, or -1 when a call failed.
+std::ptrdiff_t readContactsBare(IDispatch* folder);
 
 } // namespace quorvane::bench

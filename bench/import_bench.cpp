@@ -7,7 +7,9 @@
 //     own run through item windows from 1; Quorvane's processor time while it
 //     imports them and its memory before and after;
 //  3. processor time while the stand-in takes 3 s to open each file, Quorvane
-//     against a bare client that polls without pausing.
+//     against a bare client that polls without pausing;
+//  4. time to read a folder of K contacts (its table, in blocks), Quorvane's
+//     session against a bare client making the same calls.
 
 #include "bare_client.h"
 
@@ -17,6 +19,8 @@
 #include "support/test_files.h"
 
 #include "platform/win32/com_apartment.h"
+#include "platform/win32/outlook_com.h"
+#include "platform/win32/outlook_session_com.h"
 #include "platform/win32/scoped_handles.h"
 
 #include <windows.h>
@@ -24,6 +28,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
+#include <string>
 #include <vector>
 
 using namespace quorvane;
@@ -111,12 +117,64 @@ Figures runBareWithoutWindows(const std::vector<std::wstring>& files) {
             processSeconds(GetCurrentProcess()) - cpuBefore};
 }
 
+// Contacts folder holding `count` contacts with names, addresses and numbers,
+// then Quorvane's table read against the bare client's, alternating.
+void benchFolderRead(const std::wstring& work, int count) {
+    const std::wstring cards = work + L"\\preload.vcf";
+    std::ostringstream out;
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        out << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Contact " << n << "\r\nEMAIL:c" << n
+            << "@example.com\r\nEMAIL:c" << n << "@example.org\r\nTEL;TYPE=WORK:+1 555 " << n
+            << "\r\nTEL;TYPE=CELL:+1 556 " << n << "\r\nEND:VCARD\r\n";
+    }
+    writeFile(cards, out.str());
+    setStandIn(L"PreloadFile", cards);
+    win32::ComOutlookAutomation outlook;
+    SessionOutcome reached = outlook.createSession();
+    auto folder = reached.session ? reached.session.value()->defaultContactsFolder()
+                                  : Outcome<std::unique_ptr<OutlookFolder>>(Failure{});
+    if (!folder) {
+        std::printf("Reading a folder: no Contacts folder (%s)\n",
+                    folder.failure().description.c_str());
+        return;
+    }
+    IDispatch* const raw = dynamic_cast<win32::ComOutlookFolder&>(*folder.value()).get();
+    // Warm both up: the stand-in loads its cards at the first call.
+    if (const auto warm = folder.value()->readContacts(); !warm) {
+        std::printf("Reading a folder: %s\n", warm.failure().description.c_str());
+        return;
+    }
+    bench::readContactsBare(raw);
+    double bareSeconds = 0, quorvaneSeconds = 0;
+    std::ptrdiff_t bareRows = 0;
+    std::size_t quorvaneRows = 0;
+    for (int round = 0; round < 3; ++round) {
+        auto start = std::chrono::steady_clock::now();
+        bareRows = bench::readContactsBare(raw);
+        bareSeconds += Seconds(std::chrono::steady_clock::now() - start).count();
+        start = std::chrono::steady_clock::now();
+        const auto rows = folder.value()->readContacts();
+        quorvaneSeconds += Seconds(std::chrono::steady_clock::now() - start).count();
+        quorvaneRows = rows ? rows.value().size() : 0;
+    }
+    std::printf("Reading a folder of %d contacts (three alternating rounds each):\n", count);
+    std::printf("  bare client: %.1f ms per folder (%td rows)\n", bareSeconds * 1000 / 3, bareRows);
+    std::printf("  Quorvane:    %.1f ms per folder (%zu rows)\n", quorvaneSeconds * 1000 / 3,
+                quorvaneRows);
+    std::printf("  ratio Quorvane / bare: %.2f (target at most 1.1)\n",
+                quorvaneSeconds / bareSeconds);
+    std::fflush(stdout);
+    clearStandIn(L"PreloadFile");
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const int fileCount = argc > 1 ? _wtoi(argv[1]) : 200;
     const int slowFiles = argc > 2 ? _wtoi(argv[2]) : 5;
     const int contactCount = argc > 3 ? _wtoi(argv[3]) : 2000;
+    const int folderContacts = argc > 4 ? _wtoi(argv[4]) : 10000;
     const win32::ComApartment apartment;
     const std::wstring work = tempFolder(L"bench");
     const std::wstring log = work + L"\\standin.log";
@@ -189,5 +247,9 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("  busy-polling client: %.2f%% of a core (%.2f s CPU in %.1f s)\n",
                 100 * busyBare.cpuSeconds / busyBare.wallSeconds, busyBare.cpuSeconds,
                 busyBare.wallSeconds);
+    std::fflush(stdout);
+
+    clearStandIn(L"OpenDelayMs");
+    benchFolderRead(work, folderContacts);
     return 0;
 }

@@ -24,9 +24,12 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -417,7 +420,8 @@ protected:
     // Only this test's own settings go; the stand-in's other tests keep theirs.
     ~StandInTest() override {
         for (const wchar_t* name :
-             {L"SavedFile", L"LogFile", L"BusyMs", L"PickFolder", L"VanishAtSave"})
+             {L"SavedFile", L"LogFile", L"BusyMs", L"PickFolder", L"VanishAtSave", L"PreloadFile",
+              L"FailGetTable", L"FailGetItemFromID"})
             test::clearStandIn(name);
         if (!work.empty())
             test::removeTree(work.wstring());
@@ -567,6 +571,80 @@ TEST_F(StandInTest, AnOutlookThatWentAwayIsToldApartAndANewSessionReachesAFreshO
     ASSERT_TRUE(next) << next.failure().description;
     EXPECT_TRUE((*next)->save());
     EXPECT_EQ(test::readUtf8Lines((work / L"saved.txt").wstring()).size(), 2u);
+}
+
+// A folder's contacts come back in one pass whatever their number (more than
+// two blocks of the table here), every column where it belongs; an item is
+// found again by its IDs until deleted for good, the first Delete only moving
+// it to Deleted Items. Outlook's refusals come back as failures, and only a
+// missing item as not found.
+TEST_F(StandInTest, ContactsAreListedFoundAgainByTheirIdsAndDeleted) {
+    using Row = std::tuple<std::string, std::vector<std::string>, std::vector<std::string>>;
+    std::vector<Row> expected;
+    // The charset is named: Outlook reads a card that names none as Windows-1252.
+    std::ofstream cards(work / L"preload.vcf", std::ios::binary);
+    for (int i = 0; i < 1100; ++i) {
+        const std::string n = std::to_string(i);
+        Row& row = expected.emplace_back("Zoë " + n, std::vector<std::string>{},
+                                         std::vector<std::string>{});
+        cards << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN;CHARSET=UTF-8:Zoë " << n << "\r\n";
+        for (int e = 0; e < i % 4; ++e) {
+            std::get<1>(row).push_back("z" + n + "." + std::to_string(e) + "@example.com");
+            cards << "EMAIL:" << std::get<1>(row).back() << "\r\n";
+        }
+        // Written mobile first: the columns, not the card, decide the order.
+        const std::string mobile = "+33 6 " + n, home = "+33 1 " + n, work = "+33 9 " + n;
+        cards << (i % 2 ? "TEL;TYPE=CELL:" + mobile + "\r\n" : "")
+              << (i % 3 ? "TEL;TYPE=HOME:" + home + "\r\n" : "")
+              << (i % 5 ? "TEL;TYPE=WORK:" + work + "\r\n" : "") << "END:VCARD\r\n";
+        for (const auto& [present, phone] :
+             {std::pair{i % 5, work}, {i % 3, home}, {i % 2, mobile}})
+            if (present)
+                std::get<2>(row).push_back(phone);
+    }
+    cards.close();
+    test::setStandIn(L"PreloadFile", (work / L"preload.vcf").wstring());
+
+    ComOutlookAutomation automation;
+    SessionOutcome reached = automation.createSession();
+    ASSERT_TRUE(reached.session) << reached.session.failure().description;
+    OutlookSession& session = **reached.session;
+    auto contacts = session.defaultContactsFolder();
+    ASSERT_TRUE(contacts) << contacts.failure().description;
+    auto rows = (*contacts)->readContacts();
+    ASSERT_TRUE(rows) << rows.failure().description;
+    std::vector<Row> listed;
+    for (const StoredContactRow& row : *rows) {
+        listed.emplace_back(row.fullName, row.emails, row.phones);
+        EXPECT_FALSE(row.entryId.empty());
+    }
+    std::sort(listed.begin(), listed.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected);
+
+    const std::string id = rows->front().entryId;
+    const std::string store = (*contacts)->storeId().value();
+    // An OLE date counts days from 30 December 1899, 25569 days before 1970;
+    // a day either side leaves room for the time zone.
+    const double today = 25569 + static_cast<double>(std::time(nullptr)) / 86400;
+    for (int deletion = 0; deletion < 2; ++deletion) {
+        auto item = session.itemFromId(id, store);
+        ASSERT_TRUE(item) << item.failure().description;
+        EXPECT_NEAR((*item)->lastModificationTime().value(), today, 1.0);
+        ASSERT_TRUE((*item)->remove());
+        EXPECT_EQ((*contacts)->readContacts()->size(), expected.size() - 1);
+    }
+    auto gone = session.itemFromId(id, store);
+    ASSERT_FALSE(gone);
+    EXPECT_TRUE(gone.failure().notFound) << gone.failure().description;
+
+    test::setStandIn(L"FailGetTable", 1);
+    test::setStandIn(L"FailGetItemFromID", 1);
+    EXPECT_FALSE((*contacts)->readContacts());
+    auto refused = session.itemFromId(rows->back().entryId, store);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.failure().description, "The operation failed.");
+    EXPECT_FALSE(refused.failure().notFound);
 }
 
 TEST(OutlookAutomation, NoOutlookToDriveIsToldApartFromOneThatRefused) {

@@ -39,9 +39,8 @@ private:
         logEvent("get CurrentItem", window_->path);
         // The item outlives its window: Outlook lets a caller save after Close.
         return returnObject(
-            call,
-            makeContactItem(state_, {window_->path, window_->contactName, DefaultContactsFolder},
-                            {.failSave = window_->failSave}));
+            call, makeContactItem(state_, unsavedContact(window_->path, window_->contactName),
+                                  {.failSave = window_->failSave}));
     }
 
     HRESULT close(const DispatchCall& call) {

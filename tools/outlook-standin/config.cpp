@@ -55,6 +55,11 @@ StandInConfig readConfig() {
     config.savedFile = readString(L"SavedFile");
     config.faultSeed = readOptionalDword(L"FaultSeed");
     config.faultPercent = readDword(L"FaultPercent", 0);
+    config.preloadFile = readString(L"PreloadFile");
+    config.storeFile = readString(L"StoreFile");
+    config.failGetTable = readDword(L"FailGetTable", 0) != 0;
+    config.failGetItemFromId = readDword(L"FailGetItemFromID", 0) != 0;
+    config.failDelete = readDword(L"FailDelete", 0) != 0;
     return config;
 }
 

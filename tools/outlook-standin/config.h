@@ -35,6 +35,11 @@ struct StandInConfig {
     // OpenSharedItem (random_faults.h).
     std::optional<DWORD> faultSeed;
     DWORD faultPercent = 0;
+    std::wstring preloadFile;  // PreloadFile: a card file whose every card Contacts holds at start
+    std::wstring storeFile;    // StoreFile: keeps the mailbox's items from one server to the next
+    bool failGetTable = false; // FailGetTable
+    bool failGetItemFromId = false; // FailGetItemFromID (not "not found": the call fails)
+    bool failDelete = false;        // FailDelete
 };
 
 StandInConfig readConfig();

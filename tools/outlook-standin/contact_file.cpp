@@ -246,29 +246,22 @@ std::wstring fullName(const std::vector<CardProperty>& properties) {
     return L"contact 1";
 }
 
-} // namespace
-
-std::optional<FirstContact> readFirstContact(std::string_view file) {
-    const auto [text, unicode] = fileText(file);
-    const std::vector<std::string_view> lines = physicalLines(text);
-    std::size_t at = 0;
-    while (at < lines.size() && !isCardMarker(lines[at], "BEGIN"))
-        ++at;
-    if (at == lines.size())
-        return std::nullopt;
-
+// The card whose BEGIN line is at lines[at]; `at` ends past its END line, or
+// at the BEGIN of a card that cut it off.
+FirstContact readCard(const std::vector<std::string_view>& lines, std::size_t& at, bool unicode) {
     FirstContact contact;
     int depth = 1;
     bool agentAwaitsCard = false; // an AGENT with nothing after its colon
     for (++at; at < lines.size() && depth > 0;) {
-        const std::string_view line = lines[at++];
+        const std::string_view line = lines[at];
+        if (isCardMarker(line, "BEGIN") && !agentAwaitsCard)
+            break; // a card of its own begins: this one ends, cut off
+        ++at;
         if (isCardMarker(line, "END")) {
             --depth;
             continue;
         }
         if (isCardMarker(line, "BEGIN")) {
-            if (!agentAwaitsCard)
-                break; // a card of its own begins: the first ends, cut off
             ++depth;
             agentAwaitsCard = false;
             continue;
@@ -308,19 +301,51 @@ std::optional<FirstContact> readFirstContact(std::string_view file) {
     return contact;
 }
 
-std::optional<FirstContact> readFirstContactFile(const std::wstring& path) {
+} // namespace
+
+std::optional<FirstContact> readFirstContact(std::string_view file) {
+    const auto [text, unicode] = fileText(file);
+    const std::vector<std::string_view> lines = physicalLines(text);
+    std::size_t at = 0;
+    while (at < lines.size() && !isCardMarker(lines[at], "BEGIN"))
+        ++at;
+    if (at == lines.size())
+        return std::nullopt;
+    return readCard(lines, at, unicode);
+}
+
+std::vector<FirstContact> readEveryContact(std::string_view file) {
+    const auto [text, unicode] = fileText(file);
+    const std::vector<std::string_view> lines = physicalLines(text);
+    std::vector<FirstContact> contacts;
+    for (std::size_t at = 0; at < lines.size();) {
+        if (isCardMarker(lines[at], "BEGIN"))
+            contacts.push_back(readCard(lines, at, unicode));
+        else
+            ++at;
+    }
+    return contacts;
+}
+
+std::string fileBytesOf(const std::wstring& path) {
     const win32::ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ,
                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return std::nullopt;
     // Test files are small; a real Outlook reads a card file whole as well.
     std::string bytes;
     char block[64 * 1024];
     DWORD read = 0;
-    while (ReadFile(file.get(), block, sizeof block, &read, nullptr) && read > 0)
+    while (file && ReadFile(file.get(), block, sizeof block, &read, nullptr) && read > 0)
         bytes.append(block, read);
-    return readFirstContact(bytes);
+    return bytes;
+}
+
+std::optional<FirstContact> readFirstContactFile(const std::wstring& path) {
+    return readFirstContact(fileBytesOf(path));
+}
+
+std::vector<FirstContact> readEveryContactFile(const std::wstring& path) {
+    return readEveryContact(fileBytesOf(path));
 }
 
 } // namespace quorvane::standin

@@ -40,4 +40,12 @@ std::optional<FirstContact> readFirstContact(std::string_view file);
 // The same for the file at `path`; nothing too when it cannot be read.
 std::optional<FirstContact> readFirstContactFile(const std::wstring& path);
 
+// The file's bytes; nothing when it cannot be read.
+std::string fileBytesOf(const std::wstring& path);
+
+// Every card of the file read the same way, for a mailbox that starts full
+// (PreloadFile); nothing when it cannot be read.
+std::vector<FirstContact> readEveryContact(std::string_view file);
+std::vector<FirstContact> readEveryContactFile(const std::wstring& path);
+
 } // namespace quorvane::standin

@@ -11,50 +11,77 @@
 namespace quorvane::standin {
 namespace {
 
+using win32::toUtf8;
+
 class ContactItem final : public DispatchObject {
 public:
-    ContactItem(ServerState& state, ContactSource source, ContactFaults faults)
-        : DispatchObject(state, "ContactItem", Members), source_(std::move(source)),
+    ContactItem(ServerState& state, StoredContact contact, ContactFaults faults)
+        : DispatchObject(state, "ContactItem", Members), contact_(std::move(contact)),
           faults_(faults) {}
 
 private:
-    enum : DISPID { SaveId = 1, FullNameId, EntryIdId, MoveId };
-    static constexpr DispatchMember Members[] = {
-        {L"Save", SaveId}, {L"FullName", FullNameId}, {L"EntryID", EntryIdId}, {L"Move", MoveId}};
+    enum : DISPID { SaveId = 1, MoveId, DeleteId, FirstPropertyId };
+    // The properties a table's columns also name (see propertyOf).
+    static constexpr DispatchMember Members[] = {{L"Save", SaveId},
+                                                 {L"Move", MoveId},
+                                                 {L"Delete", DeleteId},
+                                                 {L"FullName", FirstPropertyId},
+                                                 {L"EntryID", FirstPropertyId + 1},
+                                                 {L"LastModificationTime", FirstPropertyId + 2},
+                                                 {L"Email1Address", FirstPropertyId + 3},
+                                                 {L"Email2Address", FirstPropertyId + 4},
+                                                 {L"Email3Address", FirstPropertyId + 5},
+                                                 {L"BusinessTelephoneNumber", FirstPropertyId + 6},
+                                                 {L"HomeTelephoneNumber", FirstPropertyId + 7},
+                                                 {L"MobileTelephoneNumber", FirstPropertyId + 8},
+                                                 {L"MessageClass", FirstPropertyId + 9}};
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
         switch (id) {
         case SaveId:
             return save(call);
-        case FullNameId:
-            logEvent("get FullName", source_.path);
-            return returnText(call, source_.name);
-        case EntryIdId:
-            logEvent("get EntryID = " + win32::toUtf8(entryId_), source_.path);
-            return returnText(call, entryId_);
-        default:
+        case MoveId:
             return move(call);
+        case DeleteId:
+            return remove(call);
+        default:
+            return property(id, call);
         }
+    }
+
+    HRESULT property(DISPID id, const DispatchCall& call) {
+        const wchar_t* name = nullptr;
+        for (const DispatchMember& member : Members)
+            name = member.id == id ? member.name : name;
+        const auto value = propertyOf(contact_, name);
+        if (value && value->date) {
+            logEvent("get " + toUtf8(name), contact_.sourcePath);
+            return returnDate(call, *value->date);
+        }
+        const std::string shown = id == FirstPropertyId + 1 ? " = " + toUtf8(value->text) : "";
+        logEvent("get " + toUtf8(name) + shown, contact_.sourcePath);
+        return returnText(call, value->text);
     }
 
     HRESULT save(const DispatchCall& call) {
         const StandInConfig config = readConfig();
+        const std::wstring& path = contact_.sourcePath;
         if (faults_.failSave || config.failSave) {
-            logEvent("fail Save", source_.path);
+            logEvent("fail Save", path);
             return raiseOutlookError(call, L"The contact could not be saved.", E_FAIL);
         }
-        logEvent("Save", source_.path);
-        // Saved again, an item keeps its identity (and is stored again here,
-        // so that a test sees the second Save).
-        if (entryId_.empty())
-            entryId_ = state_.newEntryId();
-        recordSaved(source_.path, source_.name, folderPath(source_.mailboxPath));
-        state_.contactStored(source_.mailboxPath);
+        logEvent("Save", path);
+        // Saved again, an item keeps its identity (and is recorded again
+        // here, so that a test sees the second Save).
+        if (contact_.entryId.empty())
+            contact_.entryId = state_.newEntryId();
+        contact_ = state_.contacts(config).save(contact_);
+        recordSaved(path, contact_.fields.fullName, folderPath(contact_.mailboxPath));
         const bool vanishSwitch = countDownVanishAtSave(config);
         if ((faults_.vanishOnSave || vanishSwitch) && state_.vanish) {
             // Stored, yet the caller never hears so: the hardest case for an
             // importer that must not store a contact twice.
-            logEvent("vanish", source_.path);
+            logEvent("vanish", path);
             state_.vanish();
         }
         return S_OK;
@@ -67,26 +94,47 @@ private:
         const auto folder = state_.folderOf(target);
         if (!folder)
             return raiseOutlookError(call, L"The folder to move to does not exist.", E_INVALIDARG);
-        if (faults_.failMove || readConfig().failMove) {
-            logEvent("fail Move", source_.path);
+        const StandInConfig config = readConfig();
+        if (faults_.failMove || config.failMove) {
+            logEvent("fail Move", contact_.sourcePath);
             return raiseOutlookError(call, L"Cannot move the items.", E_FAIL);
         }
-        logEvent("Move(" + win32::toUtf8(folderPath(*folder)) + ")", source_.path);
-        ContactSource moved = source_;
+        logEvent("Move(" + toUtf8(folderPath(*folder)) + ")", contact_.sourcePath);
+        StoredContact moved = contact_;
         moved.mailboxPath = *folder;
+        // A stored item moves at once, keeping its ID as in a data file.
+        if (!moved.entryId.empty())
+            moved = state_.contacts(config).save(moved);
         return returnObject(call, makeContactItem(state_, std::move(moved), faults_));
     }
 
-    const ContactSource source_;
+    HRESULT remove(const DispatchCall& call) {
+        const StandInConfig config = readConfig();
+        if (faults_.failDelete || config.failDelete) {
+            logEvent("fail Delete", contact_.sourcePath);
+            return raiseOutlookError(call, L"Cannot delete this item.", E_FAIL);
+        }
+        logEvent("Delete " + toUtf8(contact_.entryId), contact_.sourcePath);
+        // An item never stored is only let go of.
+        ContactStore& store = state_.contacts(config);
+        if (!contact_.entryId.empty() && store.remove(contact_.entryId))
+            contact_ = store.find(contact_.entryId).value_or(contact_);
+        return S_OK;
+    }
+
+    StoredContact contact_;
     const ContactFaults faults_;
-    std::wstring entryId_; // empty until stored, as Outlook's is
 };
 
 } // namespace
 
-Microsoft::WRL::ComPtr<IDispatch> makeContactItem(ServerState& state, ContactSource source,
+Microsoft::WRL::ComPtr<IDispatch> makeContactItem(ServerState& state, StoredContact contact,
                                                   ContactFaults faults) {
-    return win32::makeComObject<ContactItem>(state, std::move(source), faults);
+    return win32::makeComObject<ContactItem>(state, std::move(contact), faults);
+}
+
+StoredContact unsavedContact(const std::wstring& path, const std::wstring& name) {
+    return StoredContact{{}, DefaultContactsFolder, path, fieldsOfFile(path, name), oleNow()};
 }
 
 } // namespace quorvane::standin

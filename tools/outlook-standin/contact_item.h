@@ -1,15 +1,15 @@
 #pragma once
 // A contact as Outlook hands it out: the item an item window shows
-// (Inspector.CurrentItem) and the item OpenSharedItem makes from a card file.
-// Nothing is stored until Save; Move hands back the same contact bound for
-// another folder, stored there by its own Save.
+// (Inspector.CurrentItem), the item OpenSharedItem makes from a card file,
+// and a stored item GetItemFromID finds again. Nothing is stored until Save;
+// Move hands back the same contact bound for another folder, stored there by
+// its own Save. Delete moves a stored item to Deleted Items.
 
+#include "contact_store.h"
 #include "server_state.h"
 
 #include <oaidl.h>
 #include <wrl/client.h>
-
-#include <string>
 
 namespace quorvane::standin {
 
@@ -19,15 +19,16 @@ struct ContactFaults {
     bool failSave = false;
     bool failMove = false;
     bool vanishOnSave = false;
+    bool failDelete = false;
 };
 
-struct ContactSource {
-    std::wstring path;        // the card file Outlook read
-    std::wstring name;        // its first card's name
-    std::wstring mailboxPath; // the folder Save stores it in
-};
-
-Microsoft::WRL::ComPtr<IDispatch> makeContactItem(ServerState& state, ContactSource source,
+// `contact` has no entry ID until stored; its mailboxPath is the folder
+// Save stores it in.
+Microsoft::WRL::ComPtr<IDispatch> makeContactItem(ServerState& state, StoredContact contact,
                                                   ContactFaults faults);
+
+// A contact not stored yet, read from the card file at `path` whose first
+// card's name is `name`.
+StoredContact unsavedContact(const std::wstring& path, const std::wstring& name);
 
 } // namespace quorvane::standin

@@ -155,6 +155,14 @@ HRESULT returnLong(const DispatchCall& call, long value) {
     return S_OK;
 }
 
+HRESULT returnDate(const DispatchCall& call, double date) {
+    if (!call.result)
+        return S_OK;
+    call.result->vt = VT_DATE;
+    call.result->date = date;
+    return S_OK;
+}
+
 HRESULT integerArgument(const DispatchCall& call, UINT position, IntegerArgument& argument) {
     if (call.argumentCount() <= position)
         return DISP_E_BADPARAMCOUNT;

@@ -88,5 +88,7 @@ HRESULT objectArgument(const DispatchCall& call, UINT position, IDispatch*& obje
 // Hands text to the caller as a BSTR.
 HRESULT returnText(const DispatchCall& call, const std::wstring& text);
 HRESULT returnLong(const DispatchCall& call, long value);
+// An OLE automation date as VT_DATE.
+HRESULT returnDate(const DispatchCall& call, double date);
 
 } // namespace quorvane::standin

@@ -64,6 +64,9 @@ DrawnFaults drawFaults(DWORD seed, DWORD percent, DWORD requestNumber) {
     const bool vanishChance = dice.chance(percent);
     const bool vanishShare = dice.below(VanishShare) == 0;
     faults.vanish = vanishChance && vanishShare;
+    faults.failTable = dice.chance(percent);
+    faults.failFind = dice.chance(percent);
+    faults.failDelete = dice.chance(percent);
     return faults;
 }
 

@@ -2,7 +2,8 @@
 // Random misbehaviour for long unattended runs: with FaultSeed and
 // FaultPercent set, every request (a /v launch, or an OpenSharedItem of the
 // import without windows) draws its own faults from the seed and its request
-// number, so a run that found a fault can be replayed exactly. A launch acts
+// number, so a run that found a fault can be replayed exactly. GetTable and
+// GetItemFromID are requests too. A launch acts
 // on the window faults, an OpenSharedItem on the session faults; Save and
 // busy serve both.
 // The request number lives in the registry (FaultRequests) rather than in the
@@ -30,6 +31,12 @@ struct DrawnFaults {
     bool failOpen = false;
     bool failMove = false;
     bool vanish = false; // the process ends at the contact's Save (a tenth of the chance)
+    // Those of reading a folder and taking items back, drawn last for the
+    // same reason; each GetTable or GetItemFromID is a request of its own,
+    // and a found item's Delete fails by its request's draw.
+    bool failTable = false;
+    bool failFind = false;
+    bool failDelete = false;
 };
 
 // Pure: the same seed, percent and request number give the same faults.

@@ -86,15 +86,6 @@ std::optional<std::wstring> ServerState::folderOf(IDispatch* object) const {
     return found->second;
 }
 
-void ServerState::contactStored(const std::wstring& mailboxPath) {
-    ++storedPerFolder_[mailboxPath];
-}
-
-long ServerState::contactsIn(const std::wstring& mailboxPath) const {
-    const auto found = storedPerFolder_.find(mailboxPath);
-    return found == storedPerFolder_.end() ? 0 : found->second;
-}
-
 // The server's start time in 100 ns steps and a count: a later server starts
 // later, so its identities never repeat an earlier one's. Hex digits, as
 // Outlook's own entry IDs are.

@@ -4,6 +4,8 @@
 // automation object answer for the same "Outlook"); that state is kept here,
 // in one object owned by wWinMain and handed to whoever needs it.
 
+#include "contact_store.h"
+
 #include <oaidl.h>
 #include <windows.h>
 
@@ -73,9 +75,11 @@ public:
     void folderReleased(IDispatch* folder);
     std::optional<std::wstring> folderOf(IDispatch* object) const;
 
-    // Contacts stored per folder this run of the server, for Items.Count.
-    void contactStored(const std::wstring& mailboxPath);
-    long contactsIn(const std::wstring& mailboxPath) const;
+    // The mailbox's contacts, as the switches (read into `config`) have it.
+    ContactStore& contacts(const StandInConfig& config) {
+        contacts_.follow(config);
+        return contacts_;
+    }
     // An identity no stored item of any server run has had before.
     std::wstring newEntryId();
 
@@ -93,7 +97,7 @@ private:
     ULONGLONG busyUntil_ = 0;
     ULONGLONG lastUse_ = GetTickCount64();
     std::map<IDispatch*, std::wstring> folders_;
-    std::map<std::wstring, long> storedPerFolder_;
+    ContactStore contacts_;
     ULONGLONG entryIdBase_ = startTime();
     unsigned long entryIds_ = 0;
 

@@ -7,6 +7,7 @@
 #include "event_log.h"
 #include "mailbox.h"
 #include "random_faults.h"
+#include "table_objects.h"
 
 #include "platform/win32/com_object.h"
 #include "platform/win32/wide_text.h"
@@ -31,7 +32,8 @@ private:
     static constexpr DispatchMember Members[] = {{L"Count", CountId}};
 
     HRESULT invokeMember(DISPID, const DispatchCall& call) override {
-        const long stored = state_.contactsIn(mailboxPath_);
+        const long stored =
+            static_cast<long>(state_.contacts(readConfig()).inFolder(mailboxPath_).size());
         logEvent("get Items.Count = " + std::to_string(stored) + " " +
                  toUtf8(folderPath(mailboxPath_)));
         return returnLong(call, stored);
@@ -49,10 +51,22 @@ public:
     ~Folder() override { state_.folderReleased(this); }
 
 private:
-    enum : DISPID { NameId = 1, FolderPathId, DefaultItemTypeId, ItemsId, EntryIdId, StoreIdId };
-    static constexpr DispatchMember Members[] = {
-        {L"Name", NameId},   {L"FolderPath", FolderPathId}, {L"DefaultItemType", DefaultItemTypeId},
-        {L"Items", ItemsId}, {L"EntryID", EntryIdId},       {L"StoreID", StoreIdId}};
+    enum : DISPID {
+        NameId = 1,
+        FolderPathId,
+        DefaultItemTypeId,
+        ItemsId,
+        EntryIdId,
+        StoreIdId,
+        GetTableId
+    };
+    static constexpr DispatchMember Members[] = {{L"Name", NameId},
+                                                 {L"FolderPath", FolderPathId},
+                                                 {L"DefaultItemType", DefaultItemTypeId},
+                                                 {L"Items", ItemsId},
+                                                 {L"EntryID", EntryIdId},
+                                                 {L"StoreID", StoreIdId},
+                                                 {L"GetTable", GetTableId}};
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
         const std::string path = toUtf8(folderPath(mailboxPath_));
@@ -72,14 +86,41 @@ private:
         case EntryIdId:
             logEvent("get EntryID " + path);
             return returnText(call, folderEntryId(mailboxPath_));
-        default:
+        case StoreIdId:
             logEvent("get StoreID " + path);
             return returnText(call, StoreId);
+        default:
+            return getTable(call, path);
         }
+    }
+
+    // GetTable(Filter, TableContents): both may be left out. Only the items
+    // of the folder itself (olUserItems) are ever asked for.
+    HRESULT getTable(const DispatchCall& call, const std::string& path) {
+        std::wstring filter;
+        if (call.argumentCount() > 0 && call.argument(0).vt != VT_ERROR)
+            if (const HRESULT hr = textArgument(call, 0, filter); FAILED(hr))
+                return hr;
+        logEvent("GetTable(" + toUtf8(filter) + ") " + path);
+        const StandInConfig config = readConfig();
+        const DrawnFaults drawn = drawFaultsForNextRequest(config).value_or(DrawnFaults{});
+        if (config.failGetTable || drawn.failTable) {
+            logEvent("fail GetTable " + path);
+            return raiseOutlookError(call, L"The operation failed.", E_FAIL);
+        }
+        auto rows = filtered(state_.contacts(config).inFolder(mailboxPath_), filter);
+        if (!rows)
+            return raiseOutlookError(
+                call, (L"Cannot parse condition. Error at \"" + filter + L"\".").c_str(),
+                E_INVALIDARG);
+        return returnObject(call, makeTable(state_, std::move(*rows)));
     }
 
     const std::wstring mailboxPath_;
 };
+
+// MAPI_E_NOT_FOUND, the code Outlook's error carries for an item that is gone.
+constexpr HRESULT MapiNotFound = static_cast<HRESULT>(0x8004010F);
 
 // Outlook's words when it cannot make an item of a file.
 std::wstring cannotOpen(const std::wstring& path, const wchar_t* why) {
@@ -91,11 +132,18 @@ public:
     explicit NameSpace(ServerState& state) : DispatchObject(state, "NameSpace", Members) {}
 
 private:
-    enum : DISPID { OpenSharedItemId = 1, GetDefaultFolderId, PickFolderId, GetFolderFromIdId };
+    enum : DISPID {
+        OpenSharedItemId = 1,
+        GetDefaultFolderId,
+        PickFolderId,
+        GetFolderFromIdId,
+        GetItemFromIdId
+    };
     static constexpr DispatchMember Members[] = {{L"OpenSharedItem", OpenSharedItemId},
                                                  {L"GetDefaultFolder", GetDefaultFolderId},
                                                  {L"PickFolder", PickFolderId},
-                                                 {L"GetFolderFromID", GetFolderFromIdId}};
+                                                 {L"GetFolderFromID", GetFolderFromIdId},
+                                                 {L"GetItemFromID", GetItemFromIdId}};
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
         switch (id) {
@@ -105,9 +153,40 @@ private:
             return getDefaultFolder(call);
         case PickFolderId:
             return pickFolder(call);
-        default:
+        case GetFolderFromIdId:
             return getFolderFromId(call);
+        default:
+            return getItemFromId(call);
         }
+    }
+
+    // GetItemFromID(EntryIDItem, EntryIDStore): one data file here, so a
+    // store ID, when given, must be its own. A deleted item is still found,
+    // in Deleted Items, as in a data file.
+    HRESULT getItemFromId(const DispatchCall& call) {
+        std::wstring entryId;
+        std::wstring storeId = StoreId;
+        if (const HRESULT hr = textArgument(call, 0, entryId); FAILED(hr))
+            return hr;
+        if (call.argumentCount() > 1 && call.argument(1).vt != VT_ERROR)
+            if (const HRESULT hr = textArgument(call, 1, storeId); FAILED(hr))
+                return hr;
+        logEvent("GetItemFromID " + toUtf8(entryId));
+        const StandInConfig config = readConfig();
+        const DrawnFaults drawn = drawFaultsForNextRequest(config).value_or(DrawnFaults{});
+        if (config.failGetItemFromId || drawn.failFind) {
+            logEvent("fail GetItemFromID " + toUtf8(entryId));
+            return raiseOutlookError(call, L"The operation failed.", E_FAIL);
+        }
+        const auto found =
+            storeId == StoreId ? state_.contacts(config).find(entryId) : std::nullopt;
+        if (!found) {
+            logEvent("not found " + toUtf8(entryId));
+            return raiseOutlookError(call, L"The operation failed. An object could not be found.",
+                                     MapiNotFound);
+        }
+        return returnObject(call,
+                            makeContactItem(state_, *found, {.failDelete = drawn.failDelete}));
     }
 
     // One request of the random-fault mode: the contact's faults are drawn
@@ -139,9 +218,9 @@ private:
                 call, cannotOpen(path, L"It is not a contact file Outlook can read.").c_str(),
                 E_FAIL);
         }
-        return returnObject(call,
-                            makeContactItem(state_, {path, contact->name, DefaultContactsFolder},
-                                            {drawn.failSave, drawn.failMove, drawn.vanish}));
+        StoredContact unsaved{{}, DefaultContactsFolder, path, fieldsOf(*contact), oleNow()};
+        return returnObject(call, makeContactItem(state_, std::move(unsaved),
+                                                  {drawn.failSave, drawn.failMove, drawn.vanish}));
     }
 
     HRESULT getDefaultFolder(const DispatchCall& call) {

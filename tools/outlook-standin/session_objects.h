@@ -2,7 +2,7 @@
 // Outlook's session, the way the import without windows reaches it:
 // Application.Session (or GetNamespace("MAPI")) is the NameSpace, which opens
 // card files as contacts (OpenSharedItem), names the default Contacts folder,
-// finds a folder again by its IDs, and shows the folder chooser (PickFolder,
+// finds a folder or a stored item again by its IDs, and shows the folder chooser (PickFolder,
 // answered by a switch: see config.h).
 
 #include "server_state.h"

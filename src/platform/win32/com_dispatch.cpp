@@ -3,6 +3,7 @@
 #include "platform/win32/wide_text.h"
 
 #include <algorithm>
+#include <cassert>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,8 +28,11 @@ bool isConnectionLost(HRESULT result) {
            result == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE);
 }
 
+// MAPI_E_NOT_FOUND: what Outlook answers for an item or folder that is gone.
+constexpr HRESULT MapiNotFound = static_cast<HRESULT>(0x8004010F);
+
 Failure callFailure(HRESULT result) {
-    return Failure{hresultText(result), isConnectionLost(result)};
+    return Failure{hresultText(result), isConnectionLost(result), result == MapiNotFound};
 }
 
 // The EXCEPINFO a server fills when it raises an error; its strings belong to
@@ -46,16 +50,20 @@ public:
     }
 
     // The server's description; failing that, the text for its error code;
-    // failing that, the text for what Invoke returned.
-    std::string describe(HRESULT invokeResult) {
+    // failing that, the text for what Invoke returned. The code it raised
+    // tells what kind of failure this is.
+    Failure describe(HRESULT invokeResult) {
         if (info_.pfnDeferredFillIn != nullptr) {
             const auto fillIn = info_.pfnDeferredFillIn;
             info_.pfnDeferredFillIn = nullptr;
             fillIn(&info_);
         }
+        const HRESULT code = FAILED(info_.scode) ? info_.scode : invokeResult;
+        Failure failure = callFailure(code);
         if (info_.bstrDescription != nullptr && SysStringLen(info_.bstrDescription) > 0)
-            return toUtf8({info_.bstrDescription, SysStringLen(info_.bstrDescription)});
-        return hresultText(FAILED(info_.scode) ? info_.scode : invokeResult);
+            failure.description =
+                toUtf8({info_.bstrDescription, SysStringLen(info_.bstrDescription)});
+        return failure;
     }
 
 private:
@@ -136,6 +144,76 @@ bool isNothing(const Variant& value) {
     }
 }
 
+Outcome<double> toDate(const Variant& value) {
+    Variant converted;
+    // The source is only read; the SDK's declaration just lacks the const.
+    const HRESULT result =
+        VariantChangeType(converted.receive(), const_cast<VARIANT*>(&value.get()), 0, VT_DATE);
+    if (FAILED(result))
+        return Failure{hresultText(result)};
+    return converted.get().date;
+}
+
+Outcome<std::string> toText(const VARIANT& value) {
+    // Text cells are by far the most common: read them without a copy.
+    if (value.vt == VT_BSTR)
+        return toUtf8({value.bstrVal, SysStringLen(value.bstrVal)});
+    if (value.vt == VT_EMPTY || value.vt == VT_NULL)
+        return std::string();
+    Variant text;
+    const HRESULT result =
+        VariantChangeType(text.receive(), const_cast<VARIANT*>(&value), 0, VT_BSTR);
+    if (FAILED(result))
+        return Failure{hresultText(result)};
+    return toUtf8({text.get().bstrVal, SysStringLen(text.get().bstrVal)});
+}
+
+Outcome<VariantGrid> VariantGrid::from(Variant value) {
+    VariantGrid grid;
+    if (value.type() == VT_EMPTY)
+        return grid;
+    if (value.type() != (VT_ARRAY | VT_VARIANT) || value.get().parray == nullptr ||
+        SafeArrayGetDim(value.get().parray) != 2)
+        return Failure{hresultText(DISP_E_TYPEMISMATCH)};
+    SAFEARRAY* array = value.get().parray;
+    LONG lastRow = 0, lastColumn = 0;
+    // Dimensions count from 1, the leftmost first, as Visual Basic's UBound.
+    if (FAILED(SafeArrayGetLBound(array, 1, &grid.firstRow_)) ||
+        FAILED(SafeArrayGetUBound(array, 1, &lastRow)) ||
+        FAILED(SafeArrayGetLBound(array, 2, &grid.firstColumn_)) ||
+        FAILED(SafeArrayGetUBound(array, 2, &lastColumn)))
+        return Failure{hresultText(DISP_E_BADINDEX)};
+    const HRESULT locked = SafeArrayLock(array);
+    if (FAILED(locked))
+        return Failure{hresultText(locked)};
+    grid.owner_ = std::move(value);
+    grid.locked_ = array;
+    grid.rows_ = static_cast<std::int32_t>(std::max<LONG>(0, lastRow - grid.firstRow_ + 1));
+    grid.columns_ =
+        static_cast<std::int32_t>(std::max<LONG>(0, lastColumn - grid.firstColumn_ + 1));
+    return grid;
+}
+
+VariantGrid::VariantGrid(VariantGrid&& other) noexcept
+    : owner_(std::move(other.owner_)), locked_(std::exchange(other.locked_, nullptr)),
+      firstRow_(other.firstRow_), firstColumn_(other.firstColumn_), rows_(other.rows_),
+      columns_(other.columns_) {}
+
+// Unlocked before the owner clears the variant: a locked array cannot be
+// destroyed.
+VariantGrid::~VariantGrid() {
+    if (locked_ != nullptr)
+        SafeArrayUnlock(locked_);
+}
+
+const VARIANT& VariantGrid::cell(std::int32_t row, std::int32_t column) const {
+    assert(row >= 0 && row < rows_ && column >= 0 && column < columns_ && "cell outside the grid");
+    LONG indices[] = {firstRow_ + row, firstColumn_ + column};
+    void* place = nullptr;
+    SafeArrayPtrOfIndex(locked_, indices, &place);
+    return *static_cast<const VARIANT*>(place);
+}
+
 DispatchObject::DispatchObject(ComPtr<IDispatch> object, std::chrono::milliseconds busyRetryWindow)
     : object_(std::move(object)), busyRetryWindow_(busyRetryWindow) {}
 
@@ -168,6 +246,13 @@ Outcome<std::string> DispatchObject::getString(std::string_view name) const {
         return Failure{hresultText(result)};
     const BSTR bstr = text.get().bstrVal;
     return toUtf8({bstr, SysStringLen(bstr)});
+}
+
+Outcome<bool> DispatchObject::getBool(std::string_view name) const {
+    Outcome<std::int32_t> value = getInt32(name);
+    if (!value)
+        return value.failure();
+    return *value != 0;
 }
 
 template <typename Attempt> HRESULT DispatchObject::retryWhileBusy(Attempt attempt) const {
@@ -215,7 +300,7 @@ Outcome<Variant> DispatchObject::invoke(std::string_view name, WORD flags,
                                value.receive(), exception.receive(), &badArgument);
     });
     if (result == DISP_E_EXCEPTION)
-        return Failure{exception.describe(result)};
+        return exception.describe(result);
     if (FAILED(result))
         return callFailure(result);
     return value;

@@ -52,6 +52,48 @@ Outcome<std::int32_t> toInt32(const Variant& value);
 // as PickFolder does on Cancel.
 bool isNothing(const Variant& value);
 
+// A date as an OLE automation date (days since 30 December 1899), the double
+// inside a VT_DATE.
+Outcome<double> toDate(const Variant& value);
+
+// A value read as text in UTF-8; empty and null values are the empty text.
+Outcome<std::string> toText(const VARIANT& value);
+
+// The two-dimensional array of values a call answers with, as Outlook's
+// Table.GetArray does: Visual Basic's layout v(row, column). It owns the array
+// and keeps it locked while it lives, so cells are read in place rather than
+// copied out one by one.
+class VariantGrid {
+public:
+    // A failure when `value` holds no two-dimensional array of VARIANTs. An
+    // empty variant is a grid without rows: how a table that has nothing
+    // left may answer.
+    static Outcome<VariantGrid> from(Variant value);
+    VariantGrid(VariantGrid&& other) noexcept;
+    VariantGrid& operator=(VariantGrid&&) = delete;
+    VariantGrid(const VariantGrid&) = delete;
+    VariantGrid& operator=(const VariantGrid&) = delete;
+    ~VariantGrid();
+
+    std::int32_t rows() const { return rows_; }
+    std::int32_t columns() const { return columns_; }
+    // Counted from 0 whatever the array's own lower bounds.
+    const VARIANT& cell(std::int32_t row, std::int32_t column) const;
+
+private:
+    VariantGrid() = default;
+
+    Variant owner_;
+    SAFEARRAY* locked_ = nullptr;
+    LONG firstRow_ = 0;
+    LONG firstColumn_ = 0;
+    std::int32_t rows_ = 0;
+    std::int32_t columns_ = 0;
+};
+
+// Failures carry the server's words; one whose code is MAPI's "not found"
+// (MAPI_E_NOT_FOUND), raised or returned, has notFound set. The code decides,
+// never the words: Outlook words it in the user's language.
 class DispatchObject {
 public:
     DispatchObject() = default;
@@ -65,6 +107,7 @@ public:
     Outcome<Variant> getProperty(std::string_view name) const;
     Outcome<DispatchObject> getObject(std::string_view name) const;
     Outcome<std::int32_t> getInt32(std::string_view name) const;
+    Outcome<bool> getBool(std::string_view name) const;
     // A text property in UTF-8; an empty or null value is the empty text.
     Outcome<std::string> getString(std::string_view name) const;
 

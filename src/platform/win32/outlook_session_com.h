@@ -16,6 +16,11 @@ namespace quorvane::win32 {
 // Outlook's olFolderContacts, for GetDefaultFolder.
 inline constexpr std::int32_t FolderContacts = 10;
 
+// How many rows of a folder's table one GetArray asks for: few enough calls
+// for a folder of tens of thousands, small enough blocks that Outlook's
+// answer stays a few hundred kilobytes.
+inline constexpr std::int32_t TableBlockRows = 500;
+
 // What the activation of "Outlook.Application" answers on a machine where
 // no Outlook can be driven: nothing registered under that name (no Outlook,
 // or only the new Outlook for Windows), or a registration whose program is
@@ -37,6 +42,16 @@ public:
 
 private:
     DispatchObject folder_;
+};
+
+class ComOutlookStoredItem final : public OutlookStoredItem {
+public:
+    explicit ComOutlookStoredItem(DispatchObject item) : item_(std::move(item)) {}
+    Outcome<double> lastModificationTime() override;
+    Outcome<void> remove() override;
+
+private:
+    DispatchObject item_;
 };
 
 class ComOutlookContactItem final : public OutlookContactItem {

@@ -1,0 +1,91 @@
+#pragma once
+// The contacts the stand-in's mailbox holds, as a data file (PST) holds them:
+// each by an entry ID that survives moves, Deleted Items included, and
+// survives a restart of "Outlook" when StoreFile names a journal to keep
+// them in. PreloadFile names a card file whose every card the mailbox holds
+// in Contacts from the start, so that a test can begin with a full folder.
+
+#include "config.h"
+#include "contact_file.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane::standin {
+
+// The folder Delete moves an item to; a Delete there removes it for good.
+inline constexpr wchar_t DeletedItemsFolder[] = L"Deleted Items";
+
+// What a contact says about whom it stands for, as Outlook's properties.
+struct ContactFields {
+    std::wstring fullName;
+    std::wstring emails[3]; // Email1Address to Email3Address
+    std::wstring businessPhone;
+    std::wstring homePhone;
+    std::wstring mobilePhone;
+};
+
+// The first three EMAIL lines, and the first TEL of each kind: a TYPE that
+// includes CELL is the mobile, HOME the home phone, any other or none the
+// business phone.
+ContactFields fieldsOf(const FirstContact& contact);
+// The same for the file's first card; only the name when it has none.
+ContactFields fieldsOfFile(const std::wstring& path, const std::wstring& name);
+
+struct StoredContact {
+    std::wstring entryId;
+    std::wstring mailboxPath;
+    std::wstring sourcePath; // the card file it was made of
+    ContactFields fields;
+    double lastModified = 0; // an OLE automation date, local time
+};
+
+// A property's value as Outlook hands it out: text, or a date.
+struct PropertyValue {
+    std::wstring text;
+    std::optional<double> date; // an OLE automation date, VT_DATE
+};
+
+// A contact's property by Outlook's English name (any letter case), as an
+// item or a table column names it; nothing for a name Outlook does not know.
+// A missing value is empty text, as in Outlook.
+std::optional<PropertyValue> propertyOf(const StoredContact& contact, std::wstring_view name);
+
+// Now as an OLE automation date in local time, to the 100 ns step rather
+// than the second SystemTimeToVariantTime keeps.
+double oleNow();
+
+class ContactStore {
+public:
+    // Another PreloadFile or StoreFile is another mailbox: the store starts
+    // over from them. Called before every use, as switches may change while
+    // one server serves many tests.
+    void follow(const StandInConfig& config);
+
+    // Stores a new contact or, for a known entry ID, its new state. Stamps
+    // LastModificationTime (always later than any stamp before it).
+    const StoredContact& save(StoredContact contact);
+    std::optional<StoredContact> find(const std::wstring& entryId) const;
+    // Moves the item to Deleted Items, or out of the mailbox when it is
+    // there already; false when there is no such item.
+    bool remove(const std::wstring& entryId);
+    std::vector<StoredContact> inFolder(const std::wstring& mailboxPath) const;
+
+private:
+    void load();
+    void journal(const std::wstring& line) const;
+    std::optional<StoredContact>* slot(const std::wstring& entryId);
+    double stamp();
+
+    std::wstring preloadFile_;
+    std::wstring storeFile_;
+    bool loaded_ = false;
+    // In the order first stored: a table lists them so. Removed ones stay
+    // as empty slots, so that order never changes.
+    std::vector<std::optional<StoredContact>> contacts_;
+    double lastStamp_ = 0;
+};
+
+} // namespace quorvane::standin
