@@ -14,6 +14,8 @@ enum class CommandId : int {
     // folder or into a contacts folder picked in Outlook's chooser.
     ImportWithoutWindows = 1005,
     ImportWithoutWindowsIntoFolder = 1006,
+    // Deletes the contacts the last run without windows stored.
+    UndoLastImport = 1007,
 };
 
 } // namespace quorvane

@@ -62,6 +62,12 @@ std::string_view ResultText(ContactResult result) {
         return "skipped: the run was ended";
     case ContactResult::Duplicate:
         return "duplicate";
+    case ContactResult::Deleted:
+        return "deleted";
+    case ContactResult::KeptChanged:
+        return "kept: changed after the import";
+    case ContactResult::NotFound:
+        return "not found";
     }
     return "";
 }

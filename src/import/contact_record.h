@@ -20,6 +20,10 @@ enum class ContactResult {
     Reported,  // not stored; the report says why
     Skipped,   // not tried: the run was ended first
     Duplicate, // the folder held this contact already; its entry ID is the one matched
+    // Taking a run back:
+    Deleted,     // moved to Deleted Items
+    KeptChanged, // kept: changed after the import stored it
+    NotFound,    // no longer in Outlook
 };
 
 struct ContactRecordLine {

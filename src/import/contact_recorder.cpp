@@ -23,7 +23,14 @@ ContactRecorder::ContactRecorder(RunStorage& storage, RunWindow& window)
     : storage_(storage), window_(window) {}
 
 void ContactRecorder::begin() {
-    auto record = storage_.createRunRecord();
+    open(storage_.createRunRecord());
+}
+
+void ContactRecorder::beginUndoOf(std::string_view runRecordPath) {
+    open(storage_.createUndoRecord(runRecordPath));
+}
+
+void ContactRecorder::open(Outcome<std::unique_ptr<RunRecordFile>> record) {
     if (!record) {
         window_.showMessage("The record of this run could not be written: " +
                                 record.failure().description + "\r\nThe import goes on without it.",
@@ -45,6 +52,7 @@ void ContactRecorder::startContact() {
     contactOpen_ = true;
     saved_ = false;
     duplicate_ = false;
+    undone_.reset();
     storeId_.clear();
     storedAt_.clear();
     reportedStep_.reset();
@@ -88,6 +96,7 @@ void ContactRecorder::finishContact(std::string_view file, const FileContact* co
     line.file = file;
     line.result = saved_                       ? ContactResult::Saved
                   : duplicate_                 ? ContactResult::Duplicate
+                  : undone_                    ? *undone_
                   : reportedStep_ || !runEnded ? ContactResult::Reported
                                                : ContactResult::Skipped;
     line.step = reportedStep_;
@@ -128,6 +137,15 @@ void ContactRecorder::write(ContactRecordLine line) {
         break;
     case ContactResult::Skipped:
         ++tally_.skipped;
+        break;
+    case ContactResult::Deleted:
+        ++tally_.deleted;
+        break;
+    case ContactResult::KeptChanged:
+        ++tally_.kept;
+        break;
+    case ContactResult::NotFound:
+        ++tally_.notFound;
         break;
     }
     if (!record_)

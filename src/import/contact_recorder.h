@@ -27,6 +27,9 @@ public:
     // user is told once, in plain words, and the contacts go to Outlook all
     // the same.
     void begin();
+    // The same for the record of taking back the run recorded at
+    // `runRecordPath`.
+    void beginUndoOf(std::string_view runRecordPath);
     // Where the record is, when there is one.
     std::optional<std::string> path() const;
 
@@ -44,6 +47,8 @@ public:
     // The folder held the contact already, as the entry ID `match`; it is
     // not stored again.
     void noteDuplicate(std::string_view match);
+    // What taking the contact at hand back came to, when not a report.
+    void noteUndone(ContactResult result) { undone_ = result; }
 
     // How many lines of each result the record has had so far.
     struct Tally {
@@ -51,6 +56,9 @@ public:
         std::size_t duplicates = 0;
         std::size_t reported = 0;
         std::size_t skipped = 0;
+        std::size_t deleted = 0;
+        std::size_t kept = 0;
+        std::size_t notFound = 0;
     };
     const Tally& tally() const { return tally_; }
 
@@ -63,6 +71,7 @@ public:
                           ContactResult result = ContactResult::Skipped);
 
 private:
+    void open(Outcome<std::unique_ptr<RunRecordFile>> record);
     void write(ContactRecordLine line);
 
     RunStorage& storage_;
@@ -72,6 +81,7 @@ private:
     bool contactOpen_ = false;
     bool saved_ = false;
     bool duplicate_ = false;
+    std::optional<ContactResult> undone_;
     Tally tally_;
     std::string storeId_;
     std::string storedAt_;

@@ -7,8 +7,10 @@
 #include "platform/outcome.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvane {
 
@@ -46,6 +48,15 @@ public:
     virtual Outcome<void> appendLine(std::string_view line) = 0;
 };
 
+// A run's record as it was written, for taking that run back.
+struct RunRecordText {
+    std::string path;
+    std::vector<std::string> lines; // UTF-8, without the byte-order mark and line ends
+    // The lines of the record of taking it back, so far: empty when it was
+    // never taken back.
+    std::vector<std::string> undoLines;
+};
+
 class RunStorage {
 public:
     virtual ~RunStorage() = default;
@@ -62,6 +73,16 @@ public:
     // data, begun with a UTF-8 byte-order mark so that spreadsheet programs
     // read its characters right.
     virtual Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() = 0;
+
+    // The newest record createRunRecord made (undo records aside); none when
+    // there is no record at all.
+    virtual Outcome<std::optional<RunRecordText>> readNewestRunRecord() = 0;
+
+    // The record of taking back the run whose record is at `runRecordPath`,
+    // begun as createRunRecord begins one; when taking it back was begun
+    // before, the same record, to be continued.
+    virtual Outcome<std::unique_ptr<RunRecordFile>> createUndoRecord(
+        std::string_view runRecordPath) = 0;
 };
 
 } // namespace quorvane

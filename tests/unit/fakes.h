@@ -448,7 +448,10 @@ public:
     std::set<std::string> unreadable;
     std::map<std::string, std::string> cardFiles; // written and not yet removed
     std::vector<std::string> cardFilesWritten;    // every card file, in order
-    std::vector<std::string> recordLines;
+    std::vector<std::string> recordLines; // every record's lines, one after the other
+    // Each record by itself: the run records, and the undo records named
+    // after them.
+    std::vector<RunRecordText> records;
     int liveFolders = 0;
     int foldersMade = 0;
     bool failRecord = false;
@@ -476,7 +479,33 @@ public:
     Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() override {
         if (failRecord)
             return Failure{"The disk is full."};
-        return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this));
+        records.push_back({"L:\\Quorvane\\Runs\\run" + std::to_string(records.size() + 1) + ".csv",
+                           {},
+                           {}});
+        return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this, records.size() - 1));
+    }
+    Outcome<std::optional<RunRecordText>> readNewestRunRecord() override {
+        for (auto record = records.rbegin(); record != records.rend(); ++record) {
+            if (record->path.ends_with(" undone.csv"))
+                continue;
+            RunRecordText found = *record;
+            for (const RunRecordText& other : records)
+                if (other.path == undoPath(found.path))
+                    found.undoLines = other.lines;
+            return std::optional<RunRecordText>(found);
+        }
+        return std::optional<RunRecordText>();
+    }
+    Outcome<std::unique_ptr<RunRecordFile>> createUndoRecord(std::string_view runPath) override {
+        const std::string path = undoPath(runPath);
+        for (std::size_t at = 0; at < records.size(); ++at)
+            if (records[at].path == path)
+                return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this, at));
+        records.push_back({path, {}, {}});
+        return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this, records.size() - 1));
+    }
+    static std::string undoPath(std::string_view runPath) {
+        return std::string(runPath.substr(0, runPath.size() - 4)) + " undone.csv";
     }
 
 private:
@@ -516,16 +545,19 @@ private:
 
     class Record final : public RunRecordFile {
     public:
-        explicit Record(FakeRunStorage& storage) : storage_(storage) {}
+        Record(FakeRunStorage& storage, std::size_t at)
+            : storage_(storage), at_(at), path_(storage.records.at(at).path) {}
         const std::string& path() const override { return path_; }
         Outcome<void> appendLine(std::string_view line) override {
             storage_.recordLines.emplace_back(line);
+            storage_.records.at(at_).lines.emplace_back(line);
             return Success();
         }
 
     private:
         FakeRunStorage& storage_;
-        std::string path_ = "L:\\Quorvane\\Runs\\run.csv";
+        std::size_t at_;
+        std::string path_;
     };
 };
 

@@ -383,13 +383,16 @@ TEST_F(CommandBarTest, StartImportingIsASplitButtonWhoseMenuOffersTheThreeWaysTo
 
     HMENU menu = bar.menu(static_cast<int>(CommandId::Start));
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 3);
-    const std::vector<std::pair<CommandId, std::wstring>> expected{
-        {CommandId::Start, L"Start Importing"},
-        {CommandId::ImportWithoutWindows, L"Import Without Windows"},
-        {CommandId::ImportWithoutWindowsIntoFolder, L"Import Without Windows Into Folder\u2026"}};
-    for (UINT i = 0; i < 3; ++i) {
-        EXPECT_EQ(GetMenuItemID(menu, static_cast<int>(i)), static_cast<UINT>(expected[i].first));
+    ASSERT_EQ(GetMenuItemCount(menu), 5);
+    // A separator (ID 0, no text) sets taking an import back apart.
+    const std::vector<std::pair<UINT, std::wstring>> expected{
+        {1002, L"Start Importing"},
+        {1005, L"Import Without Windows"},
+        {1006, L"Import Without Windows Into Folder\u2026"},
+        {0, L""},
+        {1007, L"Undo Last Import\u2026"}};
+    for (UINT i = 0; i < 5; ++i) {
+        EXPECT_EQ(GetMenuItemID(menu, static_cast<int>(i)), expected[i].first);
         EXPECT_EQ(menuText(menu, i), expected[i].second);
         // MFS_DEFAULT is what the system draws in bold.
         EXPECT_EQ((menuState(menu, i) & MFS_DEFAULT) != 0, i == 0) << i;

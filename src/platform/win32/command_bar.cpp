@@ -92,9 +92,12 @@ void CommandBar::createMenus() {
         ScopedMenu menu(CreatePopupMenu());
         if (!menu)
             continue; // the button still gives its own command
-        for (const CommandMenuItem& item : button.menu)
+        for (const CommandMenuItem& item : button.menu) {
+            if (item.separatorBefore)
+                AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
             AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(item.id),
                         toWide(item.text).c_str());
+        }
         // Shown bold: what pressing the button itself does.
         SetMenuDefaultItem(menu.get(), static_cast<UINT>(button.id), FALSE);
         menus_[i] = std::move(menu);

@@ -295,6 +295,60 @@ Outcome<std::unique_ptr<CardFolder>> Win32RunStorage::createCardFolder() {
     return Failure{"No new folder could be made in " + toUtf8(temporary) + "."};
 }
 
+namespace {
+
+// An undo record is named after the run's record, with this in front of
+// ".csv"; its being there marks the run as undone.
+constexpr std::wstring_view UndoSuffix = L" undone";
+
+// A new record file at `path`, begun with a UTF-8 byte-order mark; nothing
+// when a file of that name is there already.
+Outcome<std::unique_ptr<RunRecordFile>> newRecordFile(const std::wstring& path, bool& exists) {
+    exists = false;
+    ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        exists = GetLastError() == ERROR_FILE_EXISTS;
+        return lastFailure();
+    }
+    DWORD wrote = 0;
+    if (!WriteFile(file.get(), Utf8ByteOrderMark.data(),
+                   static_cast<DWORD>(Utf8ByteOrderMark.size()), &wrote, nullptr))
+        return lastFailure();
+    return std::unique_ptr<RunRecordFile>(
+        std::make_unique<Win32RunRecordFile>(std::move(file), toUtf8(path)));
+}
+
+Outcome<std::vector<std::string>> readRecordLines(const std::wstring& path) {
+    ScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
+        return lastFailure();
+    std::string bytes;
+    char block[64 * 1024];
+    DWORD read = 0;
+    while (ReadFile(file.get(), block, sizeof block, &read, nullptr) && read > 0)
+        bytes.append(block, read);
+    std::string_view text = WithoutUtf8ByteOrderMark(bytes);
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+    return lines;
+}
+
+std::wstring undoPathFor(std::wstring_view recordPath) {
+    std::wstring stem(recordPath.substr(0, recordPath.size() - 4)); // without ".csv"
+    return stem + std::wstring(UndoSuffix) + L".csv";
+}
+
+} // namespace
+
 Outcome<std::unique_ptr<RunRecordFile>> Win32RunStorage::createRunRecord() {
     const std::wstring folder = recordFolder();
     if (folder.empty())
@@ -310,22 +364,61 @@ Outcome<std::unique_ptr<RunRecordFile>> Win32RunStorage::createRunRecord() {
         std::swprintf(name, std::size(name), L"%04u-%02u-%02u %02u-%02u-%02u%ls.csv", now.wYear,
                       now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
                       attempt == 1 ? L"" : (L" (" + std::to_wstring(attempt) + L")").c_str());
-        const std::wstring path = folder + L'\\' + name;
-        ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            if (GetLastError() == ERROR_FILE_EXISTS)
-                continue;
-            return lastFailure();
-        }
-        DWORD wrote = 0;
-        if (!WriteFile(file.get(), Utf8ByteOrderMark.data(),
-                       static_cast<DWORD>(Utf8ByteOrderMark.size()), &wrote, nullptr))
-            return lastFailure();
-        return std::unique_ptr<RunRecordFile>(
-            std::make_unique<Win32RunRecordFile>(std::move(file), toUtf8(path)));
+        bool exists = false;
+        auto record = newRecordFile(folder + L'\\' + name, exists);
+        if (record || !exists)
+            return record;
     }
     return Failure{"No new record file could be made in " + toUtf8(folder) + "."};
+}
+
+// The newest by the time it was last written: names made in the same second
+// do not sort by age.
+Outcome<std::optional<RunRecordText>> Win32RunStorage::readNewestRunRecord() {
+    const std::wstring folder = recordFolder();
+    WIN32_FIND_DATAW entry{};
+    const ScopedFind found(FindFirstFileExW((folder + L"\\*.csv").c_str(), FindExInfoBasic, &entry,
+                                            FindExSearchNameMatch, nullptr, 0));
+    if (!found)
+        return std::optional<RunRecordText>();
+    std::wstring newest;
+    FILETIME newestTime{};
+    do {
+        const std::wstring_view name = entry.cFileName;
+        if (name.ends_with(std::wstring(UndoSuffix) + L".csv") ||
+            (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        if (newest.empty() || CompareFileTime(&entry.ftLastWriteTime, &newestTime) > 0) {
+            newest = name;
+            newestTime = entry.ftLastWriteTime;
+        }
+    } while (FindNextFileW(found.get(), &entry));
+    if (newest.empty())
+        return std::optional<RunRecordText>();
+    const std::wstring path = folder + L'\\' + newest;
+    auto lines = readRecordLines(path);
+    if (!lines)
+        return lines.failure();
+    RunRecordText record{toUtf8(path), std::move(lines.value()), {}};
+    if (auto undone = readRecordLines(undoPathFor(path)))
+        record.undoLines = std::move(undone.value());
+    return std::optional<RunRecordText>(std::move(record));
+}
+
+Outcome<std::unique_ptr<RunRecordFile>>
+Win32RunStorage::createUndoRecord(std::string_view runRecordPath) {
+    const std::wstring path = undoPathFor(toWide(runRecordPath));
+    bool exists = false;
+    auto made = newRecordFile(path, exists);
+    if (made || !exists)
+        return made;
+    // Taken back in part before: the same record goes on.
+    ScopedFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return lastFailure();
+    return std::unique_ptr<RunRecordFile>(
+        std::make_unique<Win32RunRecordFile>(std::move(file), toUtf8(path)));
 }
 
 int removeAbandonedCardFolders() {

@@ -17,6 +17,9 @@ public:
     Outcome<std::unique_ptr<ByteSource>> openForReading(std::string_view path) override;
     Outcome<std::unique_ptr<CardFolder>> createCardFolder() override;
     Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() override;
+    Outcome<std::optional<RunRecordText>> readNewestRunRecord() override;
+    Outcome<std::unique_ptr<RunRecordFile>> createUndoRecord(
+        std::string_view runRecordPath) override;
 };
 
 // Removes card folders that a run left behind: its program ended without
