@@ -2,8 +2,9 @@
 # The long unattended run: COUNT contacts (default 10,000) through the real
 # quorvane.exe against a stand-in Outlook that misbehaves at random from SEED,
 # imported by METHOD: windowed (Start Importing, the default), windowless
-# (Import Without Windows) or windowless-folder (into a chosen folder).
-#   scripts/soak.sh [COUNT] [SEED] [FAULT_PERCENT] [OPEN_WAIT_MS] [METHOD]
+# (Import Without Windows) or windowless-folder (into a chosen folder), ROUNDS
+# times over (default 1; 2 proves nothing already in Outlook is stored again).
+#   scripts/soak.sh [COUNT] [SEED] [FAULT_PERCENT] [OPEN_WAIT_MS] [METHOD] [ROUNDS]
 # Uses its own Wine prefix (SOAK_WINEPREFIX, default build/wine-soak) and a
 # private X display; prints the soak's figures and exits non-zero when a
 # promise was broken. Replay a failure with the seed it printed.
@@ -15,6 +16,7 @@ seed="${2:-1}"
 percent="${3:-5}"
 open_wait="${4:-5000}"
 method="${5:-windowed}"
+rounds="${6:-1}"
 export WINEPREFIX="${SOAK_WINEPREFIX:-$repo/build/wine-soak}"
 . "$repo/scripts/wine/env.sh"
 
@@ -36,10 +38,10 @@ export QUORVANE_EXE QUORVANE_STANDIN_EXE
 qv_wine_wait 30
 
 echo "soak: output in $out/soak.out" >&2
-export bin out count seed percent open_wait method
+export bin out count seed percent open_wait method rounds
 soak_run() {
     # Files, not a pipe: the stand-in the soak starts keeps its stdout.
-    wine "$bin/quorvane_soak.exe" "$count" "$seed" "$percent" "$open_wait" "$method" \
+    wine "$bin/quorvane_soak.exe" "$count" "$seed" "$percent" "$open_wait" "$method" "$rounds" \
         >"$out/soak.out" 2>"$out/soak.err" &
     local pid=$! shown=0
     # The soak's lines as they come, for a run that takes hours.

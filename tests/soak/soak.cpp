@@ -1,4 +1,4 @@
-// quorvane_soak.exe COUNT SEED [FAULT_PERCENT] [OPEN_WAIT_MS] [METHOD]
+// quorvane_soak.exe COUNT SEED [FAULT_PERCENT] [OPEN_WAIT_MS] [METHOD] [ROUNDS]
 //
 // A long run of the real quorvane.exe against a stand-in Outlook that
 // misbehaves at random (but replayably, from SEED): drops a folder of COUNT
@@ -12,6 +12,11 @@
 // into the default Contacts folder) or "windowless-folder" (Import Without
 // Windows Into Folder..., into a contacts folder picked in the chooser). The
 // ways without windows add their own promise: no item window, no launch.
+//
+// ROUNDS (default 1) imports the whole queue that many times over, into the
+// same mailbox: whatever Outlook holds already must not be stored again, so
+// every contact is still stored exactly once. The stand-in keeps its mailbox
+// in a file, so that an Outlook restarted halfway still holds it.
 
 #include "contact_files.h"
 #include "contact_ledger.h"
@@ -74,6 +79,7 @@ struct Settings {
     unsigned long faultPercent = 5;
     unsigned long openWaitMs = 5000;
     MethodName method = Methods[0];
+    unsigned long rounds = 1;
 };
 
 Settings readSettings(int argc, char** argv) {
@@ -95,6 +101,8 @@ Settings readSettings(int argc, char** argv) {
                                      " (windowed, windowless or windowless-folder)");
         settings.method = *known;
     }
+    if (argc > 6)
+        settings.rounds = std::max(1ul, std::strtoul(argv[6], nullptr, 10));
     return settings;
 }
 
@@ -233,9 +241,10 @@ std::vector<std::string> newestRunRecord() {
 }
 
 int soakRun(const Settings& settings) {
-    std::printf("soak: %s, seed %lu, %zu files, fault chance %lu%% per kind, open wait %lu ms\n",
+    std::printf("soak: %s, seed %lu, %zu files, fault chance %lu%% per kind, open wait %lu ms, "
+                "%lu round(s)\n",
                 settings.method.name, settings.seed, settings.count, settings.faultPercent,
-                settings.openWaitMs);
+                settings.openWaitMs, settings.rounds);
     std::fflush(stdout);
 
     const std::wstring root = tempFolder(L"soak");
@@ -248,6 +257,7 @@ int soakRun(const Settings& settings) {
     settleStandIn();
     setStandIn(L"FaultSeed", settings.seed);
     setStandIn(L"FaultPercent", settings.faultPercent);
+    setStandIn(L"StoreFile", root + L"\\mailbox.txt");
     const bool windowless = settings.method.method != Method::Windowed;
     if (settings.method.method == Method::WindowlessIntoFolder)
         setStandIn(L"PickFolder", std::wstring(ChosenFolder));
@@ -296,8 +306,20 @@ int soakRun(const Settings& settings) {
     std::chrono::milliseconds longestWait{};
     {
         ResponsivenessProbe probe(app.window());
-        app.command(settings.method.command);
-        outcome = answerTheRun(app, ledger, memory, 60s + settings.count * 15s);
+        for (unsigned long round = 1; round <= settings.rounds; ++round) {
+            if (round > 1) {
+                std::printf("soak: round %lu\n", round);
+                std::fflush(stdout);
+            }
+            app.command(settings.method.command);
+            outcome = answerTheRun(app, ledger, memory, 60s + settings.count * 15s);
+            if (!outcome.doneSeen)
+                break;
+        }
+        // Taking the last run back (Undo Last Import) belongs here once the
+        // program offers it: every contact of the last round then leaves
+        // Contacts, and "stored exactly once" below becomes "stored and
+        // deleted once".
         longestWait = probe.longestWait();
     }
     const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);

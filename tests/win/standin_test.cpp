@@ -96,6 +96,7 @@ struct Call {
     VARIANT value{};
     std::wstring source;
     std::wstring description;
+    HRESULT scode = S_OK;
 
     Call() { VariantInit(&value); }
     Call(const Call&) = delete;
@@ -124,6 +125,7 @@ void invoke(IDispatch* object, const wchar_t* name, std::vector<VARIANT> argumen
     for (VARIANT& argument : arguments)
         if (argument.vt == VT_BSTR)
             VariantClear(&argument);
+    call.scode = exception.scode;
     if (exception.bstrSource)
         call.source = exception.bstrSource;
     if (exception.bstrDescription)
@@ -181,6 +183,8 @@ protected:
         savedFile = folder + L"\\saved.txt";
         setStandIn(L"LogFile", logFile);
         setStandIn(L"SavedFile", savedFile);
+        // A mailbox of the test's own, whatever earlier tests stored.
+        setStandIn(L"StoreFile", folder + L"\\mailbox.txt");
 
         application = createApplication();
         ASSERT_NE(application, nullptr);
@@ -470,6 +474,203 @@ TEST_F(OutlookStandInTest, SessionFailuresCarryOutlooksWords) {
     EXPECT_TRUE(
         inOrder(log(), {"no contact " + toUtf8(notes), "fail OpenSharedItem " + toUtf8(file),
                         "fail Move " + toUtf8(file), "fail Save " + toUtf8(file)}));
+}
+
+using Cells = std::vector<std::vector<std::wstring>>;
+
+// The text of an array's cells: v(row, column) as Visual Basic indexes it,
+// or one row for a one-dimensional array.
+Cells cellsOf(const VARIANT& value) {
+    if (value.vt != (VT_ARRAY | VT_VARIANT))
+        return {};
+    SAFEARRAY* cells = value.parray;
+    const UINT dimensions = SafeArrayGetDim(cells);
+    LONG lastRow = 0;
+    LONG lastColumn = 0;
+    SafeArrayGetUBound(cells, 1, dimensions == 1 ? &lastColumn : &lastRow);
+    if (dimensions == 2)
+        SafeArrayGetUBound(cells, 2, &lastColumn);
+    Cells rows(lastRow + 1);
+    for (LONG row = 0; row <= lastRow; ++row) {
+        for (LONG column = 0; column <= lastColumn; ++column) {
+            LONG at[2] = {dimensions == 1 ? column : row, column};
+            VARIANT cell;
+            VariantInit(&cell);
+            SafeArrayGetElement(cells, at, &cell);
+            rows[row].push_back(cell.vt == VT_BSTR ? cell.bstrVal : L"<not text>");
+            VariantClear(&cell);
+        }
+    }
+    return rows;
+}
+
+// The importer's duplicate check reads a folder in one pass; the table must
+// list every contact the folder holds, preloaded or stored since, with
+// Outlook's properties as the cards give them.
+TEST_F(OutlookStandInTest, FolderTableListsWhatAFolderHolds) {
+    const std::wstring preload = folder + L"\\preload.vcf";
+    writeFile(preload,
+              "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Lovelace;Ada\r\nTEL;CELL:+44 1\r\n"
+              "TEL;WORK;VOICE:+44 2\r\nEMAIL;INTERNET:ada@example.org\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nFN:Grace Hopper\r\nTEL;TYPE=HOME,VOICE:555-1\r\n"
+              "TEL;TYPE=home:555-2\r\nTEL:555-3\r\nEMAIL:g1@x.org\r\nEMAIL:g2@x.org\r\n"
+              "EMAIL:g3@x.org\r\nEMAIL:g4@x.org\r\nEND:VCARD\r\n"
+              "BEGIN:VCARD\r\nFN:Alan Turing\r\nTEL;TYPE=\"cell,voice\":07\r\nEND:VCARD\r\n");
+    setStandIn(L"PreloadFile", preload);
+    ComPtr<IDispatch> session = getObject(application.Get(), L"Session");
+    ComPtr<IDispatch> item =
+        getObject(session.Get(), L"OpenSharedItem", {textArgument(contactFile(L"d.vcf", "Dan"))});
+    getObject(item.Get(), L"Save");
+    Call stamp;
+    invoke(item.Get(), L"LastModificationTime", {}, stamp);
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    double today = 0;
+    SystemTimeToVariantTime(&now, &today);
+    EXPECT_EQ(stamp.value.vt, VT_DATE);
+    EXPECT_NEAR(stamp.value.date, today, 1.0 / (24 * 60)) << "stamped at Save, in local time";
+
+    ComPtr<IDispatch> contacts = getObject(session.Get(), L"GetDefaultFolder", {shortArgument(10)});
+    ComPtr<IDispatch> table =
+        getObject(contacts.Get(), L"GetTable",
+                  {textArgument(L"[MessageClass] = 'IPM.Contact'"), longArgument(0)});
+    ComPtr<IDispatch> columns = getObject(table.Get(), L"Columns");
+    getObject(columns.Get(), L"RemoveAll");
+    for (const wchar_t* name :
+         {L"FullName", L"Email1Address", L"Email2Address", L"Email3Address",
+          L"BusinessTelephoneNumber", L"HomeTelephoneNumber", L"MobileTelephoneNumber"})
+        getObject(columns.Get(), L"Add", {textArgument(name)});
+    Call unknown;
+    invoke(columns.Get(), L"Add", {textArgument(L"NoSuchProperty")}, unknown);
+    EXPECT_EQ(unknown.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(count(columns.Get()), 7);
+    const Cells expected = {
+        {L"Ada Lovelace", L"ada@example.org", L"", L"", L"+44 2", L"", L"+44 1"},
+        {L"Grace Hopper", L"g1@x.org", L"g2@x.org", L"g3@x.org", L"555-3", L"555-1", L""},
+        {L"Alan Turing", L"", L"", L"", L"", L"", L"07"},
+        {L"Dan", L"", L"", L"", L"", L"", L""}};
+
+    Cells blocks;
+    for (std::size_t block : {3u, 1u}) {
+        Call array;
+        invoke(table.Get(), L"GetArray", {longArgument(3)}, array);
+        const Cells cells = cellsOf(array.value);
+        EXPECT_EQ(cells.size(), block);
+        blocks.insert(blocks.end(), cells.begin(), cells.end());
+    }
+    Call past;
+    invoke(table.Get(), L"GetArray", {longArgument(3)}, past);
+    EXPECT_EQ(past.value.vt, VT_EMPTY) << "no rows left";
+    EXPECT_EQ(blocks, expected);
+
+    getObject(table.Get(), L"MoveToStart");
+    Cells rows;
+    for (;;) {
+        Call end;
+        invoke(table.Get(), L"EndOfTable", {}, end);
+        if (end.value.vt != VT_BOOL || end.value.boolVal || rows.size() > expected.size())
+            break;
+        ComPtr<IDispatch> row = getObject(table.Get(), L"GetNextRow");
+        Call values;
+        invoke(row.Get(), L"GetValues", {}, values);
+        rows.push_back(cellsOf(values.value).at(0));
+        Call byNumber;
+        invoke(row.Get(), L"Item", {longArgument(7)}, byNumber);
+        EXPECT_EQ(byNumber.value.vt == VT_BSTR ? byNumber.value.bstrVal : L"?", rows.back()[6]);
+    }
+    EXPECT_EQ(rows, expected);
+}
+
+// Taking an import back: a stored contact is found by its IDs, and its
+// Delete takes it out of its folder into Deleted Items, where it is still
+// found; an unknown ID is Outlook's "not found". What StoreFile keeps is
+// there again when the mailbox is opened anew.
+TEST_F(OutlookStandInTest, StoredContactsAreFoundAndTakenBack) {
+    ComPtr<IDispatch> session = getObject(application.Get(), L"Session");
+    ComPtr<IDispatch> contacts = getObject(session.Get(), L"GetDefaultFolder", {shortArgument(10)});
+    Call storeId;
+    invoke(contacts.Get(), L"StoreID", {}, storeId);
+    const std::wstring file = contactFile(L"a.vcf");
+    ComPtr<IDispatch> item = getObject(session.Get(), L"OpenSharedItem", {textArgument(file)});
+    getObject(item.Get(), L"Save");
+    Call entryId;
+    invoke(item.Get(), L"EntryID", {}, entryId);
+    const std::wstring id = entryId.value.bstrVal;
+
+    setStandIn(L"StoreFile", folder + L"\\other.txt");
+    Call elsewhere;
+    invoke(session.Get(), L"GetItemFromID", {textArgument(id)}, elsewhere);
+    EXPECT_EQ(elsewhere.scode, static_cast<HRESULT>(0x8004010F)) << "another mailbox";
+    setStandIn(L"StoreFile", folder + L"\\mailbox.txt");
+
+    ComPtr<IDispatch> found = getObject(session.Get(), L"GetItemFromID",
+                                        {textArgument(id), textArgument(storeId.value.bstrVal)});
+    Call name;
+    invoke(found.Get(), L"FullName", {}, name);
+    EXPECT_EQ(std::wstring(name.value.bstrVal), L"Ada");
+
+    const auto rowsIn = [&](IDispatch* folderObject) {
+        Call rows;
+        invoke(getObject(folderObject, L"GetTable").Get(), L"GetRowCount", {}, rows);
+        return rows.value.lVal;
+    };
+    EXPECT_EQ(rowsIn(contacts.Get()), 1);
+    getObject(found.Get(), L"Delete");
+    EXPECT_EQ(rowsIn(contacts.Get()), 0);
+    EXPECT_TRUE(contains(log(), "Delete " + toUtf8(id) + " " + toUtf8(file)));
+    ComPtr<IDispatch> deleted = getObject(session.Get(), L"GetItemFromID", {textArgument(id)});
+    EXPECT_NE(deleted, nullptr) << "still there, in Deleted Items";
+
+    Call gone;
+    invoke(session.Get(), L"GetItemFromID", {textArgument(L"00000000DEAD")}, gone);
+    EXPECT_EQ(gone.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(gone.scode, static_cast<HRESULT>(0x8004010F));
+    EXPECT_EQ(gone.description, L"The operation failed. An object could not be found.");
+}
+
+// Each way reading a folder or taking an item back fails, by switch or at
+// random, and a filter the stand-in cannot read.
+TEST_F(OutlookStandInTest, TableAndTakingBackFailures) {
+    ComPtr<IDispatch> session = getObject(application.Get(), L"Session");
+    ComPtr<IDispatch> contacts = getObject(session.Get(), L"GetDefaultFolder", {shortArgument(10)});
+    ComPtr<IDispatch> item =
+        getObject(session.Get(), L"OpenSharedItem", {textArgument(contactFile(L"a.vcf"))});
+    getObject(item.Get(), L"Save");
+    Call entryId;
+    invoke(item.Get(), L"EntryID", {}, entryId);
+    const std::wstring id = entryId.value.bstrVal;
+
+    struct Case {
+        const wchar_t* switchName;
+        IDispatch* object;
+        const wchar_t* member;
+        std::wstring argument;
+        std::wstring description;
+    };
+    const Case cases[] = {
+        {L"FailGetTable", contacts.Get(), L"GetTable", L"", L"The operation failed."},
+        {L"FaultPercent", contacts.Get(), L"GetTable", L"", L"The operation failed."},
+        {L"FailGetItemFromID", session.Get(), L"GetItemFromID", id, L"The operation failed."},
+        {L"FailDelete", item.Get(), L"Delete", L"", L"Cannot delete this item."},
+        {nullptr, contacts.Get(), L"GetTable", L"[FullName] = 'Ada'",
+         L"Cannot parse condition. Error at \"[FullName] = 'Ada'\"."}};
+    setStandIn(L"FaultSeed", 7);
+    for (const Case& fault : cases) {
+        const std::string label = toUtf8(fault.switchName ? fault.switchName : fault.member);
+        if (fault.switchName)
+            setStandIn(fault.switchName, label == "FaultPercent" ? 100 : 1);
+        Call call;
+        std::vector<VARIANT> arguments;
+        if (!fault.argument.empty())
+            arguments.push_back(textArgument(fault.argument));
+        invoke(fault.object, fault.member, arguments, call);
+        if (fault.switchName)
+            clearStandIn(fault.switchName);
+        EXPECT_EQ(call.hr, DISP_E_EXCEPTION) << label;
+        EXPECT_EQ(call.description, fault.description) << label;
+        EXPECT_NE(call.scode, static_cast<HRESULT>(0x8004010F)) << "not a missing item";
+    }
+    getObject(session.Get(), L"GetItemFromID", {textArgument(id)});
 }
 
 } // namespace

@@ -152,10 +152,14 @@ double oleNow() {
 }
 
 void ContactStore::follow(const StandInConfig& config) {
-    if (loaded_ && config.preloadFile == preloadFile_ && config.storeFile == storeFile_)
+    // Kept in memory only, a mailbox belongs to the record of one test.
+    const std::wstring record = config.storeFile.empty() ? config.savedFile : std::wstring();
+    if (loaded_ && config.preloadFile == preloadFile_ && config.storeFile == storeFile_ &&
+        record == record_)
         return;
     preloadFile_ = config.preloadFile;
     storeFile_ = config.storeFile;
+    record_ = record;
     load();
 }
 

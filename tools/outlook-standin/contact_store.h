@@ -60,8 +60,10 @@ double oleNow();
 class ContactStore {
 public:
     // Another PreloadFile or StoreFile is another mailbox: the store starts
-    // over from them. Called before every use, as switches may change while
-    // one server serves many tests.
+    // over from them. Without a StoreFile, so does another SavedFile: each
+    // test that keeps its own record starts with an empty mailbox. Called
+    // before every use, as switches may change while one server serves many
+    // tests.
     void follow(const StandInConfig& config);
 
     // Stores a new contact or, for a known entry ID, its new state. Stamps
@@ -81,6 +83,7 @@ private:
 
     std::wstring preloadFile_;
     std::wstring storeFile_;
+    std::wstring record_;
     bool loaded_ = false;
     // In the order first stored: a table lists them so. Removed ones stay
     // as empty slots, so that order never changes.

@@ -104,6 +104,8 @@ private:
         logEvent("GetTable(" + toUtf8(filter) + ") " + path);
         const StandInConfig config = readConfig();
         const DrawnFaults drawn = drawFaultsForNextRequest(config).value_or(DrawnFaults{});
+        if (drawn.failTable)
+            logEvent("fault table " + path);
         if (config.failGetTable || drawn.failTable) {
             logEvent("fail GetTable " + path);
             return raiseOutlookError(call, L"The operation failed.", E_FAIL);
@@ -174,6 +176,10 @@ private:
         logEvent("GetItemFromID " + toUtf8(entryId));
         const StandInConfig config = readConfig();
         const DrawnFaults drawn = drawFaultsForNextRequest(config).value_or(DrawnFaults{});
+        for (const auto& [kind, drawnKind] :
+             {std::pair{"find", drawn.failFind}, std::pair{"delete", drawn.failDelete}})
+            if (drawnKind)
+                logEvent(std::string("fault ") + kind + " " + toUtf8(entryId));
         if (config.failGetItemFromId || drawn.failFind) {
             logEvent("fail GetItemFromID " + toUtf8(entryId));
             return raiseOutlookError(call, L"The operation failed.", E_FAIL);
