@@ -120,6 +120,12 @@ public:
     Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() override {
         return Failure{"no record in the benchmark"};
     }
+    Outcome<std::optional<RunRecordText>> readNewestRunRecord() override {
+        return std::optional<RunRecordText>();
+    }
+    Outcome<std::unique_ptr<RunRecordFile>> createUndoRecord(std::string_view) override {
+        return Failure{"no record in the benchmark"};
+    }
 
 private:
     class Folder final : public CardFolder {

@@ -97,6 +97,9 @@ void MainForm::CommandBars_Execute(int commandId) {
         case CommandId::ImportWithoutWindowsIntoFolder:
             (void)ImportWithoutWindowsIntoFolder();
             return;
+        case CommandId::UndoLastImport:
+            (void)UndoLastImport();
+            return;
         }
     } catch (const std::exception& error) {
         showCommandFailure(error.what());
@@ -185,6 +188,16 @@ RunEnd MainForm::runWithoutWindows(WindowlessTarget target) {
     WindowlessRun run(queue_,
                       {services_.window, services_.outlook, services_.storage, services_.codePages},
                       target);
+    return run.run();
+}
+
+// Refused while a run yields, as the imports are: it would take back a run
+// that is still storing.
+RunEnd MainForm::UndoLastImport() {
+    if (importRunning_)
+        return RunEnd::Finished;
+    ScopedFlag running(importRunning_);
+    UndoRun run({services_.window, services_.outlook, services_.storage});
     return run.run();
 }
 

@@ -4,6 +4,7 @@
 // implements the services it is given.
 
 #include "import/item_window_run.h"
+#include "import/undo_run.h"
 #include "import/windowless_run.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
@@ -72,6 +73,9 @@ public:
     // the default Contacts folder, or into a contacts folder the user picks.
     RunEnd ImportWithoutWindows();
     RunEnd ImportWithoutWindowsIntoFolder();
+    // Deletes the contacts the last import without windows stored, once the
+    // user has said yes.
+    RunEnd UndoLastImport();
     void ClearList();
     void Help();
 

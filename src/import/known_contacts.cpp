@@ -113,9 +113,9 @@ std::string FoldedName(std::string_view name) {
 }
 
 void KnownContacts::add(const StoredContactRow& contact) {
-    byName_[FoldedName(contact.fullName)].push_back(
-        {contact.entryId, foldedAll(contact.emails, foldedEmail),
-         foldedAll(contact.phones, digitsOf)});
+    byName_[FoldedName(contact.fullName)].push_back({contact.entryId,
+                                                     foldedAll(contact.emails, foldedEmail),
+                                                     foldedAll(contact.phones, digitsOf)});
     ++count_;
 }
 

@@ -81,8 +81,8 @@ public:
     // The record of taking back the run whose record is at `runRecordPath`,
     // begun as createRunRecord begins one; when taking it back was begun
     // before, the same record, to be continued.
-    virtual Outcome<std::unique_ptr<RunRecordFile>> createUndoRecord(
-        std::string_view runRecordPath) = 0;
+    virtual Outcome<std::unique_ptr<RunRecordFile>>
+    createUndoRecord(std::string_view runRecordPath) = 0;
 };
 
 } // namespace quorvane

@@ -3,6 +3,7 @@
 
 #include "cards/card_identity.h"
 #include "import/known_contacts.h"
+#include "import/undo_run.h"
 #include "import_run_fixture.h"
 
 using namespace quorvane;
@@ -22,15 +23,19 @@ TEST(KnownContacts, MatchByNameAndAnEmailOrPhoneOrNeither) {
         const char* match; // nullptr: a new contact
     };
     const Case cases[]{
-        {"ann smith", {"ann@example.COM"}, {}, "E1"},          // case and white space
-        {" Ann\tSmith ", {}, {"30 1234567"}, "E1"},            // the shorter ends the longer
-        {"Ann Smith", {}, {"(123) 45-67"}, "E1"},              // digits alone, seven of them
-        {"Ann Smith", {"ann@work.example"}, {}, "E2"},         // the namesake's own address
-        {"Ann Smith", {"ann@home.example"}, {}, nullptr},      // a namesake, not a twin
-        {"Ann Smith", {}, {"4567"}, nullptr},                  // too short to stand for one
-        {"Ann Smith", {}, {}, "E1"},                           // nothing tells them apart
-        {"JOS\xC3\x89 M\xC3\x9C" "LLER", {}, {"5550100"}, "E3"}, // beyond ASCII
-        {"Bob Smith", {"ann@example.com"}, {}, nullptr},       // another name
+        {"ann smith", {"ann@example.COM"}, {}, "E1"},     // case and white space
+        {" Ann\tSmith ", {}, {"30 1234567"}, "E1"},       // the shorter ends the longer
+        {"Ann Smith", {}, {"(123) 45-67"}, "E1"},         // digits alone, seven of them
+        {"Ann Smith", {"ann@work.example"}, {}, "E2"},    // the namesake's own address
+        {"Ann Smith", {"ann@home.example"}, {}, nullptr}, // a namesake, not a twin
+        {"Ann Smith", {}, {"4567"}, nullptr},             // too short to stand for one
+        {"Ann Smith", {}, {}, "E1"},                      // nothing tells them apart
+        {"JOS\xC3\x89 M\xC3\x9C"
+         "LLER",
+         {},
+         {"5550100"},
+         "E3"},                                          // beyond ASCII
+        {"Bob Smith", {"ann@example.com"}, {}, nullptr}, // another name
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -40,12 +45,12 @@ TEST(KnownContacts, MatchByNameAndAnEmailOrPhoneOrNeither) {
 }
 
 TEST(CardIdentity, EmailsAndPhonesUnfoldedAndDecodedButNotTheAgents) {
-    const CardIdentity identity = ReadCardIdentity(
-        "BEGIN:VCARD\r\nVERSION:2.1\r\nEMAIL;INTERNET:ann@\r\n example.com\r\n"
-        "TEL;CELL;ENCODING=QUOTED-PRINTABLE:+49=2030=\r\n123\r\n"
-        "AGENT:BEGIN:VCARD\r\nEMAIL:agent@example.com\r\nEND:VCARD\r\n"
-        "item1.TEL:555\r\nEND:VCARD\r\n",
-        TextEncoding::SingleByte);
+    const CardIdentity identity =
+        ReadCardIdentity("BEGIN:VCARD\r\nVERSION:2.1\r\nEMAIL;INTERNET:ann@\r\n example.com\r\n"
+                         "TEL;CELL;ENCODING=QUOTED-PRINTABLE:+49=2030=\r\n123\r\n"
+                         "AGENT:BEGIN:VCARD\r\nEMAIL:agent@example.com\r\nEND:VCARD\r\n"
+                         "item1.TEL:555\r\nEND:VCARD\r\n",
+                         TextEncoding::SingleByte);
     EXPECT_EQ(identity.emails, std::vector<std::string>{"ann@example.com"});
     EXPECT_EQ(identity.phones, (std::vector<std::string>{"+49 30123", "555"}));
 }
@@ -83,10 +88,9 @@ protected:
 // namesake with another address is someone else.
 TEST_F(DuplicateRunTest, NobodyIsStoredTwiceAndEachSkipIsRecordedWithItsMatch) {
     preload("OLD1", "Ann Smith", "ann@example.com");
-    storage.files["C:\\c\\export.vcf"] = card("Ann Smith", "ann@example.com") +
-                                         card("Ann Smith", "other@example.com") +
-                                         card("Bob", "bob@example.com") +
-                                         card("Bob", "bob@example.com");
+    storage.files["C:\\c\\export.vcf"] =
+        card("Ann Smith", "ann@example.com") + card("Ann Smith", "other@example.com") +
+        card("Bob", "bob@example.com") + card("Bob", "bob@example.com");
     queueFiles({"C:\\c\\export.vcf"});
     (void)runWithoutWindows();
     (void)runWithoutWindows();
@@ -125,6 +129,83 @@ TEST_F(DuplicateRunTest, ARefusedReadAsksWhetherToImportWithoutTheCheck) {
         EXPECT_EQ(outlook.sessions.stored.size(), importAnyway ? 2u : 1u);
         EXPECT_EQ(window.messages.empty(), !importAnyway); // stopping says nothing more
     }
+}
+
+} // namespace
+
+namespace {
+
+class UndoTest : public ImportRunTest {
+protected:
+    RunEnd undo() { return UndoRun({window, outlook, storage}).run(); }
+    std::size_t deleted() const {
+        return static_cast<std::size_t>(std::ranges::count_if(
+            outlook.sessions.stored, [](const StoredContact& c) { return c.deleted; }));
+    }
+    std::vector<std::string> undoRows() const {
+        const std::vector<std::string>& lines = storage.records.back().lines;
+        return {lines.begin() + 1, lines.end()};
+    }
+};
+
+// No deletes nothing; Yes deletes what the run stored and nothing else, keeps
+// what was changed since, and counts what is gone already; a second undo
+// finds nothing left to do, and a fault mid-way leaves that contact for the
+// next one.
+TEST_F(UndoTest, TakesBackExactlyWhatTheLastRunStoredAndNothingChangedSince) {
+    StoredContact& before = outlook.sessions.stored.emplace_back();
+    before.entryId = "MINE";
+    before.folder = outlook.sessions.defaultFolder.path;
+    storage.files["C:\\c\\four.vcf"] = cards({"Ann", "Bob", "Cid", "Dee"});
+    queueFiles({"C:\\c\\four.vcf"});
+    (void)runWithoutWindows();
+    ASSERT_EQ(outlook.sessions.stored.size(), 5u);
+
+    window.answers = {false};
+    (void)undo();
+    EXPECT_EQ(deleted(), 0u);
+    EXPECT_NE(window.questions.back().find("Delete the 4 contacts that the import of "),
+              std::string::npos);
+
+    outlook.sessions.stored[2].modified += 1.0 / 24; // Bob, changed an hour later
+    outlook.sessions.stored[3].deleted = true;       // Cid, deleted by hand
+    outlook.sessions.failing = {"Delete EID5"};      // Dee
+    (void)undo();
+    EXPECT_FALSE(outlook.sessions.stored[0].deleted) << "a contact of the user's own";
+    EXPECT_TRUE(outlook.sessions.stored[1].deleted);
+    EXPECT_FALSE(outlook.sessions.stored[2].deleted);
+    EXPECT_FALSE(outlook.sessions.stored[4].deleted);
+    EXPECT_EQ(reportedSteps(), std::vector<int>{308});
+    EXPECT_EQ(firstLineOf(lastMessage()), "Done.");
+    EXPECT_NE(lastMessage().find("kept, changed after the import: Bob."), std::string::npos);
+    const std::vector<std::string> rows = undoRows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0], "C:\\c\\four.vcf,1,Ann,deleted,,,EID2,");
+    EXPECT_EQ(rows[1], "C:\\c\\four.vcf,2,Bob,kept: changed after the import,,,EID3,");
+    EXPECT_EQ(rows[2], "C:\\c\\four.vcf,3,Cid,not found,,,EID4,");
+    EXPECT_EQ(rows[3], "C:\\c\\four.vcf,4,Dee,reported,308,Delete failed in Outlook.,EID5,");
+
+    outlook.sessions.failing.clear();
+    window.answers = {true};
+    (void)undo(); // only Dee is left
+    EXPECT_TRUE(outlook.sessions.stored[4].deleted);
+    EXPECT_NE(window.questions.back().find("Delete the contact that"), std::string::npos);
+
+    const std::size_t asked = window.questions.size();
+    (void)undo();
+    EXPECT_EQ(window.questions.size(), asked);
+    EXPECT_NE(lastMessage().find("has been undone already"), std::string::npos);
+}
+
+TEST_F(UndoTest, ARunThroughItemWindowsOrNoneAtAllIsSaidPlainly) {
+    (void)undo();
+    EXPECT_EQ(lastMessage(), "There is no import to undo.");
+    queueFiles({"C:\\c\\a.vcf"});
+    (void)run();
+    (void)undo();
+    EXPECT_NE(lastMessage().find("stored no contact that Quorvane can take back"),
+              std::string::npos);
+    EXPECT_TRUE(window.questions.empty());
 }
 
 } // namespace

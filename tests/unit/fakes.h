@@ -448,7 +448,7 @@ public:
     std::set<std::string> unreadable;
     std::map<std::string, std::string> cardFiles; // written and not yet removed
     std::vector<std::string> cardFilesWritten;    // every card file, in order
-    std::vector<std::string> recordLines; // every record's lines, one after the other
+    std::vector<std::string> recordLines;         // every record's lines, one after the other
     // Each record by itself: the run records, and the undo records named
     // after them.
     std::vector<RunRecordText> records;
@@ -479,9 +479,8 @@ public:
     Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() override {
         if (failRecord)
             return Failure{"The disk is full."};
-        records.push_back({"L:\\Quorvane\\Runs\\run" + std::to_string(records.size() + 1) + ".csv",
-                           {},
-                           {}});
+        records.push_back(
+            {"L:\\Quorvane\\Runs\\run" + std::to_string(records.size() + 1) + ".csv", {}, {}});
         return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this, records.size() - 1));
     }
     Outcome<std::optional<RunRecordText>> readNewestRunRecord() override {

@@ -18,8 +18,8 @@ public:
     Outcome<std::unique_ptr<CardFolder>> createCardFolder() override;
     Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() override;
     Outcome<std::optional<RunRecordText>> readNewestRunRecord() override;
-    Outcome<std::unique_ptr<RunRecordFile>> createUndoRecord(
-        std::string_view runRecordPath) override;
+    Outcome<std::unique_ptr<RunRecordFile>>
+    createUndoRecord(std::string_view runRecordPath) override;
 };
 
 // Removes card folders that a run left behind: its program ended without
