@@ -115,9 +115,9 @@ void UndoRun::undo() {
     }
     const std::string folder =
         contacts.front().folder.empty() ? std::string("Outlook") : contacts.front().folder;
-    const std::string count = contacts.size() == 1 ? std::string("the contact")
-                                                   : "the " + std::to_string(contacts.size()) +
-                                                         " contacts";
+    const std::string count = contacts.size() == 1
+                                  ? std::string("the contact")
+                                  : "the " + std::to_string(contacts.size()) + " contacts";
     const bool yes = window.askYesNo(
         "Delete " + count + " that the import of " + when + " stored in " + folder +
         "?\r\n\r\nThey go to Outlook's Deleted Items, from where they can be brought back. A "

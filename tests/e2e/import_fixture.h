@@ -34,6 +34,11 @@ inline std::optional<std::wstring> placementValue(const wchar_t* name) {
     return std::wstring(value);
 }
 
+// A box's first line: a closing box may say more after it.
+inline std::wstring firstLine(const std::wstring& text) {
+    return text.substr(0, text.find(L'\r'));
+}
+
 // Printed with a failing expectation, so the log shows what the user saw.
 inline std::string describe(const std::vector<Box>& boxes) {
     std::string text;

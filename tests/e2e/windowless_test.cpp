@@ -62,16 +62,18 @@ protected:
     // handed out for that very contact, and `folder`; the IDs are distinct.
     void expectRecordLeadsToEveryStoredItem(std::size_t savedRows, const std::wstring& folder) {
         // Appended, not added: GCC 12 warns falsely about a literal + std::string&&.
-        std::string folderText = ",";
-        folderText.append(win32::toUtf8(folder));
         std::set<std::string> ids;
         for (const std::string& row : newestRecordRows()) {
             if (row.find(",saved,") == std::string::npos)
                 continue;
-            EXPECT_TRUE(row.ends_with(folderText)) << row;
-            const std::size_t end = row.size() - folderText.size();
-            const std::size_t start = row.rfind(',', end - 1) + 1;
-            const std::string id = row.substr(start, end - start);
+            // Entry ID and folder are the 7th and 8th fields; the names here
+            // hold no comma.
+            std::vector<std::string> fields(1);
+            for (const char c : row)
+                c == ',' ? fields.emplace_back() : fields.back().push_back(c);
+            ASSERT_GE(fields.size(), 8u) << row;
+            EXPECT_EQ(fields[7], win32::toUtf8(folder)) << row;
+            const std::string id = fields[6];
             EXPECT_FALSE(id.empty()) << row;
             EXPECT_TRUE(ids.insert(id).second) << "the same entry ID twice: " << id;
             std::wstring handedOut = L"get EntryID = ";
@@ -95,7 +97,7 @@ TEST_F(Windowless, EveryContactIsSavedOnceInTheDefaultFolderWithoutAnyWindowOrLa
     ASSERT_EQ(boxes.size(), 2u) << describe(boxes);
     EXPECT_EQ(reportedStep(boxes[0]), 222);
     EXPECT_NE(boxes[0].text.find(L"This file holds no vCard: " + files[2]), std::wstring::npos);
-    EXPECT_EQ(boxes[1].text, L"Done.");
+    EXPECT_EQ(firstLine(boxes[1].text), L"Done.");
 
     const auto stored = saved();
     std::vector<std::wstring> names;
@@ -153,7 +155,7 @@ TEST_F(Windowless, AMailFolderIsRefusedAndTheChooserComesBackAndCancelImportsNot
     EXPECT_EQ(boxes[0].title, L"Quorvane");
     EXPECT_EQ(boxes[0].text, L"\"Inbox\" is not a contacts folder. Choose a folder that holds "
                              L"contacts, or press Cancel to import nothing.");
-    EXPECT_EQ(boxes[1].text, L"Done.");
+    EXPECT_EQ(firstLine(boxes[1].text), L"Done.");
     const auto lines = log();
     const auto inbox = std::find(lines.begin(), lines.end(), L"PickFolder = Inbox");
     ASSERT_NE(inbox, lines.end());
@@ -210,7 +212,7 @@ TEST_F(Windowless, AnOutlookThatCrashesMidRunIsReportedOnceAndAFreshOneTakesTheR
     ASSERT_EQ(boxes.size(), 2u) << describe(boxes);
     EXPECT_EQ(reportedStep(boxes[0]), 224);
     EXPECT_TRUE(startsWith(boxes[0].text, L"Outlook stopped answering")) << describe(boxes);
-    EXPECT_EQ(boxes[1].text, L"Done.");
+    EXPECT_EQ(firstLine(boxes[1].text), L"Done.");
     EXPECT_EQ(logLines(L"vanish "), 1u);
     EXPECT_EQ(logLines(L"create Application"), 2u) << "a fresh Outlook after the crash";
     EXPECT_EQ(savedPaths(savedFile), files) << "each contact once, in order";

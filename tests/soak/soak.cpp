@@ -213,7 +213,7 @@ RunOutcome answerTheRun(Quorvane& app, soak::RunLedger& ledger, MemoryTrail& mem
             closeStandInItemWindows(10s);
             ++outcome.strayWindowClosings;
         }
-        if (shown->box.text == L"Done.") {
+        if (shown->box.text.substr(0, shown->box.text.find(L'\r')) == L"Done.") {
             memory.at[2] = memoryOf(app.processId());
             answerOk(*shown);
             outcome.doneSeen = true;

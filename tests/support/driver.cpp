@@ -95,7 +95,10 @@ double Quorvane::progressValue() const {
 
 std::vector<Box> Quorvane::answerBoxesUntil(const std::wstring& last,
                                             std::chrono::milliseconds timeout) {
-    return answerBoxesUntil([&](const Box& box) { return box.text == last; }, timeout);
+    // A closing box may say more after its first line ("Done." and a summary).
+    return answerBoxesUntil(
+        [&](const Box& box) { return box.text == last || box.text.starts_with(last + L"\r\n"); },
+        timeout);
 }
 
 std::vector<Box> Quorvane::answerBoxesUntil(const std::function<bool(const Box&)>& isLast,

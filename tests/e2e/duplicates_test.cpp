@@ -1,0 +1,97 @@
+// Running twice stores nobody twice, and Undo Last Import takes a run back,
+// through the real program and the stand-in Outlook.
+
+#include "import_fixture.h"
+
+#include "support/box_watch.h"
+#include "support/message_pump.h"
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace quorvane;
+using namespace quorvane::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+class Duplicates : public ImportTest {
+protected:
+    static std::string card(const char* name, const char* email) {
+        return std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:") + name + "\r\nEMAIL:" + email +
+               "\r\nEND:VCARD\r\n";
+    }
+    std::vector<std::wstring> fourFiles() {
+        return {file(L"ann.vcf", card("Ann Smith", "ann@example.com")),
+                file(L"bob.vcf", card("Bob Jones", "bob@example.com")),
+                file(L"cid.vcf", card("Cid Brown", "cid@example.com")),
+                file(L"dee.vcf", card("Dee White", "dee@example.com"))};
+    }
+    std::vector<std::wstring> storedNames() const {
+        std::vector<std::wstring> names;
+        for (const SavedContact& contact : savedContacts(savedFile))
+            names.push_back(contact.name);
+        return names;
+    }
+    std::size_t deletions() const {
+        const auto lines = readLines(logFile);
+        return static_cast<std::size_t>(
+            std::count_if(lines.begin(), lines.end(),
+                          [](const std::wstring& l) { return l.starts_with(L"Delete "); }));
+    }
+    // Answers the Yes/No box the program shows next.
+    static void answer(const Quorvane& app, bool yes) {
+        std::optional<ShownBox> shown;
+        ASSERT_TRUE(waitUntil([&] { return (shown = findBox(app.processId())).has_value(); }, 30s));
+        const int button = yes ? IDYES : IDNO;
+        SendMessageW(shown->handle, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(shown->handle, button)));
+    }
+};
+
+TEST_F(Duplicates, ASecondRunAndAKnownContactStoreNobodyTwiceButANamesakeIsStored) {
+    const std::wstring preload =
+        file(L"already there.vcf",
+             card("Ann Smith", "ann@example.com") + card("Bob Jones", "bob@old.example"));
+    setStandIn(L"PreloadFile", preload);
+    Quorvane app;
+    app.appendRows(fourFiles());
+    for (int run = 0; run < 2; ++run) {
+        app.command(CommandId::ImportWithoutWindows);
+        const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+        ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
+        EXPECT_NE(boxes[0].text.find(run == 0 ? L"1 contact already there and skipped"
+                                              : L"4 contacts already there and skipped"),
+                  std::wstring::npos)
+            << describe(boxes);
+    }
+    // Bob's namesake at another address is someone else; Ann is known.
+    EXPECT_EQ(storedNames(), (std::vector<std::wstring>{L"Bob Jones", L"Cid Brown", L"Dee White"}));
+}
+
+TEST_F(Duplicates, UndoLastImportAsksFirstAndTakesBackOnlyWhatTheRunStored) {
+    setStandIn(L"PreloadFile", file(L"mine.vcf", card("Eve Black", "eve@example.com")));
+    Quorvane app;
+    app.appendRows(fourFiles());
+    app.command(CommandId::ImportWithoutWindows);
+    ASSERT_EQ(app.answerBoxesUntil(L"Done.", 60s).size(), 1u);
+
+    app.command(CommandId::UndoLastImport);
+    answer(app, false);
+    settleStandIn();
+    EXPECT_EQ(deletions(), 0u);
+
+    app.command(CommandId::UndoLastImport);
+    answer(app, true);
+    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
+    EXPECT_NE(boxes[0].text.find(L"4 contacts deleted"), std::wstring::npos) << describe(boxes);
+    EXPECT_EQ(deletions(), 4u);
+    for (const std::wstring& line : readLines(logFile))
+        EXPECT_FALSE(line.starts_with(L"Delete ") && line.find(L"mine.vcf") != std::wstring::npos)
+            << "the user's own contact was deleted: " << line;
+}
+
+} // namespace
