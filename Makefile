@@ -60,12 +60,14 @@ bench-split: deps
 	scripts/bench-split.sh
 
 # The long unattended run against a randomly misbehaving stand-in Outlook:
-# make soak COUNT=10000 SEED=1 [METHOD=windowless|windowless-folder]
+# make soak COUNT=10000 SEED=1 [METHOD=windowless|windowless-folder] [ROUNDS=n]
 COUNT ?= 10000
 SEED ?= 1
 METHOD ?= windowed
+# The runs without windows import the queue twice: the second must store nobody.
+ROUNDS ?= $(if $(filter windowless%,$(METHOD)),2,1)
 soak: deps windows
-	scripts/soak.sh $(COUNT) $(SEED) 5 5000 $(METHOD)
+	scripts/soak.sh $(COUNT) $(SEED) 5 5000 $(METHOD) $(ROUNDS)
 
 clean:
 	rm -rf build

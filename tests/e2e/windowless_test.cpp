@@ -69,8 +69,12 @@ protected:
             // Entry ID and folder are the 7th and 8th fields; the names here
             // hold no comma.
             std::vector<std::string> fields(1);
-            for (const char c : row)
-                c == ',' ? fields.emplace_back() : fields.back().push_back(c);
+            for (const char c : row) {
+                if (c == ',')
+                    fields.emplace_back();
+                else
+                    fields.back().push_back(c);
+            }
             ASSERT_GE(fields.size(), 8u) << row;
             EXPECT_EQ(fields[7], win32::toUtf8(folder)) << row;
             const std::string id = fields[6];

@@ -336,9 +336,9 @@ int soakRun(const Settings& settings) {
     std::unordered_map<std::wstring, std::wstring> singleByName;
     for (const std::wstring& path : files.paths)
         if (std::ranges::find(files.multiContactPaths, path) == files.multiContactPaths.end())
-            singleByName.emplace(fileNameOf(path), path);
+            singleByName.emplace(soak::fileNameOf(path), path);
     for (const SavedContact& contact : saved) {
-        const std::wstring name = fileNameOf(contact.path);
+        const std::wstring name = soak::fileNameOf(contact.path);
         const auto single =
             name.starts_with(L"0001 ") ? singleByName.find(name.substr(5)) : singleByName.end();
         if (contact.path.find(L"\\Quorvane-") == std::wstring::npos)
