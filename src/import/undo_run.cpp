@@ -10,7 +10,7 @@ namespace quorvane {
 
 namespace {
 
-constexpr StepNumber ReadRecord{300};
+// Step 300, reading the run's record, says its failure in a box of its own.
 constexpr StepNumber ReachOutlook{302};
 constexpr StepNumber FindContact{304};
 constexpr StepNumber ReadChangeTime{306};

@@ -23,8 +23,8 @@ constexpr StepNumber ReadEntryId{228};
 constexpr StepNumber AdvanceIndex{234};
 // Between 220 and 222, only after Outlook went away.
 constexpr StepNumber ReachOutlookAgain{248};
-// Between 208 and 210: what the folder holds, for the duplicate check.
-constexpr StepNumber ReadFolderContacts{250};
+// Step 250, what the folder holds for the duplicate check, is never
+// reported: a refusal is a question to the user instead.
 
 } // namespace
 
