@@ -81,7 +81,7 @@ std::string OleDateText(double oleDate) {
     unsigned month = 0;
     unsigned day = 0;
     civilFromDays(days + OleEpochDays, year, month, day);
-    char text[40];
+    char text[96];
     std::snprintf(text, sizeof text, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
                   static_cast<long long>(year), month, day, static_cast<long long>(inDay / 3600),
                   static_cast<long long>(inDay / 60 % 60), static_cast<long long>(inDay % 60));
