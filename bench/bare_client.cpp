@@ -3,15 +3,59 @@
 #include "support/message_pump.h"
 
 #include "platform/win32/outlook_com.h"
-#include "platform/win32/outlook_session_com.h"
 #include "platform/win32/shell_launcher_win32.h"
 #include "platform/win32/wide_text.h"
 
 #include <windows.h>
 
+#include <wrl/client.h>
+
 #include <initializer_list>
 
 namespace quorvane::bench {
+
+namespace {
+
+bool callBare(IDispatch* object, const wchar_t* name, WORD flags,
+              std::initializer_list<const win32::Variant*> written, win32::Variant& result) {
+    DISPID member = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member)))
+        return false;
+    std::vector<VARIANTARG> reversed;
+    for (auto argument = std::rbegin(written); argument != std::rend(written); ++argument)
+        reversed.push_back((*argument)->get());
+    DISPPARAMS parameters{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    return SUCCEEDED(object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                    result.receive(), nullptr, nullptr));
+}
+
+constexpr WORD Get = DISPATCH_PROPERTYGET;
+constexpr WORD Method = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+
+// Outlook's NameSpace, through a fresh activation. A server that is just
+// quitting turns an activation away for a moment: tried again briefly.
+bool bareSession(win32::Variant& session) {
+    CLSID outlook{};
+    if (FAILED(CLSIDFromProgID(L"Outlook.Application", &outlook)))
+        return false;
+    Microsoft::WRL::ComPtr<IDispatch> application;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (SUCCEEDED(CoCreateInstance(outlook, nullptr, CLSCTX_LOCAL_SERVER,
+                                       IID_PPV_ARGS(&application))))
+            break;
+        Sleep(250);
+    }
+    return application && callBare(application.Get(), L"Session", Get, {}, session);
+}
+
+std::wstring bareText(const win32::Variant& value) {
+    return value.type() == VT_BSTR
+               ? std::wstring(value.get().bstrVal, SysStringLen(value.get().bstrVal))
+               : std::wstring();
+}
+
+} // namespace
 
 bool importOneBare(const std::wstring& path, WaitStyle wait) {
     win32::ComOutlookAutomation outlook;
@@ -49,44 +93,43 @@ bool importOneBare(const std::wstring& path, WaitStyle wait) {
     return again && again.value()->close(CloseMode::Discard);
 }
 
-int importAllBareWithoutWindows(const std::vector<std::wstring>& paths) {
-    win32::ComOutlookAutomation outlook;
-    SessionOutcome reached = outlook.createSession();
-    if (!reached.session)
-        return static_cast<int>(paths.size());
-    OutlookSession& session = *reached.session.value();
-    const auto folder = session.defaultContactsFolder();
-    if (!folder || !folder.value()->folderPath())
-        return static_cast<int>(paths.size());
+std::vector<std::wstring> importAllBareWithoutWindows(const std::vector<std::wstring>& paths) {
+    std::vector<std::wstring> ids(paths.size());
+    win32::Variant session, folder, folderPath;
+    const win32::Variant contacts{std::int32_t{10}};
+    if (!bareSession(session) ||
+        !callBare(session.get().pdispVal, L"GetDefaultFolder", Method, {&contacts}, folder) ||
+        !callBare(folder.get().pdispVal, L"FolderPath", Get, {}, folderPath))
+        return ids;
+    for (std::size_t at = 0; at < paths.size(); ++at) {
+        const win32::Variant path{win32::toUtf8(paths[at])};
+        win32::Variant item, ignored, entryId, changed;
+        if (callBare(session.get().pdispVal, L"OpenSharedItem", Method, {&path}, item) &&
+            callBare(item.get().pdispVal, L"Save", DISPATCH_METHOD, {}, ignored) &&
+            callBare(item.get().pdispVal, L"EntryID", Get, {}, entryId) &&
+            callBare(item.get().pdispVal, L"LastModificationTime", Get, {}, changed))
+            ids[at] = bareText(entryId);
+    }
+    return ids;
+}
+
+int deleteAllBare(const std::vector<std::wstring>& entryIds, bool readChangeTime) {
+    win32::Variant session;
+    if (!bareSession(session))
+        return static_cast<int>(entryIds.size());
     int failed = 0;
-    for (const std::wstring& path : paths) {
-        auto item = session.openSharedItem(win32::toUtf8(path));
-        const bool stored = item && item.value()->save() && item.value()->entryId();
-        failed += stored ? 0 : 1;
+    for (const std::wstring& id : entryIds) {
+        const win32::Variant entryId{win32::toUtf8(id)};
+        win32::Variant item, changed, ignored;
+        const bool deleted =
+            callBare(session.get().pdispVal, L"GetItemFromID", Method, {&entryId}, item) &&
+            (!readChangeTime ||
+             callBare(item.get().pdispVal, L"LastModificationTime", Get, {}, changed)) &&
+            callBare(item.get().pdispVal, L"Delete", DISPATCH_METHOD, {}, ignored);
+        failed += deleted ? 0 : 1;
     }
     return failed;
 }
-
-namespace {
-
-bool callBare(IDispatch* object, const wchar_t* name, WORD flags,
-              std::initializer_list<const win32::Variant*> written, win32::Variant& result) {
-    DISPID member = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &member)))
-        return false;
-    std::vector<VARIANTARG> reversed;
-    for (auto argument = std::rbegin(written); argument != std::rend(written); ++argument)
-        reversed.push_back((*argument)->get());
-    DISPPARAMS parameters{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    return SUCCEEDED(object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
-                                    result.receive(), nullptr, nullptr));
-}
-
-constexpr WORD Get = DISPATCH_PROPERTYGET;
-constexpr WORD Method = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
-
-} // namespace
 
 std::ptrdiff_t readContactsBare(IDispatch* folder) {
     const win32::Variant filter{std::string_view()}, userItems{std::int32_t{0}},

@@ -16,9 +16,17 @@ enum class WaitStyle { SleepOnMessages, BusyPoll };
 bool importOneBare(const std::wstring& path, WaitStyle wait);
 
 // Imports every file through one session, as Import Without Windows does:
-// the default Contacts folder once, then per file OpenSharedItem, Save and
-// EntryID, each item let go of before the next. Returns how many failed.
-int importAllBareWithoutWindows(const std::vector<std::wstring>& paths);
+// the default Contacts folder and its FolderPath once, then per file
+// OpenSharedItem, Save, EntryID and LastModificationTime, each item let go of
+// before the next. Plain Invoke calls, so that what it costs is Outlook's
+// share alone. Returns the entry IDs in the files' order, empty where a call
+// failed.
+std::vector<std::wstring> importAllBareWithoutWindows(const std::vector<std::wstring>& paths);
+
+// Takes stored items back as Undo Last Import does: per entry ID
+// GetItemFromID and Delete, with LastModificationTime read between them when
+// `readChangeTime`. Returns how many failed.
+int deleteAllBare(const std::vector<std::wstring>& entryIds, bool readChangeTime);
 
 // Reads every contact of `folder` the way Reading its contacts does (one
 // table, the same eight columns, rows in blocks of the same size), with plain

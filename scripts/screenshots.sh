@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/screenshots/: the window plain and skinned,
-# during an import run, at 200 % scaling, and the message a broken skin gives.
+# during an import run, at 200 % scaling, the message a broken skin gives,
+# the Start Importing button's menu, a phone export imported without windows
+# (under way and its closing summary) and Undo Last Import's question.
 # Runs quorvane.exe under Wine on a private Xvfb display, in a prefix of its
 # own with the stand-in Outlook registered.
 #   scripts/screenshots.sh
 # Environment: QV_BUILD (default build/win), WINEPREFIX (default
 # build/wine-screens), QV_DISPLAY (default :79).
 set -euo pipefail
+# Wine runs on one machine disturb each other: wait for the machine-wide lock
+# that every other Wine run takes too.
+if [[ -z "${QV_WINE_LOCKED:-}" ]]; then
+    QV_WINE_LOCKED=1 exec flock /tmp/quorvane-wine.lock "$0" "$@"
+fi
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 build="${QV_BUILD:-$repo/build/win}"
 export WINEPREFIX="${WINEPREFIX:-$repo/build/wine-screens}"
@@ -86,6 +93,21 @@ shoot() {
     echo "  $out/$name.png ($rect)"
 }
 
+# Waits for the program's box longer than qv_send's own 30 s (a long run
+# shows its closing box only at its end), then a moment more: a box is sized
+# and centred after it first shows. It is shot over the window it belongs to.
+box_rect() {
+    for _ in $(seq 1 10); do
+        if send boxrect >/dev/null; then
+            sleep 1
+            send boxrect
+            return 0
+        fi
+    done
+    echo "screenshots.sh: no box showed" >&2
+    return 1
+}
+
 mkdir -p "$out"
 echo "Taking screenshots ..."
 
@@ -122,6 +144,44 @@ start plain
 send wait >/dev/null
 send rows "${rows[@]}"
 shoot scaled-200 "$(send rect)"
+
+# The split button's menu, opened by a click on its arrow as a person would.
+use_scaling 96 1280x1024
+qv_standin_reset
+start plain
+send wait >/dev/null
+send rows "${rows[@]}"
+read -r arrow_x arrow_y < <(send arrow 1002)
+xdotool mousemove "$arrow_x" "$arrow_y" click 1
+sleep 0.5
+import -window root -crop "$(send rect)" +repage "$out/split-menu.png"
+echo "  $out/split-menu.png"
+xdotool key Escape
+
+# A phone export of a thousand and more contacts imported without windows, two of
+# the queued people in Contacts already; then the closing summary and the
+# question Undo Last Import asks before it deletes anything, each over the
+# main window.
+export_file="$contacts/iPhone export.vcf"
+for i in $(seq 1 1200); do
+    printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person %s\r\nTEL;TYPE=CELL:+1 555 %07d\r\nEND:VCARD\r\n' \
+        "$i" "$i"
+done >"$export_file"
+printf 'BEGIN:VCARD\r\nVERSION:3.0\r\nFN:%s\r\nEND:VCARD\r\n' "Ann Archer" "Bob Brennan" \
+    >"$drive/users/Public/Documents/known.vcf"
+qv_standin_set_string PreloadFile 'C:\users\Public\Documents\known.vcf'
+send rows 'C:\users\Public\Documents\Contacts\iPhone export.vcf'
+send command 1005
+sleep 3
+echo "  progress: $(send progress)"
+shoot windowless-running "$(send rect)"
+box_rect >/dev/null
+shoot windowless-done "$(send rect)"
+send answer ok
+send command 1007
+box_rect >/dev/null
+shoot undo-question "$(send rect)"
+send answer no
 
 qv_standin_reset
 use_scaling 96 1280x1024

@@ -2,10 +2,15 @@
 // window and queues files, presses a command or reports where the window is,
 // the way the end-to-end driver does. Built by the script itself.
 //   qv_send wait | rows PATH... | command ID | rect | boxrect | progress
+//         | arrow ID | answer ok|yes|no
+// arrow prints where the drop-down arrow of toolbar button ID is on the
+// screen ("X Y", for xdotool); answer presses a button of the program's box.
 
 #include "platform/win32/automation_messages.h"
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -30,6 +35,58 @@ void printRect(HWND window) {
                 bounds.left, bounds.top);
 }
 
+HWND findToolbar(HWND window) {
+    HWND found = nullptr;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM result) -> BOOL {
+            wchar_t name[64]{};
+            GetClassNameW(child, name, 64);
+            if (std::wcscmp(name, TOOLBARCLASSNAMEW) != 0)
+                return TRUE;
+            *reinterpret_cast<HWND*>(result) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// TB_GETRECT writes into the toolbar's own process, so the RECT lives there.
+int printArrow(HWND window, int command) {
+    HWND toolbar = findToolbar(window);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(toolbar, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, processId);
+    if (!toolbar || !process)
+        return 1;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+    RECT bounds{};
+    SIZE_T read = 0;
+    const bool found =
+        remote && SendMessageW(toolbar, TB_GETRECT, command, reinterpret_cast<LPARAM>(remote)) &&
+        ReadProcessMemory(process, remote, &bounds, sizeof bounds, &read);
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    if (!found)
+        return 1;
+    // The arrow is the button's right end.
+    POINT arrow{bounds.right - 5, (bounds.top + bounds.bottom) / 2};
+    ClientToScreen(toolbar, &arrow);
+    std::printf("%ld %ld\n", arrow.x, arrow.y);
+    return 0;
+}
+
+int answerBox(const std::wstring& button) {
+    HWND box = FindWindowW(L"#32770", L"Quorvane");
+    const int id = button == L"yes" ? IDYES : button == L"no" ? IDNO : IDOK;
+    if (!box || !GetDlgItem(box, id))
+        return 1;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -47,9 +104,13 @@ int wmain(int argc, wchar_t** argv) {
         }
         return 1;
     }
+    if (verb == L"answer" && argc == 3)
+        return answerBox(argv[2]);
     HWND window = mainWindow();
     if (!window)
         return 1;
+    if (verb == L"arrow" && argc == 3)
+        return printArrow(window, static_cast<int>(std::wcstol(argv[2], nullptr, 10)));
     if (verb == L"rows") {
         std::wstring block;
         for (int i = 2; i < argc; ++i)

@@ -41,6 +41,8 @@
 #include <filesystem>
 #include <iterator>
 #include <map>
+#include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -240,6 +242,67 @@ std::vector<std::string> newestRunRecord() {
     return newest.empty() ? std::vector<std::string>{} : readUtf8Lines(newest.wstring());
 }
 
+// Undo Last Import after the last round: which contacts it deleted, as the
+// stand-in logged them, held against what the run's record says it stored
+// and what the undo's own record says became of each.
+struct UndoOutcome {
+    bool doneSeen = false;
+    std::size_t runStored = 0;       // contacts the last round's record calls saved
+    std::size_t deleted = 0;         // Delete calls Outlook carried out
+    std::size_t notStored = 0;       // deleted, yet not one the last round stored
+    std::size_t twice = 0;           // deleted more than once
+    std::size_t unaccounted = 0;     // stored by the round, yet not in the undo's record
+    std::size_t recordDisagrees = 0; // "deleted" in the undo's record, and not deleted, or so
+};
+
+UndoOutcome undoLastRun(Quorvane& app, const std::wstring& logFile,
+                        const std::vector<std::string>& runRecord) {
+    UndoOutcome outcome;
+    std::set<std::string> stored;
+    for (std::size_t i = 1; i < runRecord.size(); ++i) {
+        const auto fields = soak::csvFields(runRecord[i]);
+        if (fields.size() > 6 && fields[3] == "saved")
+            stored.insert(fields[6]);
+    }
+    outcome.runStored = stored.size();
+    const std::size_t logLinesBefore = readLines(logFile).size();
+    app.command(CommandId::UndoLastImport);
+    std::optional<ShownBox> shown;
+    if (!waitUntil([&] { return (shown = findBox(app.processId())).has_value(); }, 60s))
+        return outcome;
+    // A round that stored nobody leaves nothing to take back: one plain box.
+    const int answer = stored.empty() ? IDOK : IDYES;
+    SendMessageW(shown->handle, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown->handle, answer)));
+    if (stored.empty()) {
+        outcome.doneSeen = true;
+        return outcome;
+    }
+    const auto boxes = app.answerBoxesUntil(L"Done.", 60s + stored.size() * 5s);
+    outcome.doneSeen = !boxes.empty() && boxes.back().text.starts_with(L"Done.");
+
+    std::map<std::string, std::size_t> deletions;
+    const auto lines = readLines(logFile);
+    for (std::size_t i = logLinesBefore; i < lines.size(); ++i)
+        if (lines[i].starts_with(L"Delete "))
+            ++deletions[utf8(lines[i].substr(7, lines[i].find(L' ', 7) - 7))];
+    for (const auto& [id, times] : deletions) {
+        outcome.deleted += times;
+        outcome.notStored += stored.count(id) ? 0 : 1;
+        outcome.twice += times > 1 ? 1 : 0;
+    }
+    std::set<std::string> accounted;
+    for (const std::string& row : newestRunRecord()) {
+        const auto fields = soak::csvFields(row);
+        if (fields.size() <= 6 || !stored.count(fields[6]))
+            continue;
+        accounted.insert(fields[6]);
+        outcome.recordDisagrees += (fields[3] == "deleted") != deletions.contains(fields[6]);
+    }
+    outcome.unaccounted = stored.size() - accounted.size();
+    return outcome;
+}
+
 int soakRun(const Settings& settings) {
     std::printf("soak: %s, seed %lu, %zu files, fault chance %lu%% per kind, open wait %lu ms, "
                 "%lu round(s)\n",
@@ -304,6 +367,8 @@ int soakRun(const Settings& settings) {
     const auto started = std::chrono::steady_clock::now();
     RunOutcome outcome;
     std::chrono::milliseconds longestWait{};
+    std::vector<std::string> runRecord;
+    std::optional<UndoOutcome> undo;
     {
         ResponsivenessProbe probe(app.window());
         for (unsigned long round = 1; round <= settings.rounds; ++round) {
@@ -316,10 +381,12 @@ int soakRun(const Settings& settings) {
             if (!outcome.doneSeen)
                 break;
         }
-        // Taking the last run back (Undo Last Import) belongs here once the
-        // program offers it: every contact of the last round then leaves
-        // Contacts, and "stored exactly once" below becomes "stored and
-        // deleted once".
+        // The record of the last round is read before Undo Last Import adds
+        // a newer one of its own; taking that round back must delete exactly
+        // the contacts it stored.
+        runRecord = newestRunRecord();
+        if (windowless && outcome.doneSeen)
+            undo = undoLastRun(app, logFile, runRecord);
         longestWait = probe.longestWait();
     }
     const auto elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
@@ -348,7 +415,7 @@ int soakRun(const Settings& settings) {
         elsewhere += contact.folder == folder ? 0 : 1;
     }
     const auto verdict = ledger.settle(savedFiles);
-    const auto contactVerdict = soak::settleContacts(files.contacts, saved, newestRunRecord());
+    const auto contactVerdict = soak::settleContacts(files.contacts, saved, runRecord);
     const LogTally tally = tallyLog(logFile, settings.method.request);
 
     std::printf("soak: %.1f s for %zu files, %.1f ms per file, %zu %s, %zu boxes, Outlook "
@@ -414,6 +481,18 @@ int soakRun(const Settings& settings) {
         promise(tally.windowsOpened == 0 && tally.launches == 0,
                 std::to_string(tally.windowsOpened) + " item windows opened, " +
                     std::to_string(tally.launches) + " launches of outlook");
+    if (undo) {
+        std::printf("soak: undo of the last round: %zu stored by it, %zu deleted\n",
+                    undo->runStored, undo->deleted);
+        promise(undo->doneSeen, "the undo ended with \"Done.\"");
+        promise(undo->notStored == 0 && undo->twice == 0,
+                std::to_string(undo->notStored) + " contacts deleted that the round did not " +
+                    "store, " + std::to_string(undo->twice) + " deleted twice");
+        promise(undo->unaccounted == 0 && undo->recordDisagrees == 0,
+                std::to_string(undo->unaccounted) + " stored contacts missing from the undo's " +
+                    "record, " + std::to_string(undo->recordDisagrees) +
+                    " whose \"deleted\" there is not what Outlook did");
+    }
     promise(rowsAfter == settings.count,
             "the queue still holds every row (" + std::to_string(rowsAfter) + ")");
     promise(longestWait <= UnresponsiveLimit,

@@ -60,6 +60,7 @@ StandInConfig readConfig() {
     config.failGetTable = readDword(L"FailGetTable", 0) != 0;
     config.failGetItemFromId = readDword(L"FailGetItemFromID", 0) != 0;
     config.failDelete = readDword(L"FailDelete", 0) != 0;
+    config.logTimes = readDword(L"LogTimes", 0) != 0;
     return config;
 }
 

@@ -40,6 +40,10 @@ struct StandInConfig {
     bool failGetTable = false; // FailGetTable
     bool failGetItemFromId = false; // FailGetItemFromID (not "not found": the call fails)
     bool failDelete = false;        // FailDelete
+    // LogTimes: each log line ends with a tab, "@" and the microseconds of
+    // the performance counter when the call arrived, for the benchmark to
+    // time the client's work between its calls.
+    bool logTimes = false;
 };
 
 StandInConfig readConfig();

@@ -34,7 +34,16 @@ void appendLine(const std::wstring& file, std::string_view line) {
 } // namespace
 
 void logEvent(std::string_view line) {
-    appendLine(readConfig().logFile, line);
+    // Taken first: reading the switches costs registry calls.
+    LARGE_INTEGER now{}, frequency{};
+    QueryPerformanceCounter(&now);
+    const StandInConfig config = readConfig();
+    if (!config.logTimes)
+        return appendLine(config.logFile, line);
+    QueryPerformanceFrequency(&frequency);
+    const auto micros = now.QuadPart / frequency.QuadPart * 1000000 +
+                        now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+    appendLine(config.logFile, std::string(line) + "\t@" + std::to_string(micros));
 }
 
 void logEvent(std::string_view event, std::wstring_view path) {
