@@ -10,13 +10,6 @@ namespace {
 // a record line stays readable in a spreadsheet with this much of them.
 constexpr std::size_t LongestDescription = 1000;
 
-std::string bounded(std::string_view text, std::size_t characters) {
-    const std::size_t keep = Utf8PrefixBytes(text, characters);
-    if (keep == text.size())
-        return std::string(text);
-    return std::string(text.substr(0, keep)) + "\xE2\x80\xA6"; // …
-}
-
 } // namespace
 
 ContactRecorder::ContactRecorder(RunStorage& storage, RunWindow& window)
@@ -150,7 +143,7 @@ void ContactRecorder::write(ContactRecordLine line) {
     }
     if (!record_)
         return;
-    line.description = bounded(line.description, LongestDescription);
+    line.description = Utf8Shortened(line.description, LongestDescription);
     if (!record_->appendLine(FormatContactRecordLine(line))) {
         // Said once; the import itself goes on.
         record_.reset();

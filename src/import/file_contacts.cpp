@@ -29,15 +29,6 @@ Failure unsplittable(std::string_view path, const Failure& why) {
                    std::string(path) + "\r\n" + why.description};
 }
 
-std::string boundedName(std::string name) {
-    const std::size_t keep = Utf8PrefixBytes(name, LongestName);
-    if (keep < name.size()) {
-        name.resize(keep);
-        name += "\xE2\x80\xA6"; // …
-    }
-    return name;
-}
-
 } // namespace
 
 // Hands the reader the file's bytes and asks `keepGoing` every
@@ -49,7 +40,6 @@ public:
         : source_(std::move(source)), keepGoing_(&keepGoing), stopped_(stopped) {}
 
     void askWith(const KeepGoing& keepGoing) { keepGoing_ = &keepGoing; }
-    std::uint64_t handedOut() const { return handedOut_; }
     std::uint64_t size() const override { return source_->size(); }
 
     Outcome<std::size_t> read(std::span<char> buffer) override {
@@ -61,10 +51,8 @@ public:
             }
         }
         auto read = source_->read(buffer.first(std::min(buffer.size(), BytesPerQuestion)));
-        if (read) {
+        if (read)
             sinceQuestion_ += read.value();
-            handedOut_ += read.value();
-        }
         return read;
     }
 
@@ -73,7 +61,6 @@ private:
     const KeepGoing* keepGoing_;
     bool& stopped_;
     std::size_t sinceQuestion_ = 0;
-    std::uint64_t handedOut_ = 0;
 };
 
 FileContacts::FileContacts(RunStorage& storage, CodePages& codePages)
@@ -173,7 +160,7 @@ bool FileContacts::readCard(Card& card, const KeepGoing& keepGoing) {
 void FileContacts::putAtHand(Card& card) {
     FileContact contact;
     contact.number = card.number;
-    contact.name = boundedName(std::move(card.displayName));
+    contact.name = Utf8Shortened(card.displayName, LongestName);
     if (readIdentities_ && !card.tooLarge)
         contact.identity = ReadCardIdentity(card.bytes, card.encoding);
     if (card.end == CardEnd::CutByFileEnd)

@@ -81,9 +81,7 @@ RunEnd ItemWindowRun::run() {
         // Nothing the run does is meant to throw; should it all the same (the
         // memory ran out), the fault is said and the run ends as any other.
         screen_.report(step.value_or(CheckQueue), Failure{fault.what()});
-        screen_.restorePointer();
-        screen_.resetProgressValue();
-        screen_.resetProgressText();
+        screen_.restoreAtRest();
     }
     itemWindows_.reset();
     application_.reset();

@@ -1,5 +1,7 @@
 #include "import/known_contacts.h"
 
+#include "text/utf8_text.h"
+
 #include <algorithm>
 
 namespace quorvane {
@@ -25,24 +27,6 @@ char32_t lowerCase(char32_t c) {
         return capital ? c + 1 : c;
     }
     return c;
-}
-
-void appendUtf8(std::string& text, char32_t c) {
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | (c >> 6));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        text += static_cast<char>(0xE0 | (c >> 12));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (c >> 18));
-        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 bool isSpace(char32_t c) {
@@ -107,7 +91,7 @@ std::string FoldedName(std::string_view name) {
         if (pendingSpace)
             folded += ' ';
         pendingSpace = false;
-        appendUtf8(folded, lowerCase(c));
+        AppendUtf8(folded, lowerCase(c));
     }
     return folded;
 }

@@ -50,6 +50,12 @@ public:
     void restorePointer() { window_.setPointer(PointerKind::Arrow); }
     void resetProgressValue() { window_.setProgressValue(0); }
     void resetProgressText();
+    // All three, as a run that ends other than step by step leaves them.
+    void restoreAtRest() {
+        restorePointer();
+        resetProgressValue();
+        resetProgressText();
+    }
     // Before the closing box, so the taskbar rests together with the bar.
     void announceEnd();
 

@@ -46,9 +46,7 @@ RunEnd UndoRun::run() {
         undo();
     } catch (const std::exception& fault) {
         screen_.show(fault.what(), MessageStyle::Exclamation);
-        screen_.restorePointer();
-        screen_.resetProgressValue();
-        screen_.resetProgressText();
+        screen_.restoreAtRest();
     }
     screen_.announceEnd();
     return screen_.closing() ? RunEnd::WindowClosed : RunEnd::Finished;
@@ -149,9 +147,7 @@ void UndoRun::undo() {
             return;
     }
     session.reset();
-    screen_.restorePointer();
-    screen_.resetProgressValue();
-    screen_.resetProgressText();
+    screen_.restoreAtRest();
     screen_.announceEnd();
     screen_.show(closingSummary(), MessageStyle::Plain);
 }

@@ -79,10 +79,7 @@ RunEnd WindowlessRun::run() {
         // Nothing here is meant to throw; should it all the same (the memory
         // ran out), the fault is said and the run ends as any other.
         screen_.show(fault.what(), MessageStyle::Exclamation);
-        releaseOutlook();
-        screen_.restorePointer();
-        screen_.resetProgressValue();
-        screen_.resetProgressText();
+        screen_.restoreAtRest();
     }
     releaseOutlook();
     walk_.recordUnfinished();
@@ -401,9 +398,7 @@ bool WindowlessRun::findFolderAgain() {
 // 236 to 244.
 void WindowlessRun::finish() {
     releaseOutlook();
-    screen_.restorePointer();
-    screen_.resetProgressValue();
-    screen_.resetProgressText();
+    screen_.restoreAtRest();
     screen_.announceEnd();
     if (closingMessage_)
         screen_.show(closingMessage_->summarised ? closingSummary() : closingMessage_->text,

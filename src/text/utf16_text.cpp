@@ -1,5 +1,7 @@
 #include "text/utf16_text.h"
 
+#include "text/utf8_text.h"
+
 namespace quorvane {
 
 namespace {
@@ -11,25 +13,6 @@ bool isHighSurrogate(char32_t unit) {
 }
 bool isLowSurrogate(char32_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-void appendUtf8(std::string& text, char32_t c) {
-    const auto byte = [&](char32_t bits) { text.push_back(static_cast<char>(bits)); };
-    if (c < 0x80) {
-        byte(c);
-    } else if (c < 0x800) {
-        byte(0xC0 | (c >> 6));
-        byte(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        byte(0xE0 | (c >> 12));
-        byte(0x80 | ((c >> 6) & 0x3F));
-        byte(0x80 | (c & 0x3F));
-    } else {
-        byte(0xF0 | (c >> 18));
-        byte(0x80 | ((c >> 12) & 0x3F));
-        byte(0x80 | ((c >> 6) & 0x3F));
-        byte(0x80 | (c & 0x3F));
-    }
 }
 
 // `unitAt(at)` gives the code unit at `at`, so text in memory and text in
@@ -45,7 +28,7 @@ template <typename UnitAt> std::string utf8FromCodeUnits(std::size_t units, Unit
         } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
             c = ReplacementCharacter;
         }
-        appendUtf8(utf8, c);
+        AppendUtf8(utf8, c);
     }
     return utf8;
 }
@@ -74,7 +57,7 @@ std::string Utf8FromUtf16Bytes(std::string_view bytes, ByteOrder order) {
         return (byteAt(2 * at + high) << 8) | byteAt(2 * at + (1 - high));
     });
     if (bytes.size() % 2 != 0)
-        appendUtf8(utf8, ReplacementCharacter);
+        AppendUtf8(utf8, ReplacementCharacter);
     return utf8;
 }
 

@@ -95,4 +95,30 @@ std::size_t Utf8PrefixBytes(std::string_view text, std::size_t characters) {
     return at < text.size() ? at : text.size();
 }
 
+void AppendUtf8(std::string& text, char32_t c) {
+    const auto byte = [&](char32_t bits) { text.push_back(static_cast<char>(bits)); };
+    if (c < 0x80) {
+        byte(c);
+    } else if (c < 0x800) {
+        byte(0xC0 | (c >> 6));
+        byte(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        byte(0xE0 | (c >> 12));
+        byte(0x80 | ((c >> 6) & 0x3F));
+        byte(0x80 | (c & 0x3F));
+    } else {
+        byte(0xF0 | (c >> 18));
+        byte(0x80 | ((c >> 12) & 0x3F));
+        byte(0x80 | ((c >> 6) & 0x3F));
+        byte(0x80 | (c & 0x3F));
+    }
+}
+
+std::string Utf8Shortened(std::string_view text, std::size_t characters) {
+    const std::size_t keep = Utf8PrefixBytes(text, characters);
+    if (keep == text.size())
+        return std::string(text);
+    return std::string(text.substr(0, keep)) + "\xE2\x80\xA6"; // …
+}
+
 } // namespace quorvane

@@ -24,4 +24,11 @@ std::size_t Utf8SequenceLength(std::string_view text);
 // characters: a cut there never falls inside a sequence.
 std::size_t Utf8PrefixBytes(std::string_view text, std::size_t characters);
 
+// `text` cut after its first `characters` characters, with "…" in place of
+// what was cut; whole when it is no longer.
+std::string Utf8Shortened(std::string_view text, std::size_t characters);
+
+// Appends code point `c` to `text` as UTF-8.
+void AppendUtf8(std::string& text, char32_t c);
+
 } // namespace quorvane
