@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace quorvane {
@@ -50,6 +51,7 @@ private:
     // back yet.
     static std::vector<StoredContact> contactsToTakeBack(const RunRecordText& record);
     void takeBack(OutlookSession& session, const StoredContact& contact);
+    void readChangeTimes(OutlookStoredItem& item);
     std::string closingSummary() const;
 
     OutlookSessions& outlook_;
@@ -57,6 +59,9 @@ private:
     RunScreen screen_;
     ContactRecorder recorder_;
     std::vector<std::string> keptNames_;
+    bool changeTimesRead_ = false;
+    // When each contact of the first contact's folder last changed, by entry ID.
+    std::unordered_map<std::string, double> changeTimes_;
 };
 
 } // namespace quorvane

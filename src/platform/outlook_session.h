@@ -49,6 +49,12 @@ struct StoredContactRow {
     std::vector<std::string> phones;
 };
 
+// When an item was last changed, as a folder's table lists it.
+struct StoredChangeTime {
+    std::string entryId;
+    double lastModified = 0; // as OutlookStoredItem::lastModificationTime
+};
+
 // A folder in the user's Outlook mailbox or a data file.
 class OutlookFolder {
 public:
@@ -69,6 +75,9 @@ public:
     // by item. A failure when Outlook refuses: its prompt about programs
     // reading e-mail addresses answered No, or the table failing.
     virtual Outcome<std::vector<StoredContactRow>> readContacts() = 0;
+    // When each item of the folder last changed, in one pass through its
+    // table (EntryID and LastModificationTime) like readContacts.
+    virtual Outcome<std::vector<StoredChangeTime>> readChangeTimes() = 0;
 };
 
 // A stored item found again by its IDs, to be taken back.
@@ -80,6 +89,8 @@ public:
     virtual Outcome<double> lastModificationTime() = 0;
     // Moves the item to Deleted Items.
     virtual Outcome<void> remove() = 0;
+    // The folder the item is in now (its Parent).
+    virtual Outcome<std::unique_ptr<OutlookFolder>> folder() = 0;
 };
 
 // A contact made from a card file. Until save() it exists only in memory.

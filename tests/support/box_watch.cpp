@@ -14,31 +14,21 @@ constexpr wchar_t DialogClass[] = L"#32770";
 // The box's text is its static control with this ID.
 constexpr int BoxTextId = 0xFFFF;
 
-struct Search {
-    DWORD processId;
-    HWND found;
-};
-
 } // namespace
 
+// Only dialogs are listed, by the window manager itself: a watch that looked
+// at every top-level window twice a second and more kept Wine's server busy
+// enough to slow the program it watched by a third.
 std::optional<ShownBox> findBox(DWORD processId) {
-    Search search{processId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->processId || !IsWindowVisible(window) ||
-                className(window) != DialogClass)
-                return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (!search.found)
-        return std::nullopt;
-    return ShownBox{search.found,
-                    Box{windowText(search.found), windowText(GetDlgItem(search.found, BoxTextId))}};
+    for (HWND window = FindWindowExW(nullptr, nullptr, DialogClass, nullptr); window;
+         window = FindWindowExW(nullptr, window, DialogClass, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && IsWindowVisible(window))
+            return ShownBox{window,
+                            Box{windowText(window), windowText(GetDlgItem(window, BoxTextId))}};
+    }
+    return std::nullopt;
 }
 
 void answerOk(const ShownBox& shown) {

@@ -148,11 +148,19 @@ protected:
     }
 };
 
+class UndoWithOrWithoutTable : public UndoTest, public ::testing::WithParamInterface<bool> {
+protected:
+    // Outlook refusing the folder's table: each contact's time is asked.
+    std::set<std::string> refusal() const {
+        return GetParam() ? std::set<std::string>{"GetTable"} : std::set<std::string>{};
+    }
+};
+
 // No deletes nothing; Yes deletes what the run stored and nothing else, keeps
 // what was changed since, and counts what is gone already; a second undo
 // finds nothing left to do, and a fault mid-way leaves that contact for the
 // next one.
-TEST_F(UndoTest, TakesBackExactlyWhatTheLastRunStoredAndNothingChangedSince) {
+TEST_P(UndoWithOrWithoutTable, TakesBackExactlyWhatTheLastRunStoredAndNothingChangedSince) {
     StoredContact& before = outlook.sessions.stored.emplace_back();
     before.entryId = "MINE";
     before.folder = outlook.sessions.defaultFolder.path;
@@ -169,8 +177,12 @@ TEST_F(UndoTest, TakesBackExactlyWhatTheLastRunStoredAndNothingChangedSince) {
 
     outlook.sessions.stored[2].modified += 1.0 / 24; // Bob, changed an hour later
     outlook.sessions.stored[3].deleted = true;       // Cid, deleted by hand
-    outlook.sessions.failing = {"Delete EID5"};      // Dee
+    outlook.sessions.failing = refusal();
+    outlook.sessions.failing.insert("Delete EID5"); // Dee
+    outlook.sessions.log.clear();
     (void)undo();
+    // With the table, no contact's time is asked on its own.
+    EXPECT_EQ(std::ranges::count(outlook.sessions.log, "LastModificationTime"), GetParam() ? 3 : 0);
     EXPECT_FALSE(outlook.sessions.stored[0].deleted) << "a contact of the user's own";
     EXPECT_TRUE(outlook.sessions.stored[1].deleted);
     EXPECT_FALSE(outlook.sessions.stored[2].deleted);
@@ -185,7 +197,7 @@ TEST_F(UndoTest, TakesBackExactlyWhatTheLastRunStoredAndNothingChangedSince) {
     EXPECT_EQ(rows[2], "C:\\c\\four.vcf,3,Cid,not found,,,EID4,");
     EXPECT_EQ(rows[3], "C:\\c\\four.vcf,4,Dee,reported,308,Delete failed in Outlook.,EID5,");
 
-    outlook.sessions.failing.clear();
+    outlook.sessions.failing = refusal();
     window.answers = {true};
     (void)undo(); // only Dee is left
     EXPECT_TRUE(outlook.sessions.stored[4].deleted);
@@ -196,6 +208,8 @@ TEST_F(UndoTest, TakesBackExactlyWhatTheLastRunStoredAndNothingChangedSince) {
     EXPECT_EQ(window.questions.size(), asked);
     EXPECT_NE(lastMessage().find("has been undone already"), std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(TableRefused, UndoWithOrWithoutTable, ::testing::Bool());
 
 TEST_F(UndoTest, ARunThroughItemWindowsOrNoneAtAllIsSaidPlainly) {
     (void)undo();

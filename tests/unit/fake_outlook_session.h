@@ -167,6 +167,16 @@ public:
                 rows.push_back({contact.entryId, contact.fullName, contact.emails, contact.phones});
         return rows;
     }
+    Outcome<std::vector<StoredChangeTime>> readChangeTimes() override {
+        outlook_.log.push_back("GetTable " + info_.path);
+        if (outlook_.fails("GetTable"))
+            return FakeOutlookSession::failure("GetTable");
+        std::vector<StoredChangeTime> rows;
+        for (const StoredContact& contact : outlook_.stored)
+            if (contact.folder == info_.path && !contact.deleted)
+                rows.push_back({contact.entryId, contact.modified});
+        return rows;
+    }
 
 private:
     FakeFolderInfo info_;
@@ -301,9 +311,16 @@ public:
     FakeStoredItem(FakeOutlookSession& outlook, std::size_t at)
         : FakeSessionReference(outlook), at_(at) {}
     Outcome<double> lastModificationTime() override {
+        outlook_.log.push_back("LastModificationTime");
         if (outlook_.fails("LastModificationTime"))
             return FakeOutlookSession::failure("LastModificationTime");
         return outlook_.stored.at(at_).modified;
+    }
+    Outcome<std::unique_ptr<OutlookFolder>> folder() override {
+        if (outlook_.fails("Parent"))
+            return FakeOutlookSession::failure("Parent");
+        return std::unique_ptr<OutlookFolder>(std::make_unique<FakeFolder>(
+            outlook_, FakeFolderInfo{"", outlook_.stored.at(at_).folder}));
     }
     Outcome<void> remove() override {
         StoredContact& contact = outlook_.stored.at(at_);

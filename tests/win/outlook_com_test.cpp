@@ -631,6 +631,18 @@ TEST_F(StandInTest, ContactsAreListedFoundAgainByTheirIdsAndDeleted) {
         auto item = session.itemFromId(id, store);
         ASSERT_TRUE(item) << item.failure().description;
         EXPECT_NEAR((*item)->lastModificationTime().value(), today, 1.0);
+        if (deletion == 0) {
+            // Its folder's table tells the same time, for every contact listed.
+            auto parent = (*item)->folder();
+            ASSERT_TRUE(parent) << parent.failure().description;
+            EXPECT_EQ((*parent)->folderPath().value(), (*contacts)->folderPath().value());
+            auto times = (*parent)->readChangeTimes();
+            ASSERT_TRUE(times) << times.failure().description;
+            EXPECT_EQ(times->size(), rows->size());
+            const auto listed = std::ranges::find(*times, id, &StoredChangeTime::entryId);
+            ASSERT_NE(listed, times->end());
+            EXPECT_EQ(listed->lastModified, (*item)->lastModificationTime().value());
+        }
         ASSERT_TRUE((*item)->remove());
         EXPECT_EQ((*contacts)->readContacts()->size(), expected.size() - 1);
     }

@@ -4,6 +4,7 @@
 #include "dispatch_object.h"
 #include "event_log.h"
 #include "mailbox.h"
+#include "session_objects.h"
 
 #include "platform/win32/com_object.h"
 #include "platform/win32/wide_text.h"
@@ -20,11 +21,12 @@ public:
           faults_(faults) {}
 
 private:
-    enum : DISPID { SaveId = 1, MoveId, DeleteId, FirstPropertyId };
+    enum : DISPID { SaveId = 1, MoveId, DeleteId, ParentId, FirstPropertyId };
     // The properties a table's columns also name (see propertyOf).
     static constexpr DispatchMember Members[] = {{L"Save", SaveId},
                                                  {L"Move", MoveId},
                                                  {L"Delete", DeleteId},
+                                                 {L"Parent", ParentId},
                                                  {L"FullName", FirstPropertyId},
                                                  {L"EntryID", FirstPropertyId + 1},
                                                  {L"LastModificationTime", FirstPropertyId + 2},
@@ -44,6 +46,9 @@ private:
             return move(call);
         case DeleteId:
             return remove(call);
+        case ParentId:
+            logEvent("get Parent " + toUtf8(folderPath(contact_.mailboxPath)), contact_.sourcePath);
+            return returnObject(call, makeFolder(state_, contact_.mailboxPath));
         default:
             return property(id, call);
         }

@@ -265,6 +265,10 @@ private:
 
 } // namespace
 
+ComPtr<IDispatch> makeFolder(ServerState& state, std::wstring mailboxPath) {
+    return makeComObject<Folder>(state, std::move(mailboxPath));
+}
+
 ComPtr<IDispatch> makeNameSpace(ServerState& state) {
     return makeComObject<NameSpace>(state);
 }

@@ -8,10 +8,13 @@
 #include "server_state.h"
 
 #include <oaidl.h>
+#include <string>
 #include <wrl/client.h>
 
 namespace quorvane::standin {
 
 Microsoft::WRL::ComPtr<IDispatch> makeNameSpace(ServerState& state);
+// The folder at `mailboxPath`, as an item's Parent names it.
+Microsoft::WRL::ComPtr<IDispatch> makeFolder(ServerState& state, std::wstring mailboxPath);
 
 } // namespace quorvane::standin

@@ -144,11 +144,13 @@ bool isNothing(const Variant& value) {
     }
 }
 
-Outcome<double> toDate(const Variant& value) {
+Outcome<double> toDate(const VARIANT& value) {
+    if (value.vt == VT_DATE)
+        return value.date;
     Variant converted;
     // The source is only read; the SDK's declaration just lacks the const.
     const HRESULT result =
-        VariantChangeType(converted.receive(), const_cast<VARIANT*>(&value.get()), 0, VT_DATE);
+        VariantChangeType(converted.receive(), const_cast<VARIANT*>(&value), 0, VT_DATE);
     if (FAILED(result))
         return Failure{hresultText(result)};
     return converted.get().date;

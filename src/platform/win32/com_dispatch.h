@@ -54,7 +54,7 @@ bool isNothing(const Variant& value);
 
 // A date as an OLE automation date (days since 30 December 1899), the double
 // inside a VT_DATE.
-Outcome<double> toDate(const Variant& value);
+Outcome<double> toDate(const VARIANT& value);
 
 // A value read as text in UTF-8; empty and null values are the empty text.
 Outcome<std::string> toText(const VARIANT& value);

@@ -19,6 +19,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quorvane::win32 {
@@ -100,6 +101,8 @@ private:
     // The whole list, or only the rows added since the last refresh.
     enum class ListRedraw { Whole, NewRows };
     void refreshList(ListRedraw redraw);
+    void progressChanged();
+    void showProgress(); // what the bar has been handed since it was last shown
     void createFonts();
     void applyLayout(const FormLayout& layout);
     void applySkinFonts(); // the skin's fonts at the current DPI
@@ -135,6 +138,14 @@ private:
     bool listRefreshDue_ = false;    // its timer is set
     std::size_t queueCountSeen_ = 0; // the queue's length at its last change
     std::wstring displayText_;       // the row text handed to the list view last
+    // The bar's text and value handed over since it was last shown.
+    struct ProgressDue {
+        std::optional<std::wstring> text;
+        std::optional<double> percent;
+        bool timerSet = false;
+    };
+    ProgressDue progressDue_;
+    ULONGLONG progressShownAt_ = 0; // GetTickCount64 when the bar was last shown
 };
 
 } // namespace quorvane::win32

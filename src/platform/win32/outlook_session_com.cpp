@@ -5,6 +5,7 @@
 
 #include <array>
 #include <iterator>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -86,11 +87,20 @@ constexpr std::int32_t FirstEmailColumn = 2;
 constexpr std::int32_t FirstPhoneColumn = 5;
 constexpr std::int32_t ColumnCount = std::ssize(ContactColumns);
 
-Outcome<void> appendRows(const VariantGrid& grid, std::vector<StoredContactRow>& rows) {
-    if (grid.rows() > 0 && grid.columns() < ColumnCount)
+// Taking a contact back needs only when each item last changed.
+constexpr std::string_view ChangeTimeColumns[] = {"EntryID", "LastModificationTime"};
+
+Outcome<void> checkColumns(const VariantGrid& grid, std::int32_t expected) {
+    if (grid.rows() > 0 && grid.columns() < expected)
         return Failure{"Outlook's table of contacts answered with " +
                        std::to_string(grid.columns()) + " columns instead of " +
-                       std::to_string(ColumnCount) + "."};
+                       std::to_string(expected) + "."};
+    return Success();
+}
+
+Outcome<void> appendRows(const VariantGrid& grid, std::vector<StoredContactRow>& rows) {
+    if (Outcome<void> checked = checkColumns(grid, ColumnCount); !checked)
+        return checked;
     for (std::int32_t row = 0; row < grid.rows(); ++row) {
         std::array<std::string, ColumnCount> texts;
         for (std::int32_t column = 0; column < ColumnCount; ++column) {
@@ -112,24 +122,37 @@ Outcome<void> appendRows(const VariantGrid& grid, std::vector<StoredContactRow>&
     return Success();
 }
 
+Outcome<void> appendRows(const VariantGrid& grid, std::vector<StoredChangeTime>& rows) {
+    if (Outcome<void> checked = checkColumns(grid, std::ssize(ChangeTimeColumns)); !checked)
+        return checked;
+    for (std::int32_t row = 0; row < grid.rows(); ++row) {
+        Outcome<std::string> entryId = toText(grid.cell(row, 0));
+        if (!entryId)
+            return entryId.failure();
+        Outcome<double> changed = toDate(grid.cell(row, 1));
+        if (!changed)
+            return changed.failure();
+        rows.push_back({std::move(*entryId), *changed});
+    }
+    return Success();
+}
+
 Outcome<double> lastModified(const DispatchObject& item) {
     Outcome<Variant> time = item.getProperty("LastModificationTime");
     if (!time)
         return time.failure();
-    return toDate(*time);
+    return toDate(time->get());
 }
 
-} // namespace
-
-// One table with just the columns that matter, read in blocks: a folder of
-// ten thousand contacts costs a few dozen calls into Outlook instead of tens
-// of thousands. Every contact is listed, not only those of one message
-// class, so that a contact saved under a form of its own is not missed. The
-// e-mail columns are where Outlook's prompt about programs reading addresses
-// answered No shows, as a failure of Add or GetArray.
-Outcome<std::vector<StoredContactRow>> ComOutlookFolder::readContacts() {
+// One table with just the columns asked for, read in blocks: a folder of ten
+// thousand contacts costs a few dozen calls into Outlook instead of tens of
+// thousands. Every item is listed, not only those of one message class, so
+// that a contact saved under a form of its own is not missed.
+template <typename Row>
+Outcome<std::vector<Row>> readTable(const DispatchObject& folder,
+                                    std::span<const std::string_view> wanted) {
     Outcome<DispatchObject> table =
-        folder_.callObject("GetTable", std::string_view(), std::int32_t{0}); // olUserItems
+        folder.callObject("GetTable", std::string_view(), std::int32_t{0}); // olUserItems
     if (!table)
         return table.failure();
     Outcome<DispatchObject> columns = table->getObject("Columns");
@@ -137,11 +160,11 @@ Outcome<std::vector<StoredContactRow>> ComOutlookFolder::readContacts() {
         return columns.failure();
     if (Outcome<Variant> removed = columns->call("RemoveAll"); !removed)
         return removed.failure();
-    for (const std::string_view column : ContactColumns)
+    for (const std::string_view column : wanted)
         if (Outcome<Variant> added = columns->call("Add", column); !added)
             return added.failure();
 
-    std::vector<StoredContactRow> rows;
+    std::vector<Row> rows;
     for (;;) {
         Outcome<bool> ended = table->getBool("EndOfTable");
         if (!ended)
@@ -161,6 +184,18 @@ Outcome<std::vector<StoredContactRow>> ComOutlookFolder::readContacts() {
     }
 }
 
+} // namespace
+
+// The e-mail columns are where Outlook's prompt about programs reading
+// addresses answered No shows, as a failure of Add or GetArray.
+Outcome<std::vector<StoredContactRow>> ComOutlookFolder::readContacts() {
+    return readTable<StoredContactRow>(folder_, ContactColumns);
+}
+
+Outcome<std::vector<StoredChangeTime>> ComOutlookFolder::readChangeTimes() {
+    return readTable<StoredChangeTime>(folder_, ChangeTimeColumns);
+}
+
 Outcome<double> ComOutlookContactItem::lastModificationTime() {
     return lastModified(item_);
 }
@@ -173,6 +208,10 @@ Outcome<double> ComOutlookStoredItem::lastModificationTime() {
 // back; it is not removed for good.
 Outcome<void> ComOutlookStoredItem::remove() {
     return discardResult(item_.call("Delete"));
+}
+
+Outcome<std::unique_ptr<OutlookFolder>> ComOutlookStoredItem::folder() {
+    return wrapFolder(item_.getObject("Parent"));
 }
 
 // An item deleted or moved to another data file since its IDs were kept is

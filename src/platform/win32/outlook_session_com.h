@@ -37,6 +37,7 @@ public:
     Outcome<std::string> entryId() override;
     Outcome<std::string> storeId() override;
     Outcome<std::vector<StoredContactRow>> readContacts() override;
+    Outcome<std::vector<StoredChangeTime>> readChangeTimes() override;
 
     IDispatch* get() const { return folder_.get(); }
 
@@ -49,6 +50,7 @@ public:
     explicit ComOutlookStoredItem(DispatchObject item) : item_(std::move(item)) {}
     Outcome<double> lastModificationTime() override;
     Outcome<void> remove() override;
+    Outcome<std::unique_ptr<OutlookFolder>> folder() override;
 
 private:
     DispatchObject item_;

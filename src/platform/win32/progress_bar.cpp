@@ -23,22 +23,30 @@ HWND ProgressBar::create(HWND parent, int id, HINSTANCE instance) {
 void ProgressBar::setText(const std::wstring& text) {
     // Kept as the window text so accessibility tools and tests can read it.
     SetWindowTextW(handle(), text.c_str());
-    InvalidateRect(handle(), nullptr, FALSE);
+    invalidate();
 }
 
 void ProgressBar::setValue(double percent) {
     percent_ = std::clamp(percent, 0.0, 100.0);
+    invalidate();
+}
+
+// Invalid already, the whole bar stays so until it paints.
+void ProgressBar::invalidate() {
+    if (paintDue_)
+        return;
+    paintDue_ = true;
     InvalidateRect(handle(), nullptr, FALSE);
 }
 
 void ProgressBar::setFont(HFONT font) {
     font_ = font;
-    InvalidateRect(handle(), nullptr, FALSE);
+    invalidate();
 }
 
 void ProgressBar::setColours(const Colours& colours) {
     colours_ = colours;
-    InvalidateRect(handle(), nullptr, FALSE);
+    invalidate();
 }
 
 void ProgressBar::paint(HDC dc, const RECT& client) const {
@@ -104,6 +112,7 @@ LRESULT ProgressBar::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void ProgressBar::onPaint() {
+    paintDue_ = false;
     PAINTSTRUCT ps;
     const HDC dc = BeginPaint(handle(), &ps);
     RECT client;

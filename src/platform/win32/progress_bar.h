@@ -31,14 +31,20 @@ public:
     };
     void setColours(const Colours& colours);
 
+    // Changed since it last painted: the paint to come shows any further
+    // change as well, at no cost.
+    bool paintDue() const { return paintDue_; }
+
 private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void invalidate();
     void onPaint();
     void paint(HDC dc, const RECT& client) const;
 
     HFONT font_ = nullptr;
     double percent_ = 0;
     Colours colours_;
+    bool paintDue_ = false;
 };
 
 } // namespace quorvane::win32
