@@ -3,6 +3,7 @@
 #include "import/windowless_run.h"
 #include "text/backslash_path.h"
 
+#include <chrono>
 #include <exception>
 #include <optional>
 #include <set>
@@ -20,6 +21,10 @@ constexpr StepNumber DeleteContact{308};
 // Outlook stamps a save to the second at best; a contact counts as changed
 // only when its time is later than that.
 constexpr double Tolerance = 1.5 / 86400.0;
+
+// How long the folder's table of change times is trusted before it is read
+// again (a few dozen calls for ten thousand contacts).
+constexpr std::chrono::seconds ChangeTimesFreshFor{10};
 
 // "2026-12-08 14-03-27.csv" as a person reads it: "2026-12-08 14:03:27".
 std::string whenOf(const std::string& recordPath) {
@@ -147,6 +152,7 @@ void UndoRun::undo() {
         if (screen_.closing())
             return;
     }
+    changeTimesFolder_.reset();
     session.reset();
     screen_.restoreAtRest();
     screen_.announceEnd();
@@ -189,8 +195,7 @@ void UndoRun::takeBack(OutlookSession& session, const StoredContact& contact) {
         recorder_.noteUndone(ContactResult::NotFound);
         return finish();
     }
-    if (!changeTimesRead_)
-        readChangeTimes(*item.value());
+    refreshChangeTimes(*item.value());
     std::optional<double> changed;
     if (const auto listed = changeTimes_.find(contact.entryId); listed != changeTimes_.end())
         changed = listed->second;
@@ -206,19 +211,31 @@ void UndoRun::takeBack(OutlookSession& session, const StoredContact& contact) {
     finish();
 }
 
-// The table of the folder the first contact is in, read once in one pass,
-// tells when each of its contacts last changed: taking one back is then a
-// find and a delete, as cheap as it gets. A contact the table does not list
-// (moved elsewhere since) has its own time asked; so has every contact when
-// Outlook will not give the table, which costs time and nothing else.
-void UndoRun::readChangeTimes(OutlookStoredItem& item) {
-    changeTimesRead_ = true;
-    auto folder = item.folder();
-    if (!folder)
+// The table of the folder the first contact is in, read in one pass, tells
+// when each of its contacts last changed: taking one back is then a find and
+// a delete, as cheap as it gets. It is read again once it is older than
+// ChangeTimesFreshFor, so that a contact changed while a long undo goes on is
+// still kept. A contact the table does not list (moved elsewhere since) has
+// its own time asked; so has every contact once Outlook will not give the
+// table, which costs time and nothing else.
+void UndoRun::refreshChangeTimes(OutlookStoredItem& item) {
+    const auto now = std::chrono::steady_clock::now();
+    if (changeTimesFolder_ ? now - changeTimesReadAt_ < ChangeTimesFreshFor : changeTimesTried_)
         return;
-    auto rows = folder.value()->readChangeTimes();
-    if (!rows)
+    changeTimesTried_ = true;
+    changeTimes_.clear();
+    if (!changeTimesFolder_) {
+        auto folder = item.folder();
+        if (!folder)
+            return;
+        changeTimesFolder_ = std::move(folder.value());
+    }
+    changeTimesReadAt_ = now;
+    auto rows = changeTimesFolder_->readChangeTimes();
+    if (!rows) {
+        changeTimesFolder_.reset();
         return;
+    }
     for (StoredChangeTime& row : rows.value())
         changeTimes_.emplace(std::move(row.entryId), row.lastModified);
 }

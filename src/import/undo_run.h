@@ -14,6 +14,7 @@
 #include "platform/run_storage.h"
 #include "platform/run_window.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -51,7 +52,7 @@ private:
     // back yet.
     static std::vector<StoredContact> contactsToTakeBack(const RunRecordText& record);
     void takeBack(OutlookSession& session, const StoredContact& contact);
-    void readChangeTimes(OutlookStoredItem& item);
+    void refreshChangeTimes(OutlookStoredItem& item);
     std::string closingSummary() const;
 
     OutlookSessions& outlook_;
@@ -59,8 +60,10 @@ private:
     RunScreen screen_;
     ContactRecorder recorder_;
     std::vector<std::string> keptNames_;
-    bool changeTimesRead_ = false;
-    // When each contact of the first contact's folder last changed, by entry ID.
+    bool changeTimesTried_ = false;
+    std::unique_ptr<OutlookFolder> changeTimesFolder_; // held while its table is of use
+    std::chrono::steady_clock::time_point changeTimesReadAt_;
+    // When each contact of that folder last changed, by entry ID.
     std::unordered_map<std::string, double> changeTimes_;
 };
 
