@@ -156,29 +156,32 @@ public:
     }
     Outcome<std::string> storeId() override { return std::string("SID"); }
     Outcome<std::vector<StoredContactRow>> readContacts() override {
+        return table<StoredContactRow>([](const StoredContact& contact) {
+            return StoredContactRow{contact.entryId, contact.fullName, contact.emails,
+                                    contact.phones};
+        });
+    }
+    Outcome<std::vector<StoredChangeTime>> readChangeTimes() override {
+        return table<StoredChangeTime>([](const StoredContact& contact) {
+            return StoredChangeTime{contact.entryId, contact.modified};
+        });
+    }
+
+private:
+    // The folder's table: a row of each contact it holds now.
+    template <typename Row, typename MakeRow> Outcome<std::vector<Row>> table(MakeRow makeRow) {
         outlook_.log.push_back("GetTable " + info_.path);
         if (gone("GetTable"))
             return FakeOutlookSession::lost();
         if (outlook_.fails("GetTable"))
             return FakeOutlookSession::failure("GetTable");
-        std::vector<StoredContactRow> rows;
+        std::vector<Row> rows;
         for (const StoredContact& contact : outlook_.stored)
             if (contact.folder == info_.path && !contact.deleted)
-                rows.push_back({contact.entryId, contact.fullName, contact.emails, contact.phones});
-        return rows;
-    }
-    Outcome<std::vector<StoredChangeTime>> readChangeTimes() override {
-        outlook_.log.push_back("GetTable " + info_.path);
-        if (outlook_.fails("GetTable"))
-            return FakeOutlookSession::failure("GetTable");
-        std::vector<StoredChangeTime> rows;
-        for (const StoredContact& contact : outlook_.stored)
-            if (contact.folder == info_.path && !contact.deleted)
-                rows.push_back({contact.entryId, contact.modified});
+                rows.push_back(makeRow(contact));
         return rows;
     }
 
-private:
     FakeFolderInfo info_;
 };
 

@@ -415,9 +415,9 @@ void MainWindow::showProgress() {
     if (progressDue_.timerSet)
         KillTimer(handle(), ProgressRefreshTimerId);
     ProgressDue due = std::exchange(progressDue_, {});
-    progressShownAt_ = GetTickCount64();
     if (!due.text && !due.percent)
         return;
+    progressShownAt_ = GetTickCount64();
     if (due.text)
         progressBar_.setText(*due.text);
     if (due.percent) {
