@@ -1,8 +1,8 @@
 #pragma once
 // Where the main window starts, and what is remembered of it at exit.
 
+#include "base/outcome.h"
 #include "platform/main_window_services.h"
-#include "platform/outcome.h"
 #include "platform/settings_store.h"
 
 #include <string>

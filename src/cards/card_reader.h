@@ -3,13 +3,13 @@
 // only the first card in it, and phone and mail exports hold hundreds in one
 // file; the import run hands Outlook one card at a time instead.
 
+#include "base/outcome.h"
 #include "cards/card_line_finder.h"
 #include "cards/display_name.h"
 #include "cards/read_buffer.h"
 #include "cards/text_encoding.h"
 #include "platform/byte_source.h"
 #include "platform/code_pages.h"
-#include "platform/outcome.h"
 
 #include <cstddef>
 #include <cstdint>

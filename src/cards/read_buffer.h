@@ -3,8 +3,8 @@
 // them, so that a file of any size is read holding little more than the card
 // at hand. Places are file offsets, which stay put while the window slides.
 
+#include "base/outcome.h"
 #include "platform/byte_source.h"
-#include "platform/outcome.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,10 +5,10 @@
 // line carries; a contact Outlook stored is "saved" even when a later step
 // about it failed.
 
+#include "base/outcome.h"
 #include "import/contact_record.h"
 #include "import/file_contacts.h"
 #include "import/step_number.h"
-#include "platform/outcome.h"
 #include "platform/run_storage.h"
 #include "platform/run_window.h"
 

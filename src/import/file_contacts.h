@@ -7,10 +7,10 @@
 // the user's own path, untouched. However large the file, only the card at
 // hand and the one after it are held, in memory and on disk.
 
+#include "base/outcome.h"
 #include "cards/card_identity.h"
 #include "cards/card_reader.h"
 #include "platform/code_pages.h"
-#include "platform/outcome.h"
 #include "platform/run_storage.h"
 
 #include <cstddef>

@@ -6,10 +6,10 @@
 // meanwhile are not imported; rows removed meanwhile are a failure at their
 // position, never the previous file again.
 
+#include "base/outcome.h"
 #include "import/contact_recorder.h"
 #include "import/file_contacts.h"
 #include "platform/code_pages.h"
-#include "platform/outcome.h"
 #include "platform/run_storage.h"
 #include "queue/import_queue.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // What the progress bar shows while a run imports, the same for every run.
 
+#include "base/outcome.h"
 #include "import/file_contacts.h"
-#include "platform/outcome.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,8 +5,8 @@
 // taskbar). It also keeps track of the window closing: once that has been
 // seen, nothing more is shown and the run must return.
 
+#include "base/outcome.h"
 #include "import/step_number.h"
-#include "platform/outcome.h"
 #include "platform/run_window.h"
 
 #include <chrono>

@@ -3,7 +3,7 @@
 // program, a block of memory in tests. Pulling small blocks keeps a file of
 // any size from ever being held whole.
 
-#include "platform/outcome.h"
+#include "base/outcome.h"
 
 #include <cstddef>
 #include <cstdint>

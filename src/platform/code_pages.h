@@ -3,7 +3,7 @@
 // from an older phone or Outlook is written in a Windows code page, named by a
 // CHARSET parameter or not at all, and only the system knows every table.
 
-#include "platform/outcome.h"
+#include "base/outcome.h"
 
 #include <string>
 #include <string_view>

@@ -1,8 +1,8 @@
 #pragma once
 // The platform's modal choosers: the open-file dialog and the folder browser.
 
+#include "base/outcome.h"
 #include "platform/native_window.h"
-#include "platform/outcome.h"
 
 #include <string>
 #include <string_view>

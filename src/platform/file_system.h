@@ -16,7 +16,7 @@
 // thread is ever inside a long call; nothing interrupts a call, so a close
 // that arrives meanwhile takes effect when it returns.
 
-#include "platform/outcome.h"
+#include "base/outcome.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,7 +2,7 @@
 // Everything the program's logic needs of its one main window beyond what the
 // long operations use.
 
-#include "platform/outcome.h"
+#include "base/outcome.h"
 #include "platform/run_window.h"
 #include "platform/skin_style.h"
 

@@ -3,7 +3,7 @@
 // one reference held by the run for one file; destroying it releases the
 // reference. Every member reads Outlook afresh: nothing is cached here.
 
-#include "platform/outcome.h"
+#include "base/outcome.h"
 #include "platform/outlook_session.h"
 
 #include <cstdint>

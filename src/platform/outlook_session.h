@@ -17,7 +17,7 @@
 //   Outlook itself went away, and every object reached through it is dead.
 //   A new session from createSession reaches a fresh Outlook.
 
-#include "platform/outcome.h"
+#include "base/outcome.h"
 
 #include <cstdint>
 #include <memory>

@@ -3,8 +3,8 @@
 // file, private folders for the contacts of files that hold several, and the
 // record of every contact the run reached.
 
+#include "base/outcome.h"
 #include "platform/byte_source.h"
-#include "platform/outcome.h"
 
 #include <memory>
 #include <optional>

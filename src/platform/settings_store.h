@@ -2,7 +2,7 @@
 // The per-user store of text values addressed by application, section and
 // key. A value is written at once; nothing in the program reads one back.
 
-#include "platform/outcome.h"
+#include "base/outcome.h"
 
 #include <string_view>
 

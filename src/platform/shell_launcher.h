@@ -1,8 +1,8 @@
 #pragma once
 // The shell's "open this program with these parameters" operation.
 
+#include "base/outcome.h"
 #include "platform/native_window.h"
-#include "platform/outcome.h"
 
 #include <string>
 

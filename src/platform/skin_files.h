@@ -2,7 +2,7 @@
 // What the skin lookup needs of the file system. Paths are UTF-8 with
 // backslashes.
 
-#include "platform/outcome.h"
+#include "base/outcome.h"
 
 #include <string>
 #include <string_view>

@@ -15,9 +15,9 @@
 // the user could have seen, and nothing piles up in memory while the window is
 // held elsewhere (a message box, an import run started during the search).
 
+#include "base/outcome.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
-#include "platform/outcome.h"
 #include "platform/run_window.h"
 #include "queue/import_queue.h"
 #include "queue/row_batch.h"

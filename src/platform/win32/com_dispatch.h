@@ -3,7 +3,7 @@
 // members are found by name at every call (Outlook's DISPIDs are its own
 // business), and every failure comes back as the server's own words.
 
-#include "platform/outcome.h"
+#include "base/outcome.h"
 #include "platform/win32/message_filter.h"
 
 #include <windows.h>

@@ -8,7 +8,7 @@
 // runs from the ordinary message loop once Drop has returned, and may yield
 // as long as it likes. Drops made meanwhile are handled in their order.
 
-#include "platform/outcome.h"
+#include "base/outcome.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // it is saving). Rather than fail an import over that, calls are retried
 // quietly for a while, and the program's own windows keep painting meanwhile.
 
-#include "platform/outcome.h"
+#include "base/outcome.h"
 
 #include <windows.h>
 
