@@ -12,7 +12,7 @@ InProcessQuorvane::Ole::Ole() {
 InProcessQuorvane::InProcessQuorvane()
     : window_(GetModuleHandleW(nullptr),
               win32::MainWindowServicesIn{settings_, outlook_, shell_, dialogs_, clock_, files_,
-                                          storage_, codePages_, ImportRunOptions{}}) {
+                                          storage_, codePages_, ItemWindowOptions{}}) {
     ready_ = ole_.apartment.joined() && window_.create(SW_SHOWNORMAL);
 }
 

@@ -2,10 +2,14 @@
 
 #include "app/commands.h"
 #include "app/window_placement.h"
+#include "import/undo_target.h"
+#include "import/windowless_target.h"
 #include "queue/dialog_result.h"
 #include "queue/folder_commands.h"
 #include "queue/folder_search.h"
 
+#include <algorithm>
+#include <array>
 #include <exception>
 #include <string>
 
@@ -23,22 +27,11 @@ std::string sentence(std::string text) {
     return text;
 }
 
-// Clears a flag on every way out, including when the window closes mid-run.
-class ScopedFlag {
-public:
-    explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~ScopedFlag() { flag_ = false; }
-    ScopedFlag(const ScopedFlag&) = delete;
-    ScopedFlag& operator=(const ScopedFlag&) = delete;
-
-private:
-    bool& flag_;
-};
-
 } // namespace
 
-MainForm::MainForm(FormServices services, ImportRunOptions runOptions)
-    : services_(services), runOptions_(runOptions),
+MainForm::MainForm(FormServices services, ItemWindowOptions itemWindowOptions)
+    : services_(services), itemWindowOptions_(itemWindowOptions),
+      session_(queue_, services.window, services.storage, services.codePages),
       searches_(services.files, services.clock, services.window, queue_) {}
 
 bool MainForm::Form_Load() {
@@ -73,34 +66,36 @@ void MainForm::Form_Unload() {
                            saved.failure().description);
 }
 
+namespace {
+
+// What each toolbar and menu command does, by ID; IDs not listed do nothing.
+struct CommandHandler {
+    CommandId id;
+    void (*run)(MainForm& form);
+};
+
+constexpr std::array<CommandHandler, 8> CommandHandlers{{
+    {CommandId::AddFiles, [](MainForm& form) { form.AddFiles(); }},
+    {CommandId::AddFolder, [](MainForm& form) { form.AddFolder(); }},
+    {CommandId::Start, [](MainForm& form) { (void)form.Start(); }},
+    {CommandId::ClearList, [](MainForm& form) { form.ClearList(); }},
+    {CommandId::Help, [](MainForm& form) { form.Help(); }},
+    {CommandId::ImportWithoutWindows, [](MainForm& form) { (void)form.ImportWithoutWindows(); }},
+    {CommandId::ImportWithoutWindowsIntoFolder,
+     [](MainForm& form) { (void)form.ImportWithoutWindowsIntoFolder(); }},
+    {CommandId::UndoLastImport, [](MainForm& form) { (void)form.UndoLastImport(); }},
+}};
+
+} // namespace
+
 void MainForm::CommandBars_Execute(int commandId) {
+    const auto handler = std::find_if(
+        CommandHandlers.begin(), CommandHandlers.end(),
+        [commandId](const CommandHandler& h) { return static_cast<int>(h.id) == commandId; });
+    if (handler == CommandHandlers.end())
+        return;
     try {
-        switch (static_cast<CommandId>(commandId)) {
-        case CommandId::AddFiles:
-            AddFiles();
-            return;
-        case CommandId::AddFolder:
-            AddFolder();
-            return;
-        case CommandId::Start:
-            (void)Start();
-            return;
-        case CommandId::ClearList:
-            ClearList();
-            return;
-        case CommandId::Help:
-            Help();
-            return;
-        case CommandId::ImportWithoutWindows:
-            (void)ImportWithoutWindows();
-            return;
-        case CommandId::ImportWithoutWindowsIntoFolder:
-            (void)ImportWithoutWindowsIntoFolder();
-            return;
-        case CommandId::UndoLastImport:
-            (void)UndoLastImport();
-            return;
-        }
+        handler->run(*this);
     } catch (const std::exception& error) {
         showCommandFailure(error.what());
     }
@@ -158,47 +153,27 @@ void MainForm::ListView1_OLEDragDrop(const std::vector<std::string>& droppedPath
     }
 }
 
+// Each way to run is a target of the one session, which refuses a second
+// run while one yields.
 RunEnd MainForm::Start() {
-    // A nested second run would wait on the first run's item windows and the
-    // first on the second's; one run at a time, of either kind.
-    if (importRunning_)
-        return RunEnd::Finished;
-    ScopedFlag running(importRunning_);
-    ItemWindowRun run(queue_,
-                      {services_.window, services_.outlook, services_.shell, services_.clock,
-                       services_.storage, services_.codePages},
-                      runOptions_);
-    return run.run();
+    ItemWindowTarget target(services_.outlook, services_.shell, services_.clock,
+                            itemWindowOptions_);
+    return session_.run(target);
 }
 
 RunEnd MainForm::ImportWithoutWindows() {
-    return runWithoutWindows(WindowlessTarget::DefaultContacts);
+    WindowlessTarget target(services_.outlook, WindowlessDestination::DefaultContacts);
+    return session_.run(target);
 }
 
 RunEnd MainForm::ImportWithoutWindowsIntoFolder() {
-    return runWithoutWindows(WindowlessTarget::ChosenFolder);
+    WindowlessTarget target(services_.outlook, WindowlessDestination::ChosenFolder);
+    return session_.run(target);
 }
 
-// Refused while any run yields, as Start is: two runs storing the same queue
-// at once would store every contact twice.
-RunEnd MainForm::runWithoutWindows(WindowlessTarget target) {
-    if (importRunning_)
-        return RunEnd::Finished;
-    ScopedFlag running(importRunning_);
-    WindowlessRun run(queue_,
-                      {services_.window, services_.outlook, services_.storage, services_.codePages},
-                      target);
-    return run.run();
-}
-
-// Refused while a run yields, as the imports are: it would take back a run
-// that is still storing.
 RunEnd MainForm::UndoLastImport() {
-    if (importRunning_)
-        return RunEnd::Finished;
-    ScopedFlag running(importRunning_);
-    UndoRun run({services_.window, services_.outlook, services_.storage});
-    return run.run();
+    UndoTarget target(services_.outlook, services_.storage, services_.clock);
+    return session_.run(target);
 }
 
 void MainForm::ClearList() {

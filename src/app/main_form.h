@@ -3,9 +3,9 @@
 // the pointer rule and shutdown. The Win32 window forwards its events here and
 // implements the services it is given.
 
-#include "import/item_window_run.h"
-#include "import/undo_run.h"
-#include "import/windowless_run.h"
+#include "import/import_session.h"
+#include "import/item_window_target.h"
+#include "import/run_end.h"
 #include "platform/clock.h"
 #include "platform/code_pages.h"
 #include "platform/file_dialogs.h"
@@ -48,7 +48,7 @@ struct FormServices {
 
 class MainForm {
 public:
-    explicit MainForm(FormServices services, ImportRunOptions runOptions = {});
+    explicit MainForm(FormServices services, ItemWindowOptions itemWindowOptions = {});
 
     ImportQueue& queue() { return queue_; }
     const ImportQueue& queue() const { return queue_; }
@@ -90,21 +90,20 @@ public:
     // source has been released, never from inside the drop itself.
     void ListView1_OLEDragDrop(const std::vector<std::string>& droppedPaths);
 
-    bool importRunning() const { return importRunning_; }
+    bool importRunning() const { return session_.running(); }
 
     // Ends every folder search and waits for their thread, before the window
     // that the thread wakes goes away.
     void endFolderSearches() { searches_.stop(); }
 
 private:
-    RunEnd runWithoutWindows(WindowlessTarget target);
     void showCommandFailure(std::string_view description);
     void reportUnreadableFolders(const FolderSearch& search);
 
     FormServices services_;
-    ImportRunOptions runOptions_;
+    ItemWindowOptions itemWindowOptions_;
     ImportQueue queue_;
-    bool importRunning_ = false;
+    ImportSession session_; // after the queue it walks
     SearchWorker searches_; // after the queue: its thread appends to it
 };
 

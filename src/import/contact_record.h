@@ -25,6 +25,7 @@ enum class ContactResult {
     KeptChanged, // kept: changed after the import stored it
     NotFound,    // no longer in Outlook
 };
+inline constexpr std::size_t ContactResultCount = 7;
 
 struct ContactRecordLine {
     std::string file;

@@ -12,22 +12,12 @@ constexpr std::size_t LongestDescription = 1000;
 
 } // namespace
 
-ContactRecorder::ContactRecorder(RunStorage& storage, RunWindow& window)
-    : storage_(storage), window_(window) {}
-
-void ContactRecorder::begin() {
-    open(storage_.createRunRecord());
-}
-
-void ContactRecorder::beginUndoOf(std::string_view runRecordPath) {
-    open(storage_.createUndoRecord(runRecordPath));
-}
-
-void ContactRecorder::open(Outcome<std::unique_ptr<RunRecordFile>> record) {
+ContactRecorder::ContactRecorder(Outcome<std::unique_ptr<RunRecordFile>> record, RunScreen& screen)
+    : screen_(screen) {
     if (!record) {
-        window_.showMessage("The record of this run could not be written: " +
-                                record.failure().description + "\r\nThe import goes on without it.",
-                            MessageStyle::Exclamation);
+        screen_.show("The record of this run could not be written: " +
+                         record.failure().description + "\r\nThe import goes on without it.",
+                     MessageStyle::Exclamation);
         return;
     }
     record_ = std::move(record.value());
@@ -41,73 +31,6 @@ std::optional<std::string> ContactRecorder::path() const {
     return record_->path();
 }
 
-void ContactRecorder::startContact() {
-    contactOpen_ = true;
-    saved_ = false;
-    duplicate_ = false;
-    undone_.reset();
-    storeId_.clear();
-    storedAt_.clear();
-    reportedStep_.reset();
-    reportedDescription_.clear();
-    entryId_.clear();
-    folder_.clear();
-}
-
-void ContactRecorder::noteReport(StepNumber step, const Failure& failure) {
-    if (!contactOpen_ || reportedStep_)
-        return;
-    reportedStep_ = step;
-    reportedDescription_ = failure.description;
-}
-
-void ContactRecorder::noteSaved(std::string_view folder) {
-    saved_ = true;
-    folder_.assign(folder);
-}
-
-void ContactRecorder::noteEntryId(std::string_view entryId) {
-    entryId_.assign(entryId);
-}
-
-void ContactRecorder::noteStoredAt(std::string_view storeId, std::optional<double> oleDate) {
-    storeId_.assign(storeId);
-    storedAt_ = oleDate ? OleDateText(*oleDate) : std::string();
-}
-
-void ContactRecorder::noteDuplicate(std::string_view match) {
-    duplicate_ = true;
-    entryId_.assign(match);
-}
-
-void ContactRecorder::finishContact(std::string_view file, const FileContact* contact,
-                                    bool runEnded) {
-    if (!contactOpen_)
-        return;
-    contactOpen_ = false;
-    ContactRecordLine line;
-    line.file = file;
-    line.result = saved_                       ? ContactResult::Saved
-                  : duplicate_                 ? ContactResult::Duplicate
-                  : undone_                    ? *undone_
-                  : reportedStep_ || !runEnded ? ContactResult::Reported
-                                               : ContactResult::Skipped;
-    line.step = reportedStep_;
-    line.description = reportedDescription_;
-    line.entryId = entryId_;
-    line.folder = folder_;
-    line.storeId = storeId_;
-    line.storedAt = storedAt_;
-    if (contact) {
-        line.contact = contact->number;
-        line.name = contact->name;
-        line.repaired = contact->repaired;
-        if (contact->note && line.description.empty())
-            line.description = *contact->note;
-    }
-    write(std::move(line));
-}
-
 void ContactRecorder::recordNotReached(std::string_view file, std::string_view description,
                                        ContactResult result) {
     ContactRecordLine line;
@@ -118,39 +41,54 @@ void ContactRecorder::recordNotReached(std::string_view file, std::string_view d
 }
 
 void ContactRecorder::write(ContactRecordLine line) {
-    switch (line.result) {
-    case ContactResult::Saved:
-        ++tally_.saved;
-        break;
-    case ContactResult::Duplicate:
-        ++tally_.duplicates;
-        break;
-    case ContactResult::Reported:
-        ++tally_.reported;
-        break;
-    case ContactResult::Skipped:
-        ++tally_.skipped;
-        break;
-    case ContactResult::Deleted:
-        ++tally_.deleted;
-        break;
-    case ContactResult::KeptChanged:
-        ++tally_.kept;
-        break;
-    case ContactResult::NotFound:
-        ++tally_.notFound;
-        break;
-    }
+    ++counts_[static_cast<std::size_t>(line.result)];
     if (!record_)
         return;
     line.description = Utf8Shortened(line.description, LongestDescription);
     if (!record_->appendLine(FormatContactRecordLine(line))) {
         // Said once; the import itself goes on.
         record_.reset();
-        window_.showMessage("The record of this run could not be written any further at " +
-                                line.file + ".",
-                            MessageStyle::Exclamation);
+        screen_.show("The record of this run could not be written any further at " + line.file +
+                         ".",
+                     MessageStyle::Exclamation);
     }
+}
+
+ContactLine::ContactLine(ContactRecorder& recorder, std::string_view file, ContactLabel label)
+    : recorder_(recorder), note_(std::move(label.note)) {
+    line_.file = file;
+    line_.contact = label.number;
+    line_.name = std::move(label.name);
+    line_.repaired = std::move(label.repaired);
+}
+
+ContactLine::~ContactLine() {
+    if (finished_)
+        return;
+    ContactOutcome ended;
+    ended.result = line_.step ? ContactResult::Reported : ContactResult::Skipped;
+    finish(ended);
+}
+
+void ContactLine::noteReport(StepNumber step, const Failure& failure) {
+    if (finished_ || line_.step)
+        return;
+    line_.step = step;
+    line_.description = failure.description;
+}
+
+void ContactLine::finish(const ContactOutcome& outcome) {
+    if (finished_)
+        return;
+    finished_ = true;
+    line_.result = outcome.result;
+    line_.folder = outcome.folder;
+    line_.entryId = outcome.entryId;
+    line_.storeId = outcome.storeId;
+    line_.storedAt = outcome.storedAt ? OleDateText(*outcome.storedAt) : std::string();
+    if (note_ && line_.description.empty())
+        line_.description = *note_;
+    recorder_.write(std::move(line_));
 }
 
 } // namespace quorvane

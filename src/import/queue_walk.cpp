@@ -8,8 +8,11 @@
 namespace quorvane {
 
 QueueWalk::QueueWalk(const ImportQueue& queue, RunStorage& storage, CodePages& codePages,
-                     ContactRecorder& recorder)
-    : queue_(queue), recorder_(recorder), contacts_(storage, codePages) {}
+                     ContactRecorder& recorder, bool readIdentities)
+    : queue_(queue), recorder_(recorder), contacts_(storage, codePages) {
+    if (readIdentities)
+        contacts_.readIdentities();
+}
 
 Outcome<void> QueueWalk::begin() {
     index_ = 1;
@@ -36,17 +39,12 @@ Outcome<void> QueueWalk::readRow() {
 void QueueWalk::openFile(const KeepGoing& keepGoing) {
     contacts_.open(path_, keepGoing);
     contactUnderWay_ = contacts_.current() != nullptr;
-    if (contactUnderWay_)
-        recorder_.startContact();
 }
 
 bool QueueWalk::nextContact(const KeepGoing& keepGoing) {
-    recorder_.finishContact(path_, contacts_.current());
     contactUnderWay_ = contacts_.next(keepGoing);
-    if (contactUnderWay_) {
-        recorder_.startContact();
+    if (contactUnderWay_)
         return true;
-    }
     if (contacts_.restAbandoned())
         recorder_.recordNotReached(path_,
                                    "The contacts after the one before were not imported: "
@@ -72,8 +70,6 @@ void QueueWalk::recordUnfinished() {
     if (finished_ || index_ == 0)
         return;
     finished_ = true;
-    if (contactUnderWay_)
-        recorder_.finishContact(path_, contacts_.current(), true);
     if (rowBegun_ == index_ && contacts_.mayHaveMore())
         recorder_.recordNotReached(path_, contactUnderWay_
                                               ? "The run was ended before the rest of this "

@@ -1,10 +1,10 @@
 #pragma once
 // The walk every import run makes: over the queue's rows, in order, and over
 // the contacts of each row's file, one at a time, with a line in the run's
-// record for each contact the walk leaves behind and for each row it never
-// reached. The row count is read once when the walk begins: rows added
-// meanwhile are not imported; rows removed meanwhile are a failure at their
-// position, never the previous file again.
+// record for what it leaves behind: the rest of a file it stopped in, and
+// each row it never reached (the contact at hand has its own line). The row count is read once when
+// the walk begins: rows added meanwhile are not imported; rows removed meanwhile are a failure at
+// their position, never the previous file again.
 
 #include "base/outcome.h"
 #include "import/contact_recorder.h"
@@ -20,8 +20,10 @@ namespace quorvane {
 
 class QueueWalk {
 public:
+    // With `readIdentities`, each contact carries its e-mail addresses and
+    // phones.
     QueueWalk(const ImportQueue& queue, RunStorage& storage, CodePages& codePages,
-              ContactRecorder& recorder);
+              ContactRecorder& recorder, bool readIdentities);
     // A walk left early records what it did not reach.
     ~QueueWalk() { recordUnfinished(); }
     QueueWalk(const QueueWalk&) = delete;
@@ -32,23 +34,20 @@ public:
     Outcome<void> begin();
     // The path of the row the walk stands at.
     Outcome<void> readRow();
-    // Reads the row's file up to its first contact, which is then at hand
-    // and under way in the record; `keepGoing` is asked while it reads.
+    // Reads the row's file up to its first contact, which is then at hand;
+    // `keepGoing` is asked while it reads.
     void openFile(const KeepGoing& keepGoing);
-    // Records the contact at hand and puts the file's next one at hand;
-    // false when the file has no more (its card files are gone then).
+    // Puts the file's next contact at hand; false when the file has no more
+    // (its card files are gone then).
     bool nextContact(const KeepGoing& keepGoing);
     // On to the next row; false after the last, a failure when the position
     // cannot grow.
     Outcome<bool> advance();
 
-    // The run ended before the walk did: the contact at hand, the rest of its
-    // file and every row not begun get their lines. Once.
+    // The run ended before the walk did: the rest of the file at hand and
+    // every row not begun get their lines. Once.
     void recordUnfinished();
 
-    // Each contact from now on carries its e-mail addresses and phones.
-    void readIdentities() { contacts_.readIdentities(); }
-    bool queueEmpty() const { return queue_.count() == 0; }
     std::int32_t index() const { return index_; }
     const std::string& path() const { return path_; }
     const FileContact* contact() const { return contacts_.current(); }

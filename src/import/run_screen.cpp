@@ -6,13 +6,13 @@
 namespace quorvane {
 
 bool RunScreen::yield() {
-    if (!closing_)
+    if (!closing())
         closing_ = window_.yield() == YieldResult::WindowClosing;
     return !closing_;
 }
 
 bool RunScreen::waitForEvents(std::chrono::milliseconds timeout) {
-    if (!closing_)
+    if (!closing())
         closing_ = window_.waitForEvents(timeout) == YieldResult::WindowClosing;
     return !closing_;
 }
@@ -28,11 +28,17 @@ bool RunScreen::show(std::string_view text, MessageStyle style) {
 
 bool RunScreen::show(std::string_view text, MessageStyle style,
                      std::optional<std::string_view> title) {
-    if (closing_)
+    if (closing())
         return false;
     window_.showMessage(text, style, title);
-    closing_ = window_.closing();
-    return !closing_;
+    return !closing();
+}
+
+bool RunScreen::ask(std::string_view question) {
+    if (closing())
+        return false;
+    const bool yes = window_.askYesNo(question);
+    return !closing() && yes;
 }
 
 void RunScreen::showProgressText(const std::string& text) {
@@ -42,7 +48,9 @@ void RunScreen::showProgressText(const std::string& text) {
     window_.setProgressText(text);
 }
 
-void RunScreen::resetProgressText() {
+void RunScreen::restoreAtRest() {
+    window_.setPointer(PointerKind::Arrow);
+    window_.setProgressValue(0);
     progressText_ = ProgressAtRest;
     window_.setProgressText(ProgressAtRest);
 }

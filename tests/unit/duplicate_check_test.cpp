@@ -3,7 +3,6 @@
 
 #include "cards/card_identity.h"
 #include "import/known_contacts.h"
-#include "import/undo_run.h"
 #include "import_run_fixture.h"
 
 using namespace quorvane;
@@ -137,7 +136,6 @@ namespace {
 
 class UndoTest : public ImportRunTest {
 protected:
-    RunEnd undo() { return UndoRun({window, outlook, storage}).run(); }
     std::size_t deleted() const {
         return static_cast<std::size_t>(std::ranges::count_if(
             outlook.sessions.stored, [](const StoredContact& c) { return c.deleted; }));

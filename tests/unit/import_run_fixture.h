@@ -3,8 +3,10 @@
 
 #include "fakes.h"
 #include "import/error_report.h"
-#include "import/item_window_run.h"
-#include "import/windowless_run.h"
+#include "import/import_session.h"
+#include "import/item_window_target.h"
+#include "import/undo_target.h"
+#include "import/windowless_target.h"
 
 #include <gtest/gtest.h>
 
@@ -39,15 +41,27 @@ protected:
     FakeRunStorage storage;
     FakeCodePages codePages;
     ImportQueue queue;
-    ImportRunOptions options{.openWaitBound = std::chrono::seconds(2),
-                             .pollInterval = std::chrono::milliseconds(10)};
+    ItemWindowOptions options{.openWaitBound = std::chrono::seconds(2),
+                              .pollInterval = std::chrono::milliseconds(10)};
 
-    ImportRunServices services(RunWindow& w, OutlookAutomation& o, ShellLauncher& s) {
-        return {w, o, s, clock, storage, codePages};
+    // Through item windows, over `runQueue`, with its own window and Outlook.
+    RunEnd runThroughItemWindows(const ImportQueue& runQueue, RunWindow& runWindow,
+                                 OutlookAutomation& runOutlook, ShellLauncher& runShell) {
+        ImportSession session(runQueue, runWindow, storage, codePages);
+        ItemWindowTarget target(runOutlook, runShell, clock, options);
+        return session.run(target);
     }
-    RunEnd run() { return ItemWindowRun(queue, services(window, outlook, shell), options).run(); }
-    RunEnd runWithoutWindows(WindowlessTarget target = WindowlessTarget::DefaultContacts) {
-        return WindowlessRun(queue, {window, outlook, storage, codePages}, target).run();
+    RunEnd run() { return runThroughItemWindows(queue, window, outlook, shell); }
+    RunEnd
+    runWithoutWindows(WindowlessDestination destination = WindowlessDestination::DefaultContacts) {
+        ImportSession session(queue, window, storage, codePages);
+        WindowlessTarget target(outlook, destination);
+        return session.run(target);
+    }
+    RunEnd undo() {
+        ImportSession session(queue, window, storage, codePages);
+        UndoTarget target(outlook, storage, clock);
+        return session.run(target);
     }
 
     void queueFiles(std::initializer_list<const char*> paths) {

@@ -117,8 +117,7 @@ TEST_F(ImportRunTest, FailuresResumeAtTheStepTheTableNames) {
         caseOutlook.failing = c.failing;
         ImportQueue one;
         one.add("a.vcf");
-        EXPECT_EQ(ItemWindowRun(one, services(caseWindow, caseOutlook, caseShell), options).run(),
-                  RunEnd::Finished);
+        EXPECT_EQ(runThroughItemWindows(one, caseWindow, caseOutlook, caseShell), RunEnd::Finished);
         window.messages = caseWindow.messages;
         EXPECT_EQ(reportedSteps(), c.steps);
         EXPECT_EQ(caseOutlook.saved, c.saved);
@@ -277,9 +276,7 @@ TEST_F(ImportRunTest, EveryWayARunEndsIsAnnouncedOnce) {
         FakeShell caseShell{caseOutlook};
         ImportQueue caseQueue;
         c.arrange(caseWindow, caseOutlook, caseQueue);
-        EXPECT_EQ(
-            ItemWindowRun(caseQueue, services(caseWindow, caseOutlook, caseShell), options).run(),
-            c.end);
+        EXPECT_EQ(runThroughItemWindows(caseQueue, caseWindow, caseOutlook, caseShell), c.end);
         EXPECT_EQ(announcements(caseWindow), 1);
         ASSERT_FALSE(caseWindow.calls.empty());
         if (c.lastCall)

@@ -14,8 +14,8 @@ namespace {
 
 const FakeFolderInfo Family{"Family", "\\\\Mailbox - Ann\\Contacts\\Family"};
 const FakeFolderInfo Inbox{"Inbox", "\\\\Mailbox - Ann\\Inbox", OutlookItemType::Mail};
-constexpr WindowlessTarget BothTargets[]{WindowlessTarget::DefaultContacts,
-                                         WindowlessTarget::ChosenFolder};
+constexpr WindowlessDestination BothTargets[]{WindowlessDestination::DefaultContacts,
+                                              WindowlessDestination::ChosenFolder};
 
 class WindowlessRunTest : public ImportRunTest {
 protected:
@@ -90,7 +90,7 @@ TEST_F(WindowlessRunTest, TheBarShowsWhatTheRunThroughItemWindowsShows) {
 TEST_F(WindowlessRunTest, AChosenContactsFolderGetsTheMovedItemAndOnlyThatIsSaved) {
     session.picks = {Family};
     queueFiles({"C:\\c\\a.vcf"});
-    EXPECT_EQ(runWithoutWindows(WindowlessTarget::ChosenFolder), RunEnd::Finished);
+    EXPECT_EQ(runWithoutWindows(WindowlessDestination::ChosenFolder), RunEnd::Finished);
     EXPECT_EQ(session.log,
               (std::vector<std::string>{
                   "Session", "PickFolder", "GetTable " + Family.path, "OpenSharedItem C:\\c\\a.vcf",
@@ -108,22 +108,22 @@ TEST_F(WindowlessRunTest, AChosenContactsFolderGetsTheMovedItemAndOnlyThatIsSave
 TEST_F(WindowlessRunTest, EachFailingMemberIsReportedAndTheNextContactGoesOn) {
     struct Case {
         const char* member;
-        WindowlessTarget target;
+        WindowlessDestination target;
         int step;
         bool aStored;
     };
     const std::vector<Case> cases{
-        {"OpenSharedItem", WindowlessTarget::DefaultContacts, 222, false},
-        {"Save", WindowlessTarget::DefaultContacts, 224, false},
-        {"EntryID", WindowlessTarget::DefaultContacts, 228, true},
-        {"OpenSharedItem", WindowlessTarget::ChosenFolder, 222, false},
-        {"Move", WindowlessTarget::ChosenFolder, 224, false},
-        {"Save", WindowlessTarget::ChosenFolder, 226, false},
-        {"EntryID", WindowlessTarget::ChosenFolder, 228, true},
+        {"OpenSharedItem", WindowlessDestination::DefaultContacts, 222, false},
+        {"Save", WindowlessDestination::DefaultContacts, 224, false},
+        {"EntryID", WindowlessDestination::DefaultContacts, 228, true},
+        {"OpenSharedItem", WindowlessDestination::ChosenFolder, 222, false},
+        {"Move", WindowlessDestination::ChosenFolder, 224, false},
+        {"Save", WindowlessDestination::ChosenFolder, 226, false},
+        {"EntryID", WindowlessDestination::ChosenFolder, 228, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.member) +
-                     (c.target == WindowlessTarget::ChosenFolder ? " into a folder" : ""));
+                     (c.target == WindowlessDestination::ChosenFolder ? " into a folder" : ""));
         window = FakeWindow{&clock};
         outlook.sessions = {};
         storage = {};
@@ -182,7 +182,7 @@ TEST_F(WindowlessRunTest, TheDefaultFolderNotFoundIsReportedOnceAndContactsAreSt
 }
 
 TEST_F(WindowlessRunTest, NoDesktopOutlookIsSaidOnceInPlainWordsAndNothingElseHappens) {
-    for (WindowlessTarget target : BothTargets) {
+    for (WindowlessDestination target : BothTargets) {
         window = FakeWindow{&clock};
         outlook.sessions = {};
         storage = {};
@@ -253,7 +253,7 @@ TEST_F(WindowlessRunTest, TheChooserComesBackUntilAContactsFolderOrCancel) {
         session.failing = c.failing;
         queueFiles({"a.vcf"});
 
-        EXPECT_EQ(runWithoutWindows(WindowlessTarget::ChosenFolder), RunEnd::Finished);
+        EXPECT_EQ(runWithoutWindows(WindowlessDestination::ChosenFolder), RunEnd::Finished);
         std::vector<std::string> messages;
         for (const Message& message : window.messages)
             messages.push_back(message.title == ErrorReportTitle
@@ -318,8 +318,8 @@ TEST_F(WindowlessRunTest, ClosingTheWindowEndsTheRunAtOnceWhereverItIs) {
         const std::size_t messagesBefore = window.messages.size();
         const bool chooser = !session.picks.empty();
 
-        EXPECT_EQ(runWithoutWindows(chooser ? WindowlessTarget::ChosenFolder
-                                            : WindowlessTarget::DefaultContacts),
+        EXPECT_EQ(runWithoutWindows(chooser ? WindowlessDestination::ChosenFolder
+                                            : WindowlessDestination::DefaultContacts),
                   RunEnd::WindowClosed);
         EXPECT_LE(window.messages.size(), messagesBefore + 1); // at most the report it closed on
         EXPECT_NE(firstLineOf(lastMessage()), "Done.");
@@ -338,15 +338,15 @@ TEST_F(WindowlessRunTest, ClosingTheWindowEndsTheRunAtOnceWhereverItIs) {
 TEST_F(WindowlessRunTest, OutlookGoingAwayIsSaidOnceAndTheNextContactGoesToAFreshOutlook) {
     struct Case {
         const char* vanishing;
-        WindowlessTarget target;
+        WindowlessDestination target;
         int step;
         bool bStored; // by Outlook, though the run never heard so
     };
     const std::vector<Case> cases{
-        {"OpenSharedItem C:\\c\\b.vcf", WindowlessTarget::DefaultContacts, 222, false},
-        {"Save C:\\c\\b.vcf", WindowlessTarget::DefaultContacts, 224, true},
-        {"Move C:\\c\\b.vcf", WindowlessTarget::ChosenFolder, 224, false},
-        {"Save C:\\c\\b.vcf", WindowlessTarget::ChosenFolder, 226, true},
+        {"OpenSharedItem C:\\c\\b.vcf", WindowlessDestination::DefaultContacts, 222, false},
+        {"Save C:\\c\\b.vcf", WindowlessDestination::DefaultContacts, 224, true},
+        {"Move C:\\c\\b.vcf", WindowlessDestination::ChosenFolder, 224, false},
+        {"Save C:\\c\\b.vcf", WindowlessDestination::ChosenFolder, 226, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.vanishing);
@@ -372,11 +372,12 @@ TEST_F(WindowlessRunTest, OutlookGoingAwayIsSaidOnceAndTheNextContactGoesToAFres
         EXPECT_EQ(session.timesStored("C:\\c\\a.vcf"), 1u);
         EXPECT_EQ(session.timesStored("C:\\c\\b.vcf"), c.bStored ? 1u : 0u);
         ASSERT_EQ(session.stored.size(), c.bStored ? 5u : 4u);
-        const std::string folder =
-            c.target == WindowlessTarget::ChosenFolder ? Family.path : session.defaultFolder.path;
+        const std::string folder = c.target == WindowlessDestination::ChosenFolder
+                                       ? Family.path
+                                       : session.defaultFolder.path;
         for (const StoredContact& contact : session.stored)
             EXPECT_EQ(contact.folder, folder) << contact.file;
-        if (c.target == WindowlessTarget::ChosenFolder) {
+        if (c.target == WindowlessDestination::ChosenFolder) {
             EXPECT_EQ(sessionCalls("GetFolderFromID FID " + Family.path + " SID"), 1u);
             EXPECT_EQ(sessionCalls("PickFolder"), 1u) << "the user chose once";
         }
@@ -398,20 +399,20 @@ TEST_F(WindowlessRunTest, OutlookGoingAwayIsSaidOnceAndTheNextContactGoesToAFres
 TEST_F(WindowlessRunTest, AnOutlookThatCannotBeReachedAgainEndsTheRunWithOneMoreReport) {
     struct Case {
         const char* name;
-        WindowlessTarget target;
+        WindowlessDestination target;
         std::set<std::string> failingOnceGone;
         std::set<std::string> failing;
         std::string words;
     };
     const std::vector<Case> cases{
-        {"no Outlook", WindowlessTarget::DefaultContacts, {"Session"}, {}, "Session failed"},
+        {"no Outlook", WindowlessDestination::DefaultContacts, {"Session"}, {}, "Session failed"},
         {"folder not found",
-         WindowlessTarget::ChosenFolder,
+         WindowlessDestination::ChosenFolder,
          {"GetFolderFromID"},
          {},
          "GetFolderFromID failed"},
         {"folder's ID unread",
-         WindowlessTarget::ChosenFolder,
+         WindowlessDestination::ChosenFolder,
          {},
          {"FolderEntryID"},
          "FolderEntryID failed"},
@@ -433,13 +434,15 @@ TEST_F(WindowlessRunTest, AnOutlookThatCannotBeReachedAgainEndsTheRunWithOneMore
         queueFiles({"C:\\c\\a.vcf", "C:\\c\\three.vcf", "C:\\c\\later.vcf"});
 
         EXPECT_EQ(runWithoutWindows(c.target), RunEnd::Finished);
-        EXPECT_EQ(reportedSteps(),
-                  (std::vector<int>{c.target == WindowlessTarget::ChosenFolder ? 226 : 224, 248}));
+        EXPECT_EQ(
+            reportedSteps(),
+            (std::vector<int>{c.target == WindowlessDestination::ChosenFolder ? 226 : 224, 248}));
         ASSERT_EQ(window.messages.size(), 2u);
         EXPECT_NE(window.messages[1].text.find(c.words), std::string::npos);
         EXPECT_EQ(session.stored.size(), 1u); // a.vcf, before Outlook went
         EXPECT_EQ(sessionCalls("OpenSharedItem"), 1u);
-        const std::string crashStep = c.target == WindowlessTarget::ChosenFolder ? "226" : "224";
+        const std::string crashStep =
+            c.target == WindowlessDestination::ChosenFolder ? "226" : "224";
         EXPECT_EQ(recordRows(),
                   (std::vector<std::string>{
                       "C:\\c\\a.vcf,1,a.vcf,reported," + crashStep + "," +
@@ -455,7 +458,7 @@ TEST_F(WindowlessRunTest, AnOutlookThatCannotBeReachedAgainEndsTheRunWithOneMore
 }
 
 TEST_F(WindowlessRunTest, AnEmptyQueueShowsOnlyNoFilesAddedAndNeverReachesOutlook) {
-    for (WindowlessTarget target : BothTargets) {
+    for (WindowlessDestination target : BothTargets) {
         window = FakeWindow{&clock};
         EXPECT_EQ(runWithoutWindows(target), RunEnd::Finished);
         EXPECT_EQ(window.calls, (std::vector<std::string>{"runEnded", "message No files added."}));

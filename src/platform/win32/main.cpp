@@ -24,8 +24,8 @@ namespace {
 // The end-to-end tests shorten the wait for Outlook's window so that a file
 // Outlook never opens costs seconds, not a minute. Nothing else is read from
 // the environment.
-quorvane::ImportRunOptions runOptionsFromTestEnvironment() {
-    quorvane::ImportRunOptions options;
+quorvane::ItemWindowOptions runOptionsFromTestEnvironment() {
+    quorvane::ItemWindowOptions options;
     wchar_t value[16];
     const DWORD length = GetEnvironmentVariableW(L"QUORVANE_TEST_OPEN_WAIT_MS", value, 16);
     if (length == 0 || length >= 16)

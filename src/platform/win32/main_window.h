@@ -33,7 +33,7 @@ struct MainWindowServicesIn {
     FileSystem& files;
     RunStorage& storage;
     CodePages& codePages;
-    ImportRunOptions runOptions;
+    ItemWindowOptions runOptions;
 };
 
 class MainWindow final : public WindowBase, public MainWindowServices, private QueueObserver {

@@ -7,14 +7,11 @@
 // taken back; a run taken back in part goes on where it stopped. Steps are
 // numbered from 300 (docs/windowless-steps.md).
 
-#include "import/contact_recorder.h"
-#include "import/run_end.h"
-#include "import/run_screen.h"
+#include "import/import_target.h"
+#include "platform/clock.h"
 #include "platform/outlook_session.h"
 #include "platform/run_storage.h"
-#include "platform/run_window.h"
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -22,49 +19,34 @@
 
 namespace quorvane {
 
-struct UndoRunServices {
-    RunWindow& window;
-    OutlookSessions& outlook;
-    RunStorage& storage;
-};
-
-class UndoRun {
+class UndoTarget final : public TakeBackTarget {
 public:
-    explicit UndoRun(UndoRunServices services);
+    UndoTarget(OutlookSessions& outlook, RunStorage& storage, const Clock& clock)
+        : outlook_(outlook), storage_(storage), clock_(clock) {}
 
-    // Returns after the last box, or at once when the window is closed
-    // meanwhile.
-    RunEnd run();
+    std::optional<RecordedRun> prepare(RunContext& run) override;
+    ContactOutcome takeBack(const RecordedContact& contact, RunContext& run) override;
+    void release() override;
+    std::string closingSummary(const ResultCount& count,
+                               const std::optional<std::string>& recordPath) const override;
 
 private:
-    struct StoredContact {
-        std::string file;
-        std::size_t number = 0;
-        std::string name;
-        std::string entryId;
-        std::string folder;
-        std::string storeId;
-        std::string storedAt;
-    };
-
-    void undo();
-    // The contacts of `record` that its run stored and that are not taken
-    // back yet.
-    static std::vector<StoredContact> contactsToTakeBack(const RunRecordText& record);
-    void takeBack(OutlookSession& session, const StoredContact& contact);
     void refreshChangeTimes(OutlookStoredItem& item);
-    std::string closingSummary() const;
 
     OutlookSessions& outlook_;
     RunStorage& storage_;
-    RunScreen screen_;
-    ContactRecorder recorder_;
+    const Clock& clock_;
+    std::unique_ptr<OutlookSession> session_;
     std::vector<std::string> keptNames_;
     bool changeTimesTried_ = false;
     std::unique_ptr<OutlookFolder> changeTimesFolder_; // held while its table is of use
-    std::chrono::steady_clock::time_point changeTimesReadAt_;
+    Clock::TimePoint changeTimesReadAt_{};
     // When each contact of that folder last changed, by entry ID.
     std::unordered_map<std::string, double> changeTimes_;
 };
+
+// The contacts of `record` that its run stored and that are not taken back
+// yet.
+std::vector<RecordedContact> ContactsToTakeBack(const RunRecordText& record);
 
 } // namespace quorvane

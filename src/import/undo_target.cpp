@@ -1,11 +1,9 @@
-#include "import/undo_run.h"
+#include "import/undo_target.h"
 
-#include "import/windowless_run.h"
 #include "text/backslash_path.h"
 
 #include <chrono>
-#include <exception>
-#include <optional>
+#include <cstdlib>
 #include <set>
 
 namespace quorvane {
@@ -43,22 +41,7 @@ std::string field(const std::vector<std::string>& fields, RecordColumn column) {
 
 } // namespace
 
-UndoRun::UndoRun(UndoRunServices services)
-    : outlook_(services.outlook), storage_(services.storage), screen_(services.window),
-      recorder_(services.storage, services.window) {}
-
-RunEnd UndoRun::run() {
-    try {
-        undo();
-    } catch (const std::exception& fault) {
-        screen_.show(fault.what(), MessageStyle::Exclamation);
-        screen_.restoreAtRest();
-    }
-    screen_.announceEnd();
-    return screen_.closing() ? RunEnd::WindowClosed : RunEnd::Finished;
-}
-
-std::vector<UndoRun::StoredContact> UndoRun::contactsToTakeBack(const RunRecordText& record) {
+std::vector<RecordedContact> ContactsToTakeBack(const RunRecordText& record) {
     // A contact the undo record has an answer for is done with; a report
     // there leaves it to be tried again.
     std::set<std::string> handled;
@@ -70,14 +53,14 @@ std::vector<UndoRun::StoredContact> UndoRun::contactsToTakeBack(const RunRecordT
             result == ResultText(ContactResult::NotFound))
             handled.insert(field(fields, RecordColumn::EntryId));
     }
-    std::vector<StoredContact> contacts;
+    std::vector<RecordedContact> contacts;
     for (std::size_t at = 1; at < record.lines.size(); ++at) {
         const std::vector<std::string> fields = ParseCsvLine(record.lines[at]);
         const std::string entryId = field(fields, RecordColumn::EntryId);
         if (field(fields, RecordColumn::Result) != ResultText(ContactResult::Saved) ||
             entryId.empty() || handled.contains(entryId))
             continue;
-        StoredContact contact;
+        RecordedContact contact;
         contact.file = field(fields, RecordColumn::File);
         contact.number = std::strtoul(field(fields, RecordColumn::Contact).c_str(), nullptr, 10);
         contact.name = field(fields, RecordColumn::Name);
@@ -90,125 +73,88 @@ std::vector<UndoRun::StoredContact> UndoRun::contactsToTakeBack(const RunRecordT
     return contacts;
 }
 
-void UndoRun::undo() {
-    RunWindow& window = screen_.window();
+std::optional<RecordedRun> UndoTarget::prepare(RunContext& run) {
     auto newest = storage_.readNewestRunRecord();
     if (!newest) {
-        screen_.show(
+        run.closeWith(
             "The record of the last import could not be read, so nothing was deleted.\r\n\r\n" +
                 newest.failure().description,
             MessageStyle::Exclamation);
-        return;
+        return std::nullopt;
     }
     if (!newest.value()) {
-        screen_.show("There is no import to undo.", MessageStyle::Plain);
-        return;
+        run.closeWith("There is no import to undo.", MessageStyle::Plain);
+        return std::nullopt;
     }
     const RunRecordText& record = *newest.value();
     const std::string when = whenOf(record.path);
-    const std::vector<StoredContact> contacts = contactsToTakeBack(record);
+    RecordedRun recorded{record.path, ContactsToTakeBack(record)};
+    const std::vector<RecordedContact>& contacts = recorded.contacts;
     if (contacts.empty()) {
-        screen_.show(record.undoLines.empty()
-                         ? "The last import, of " + when +
-                               ", stored no contact that Quorvane can take back: Start "
-                               "Importing does not learn where Outlook stored each contact, "
-                               "only the imports without windows do. Nothing was deleted."
-                         : "The last import, of " + when + ", has been undone already.",
-                     MessageStyle::Plain);
-        return;
+        run.closeWith(record.undoLines.empty()
+                          ? "The last import, of " + when +
+                                ", stored no contact that Quorvane can take back: Start "
+                                "Importing does not learn where Outlook stored each contact, "
+                                "only the imports without windows do. Nothing was deleted."
+                          : "The last import, of " + when + ", has been undone already.",
+                      MessageStyle::Plain);
+        return std::nullopt;
     }
     const std::string folder =
         contacts.front().folder.empty() ? std::string("Outlook") : contacts.front().folder;
-    const std::string count = contacts.size() == 1
-                                  ? std::string("the contact")
-                                  : "the " + std::to_string(contacts.size()) + " contacts";
-    const bool yes = window.askYesNo(
-        "Delete " + count + " that the import of " + when + " stored in " + folder +
-        "?\r\n\r\nThey go to Outlook's Deleted Items, from where they can be brought back. A "
-        "contact changed since the import is kept.");
-    if (!screen_.stillOpen() || !yes)
-        return;
-
-    window.setPointer(PointerKind::Hourglass);
-    SessionOutcome reached = outlook_.createSession();
-    if (!reached.session) {
-        screen_.restorePointer();
-        screen_.announceEnd();
-        if (reached.noDesktopOutlook)
-            screen_.show(NoDesktopOutlookMessage(reached.session.failure().description),
-                         MessageStyle::Exclamation);
-        else
-            screen_.report(ReachOutlook, reached.session.failure());
-        return;
-    }
-    std::unique_ptr<OutlookSession> session = std::move(reached.session.value());
-    recorder_.beginUndoOf(record.path);
-    for (std::size_t at = 0; at < contacts.size(); ++at) {
-        if (!screen_.yield())
-            return;
-        screen_.showProgressText("Undoing: " + contacts[at].name);
-        window.setProgressValue(static_cast<double>(at + 1) / contacts.size() * 100.0);
-        takeBack(*session, contacts[at]);
-        if (screen_.closing())
-            return;
-    }
-    changeTimesFolder_.reset();
-    session.reset();
-    screen_.restoreAtRest();
-    screen_.announceEnd();
-    screen_.show(closingSummary(), MessageStyle::Plain);
+    const std::string count = contacts.size() == 1 ? std::string("the contact")
+                                                   : "the " + CountOf(contacts.size(), "contact");
+    if (!run.screen().ask(
+            "Delete " + count + " that the import of " + when + " stored in " + folder +
+            "?\r\n\r\nThey go to Outlook's Deleted Items, from where they can be brought back. "
+            "A contact changed since the import is kept."))
+        return std::nullopt;
+    run.screen().showHourglass();
+    session_ = run.reachOutlook(outlook_, ReachOutlook);
+    if (!session_)
+        return std::nullopt;
+    return recorded;
 }
 
 // Found again by its IDs; deleted only when nobody changed it since the
 // import stored it, and never when that cannot be told.
-void UndoRun::takeBack(OutlookSession& session, const StoredContact& contact) {
-    recorder_.startContact();
-    FileContact line;
-    line.number = contact.number;
-    line.name = contact.name;
-    const auto finish = [&] {
-        recorder_.noteEntryId(contact.entryId);
-        recorder_.finishContact(contact.file, &line);
-    };
-    const auto report = [&](StepNumber step, const Failure& failure) {
-        recorder_.noteReport(step, failure);
-        screen_.report(step, failure);
-        finish();
-    };
+ContactOutcome UndoTarget::takeBack(const RecordedContact& contact, RunContext& run) {
     const std::optional<double> storedAt = OleDateFromText(contact.storedAt);
     const auto changedSince = [&](double changed) {
         return !storedAt || changed > *storedAt + Tolerance;
     };
     const auto keep = [&] {
         keptNames_.push_back(contact.name);
-        recorder_.noteUndone(ContactResult::KeptChanged);
-        finish();
+        return ContactOutcome::with(ContactResult::KeptChanged);
     };
     // Changed by the table's word: kept without a call into Outlook.
     if (const auto listed = changeTimes_.find(contact.entryId);
         listed != changeTimes_.end() && changedSince(listed->second))
         return keep();
-    auto item = session.itemFromId(contact.entryId, contact.storeId);
+    auto item = session_->itemFromId(contact.entryId, contact.storeId);
     if (!item) {
-        if (!item.failure().notFound)
-            return report(FindContact, item.failure());
-        recorder_.noteUndone(ContactResult::NotFound);
-        return finish();
+        if (item.failure().notFound)
+            return ContactOutcome::with(ContactResult::NotFound);
+        run.report(FindContact, item.failure());
+        return ContactOutcome::notStored();
     }
     refreshChangeTimes(*item.value());
     std::optional<double> changed;
-    if (const auto listed = changeTimes_.find(contact.entryId); listed != changeTimes_.end())
+    if (const auto listed = changeTimes_.find(contact.entryId); listed != changeTimes_.end()) {
         changed = listed->second;
-    else if (auto asked = item.value()->lastModificationTime())
+    } else if (auto asked = item.value()->lastModificationTime()) {
         changed = asked.value();
-    else
-        return report(ReadChangeTime, asked.failure());
+    } else {
+        run.report(ReadChangeTime, asked.failure());
+        return ContactOutcome::notStored();
+    }
     if (changedSince(*changed))
         return keep();
-    if (auto removed = item.value()->remove(); !removed)
-        return report(DeleteContact, removed.failure());
-    recorder_.noteUndone(ContactResult::Deleted);
-    finish();
+    if (auto removed = item.value()->remove(); !removed) {
+        run.report(DeleteContact, removed.failure());
+        return ContactOutcome::notStored();
+    }
+    return ContactOutcome::with(ContactResult::Deleted);
 }
 
 // The table of the folder the first contact is in, read in one pass, tells
@@ -218,8 +164,8 @@ void UndoRun::takeBack(OutlookSession& session, const StoredContact& contact) {
 // still kept. A contact the table does not list (moved elsewhere since) has
 // its own time asked; so has every contact once Outlook will not give the
 // table, which costs time and nothing else.
-void UndoRun::refreshChangeTimes(OutlookStoredItem& item) {
-    const auto now = std::chrono::steady_clock::now();
+void UndoTarget::refreshChangeTimes(OutlookStoredItem& item) {
+    const Clock::TimePoint now = clock_.now();
     if (changeTimesFolder_ ? now - changeTimesReadAt_ < ChangeTimesFreshFor : changeTimesTried_)
         return;
     changeTimesTried_ = true;
@@ -240,27 +186,32 @@ void UndoRun::refreshChangeTimes(OutlookStoredItem& item) {
         changeTimes_.emplace(std::move(row.entryId), row.lastModified);
 }
 
-std::string UndoRun::closingSummary() const {
-    const ContactRecorder::Tally& tally = recorder_.tally();
-    const auto count = [](std::size_t n) {
-        return std::to_string(n) + (n == 1 ? " contact" : " contacts");
-    };
+void UndoTarget::release() {
+    changeTimesFolder_.reset();
+    session_.reset();
+}
+
+std::string UndoTarget::closingSummary(const ResultCount& count,
+                                       const std::optional<std::string>& recordPath) const {
     std::string text = "Done.\r\n\r\n";
-    text.append(count(tally.deleted)).append(" deleted: they are in Outlook's Deleted Items.");
-    if (tally.kept > 0) {
-        text.append("\r\n").append(count(tally.kept)).append(" kept, changed after the import:");
+    text.append(CountOf(count(ContactResult::Deleted), "contact"))
+        .append(" deleted: they are in Outlook's Deleted Items.");
+    if (const std::size_t kept = count(ContactResult::KeptChanged); kept > 0) {
+        text.append("\r\n")
+            .append(CountOf(kept, "contact"))
+            .append(" kept, changed after the import:");
         for (std::size_t at = 0; at < keptNames_.size() && at < 10; ++at)
             text.append(at ? ", " : " ").append(keptNames_[at]);
         if (keptNames_.size() > 10)
             text.append(" and ").append(std::to_string(keptNames_.size() - 10)).append(" more");
         text.append(".");
     }
-    if (tally.notFound > 0)
-        text.append("\r\n").append(count(tally.notFound)).append(" no longer in Outlook.");
-    if (tally.reported > 0)
-        text.append("\r\n").append(count(tally.reported)).append(" reported, not deleted.");
-    if (const auto path = recorder_.path())
-        text.append("\r\n\r\nThe record of this undo: ").append(*path);
+    if (const std::size_t gone = count(ContactResult::NotFound); gone > 0)
+        text.append("\r\n").append(CountOf(gone, "contact")).append(" no longer in Outlook.");
+    if (const std::size_t reported = count(ContactResult::Reported); reported > 0)
+        text.append("\r\n").append(CountOf(reported, "contact")).append(" reported, not deleted.");
+    if (recordPath)
+        text.append("\r\n\r\nThe record of this undo: ").append(*recordPath);
     return text;
 }
 

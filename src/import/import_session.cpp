@@ -1,0 +1,205 @@
+#include "import/import_session.h"
+
+#include "import/queue_walk.h"
+#include "import/run_progress.h"
+
+#include <exception>
+
+namespace quorvane {
+
+namespace {
+
+ContactLabel labelOf(const FileContact& contact) {
+    return {contact.number, contact.name, contact.repaired, contact.note};
+}
+
+// The contact whose line a report goes to, for as long as it is at hand.
+class LineAtHand {
+public:
+    LineAtHand(RunContext& run, ContactLine& line) : run_(run) { run_.setLineAtHand(&line); }
+    ~LineAtHand() { run_.setLineAtHand(nullptr); }
+    LineAtHand(const LineAtHand&) = delete;
+    LineAtHand& operator=(const LineAtHand&) = delete;
+
+private:
+    RunContext& run_;
+};
+
+// Clears a flag on every way out, including when the window closes mid-run.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~ScopedFlag() { flag_ = false; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+std::string ContactAtHand::subject() const {
+    if (!split)
+        return std::string(queuedPath);
+    return "contact " + std::to_string(card.number) + " (" + card.name + ") in " +
+           std::string(queuedPath);
+}
+
+std::string CountOf(std::size_t count, std::string_view noun) {
+    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
+template <typename Target, typename Body> RunEnd ImportSession::frame(Target& target, Body body) {
+    if (running_)
+        return RunEnd::Finished;
+    ScopedFlag running(running_);
+    RunScreen screen(window_);
+    RunContext run(screen);
+    try {
+        body(run);
+    } catch (const std::exception& fault) {
+        // Nothing a run does is meant to throw; should it all the same (the
+        // memory ran out), the fault is said and the run ends as any other.
+        screen.show(fault.what(), MessageStyle::Exclamation);
+        screen.restoreAtRest();
+    }
+    target.release();
+    screen.announceEnd();
+    return screen.closing() ? RunEnd::WindowClosed : RunEnd::Finished;
+}
+
+// The end of a run that was not cut short by the window: Outlook let go of,
+// everything at rest, then its one closing box: the target's summary once a
+// record was walked, or what the context was left to say.
+template <typename Target>
+void ImportSession::close(Target& target, RunContext& run, const ContactRecorder* recorder) {
+    if (run.closing())
+        return;
+    target.release();
+    RunScreen& screen = run.screen();
+    screen.restoreAtRest();
+    screen.announceEnd();
+    if (recorder) {
+        const ResultCount count = [recorder](ContactResult result) {
+            return recorder->count(result);
+        };
+        screen.show(target.closingSummary(count, recorder->path()), MessageStyle::Plain);
+    } else if (const auto& box = run.closingBox()) {
+        screen.show(box->text, box->style);
+    }
+}
+
+RunEnd ImportSession::run(ImportTarget& target) {
+    return frame(target, [&](RunContext& run) {
+        RunScreen& screen = run.screen();
+        if (queue_.count() == 0) {
+            screen.announceEnd();
+            screen.show("No files added.", MessageStyle::Plain);
+            return;
+        }
+        screen.showHourglass();
+        const auto ready = target.prepare(run);
+        if (!ready)
+            return close(target, run, nullptr);
+        ContactRecorder recorder(storage_.createRunRecord(), screen);
+        QueueWalk walk(queue_, storage_, codePages_, recorder, ready->readIdentities);
+        if (auto begun = walk.begin();
+            !begun && !run.report(target.steps().fixLastIndex, begun.failure()))
+            return;
+        if (walkQueue(target, run, walk, recorder))
+            return close(target, run, &recorder);
+        // The target could store nothing more: its reports said so, and no
+        // "Done." follows them.
+        walk.recordUnfinished();
+        close(target, run, nullptr);
+    });
+}
+
+bool ImportSession::walkQueue(ImportTarget& target, RunContext& run, QueueWalk& walk,
+                              ContactRecorder& recorder) {
+    const SessionSteps& steps = target.steps();
+    for (;;) {
+        if (!run.screen().yield())
+            return false;
+        if (auto read = walk.readRow(); !read) {
+            if (!run.report(steps.readPath, read.failure()))
+                return false;
+        } else if (!importFile(target, run, walk, recorder)) {
+            return false;
+        }
+        auto more = walk.advance();
+        if (!more)
+            return run.report(steps.advance, more.failure());
+        if (!more.value())
+            return true;
+    }
+}
+
+// Every contact of the row's file, each a cycle from the progress text on.
+bool ImportSession::importFile(ImportTarget& target, RunContext& run, QueueWalk& walk,
+                               ContactRecorder& recorder) {
+    RunScreen& screen = run.screen();
+    const SessionSteps& steps = target.steps();
+    const KeepGoing keepReading = [&screen] { return screen.yield(); };
+    // A file of gigabytes takes a while to read: the bar names it first.
+    screen.showProgressText(walk.progressText());
+    walk.openFile(keepReading);
+    for (bool first = true; walk.contact(); first = false) {
+        const FileContact& contact = *walk.contact();
+        // The contact has its line from the moment it is at hand, so a run
+        // ended at the yield before it still records it.
+        ContactLine line(recorder, walk.path(), labelOf(contact));
+        if (run.closing() || (!first && !screen.yield()))
+            return false;
+        screen.showProgressText(walk.progressText());
+        LineAtHand atHand(run, line);
+        if (auto percent = walk.progressValue(); !percent) {
+            if (!run.report(steps.progressValue, percent.failure()))
+                return false;
+        } else {
+            screen.showProgressValue(percent.value());
+        }
+        // A contact that cannot be opened needs nothing of Outlook.
+        ContactOutcome outcome;
+        if (contact.failure)
+            run.report(steps.openContact, *contact.failure);
+        else
+            outcome = target.store({contact, walk.path(), walk.split()}, run);
+        line.finish(outcome);
+        if (outcome.runOver)
+            return false;
+        if (run.closing() || !walk.nextContact(keepReading))
+            break;
+    }
+    return !run.closing();
+}
+
+RunEnd ImportSession::run(TakeBackTarget& target) {
+    return frame(target, [&](RunContext& run) {
+        RunScreen& screen = run.screen();
+        const auto recorded = target.prepare(run);
+        if (!recorded)
+            return close(target, run, nullptr);
+        ContactRecorder recorder(storage_.createUndoRecord(recorded->recordPath), screen);
+        const std::size_t total = recorded->contacts.size();
+        for (std::size_t at = 0; at < total; ++at) {
+            const RecordedContact& contact = recorded->contacts[at];
+            if (!screen.yield())
+                return;
+            screen.showProgressText("Undoing: " + contact.name);
+            if (auto percent = ProgressValue(static_cast<std::int32_t>(at) + 1, total, 1.0))
+                screen.showProgressValue(percent.value());
+            ContactLine line(recorder, contact.file, {contact.number, contact.name, {}, {}});
+            LineAtHand atHand(run, line);
+            ContactOutcome outcome = target.takeBack(contact, run);
+            outcome.entryId = contact.entryId;
+            line.finish(outcome);
+            if (run.closing())
+                return;
+        }
+        close(target, run, &recorder);
+    });
+}
+
+} // namespace quorvane
