@@ -209,6 +209,34 @@ TEST_P(UndoWithOrWithoutTable, TakesBackExactlyWhatTheLastRunStoredAndNothingCha
 
 INSTANTIATE_TEST_SUITE_P(TableRefused, UndoWithOrWithoutTable, ::testing::Bool());
 
+// The folder's table of change times is trusted for ten seconds: a contact
+// changed later than that into a long undo is read again and kept.
+TEST_F(UndoTest, AContactChangedOnceTheTableIsStaleIsKept) {
+    storage.files["C:\\c\\three.vcf"] = cards({"Ann", "Bob", "Cid"});
+    queueFiles({"C:\\c\\three.vcf"});
+    (void)runWithoutWindows();
+    ASSERT_EQ(outlook.sessions.stored.size(), 3u);
+    int yields = 0;
+    window.onYield = [&] {
+        // Before Cid: Cid is changed, eleven seconds after the table was read.
+        if (++yields == 3) {
+            outlook.sessions.stored[2].modified += 1.0 / 24;
+            clock.advance(std::chrono::seconds(11));
+        }
+    };
+    window.answers = {true};
+    outlook.sessions.log.clear();
+    (void)undo();
+    EXPECT_EQ(
+        std::ranges::count_if(outlook.sessions.log,
+                              [](const std::string& call) { return call.starts_with("GetTable"); }),
+        2);
+    EXPECT_TRUE(outlook.sessions.stored[0].deleted);
+    EXPECT_TRUE(outlook.sessions.stored[1].deleted);
+    EXPECT_FALSE(outlook.sessions.stored[2].deleted);
+    EXPECT_NE(lastMessage().find("kept, changed after the import: Cid."), std::string::npos);
+}
+
 TEST_F(UndoTest, ARunThroughItemWindowsOrNoneAtAllIsSaidPlainly) {
     (void)undo();
     EXPECT_EQ(lastMessage(), "There is no import to undo.");
