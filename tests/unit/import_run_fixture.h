@@ -64,6 +64,14 @@ protected:
         return session.run(target);
     }
 
+    // A case of a table of its own: nothing shown, stored or queued yet.
+    void startAfresh() {
+        window = FakeWindow{&clock};
+        outlook.sessions = {};
+        storage = {};
+        queue.clear();
+    }
+
     void queueFiles(std::initializer_list<const char*> paths) {
         for (const char* path : paths)
             queue.add(path);

@@ -27,6 +27,13 @@ protected:
             files.push_back(contact.file);
         return files;
     }
+    // However a run ends, it holds nothing of Outlook's and leaves no card
+    // file behind.
+    void expectNothingLeft() const {
+        EXPECT_EQ(session.liveReferences, 0);
+        EXPECT_EQ(storage.liveFolders, 0);
+        EXPECT_TRUE(storage.cardFiles.empty());
+    }
     std::size_t sessionCalls(std::string_view prefix) const {
         return static_cast<std::size_t>(std::ranges::count_if(
             session.log, [&](const std::string& call) { return call.starts_with(prefix); }));
@@ -66,9 +73,7 @@ TEST_F(WindowlessRunTest, EveryContactIsStoredOnceThroughOneSessionAndRecordedWi
     EXPECT_EQ(rows[4],
               "C:\\c\\empty.vcf,,,reported,222,This file holds no vCard: C:\\c\\empty.vcf,,");
 
-    EXPECT_EQ(session.liveReferences, 0);
-    EXPECT_EQ(storage.liveFolders, 0);
-    EXPECT_TRUE(storage.cardFiles.empty());
+    expectNothingLeft();
 }
 
 // The bar must not tell the two ways of importing apart.
@@ -124,10 +129,7 @@ TEST_F(WindowlessRunTest, EachFailingMemberIsReportedAndTheNextContactGoesOn) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.member) +
                      (c.target == WindowlessDestination::ChosenFolder ? " into a folder" : ""));
-        window = FakeWindow{&clock};
-        outlook.sessions = {};
-        storage = {};
-        queue.clear();
+        startAfresh();
         session.failing = {std::string(c.member) + " C:\\c\\a.vcf"};
         session.picks = {Family};
         int heldAtYield = 0;
@@ -161,10 +163,7 @@ TEST_F(WindowlessRunTest, EachFailingMemberIsReportedAndTheNextContactGoesOn) {
 TEST_F(WindowlessRunTest, TheDefaultFolderNotFoundIsReportedOnceAndContactsAreStoredAnyway) {
     for (const char* member : {"GetDefaultFolder", "FolderPath"}) {
         SCOPED_TRACE(member);
-        window = FakeWindow{&clock};
-        outlook.sessions = {};
-        storage = {};
-        queue.clear();
+        startAfresh();
         session.failing = {member};
         queueFiles({"a.vcf", "b.vcf"});
         (void)runWithoutWindows();
@@ -183,11 +182,8 @@ TEST_F(WindowlessRunTest, TheDefaultFolderNotFoundIsReportedOnceAndContactsAreSt
 
 TEST_F(WindowlessRunTest, NoDesktopOutlookIsSaidOnceInPlainWordsAndNothingElseHappens) {
     for (WindowlessDestination target : BothTargets) {
-        window = FakeWindow{&clock};
-        outlook.sessions = {};
-        storage = {};
+        startAfresh();
         session.noDesktopOutlook = true;
-        queue.clear();
         queueFiles({"a.vcf", "b.vcf", "c.vcf"});
 
         EXPECT_EQ(runWithoutWindows(target), RunEnd::Finished);
@@ -245,10 +241,7 @@ TEST_F(WindowlessRunTest, TheChooserComesBackUntilAContactsFolderOrCancel) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        window = FakeWindow{&clock};
-        outlook.sessions = {};
-        storage = {};
-        queue.clear();
+        startAfresh();
         session.picks = c.picks;
         session.failing = c.failing;
         queueFiles({"a.vcf"});
@@ -308,10 +301,7 @@ TEST_F(WindowlessRunTest, ClosingTheWindowEndsTheRunAtOnceWhereverItIs) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        window = FakeWindow{&clock};
-        outlook.sessions = {};
-        storage = {};
-        queue.clear();
+        startAfresh();
         storage.files["C:\\c\\four.vcf"] = cards({"Ann", "Bob", "Cid", "Dee"});
         queueFiles({"C:\\c\\four.vcf", "C:\\c\\later.vcf"});
         c.arrange();
@@ -325,9 +315,7 @@ TEST_F(WindowlessRunTest, ClosingTheWindowEndsTheRunAtOnceWhereverItIs) {
         EXPECT_NE(firstLineOf(lastMessage()), "Done.");
         EXPECT_EQ(recordRows(), c.rows);
         EXPECT_EQ(session.timesStored("C:\\c\\later.vcf"), 0u);
-        EXPECT_EQ(session.liveReferences, 0);
-        EXPECT_EQ(storage.liveFolders, 0);
-        EXPECT_TRUE(storage.cardFiles.empty());
+        expectNothingLeft();
     }
 }
 
@@ -350,10 +338,7 @@ TEST_F(WindowlessRunTest, OutlookGoingAwayIsSaidOnceAndTheNextContactGoesToAFres
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.vanishing);
-        window = FakeWindow{&clock};
-        outlook.sessions = {};
-        storage = {};
-        queue.clear();
+        startAfresh();
         session.vanishing = {c.vanishing};
         session.picks = {Family};
         session.folders = {Family};
@@ -388,8 +373,7 @@ TEST_F(WindowlessRunTest, OutlookGoingAwayIsSaidOnceAndTheNextContactGoesToAFres
             << rows[1];
         EXPECT_EQ(rows[4].find("C:\\c\\three.vcf,3,Cid,saved,,,EID"), 0u) << rows[4];
         EXPECT_NE(rows[4].find(folder), std::string::npos) << rows[4];
-        EXPECT_EQ(session.liveReferences, 0);
-        EXPECT_TRUE(storage.cardFiles.empty());
+        expectNothingLeft();
     }
 }
 
@@ -419,10 +403,7 @@ TEST_F(WindowlessRunTest, AnOutlookThatCannotBeReachedAgainEndsTheRunWithOneMore
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        window = FakeWindow{&clock};
-        outlook.sessions = {};
-        storage = {};
-        queue.clear();
+        startAfresh();
         session.vanishing = {"Save C:\\c\\a.vcf"};
         session.failing = c.failing;
         session.picks = {Family};
@@ -451,8 +432,7 @@ TEST_F(WindowlessRunTest, AnOutlookThatCannotBeReachedAgainEndsTheRunWithOneMore
                       "C:\\c\\three.vcf,,,skipped: the run was ended,,The run was ended before "
                       "the rest of this file was read.,,",
                       "C:\\c\\later.vcf,,,skipped: the run was ended,,,,"}));
-        EXPECT_EQ(session.liveReferences, 0);
-        EXPECT_TRUE(storage.cardFiles.empty());
+        expectNothingLeft();
         EXPECT_EQ(window.currentPointer, PointerKind::Arrow);
     }
 }
