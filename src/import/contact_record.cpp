@@ -68,6 +68,8 @@ std::string_view ResultText(ContactResult result) {
         return "kept: changed after the import";
     case ContactResult::NotFound:
         return "not found";
+    case ContactResult::KeptMoved:
+        return "kept: no longer in its folder";
     }
     return "";
 }
@@ -103,15 +105,23 @@ std::optional<double> OleDateFromText(std::string_view text) {
 std::vector<std::string> ParseCsvLine(std::string_view line) {
     std::vector<std::string> fields(1);
     bool quoted = false;
+    // CsvField quotes every value it guards: the apostrophe goes again.
+    const auto unguard = [&fields] {
+        std::string& field = fields.back();
+        if (field.size() > 1 && field.front() == '\'' && beginsLikeFormula(field.substr(1)))
+            field.erase(0, 1);
+    };
     for (std::size_t at = 0; at < line.size(); ++at) {
         const char c = line[at];
         if (quoted) {
-            if (c == '"' && at + 1 < line.size() && line[at + 1] == '"')
+            if (c == '"' && at + 1 < line.size() && line[at + 1] == '"') {
                 fields.back() += line[++at];
-            else if (c == '"')
+            } else if (c == '"') {
                 quoted = false;
-            else
+                unguard();
+            } else {
                 fields.back() += c;
+            }
         } else if (c == '"') {
             quoted = true;
         } else if (c == ',') {

@@ -24,8 +24,9 @@ enum class ContactResult {
     Deleted,     // moved to Deleted Items
     KeptChanged, // kept: changed after the import stored it
     NotFound,    // no longer in Outlook
+    KeptMoved,   // kept: no longer in the folder the import stored it in
 };
-inline constexpr std::size_t ContactResultCount = 7;
+inline constexpr std::size_t ContactResultCount = 8;
 
 struct ContactRecordLine {
     std::string file;
@@ -62,7 +63,8 @@ enum class RecordColumn {
 // A result as the record writes it.
 std::string_view ResultText(ContactResult result);
 
-// The fields of one record line as FormatContactRecordLine wrote them.
+// The fields of one record line as FormatContactRecordLine wrote them, a
+// guarded value without its guard.
 std::vector<std::string> ParseCsvLine(std::string_view line);
 
 // An OLE automation date (Outlook's clock) as the record writes it,

@@ -86,8 +86,8 @@ void ContactLine::finish(const ContactOutcome& outcome) {
     line_.entryId = outcome.entryId;
     line_.storeId = outcome.storeId;
     line_.storedAt = outcome.storedAt ? OleDateText(*outcome.storedAt) : std::string();
-    if (note_ && line_.description.empty())
-        line_.description = *note_;
+    if (line_.description.empty())
+        line_.description = note_ ? *note_ : outcome.note;
     recorder_.write(std::move(line_));
 }
 

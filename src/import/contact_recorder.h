@@ -38,6 +38,7 @@ struct ContactOutcome {
     std::string entryId; // the stored item; for Duplicate the one matched
     std::string storeId;
     std::optional<double> storedAt; // by Outlook's clock
+    std::string note;               // said in the line when no report is
     // Nothing further can be stored (Outlook cannot be reached again): the
     // session stops walking and the rest is recorded as not reached.
     bool runOver = false;

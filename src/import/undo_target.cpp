@@ -15,6 +15,7 @@ constexpr StepNumber ReachOutlook{302};
 constexpr StepNumber FindContact{304};
 constexpr StepNumber ReadChangeTime{306};
 constexpr StepNumber DeleteContact{308};
+constexpr StepNumber FindFolder{310};
 
 // Outlook stamps a save to the second at best; a contact counts as changed
 // only when its time is later than that.
@@ -116,21 +117,28 @@ std::optional<RecordedRun> UndoTarget::prepare(RunContext& run) {
     return recorded;
 }
 
-// Found again by its IDs; deleted only when nobody changed it since the
-// import stored it, and never when that cannot be told.
+ContactOutcome UndoTarget::keep(const RecordedContact& contact, ContactResult why) {
+    (why == ContactResult::KeptMoved ? keptMoved_ : keptChanged_).push_back(contact.name);
+    return ContactOutcome::with(why);
+}
+
+// Found again by its IDs; deleted only when it is where the import put it
+// and nobody changed it since, and never when that cannot be told. The
+// change time is the item's own, read right before the delete; the folder's
+// table only spares the calls for a contact it shows changed.
 ContactOutcome UndoTarget::takeBack(const RecordedContact& contact, RunContext& run) {
     const std::optional<double> storedAt = OleDateFromText(contact.storedAt);
-    const auto changedSince = [&](double changed) {
-        return !storedAt || changed > *storedAt + Tolerance;
-    };
-    const auto keep = [&] {
-        keptNames_.push_back(contact.name);
-        return ContactOutcome::with(ContactResult::KeptChanged);
-    };
-    // Changed by the table's word: kept without a call into Outlook.
+    if (!storedAt) {
+        ContactOutcome kept = keep(contact, ContactResult::KeptChanged);
+        kept.note = "When the import stored it was not recorded, so a change since cannot be told.";
+        return kept;
+    }
+    const auto changedSince = [&](double changed) { return changed > *storedAt + Tolerance; };
+    if (tableRead_ && clock_.now() - tableReadAt_ >= ChangeTimesFreshFor)
+        readFolderTable();
     if (const auto listed = changeTimes_.find(contact.entryId);
         listed != changeTimes_.end() && changedSince(listed->second))
-        return keep();
+        return keep(contact, ContactResult::KeptChanged);
     auto item = session_->itemFromId(contact.entryId, contact.storeId);
     if (!item) {
         if (item.failure().notFound)
@@ -138,18 +146,20 @@ ContactOutcome UndoTarget::takeBack(const RecordedContact& contact, RunContext& 
         run.report(FindContact, item.failure());
         return ContactOutcome::notStored();
     }
-    refreshChangeTimes(*item.value());
-    std::optional<double> changed;
-    if (const auto listed = changeTimes_.find(contact.entryId); listed != changeTimes_.end()) {
-        changed = listed->second;
-    } else if (auto asked = item.value()->lastModificationTime()) {
-        changed = asked.value();
-    } else {
-        run.report(ReadChangeTime, asked.failure());
+    auto inFolder = inRecordedFolder(contact, *item.value());
+    if (!inFolder) {
+        run.report(FindFolder, inFolder.failure());
         return ContactOutcome::notStored();
     }
-    if (changedSince(*changed))
-        return keep();
+    if (!inFolder.value())
+        return keep(contact, ContactResult::KeptMoved);
+    auto changed = item.value()->lastModificationTime();
+    if (!changed) {
+        run.report(ReadChangeTime, changed.failure());
+        return ContactOutcome::notStored();
+    }
+    if (changedSince(changed.value()))
+        return keep(contact, ContactResult::KeptChanged);
     if (auto removed = item.value()->remove(); !removed) {
         run.report(DeleteContact, removed.failure());
         return ContactOutcome::notStored();
@@ -157,37 +167,60 @@ ContactOutcome UndoTarget::takeBack(const RecordedContact& contact, RunContext& 
     return ContactOutcome::with(ContactResult::Deleted);
 }
 
-// The table of the folder the first contact is in, read in one pass, tells
-// when each of its contacts last changed: taking one back is then a find and
-// a delete, as cheap as it gets. It is read again once it is older than
-// ChangeTimesFreshFor, so that a contact changed while a long undo goes on is
-// still kept. A contact the table does not list (moved elsewhere since) has
-// its own time asked; so has every contact once Outlook will not give the
-// table, which costs time and nothing else.
-void UndoTarget::refreshChangeTimes(OutlookStoredItem& item) {
-    const Clock::TimePoint now = clock_.now();
-    if (changeTimesFolder_ ? now - changeTimesReadAt_ < ChangeTimesFreshFor : changeTimesTried_)
-        return;
-    changeTimesTried_ = true;
+// The table of the folder the import stored into answers for every contact
+// at once; until it is read, and whenever Outlook refuses it, the item's own
+// folder (Parent) answers for that one. The first contact found there makes
+// that folder the one whose table is read.
+Outcome<bool> UndoTarget::inRecordedFolder(const RecordedContact& contact,
+                                           OutlookStoredItem& item) {
+    if (tableRead_)
+        return changeTimes_.contains(contact.entryId);
+    auto parent = item.folder();
+    if (!parent)
+        return parent.failure();
+    auto path = parent.value()->folderPath();
+    if (!path)
+        return path.failure();
+    if (path.value() != recordedFolder(contact))
+        return false;
+    if (!folderFound_) {
+        folderFound_ = true;
+        folder_ = std::move(parent.value());
+        readFolderTable();
+    }
+    return true;
+}
+
+// A run that could not name its folder stored into the default Contacts
+// folder (Save stores there without being told).
+const std::string& UndoTarget::recordedFolder(const RecordedContact& contact) {
+    if (!contact.folder.empty())
+        return contact.folder;
+    if (!defaultFolderPath_) {
+        auto folder = session_->defaultContactsFolder();
+        auto path = folder ? folder.value()->folderPath() : Outcome<std::string>(folder.failure());
+        defaultFolderPath_ = path ? path.value() : std::string();
+    }
+    return *defaultFolderPath_;
+}
+
+// Read in one pass, a few dozen calls for ten thousand contacts, and again
+// once it is older than ChangeTimesFreshFor: a contact changed or moved
+// while a long undo goes on is then still seen.
+void UndoTarget::readFolderTable() {
+    tableRead_ = false;
     changeTimes_.clear();
-    if (!changeTimesFolder_) {
-        auto folder = item.folder();
-        if (!folder)
-            return;
-        changeTimesFolder_ = std::move(folder.value());
-    }
-    changeTimesReadAt_ = now;
-    auto rows = changeTimesFolder_->readChangeTimes();
-    if (!rows) {
-        changeTimesFolder_.reset();
+    auto rows = folder_->readChangeTimes();
+    tableReadAt_ = clock_.now();
+    if (!rows)
         return;
-    }
     for (StoredChangeTime& row : rows.value())
         changeTimes_.emplace(std::move(row.entryId), row.lastModified);
+    tableRead_ = true;
 }
 
 void UndoTarget::release() {
-    changeTimesFolder_.reset();
+    folder_.reset();
     session_.reset();
 }
 
@@ -196,16 +229,19 @@ std::string UndoTarget::closingSummary(const ResultCount& count,
     std::string text = "Done.\r\n\r\n";
     text.append(CountOf(count(ContactResult::Deleted), "contact"))
         .append(" deleted: they are in Outlook's Deleted Items.");
-    if (const std::size_t kept = count(ContactResult::KeptChanged); kept > 0) {
-        text.append("\r\n")
-            .append(CountOf(kept, "contact"))
-            .append(" kept, changed after the import:");
-        for (std::size_t at = 0; at < keptNames_.size() && at < 10; ++at)
-            text.append(at ? ", " : " ").append(keptNames_[at]);
-        if (keptNames_.size() > 10)
-            text.append(" and ").append(std::to_string(keptNames_.size() - 10)).append(" more");
+    // Named, so the user can look at each: at most ten, then how many more.
+    const auto kept = [&text](const std::vector<std::string>& names, std::string_view why) {
+        if (names.empty())
+            return;
+        text.append("\r\n").append(CountOf(names.size(), "contact")).append(" kept, ").append(why);
+        for (std::size_t at = 0; at < names.size() && at < 10; ++at)
+            text.append(at ? ", " : " ").append(names[at]);
+        if (names.size() > 10)
+            text.append(" and ").append(std::to_string(names.size() - 10)).append(" more");
         text.append(".");
-    }
+    };
+    kept(keptChanged_, "changed after the import:");
+    kept(keptMoved_, "no longer in the folder the import stored them in:");
     if (const std::size_t gone = count(ContactResult::NotFound); gone > 0)
         text.append("\r\n").append(CountOf(gone, "contact")).append(" no longer in Outlook.");
     if (const std::size_t reported = count(ContactResult::Reported); reported > 0)

@@ -32,8 +32,8 @@ struct StoredContact {
     std::string fullName;
     std::vector<std::string> emails;
     std::vector<std::string> phones;
-    double modified = 0; // OLE date of the last change
-    bool deleted = false;
+    double modified = 0;  // OLE date of the last change
+    bool deleted = false; // for good, not in Deleted Items
 };
 
 class FakeOutlookSession final : public OutlookSessions {
@@ -46,6 +46,11 @@ public:
     std::set<std::string> failing;
     bool noDesktopOutlook = false; // no Outlook that programs can drive
     FakeFolderInfo defaultFolder{"Contacts", "\\\\Mailbox - Ann\\Contacts"};
+    // Where Delete moves an item; a Delete there removes it for good.
+    std::string deletedItems = "\\\\Mailbox - Ann\\Deleted Items";
+    bool inDeletedItems(const StoredContact& contact) const {
+        return !contact.deleted && contact.folder == deletedItems;
+    }
     // What the chooser answers, in turn; nullopt (or nothing left) is Cancel.
     std::deque<std::optional<FakeFolderInfo>> picks;
     // Folders GetFolderFromID finds besides the default one.
@@ -308,7 +313,7 @@ private:
     }
 };
 
-// A stored contact found again; Delete moves it out of its folder.
+// A stored contact found again; Delete moves it to Deleted Items.
 class FakeStoredItem final : public OutlookStoredItem, FakeSessionReference {
 public:
     FakeStoredItem(FakeOutlookSession& outlook, std::size_t at)
@@ -330,7 +335,10 @@ public:
         outlook_.log.push_back("Delete " + contact.entryId);
         if (outlook_.fails("Delete") || outlook_.fails("Delete", contact.entryId))
             return FakeOutlookSession::failure("Delete");
-        contact.deleted = true;
+        if (contact.folder == outlook_.deletedItems)
+            contact.deleted = true;
+        else
+            contact.folder = outlook_.deletedItems;
         return Success();
     }
 
