@@ -6,13 +6,13 @@
 // splitter), whatever pieces the file arrives in, with names that read as
 // text and make safe file names.
 
-#include "card_samples.h"
 #include "cards/card_file_name.h"
 #include "cards/card_reader.h"
 #include "cards/memory_byte_source.h"
 #include "cards/text_encoding.h"
 #include "fake_code_pages.h"
 #include "require.h"
+#include "text/utf16_text.h"
 #include "text/utf8_text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -233,7 +233,7 @@ std::vector<ReferenceCard> referenceSplit(std::string_view file) {
 // The file the fuzzer's bytes describe: parts in an encoding each, with or
 // without a mark, of lines from the shapes below, with any line end or none.
 std::string utf16(std::string_view utf8, bool littleEndian) {
-    return testing::Utf16Bytes(utf8, littleEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
+    return Utf16BytesFromUtf8(utf8, littleEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
 }
 
 std::string generate(FuzzedDataProvider& in) {

@@ -5,6 +5,7 @@
 
 #include "queue/drop_list.h"
 #include "require.h"
+#include "text/utf16_text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -99,28 +100,12 @@ std::vector<std::byte> wideBlock(const std::vector<std::string>& paths) {
     std::vector<std::byte> block(DropListHeader::Size);
     block[DropListHeader::ListOffsetAt] = std::byte{DropListHeader::Size};
     block[DropListHeader::WideFlagAt] = std::byte{1};
-    const auto unit = [&](char32_t c) {
-        block.push_back(static_cast<std::byte>(c & 0xFF));
-        block.push_back(static_cast<std::byte>((c >> 8) & 0xFF));
-    };
     for (const std::string& path : paths) {
-        for (std::size_t at = 0; at < path.size();) {
-            const auto lead = static_cast<unsigned char>(path[at]);
-            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-            char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-            for (std::size_t i = 1; i < length; ++i)
-                c = (c << 6) | (static_cast<unsigned char>(path[at + i]) & 0x3F);
-            at += length;
-            if (c < 0x10000) {
-                unit(c);
-                continue;
-            }
-            unit(0xD800 + ((c - 0x10000) >> 10));
-            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-        }
-        unit(0);
+        const std::string wide = Utf16BytesFromUtf8(path + '\0', ByteOrder::LittleEndian);
+        for (const char byte : wide)
+            block.push_back(static_cast<std::byte>(byte));
     }
-    unit(0);
+    block.resize(block.size() + 2); // the empty path that ends the list
     return block;
 }
 

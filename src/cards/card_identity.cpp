@@ -2,6 +2,7 @@
 
 #include "cards/card_line.h"
 #include "cards/quoted_printable.h"
+#include "text/ascii_text.h"
 #include "text/byte_order_mark.h"
 #include "text/utf16_text.h"
 
@@ -9,14 +10,10 @@ namespace quorvane {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // The card's text as UTF-8 or 8-bit bytes, whatever it was stored as: e-mail
 // addresses and phone numbers are ASCII in every export.
 std::string cardText(std::string_view card, TextEncoding encoding) {
-    if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) {
+    if (IsUtf16(encoding)) {
         const ByteOrder order =
             encoding == TextEncoding::Utf16Le ? ByteOrder::LittleEndian : ByteOrder::BigEndian;
         if (card.starts_with(Utf16LeByteOrderMark) || card.starts_with(Utf16BeByteOrderMark))
@@ -26,42 +23,18 @@ std::string cardText(std::string_view card, TextEncoding encoding) {
     return std::string(WithoutUtf8ByteOrderMark(card));
 }
 
-std::string trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return std::string(text);
-}
-
 } // namespace
 
 CardIdentity ReadCardIdentity(std::string_view card, TextEncoding encoding) {
     const std::string text = cardText(card, encoding);
-    // Unfolded logical lines; a quoted-printable soft break joins too.
-    std::vector<std::string> lines;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", at);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string_view line(text.data() + at, end - at);
-        const bool softBreak = !lines.empty() && lines.back().ends_with('=') &&
-                               lines.back().find("QUOTED-PRINTABLE") != std::string::npos;
-        if (!lines.empty() && !line.empty() && isBlank(line.front()))
-            lines.back().append(line.substr(1));
-        else if (softBreak)
-            lines.back().append("\n").append(line);
-        else
-            lines.emplace_back(line);
-        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-    }
-
     CardIdentity identity;
     int depth = 0;
-    std::string decoded;
-    for (const std::string& line : lines) {
-        switch (ClassifyCardLine(line)) {
+    std::string joined, decoded;
+    for (std::size_t at = 0; at < text.size();) {
+        const LogicalLine line = LogicalLineAt(text, at);
+        at = line.next;
+        // Told apart by their first lines, as the splitter tells them.
+        switch (ClassifyCardLine(line.first)) {
         case CardLine::Begin:
         case CardLine::AgentOpensCard:
             ++depth;
@@ -74,21 +47,20 @@ CardIdentity ReadCardIdentity(std::string_view card, TextEncoding encoding) {
         }
         if (depth != 1)
             continue;
-        const auto property = SplitPropertyLine(line);
+        const auto property = SplitPropertyLine(Unfolded(line, joined));
         if (!property)
             continue;
         const bool email = EqualsIgnoringCase(property->name, "EMAIL");
         if (!email && !EqualsIgnoringCase(property->name, "TEL"))
             continue;
-        std::string value(property->value);
+        std::string_view value = property->value;
         if (ReadValueEncoding(property->parameters).quotedPrintable) {
             DecodeQuotedPrintable(value, decoded);
             value = decoded;
         }
-        value = trimmed(value);
-        if (value.empty())
-            continue;
-        (email ? identity.emails : identity.phones).push_back(std::move(value));
+        value = Trimmed(value);
+        if (!value.empty())
+            (email ? identity.emails : identity.phones).emplace_back(value);
     }
     return identity;
 }

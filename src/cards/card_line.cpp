@@ -1,23 +1,30 @@
 #include "cards/card_line.h"
 
+#include "text/ascii_text.h"
+
+#include <algorithm>
+
 namespace quorvane {
 
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 char lower(char c) {
     return LowerAscii(c);
 }
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
+// Where the physical line from `start` ends: at its CR or LF, or where
+// `text` does.
+std::size_t lineEndFrom(std::string_view text, std::size_t start) {
+    const auto end = std::find_if(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+                                  [](char c) { return c == '\r' || c == '\n'; });
+    return static_cast<std::size_t>(end - text.begin());
+}
+
+// Where the line after the one whose text ends at `end` starts.
+std::size_t afterLineEnd(std::string_view text, std::size_t end) {
+    if (end == text.size())
+        return end;
+    return end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
 }
 
 // Whether `text` starts with `word`, given in lower case, in any letter case.
@@ -38,11 +45,11 @@ bool isMarker(std::string_view text, std::string_view word) {
     if (!startsWithWord(text, word))
         return false;
     std::size_t at = word.size();
-    while (at < text.size() && isBlank(text[at]))
+    while (at < text.size() && IsBlank(text[at]))
         ++at;
     if (at == text.size() || text[at] != ':')
         return false;
-    const std::string_view value = trimmed(text.substr(at + 1));
+    const std::string_view value = Trimmed(text.substr(at + 1));
     return value.size() == 5 && startsWithWord(value, "vcard");
 }
 
@@ -86,7 +93,7 @@ template <typename Visit> void forEachParameter(std::string_view parameters, Vis
         // Without quotes, every ';' separates.
         for (;;) {
             const std::size_t end = parameters.find(';');
-            visit(trimmed(parameters.substr(0, end)));
+            visit(Trimmed(parameters.substr(0, end)));
             if (end == std::string_view::npos)
                 return;
             parameters.remove_prefix(end + 1);
@@ -99,7 +106,7 @@ template <typename Visit> void forEachParameter(std::string_view parameters, Vis
             quoted = !quoted;
         if (at < parameters.size() && (parameters[at] != ';' || quoted))
             continue;
-        visit(trimmed(parameters.substr(start, at - start)));
+        visit(Trimmed(parameters.substr(start, at - start)));
         start = at + 1;
     }
 }
@@ -111,10 +118,10 @@ CardLine ClassifyCardLine(std::string_view line) {
         return CardLine::Begin;
     if (isPlainMarker(line, "end:vcard"))
         return CardLine::End;
-    const std::string_view text = trimmed(line);
+    const std::string_view text = Trimmed(line);
     if (text.empty())
         return CardLine::Blank;
-    if (isBlank(line.front()))
+    if (IsBlank(line.front()))
         return CardLine::Folded;
     // The first letter settles most lines without a look at the rest.
     const char first = lower(text.front());
@@ -128,7 +135,7 @@ CardLine ClassifyCardLine(std::string_view line) {
     const auto property = SplitPropertyLine(text);
     if (!property || !EqualsIgnoringCase(property->name, "AGENT"))
         return CardLine::Property;
-    const std::string_view value = trimmed(property->value);
+    const std::string_view value = Trimmed(property->value);
     if (value.empty())
         return CardLine::AgentAwaitsCard;
     return isMarker(value, "begin") ? CardLine::AgentOpensCard : CardLine::Property;
@@ -138,18 +145,18 @@ std::size_t LeadingEndMarkerSize(std::string_view line) {
     if (!startsWithWord(line, "end"))
         return 0;
     std::size_t at = 3;
-    while (at < line.size() && isBlank(line[at]))
+    while (at < line.size() && IsBlank(line[at]))
         ++at;
     if (at == line.size() || line[at] != ':')
         return 0;
     ++at;
-    while (at < line.size() && isBlank(line[at]))
+    while (at < line.size() && IsBlank(line[at]))
         ++at;
     return startsWithWord(line.substr(at), "vcard") ? at + 5 : 0;
 }
 
 bool ColonMayMarkCard(std::string_view afterColon) {
-    while (!afterColon.empty() && isBlank(afterColon.front()))
+    while (!afterColon.empty() && IsBlank(afterColon.front()))
         afterColon.remove_prefix(1);
     if (afterColon.empty())
         return true;
@@ -171,7 +178,7 @@ std::optional<PropertyLine> SplitPropertyLine(std::string_view line) {
         name.remove_prefix(dot + 1);
     const std::string_view parameters =
         colon == nameEnd ? std::string_view{} : line.substr(nameEnd + 1, colon - nameEnd - 1);
-    return PropertyLine{trimmed(name), parameters, line.substr(colon + 1)};
+    return PropertyLine{Trimmed(name), parameters, line.substr(colon + 1)};
 }
 
 ValueEncoding ReadValueEncoding(std::string_view parameters) {
@@ -184,8 +191,8 @@ ValueEncoding ReadValueEncoding(std::string_view parameters) {
             encoding.quotedPrintable |= EqualsIgnoringCase(parameter, "QUOTED-PRINTABLE");
             return;
         }
-        const std::string_view key = trimmed(parameter.substr(0, equals));
-        std::string_view value = trimmed(parameter.substr(equals + 1));
+        const std::string_view key = Trimmed(parameter.substr(0, equals));
+        std::string_view value = Trimmed(parameter.substr(equals + 1));
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
         if (EqualsIgnoringCase(key, "CHARSET") && !encoding.charset)
@@ -194,6 +201,52 @@ ValueEncoding ReadValueEncoding(std::string_view parameters) {
             encoding.quotedPrintable = EqualsIgnoringCase(value, "QUOTED-PRINTABLE");
     });
     return encoding;
+}
+
+LogicalLine LogicalLineAt(std::string_view text, std::size_t start) {
+    LogicalLine line;
+    std::size_t end = lineEndFrom(text, start);
+    line.first = text.substr(start, end - start);
+    // Most properties are not quoted-printable and few lines end in "=":
+    // the parameters are read only when one does.
+    std::optional<bool> quotedPrintable;
+    const auto softBreakAfter = [&](std::string_view physical) {
+        if (!physical.ends_with('='))
+            return false;
+        if (!quotedPrintable) {
+            const auto property = SplitPropertyLine(line.first);
+            quotedPrintable = property && ReadValueEncoding(property->parameters).quotedPrintable;
+        }
+        return *quotedPrintable;
+    };
+    for (std::string_view physical = line.first;;) {
+        line.next = afterLineEnd(text, end);
+        if (line.next == text.size() || (!softBreakAfter(physical) && !IsBlank(text[line.next])))
+            break;
+        end = lineEndFrom(text, line.next);
+        physical = text.substr(line.next, end - line.next);
+    }
+    line.written = text.substr(start, end - start);
+    line.softBreaks = quotedPrintable.value_or(false);
+    return line;
+}
+
+std::string_view Unfolded(const LogicalLine& line, std::string& joined) {
+    const std::string_view text = line.written;
+    if (text.size() == line.first.size())
+        return line.first;
+    joined.assign(line.first);
+    bool softBreak = line.softBreaks && line.first.ends_with('=');
+    for (std::size_t end = line.first.size(); end < text.size();) {
+        const std::size_t start = afterLineEnd(text, end);
+        end = lineEndFrom(text, start);
+        const std::string_view physical = text.substr(start, end - start);
+        if (softBreak)
+            joined.pop_back();
+        joined += softBreak ? physical : physical.substr(1);
+        softBreak = line.softBreaks && physical.ends_with('=');
+    }
+    return joined;
 }
 
 } // namespace quorvane

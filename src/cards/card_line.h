@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace quorvane {
@@ -65,6 +66,31 @@ struct ValueEncoding {
 // The value encoding `parameters` describe; parameter names and the encoding
 // ignore letter case.
 ValueEncoding ReadValueEncoding(std::string_view parameters);
+
+// One property as a card writes it: its first physical line and the lines
+// that continue it. A line that starts with a blank continues the line
+// before (folding, in every vCard version); in a quoted-printable property
+// (as ReadValueEncoding reads the first line's parameters) any line
+// continues one that ends in "=" (a soft line break). The name reader, the
+// duplicate check and the charset repair all read properties so, and must
+// agree on where each ends.
+struct LogicalLine {
+    std::string_view first;   // the first physical line, without its line end
+    std::string_view written; // all its lines as the text holds them, without the last line end
+    std::size_t next = 0;     // where the line after it starts; the text's size after the last
+    // Whether a line ending in "=" was continued as a soft line break rather
+    // than by a fold; only asked, and so only known, when a line ends so.
+    bool softBreaks = false;
+};
+
+// The logical line whose first physical line starts at `start` in `text`, a
+// card's ASCII-compatible text. Line ends are CR LF, LF or CR.
+LogicalLine LogicalLineAt(std::string_view text, std::size_t start);
+
+// The text of `line` unfolded: a folded line without its leading blank, a
+// soft line break without its "=", and no line end between. A line written
+// on one physical line is its own text; one of several is built in `joined`.
+std::string_view Unfolded(const LogicalLine& line, std::string& joined);
 
 // `c` in lower case if it is an ASCII capital letter.
 constexpr char LowerAscii(char c) {

@@ -1,6 +1,7 @@
 #include "cards/card_line_finder.h"
 
 #include "cards/card_line.h"
+#include "text/byte_order_mark.h"
 
 #include <algorithm>
 #include <cstring>
@@ -43,10 +44,6 @@ bool colonMayMarkCard(const char* afterColon, const char* end) {
     return ColonMayMarkCard(std::string_view(afterColon, lookAhead));
 }
 
-bool isUtf16(TextEncoding encoding) {
-    return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
-}
-
 } // namespace
 
 CardLineFinder::CardLineFinder(TextEncoding encoding) : encoding_(encoding) {}
@@ -54,7 +51,7 @@ CardLineFinder::CardLineFinder(TextEncoding encoding) : encoding_(encoding) {}
 std::optional<LineSpan> CardLineFinder::find(const ReadBuffer& buffer, std::uint64_t& from) {
     if (from >= buffer.end())
         return std::nullopt;
-    if (isUtf16(encoding_))
+    if (IsUtf16(encoding_))
         return lineInUnits(buffer, from);
     return findInBytes(buffer, from);
 }
@@ -206,21 +203,23 @@ std::optional<LineSpan> CardLineFinder::lineInUnits(const ReadBuffer& buffer, st
 
 std::optional<std::uint64_t> CardLineFinder::foreignMarkSize(const ReadBuffer& buffer,
                                                              std::uint64_t from) const {
-    const std::uint64_t held = buffer.end() - from;
-    const auto byte = [&](std::uint64_t at) { return at < held ? buffer.byteAt(from + at) : 0u; };
-    const unsigned otherOrder = encoding_ == TextEncoding::Utf16Le ? 0xFE : 0xFF;
-    if (byte(0) == otherOrder && byte(1) == (otherOrder ^ 1))
-        return 2;
-    if (byte(0) != 0xEF || (held > 1 && byte(1) != 0xBB))
-        return 0;
-    if (held < 3)
-        return buffer.sourceEnded() ? std::optional<std::uint64_t>(0) : std::nullopt;
-    return byte(2) == 0xBF ? 3 : 0;
+    const std::string_view head =
+        buffer.bytes(from, std::min(buffer.end(), from + Utf8ByteOrderMark.size()));
+    const std::string_view otherOrder =
+        encoding_ == TextEncoding::Utf16Le ? Utf16BeByteOrderMark : Utf16LeByteOrderMark;
+    if (head.starts_with(otherOrder))
+        return otherOrder.size();
+    if (head.starts_with(Utf8ByteOrderMark))
+        return Utf8ByteOrderMark.size();
+    // The start of a UTF-8 mark waits for the bytes that may complete it.
+    if (Utf8ByteOrderMark.starts_with(head) && !buffer.sourceEnded())
+        return std::nullopt;
+    return 0;
 }
 
 std::string_view CardLineFinder::text(const ReadBuffer& buffer, const LineSpan& line,
                                       std::string& scratch) const {
-    if (!isUtf16(encoding_))
+    if (!IsUtf16(encoding_))
         return buffer.bytes(line.start, line.contentEnd);
     scratch.clear();
     for (std::uint64_t at = line.start; at + 2 <= line.contentEnd; at += 2) {

@@ -2,7 +2,6 @@
 
 #include "cards/card_line.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace quorvane {
@@ -18,10 +17,6 @@ constexpr std::size_t BlockSize = 64 * 1024;
 // rather than held whole, so that a file of junk without line ends cannot
 // fill the memory.
 constexpr std::uint64_t LongestJunkLine = 4096;
-
-bool isUtf16(TextEncoding encoding) {
-    return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
-}
 
 } // namespace
 
@@ -76,20 +71,9 @@ void CardReader::detectEncoding() {
     encodingKnown_ = true;
 }
 
-CardReader::Mark CardReader::markAt(std::uint64_t offset, std::uint64_t limit) const {
-    const std::string_view head = buffer_.bytes(offset, std::min(limit, offset + 3));
-    if (head.starts_with("\xEF\xBB\xBF"))
-        return {3, TextEncoding::Utf8};
-    if (head.starts_with("\xFF\xFE"))
-        return {2, TextEncoding::Utf16Le};
-    if (head.starts_with("\xFE\xFF"))
-        return {2, TextEncoding::Utf16Be};
-    return {};
-}
-
 bool CardReader::beginsAt(std::uint64_t from, std::uint64_t to, TextEncoding encoding) {
     lineScratch_.clear();
-    const std::uint64_t unit = isUtf16(encoding) ? 2 : 1;
+    const std::uint64_t unit = IsUtf16(encoding) ? 2 : 1;
     for (std::uint64_t at = from; at + unit <= to; at += unit) {
         unsigned c = buffer_.byteAt(at);
         if (encoding == TextEncoding::Utf16Le)
@@ -112,16 +96,18 @@ bool CardReader::take(const LineSpan& line, Card& card) {
         return false;
     }
     const std::optional<std::uint64_t> agentCardAt = std::exchange(agentCardAt_, std::nullopt);
-    const Mark mark = markAt(line.start, line.contentEnd);
+    const DetectedEncoding mark = ByteOrderMarkAt(buffer_.bytes(line.start, line.contentEnd));
     // A mark of this text's own kind is read past; UTF-16 text hands out one
     // of another encoding as a line of its own, while 8-bit text may hold a
     // UTF-16 one by chance, so there it counts only in front of a BEGIN line.
-    const bool ownMark = mark.size > 0 && (isUtf16(encoding_) ? mark.encoding == encoding_
-                                                              : !isUtf16(mark.encoding));
-    if (mark.size > 0 && !ownMark &&
-        (isUtf16(encoding_) || beginsAt(line.start + mark.size, line.contentEnd, mark.encoding)))
+    const bool ownMark =
+        mark.byteOrderMarkSize > 0 &&
+        (IsUtf16(encoding_) ? mark.encoding == encoding_ : !IsUtf16(mark.encoding));
+    if (mark.byteOrderMarkSize > 0 && !ownMark &&
+        (IsUtf16(encoding_) ||
+         beginsAt(line.start + mark.byteOrderMarkSize, line.contentEnd, mark.encoding)))
         return beginPart(line, mark, card);
-    const std::uint64_t textStart = line.start + (ownMark ? mark.size : 0);
+    const std::uint64_t textStart = line.start + (ownMark ? mark.byteOrderMarkSize : 0);
     const LineSpan textSpan{textStart, line.contentEnd, line.end};
     const std::string_view text = lines_.text(buffer_, textSpan, lineScratch_);
     CardLine kind = ClassifyCardLine(text);
@@ -171,18 +157,18 @@ bool CardReader::take(const LineSpan& line, Card& card) {
     return false;
 }
 
-bool CardReader::beginPart(const LineSpan& line, const Mark& mark, Card& card) {
+bool CardReader::beginPart(const LineSpan& line, const DetectedEncoding& mark, Card& card) {
     if (cardStart_) {
         // The mark belongs to the next part; this line is looked at again.
         scan_ = line.start;
         cut(line.start, CardEnd::CutByNextCard, card);
         return true;
     }
-    byteOrderMark_ = buffer_.bytes(line.start, line.start + mark.size);
-    if (isUtf16(mark.encoding) || isUtf16(encoding_))
+    byteOrderMark_ = buffer_.bytes(line.start, line.start + mark.byteOrderMarkSize);
+    if (IsUtf16(mark.encoding) || IsUtf16(encoding_))
         lines_ = CardLineFinder(mark.encoding);
     encoding_ = mark.encoding;
-    scan_ = line.start + mark.size;
+    scan_ = line.start + mark.byteOrderMarkSize;
     return false;
 }
 
@@ -191,9 +177,10 @@ std::optional<std::uint64_t> CardReader::joinedEnd(std::string_view text, std::u
     const std::size_t marker = LeadingEndMarkerSize(text);
     if (marker == 0 || marker == text.size())
         return std::nullopt;
-    const std::uint64_t at = textStart + marker * (isUtf16(encoding_) ? 2 : 1);
-    const Mark mark = markAt(at, line.contentEnd);
-    if (!beginsAt(at + mark.size, line.contentEnd, mark.size > 0 ? mark.encoding : encoding_))
+    const std::uint64_t at = textStart + marker * (IsUtf16(encoding_) ? 2 : 1);
+    const DetectedEncoding mark = ByteOrderMarkAt(buffer_.bytes(at, line.contentEnd));
+    if (!beginsAt(at + mark.byteOrderMarkSize, line.contentEnd,
+                  mark.byteOrderMarkSize > 0 ? mark.encoding : encoding_))
         return std::nullopt;
     return at;
 }
@@ -238,7 +225,7 @@ void CardReader::letGoOfHeldBytes() {
     if (held <= LongestJunkLine)
         return;
     // UTF-16 stays aligned to its code units.
-    scan_ += isUtf16(encoding_) ? held & ~std::uint64_t{1} : held;
+    scan_ += IsUtf16(encoding_) ? held & ~std::uint64_t{1} : held;
     junkResumesAt_ = scan_;
 }
 

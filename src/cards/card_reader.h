@@ -90,22 +90,16 @@ public:
     TextEncoding encoding() const { return encoding_; }
 
 private:
-    struct Mark {
-        std::uint64_t size = 0;
-        TextEncoding encoding = TextEncoding::SingleByte;
-    };
-
     void detectEncoding();
     // Whether `line` completes or cuts off a card, which then is in `card`.
     bool take(const LineSpan& line, Card& card);
     // For a line that starts with a mark announcing a joined part: whether
     // it cut off a card.
-    bool beginPart(const LineSpan& line, const Mark& mark, Card& card);
+    bool beginPart(const LineSpan& line, const DetectedEncoding& mark, Card& card);
     // Where the END:VCARD that `text` (the line from `textStart`) starts
     // with ends, when a BEGIN line of a joined export follows it at once.
     std::optional<std::uint64_t> joinedEnd(std::string_view text, std::uint64_t textStart,
                                            const LineSpan& line);
-    Mark markAt(std::uint64_t offset, std::uint64_t limit) const;
     // Whether the bytes from `from` up to the first line end before `to`,
     // read in `encoding`, are a BEGIN line.
     bool beginsAt(std::uint64_t from, std::uint64_t to, TextEncoding encoding);

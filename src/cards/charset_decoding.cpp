@@ -1,19 +1,14 @@
 #include "cards/charset_decoding.h"
 
 #include "cards/charset_names.h"
+#include "text/ascii_text.h"
 #include "text/utf8_text.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace quorvane {
 
 namespace {
-
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 // `bytes` as well-formed UTF-8 into `text`. What the system hands back is
 // UTF-8 by contract; a name is shown in the window, so it is made sure of
@@ -35,7 +30,7 @@ void DecodeCharset(std::string_view bytes, std::optional<std::string_view> chars
     // every name is ASCII, and most files are read on systems whose code
     // pages would give it back unchanged: no round trip to the system.
     if ((named == 0 && IsUtf8(bytes)) ||
-        (named != 0 && isAscii(bytes) && AsciiReadsAsItself(named))) {
+        (named != 0 && IsAscii(bytes) && AsciiReadsAsItself(named))) {
         text.assign(bytes);
         return;
     }

@@ -67,7 +67,7 @@ std::optional<unsigned> numberedCodePage(std::string_view name) {
     return std::nullopt;
 }
 
-std::string_view trimmed(std::string_view text) {
+std::string_view trimmedOfBlanksAndQuotes(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '"'; };
     while (!text.empty() && blank(text.front()))
         text.remove_prefix(1);
@@ -80,9 +80,9 @@ std::string_view trimmed(std::string_view text) {
 
 std::optional<unsigned> CodePageForCharset(std::string_view name) {
     // Phones name UTF-8 on nearly every value they write.
-    if (EqualsIgnoringCase(trimmed(name), "UTF-8"))
+    if (EqualsIgnoringCase(trimmedOfBlanksAndQuotes(name), "UTF-8"))
         return Utf8CodePage;
-    const std::string lower = lowerCase(trimmed(name));
+    const std::string lower = lowerCase(trimmedOfBlanksAndQuotes(name));
     for (const NamedCodePage& known : NamedCodePages) {
         if (known.name == lower)
             return known.codePage;

@@ -31,20 +31,19 @@ struct CharsetRepair {
 // (possibly after a UTF-8 byte-order mark) stored in `encoding`; nothing
 // when it needs none.
 //
-// Each property stands on its own, those of a nested AGENT card included. A
-// property is its first line and the lines that continue it: a line that
-// starts with a blank, and, for a quoted-printable value, any line after one
-// ending in "=" (a soft line break). Its value, unfolded and decoded from
-// quoted-printable, gets AddedCharsetParameter when it holds bytes of 0x80 or
-// more that are well-formed UTF-8, the property names no CHARSET, and its
-// name and parameters end on its first line (where every writer puts them).
+// Each property stands on its own, those of a nested AGENT card included, and
+// is read as a LogicalLine: its first line and the lines that continue it.
+// Its value, unfolded and decoded from quoted-printable, gets
+// AddedCharsetParameter when it holds bytes of 0x80 or more that are
+// well-formed UTF-8, the property names no CHARSET, and its name and
+// parameters end on its first line (where every writer puts them).
 // Values in a Windows code page are not UTF-8 and are left as Outlook reads
 // them rightly. Nothing else changes: not the folding, not the value's
 // encoding, not a byte of any other line. UTF-16 cards are Unicode already
 // and need no repair.
 //
-// Cheap for the many cards that are plain ASCII: one pass over the bytes and
-// no allocation tells them apart.
+// Cheap for the many cards that are plain ASCII: a look over the bytes,
+// without allocating, tells them apart.
 std::optional<CharsetRepair> RepairMissingCharsets(std::string_view card, TextEncoding encoding);
 
 } // namespace quorvane

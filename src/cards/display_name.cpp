@@ -4,6 +4,7 @@
 #include "cards/charset_decoding.h"
 #include "cards/property_head.h"
 #include "cards/quoted_printable.h"
+#include "text/ascii_text.h"
 #include "text/byte_words.h"
 #include "text/utf16_text.h"
 #include "text/utf8_text.h"
@@ -16,16 +17,6 @@
 namespace quorvane {
 
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// Most bytes are well above either line end, and are told so by one
-// comparison.
-bool isLineEnd(char c) {
-    return static_cast<unsigned char>(c) <= '\r' && (c == '\r' || c == '\n');
-}
 
 // Walks a card's text from one property line to the next by their colons: a
 // line without one cannot be a property, a BEGIN or an END, and most of a
@@ -68,92 +59,26 @@ public:
     // The first byte of the line `head` stands for.
     char firstByte(const PropertyHead& head) const { return text_[head.start]; }
 
-    // The whole of the line at `start` (which holds no line end before where
-    // the walk stands) without its line end; the walk moves to the next line.
-    std::string_view wholeLine(std::size_t start) {
-        if (start == lastWholeLine_.start)
-            return lastWholeLine_.text; // a line may be told apart and then read
-        const std::size_t end = lineEnd(searchFrom_);
-        moveTo(end + lineEndSize(end));
-        lastWholeLine_ = {start, text_.substr(start, end - start)};
-        return lastWholeLine_.text;
-    }
-
-    // The line after the one just read whole, when it continues a property
-    // (see logicalLine): it starts with a blank, or any line at all follows a
-    // quoted-printable soft line break. The walk moves past it.
-    std::optional<std::string_view> continuation(bool afterSoftBreak) {
-        if (searchFrom_ >= text_.size())
-            return std::nullopt;
-        if (!afterSoftBreak && !isBlank(text_[searchFrom_]))
-            return std::nullopt;
-        return wholeLine(searchFrom_);
+    // The property whose first line starts at `start` (which holds no line
+    // end before where the walk stands), read whole; the walk moves past the
+    // lines that continue it.
+    LogicalLine lineAt(std::size_t start) {
+        const LogicalLine line = LogicalLineAt(text_, start);
+        searchFrom_ = line.next;
+        atLineStart_ = true;
+        return line;
     }
 
 private:
-    void moveTo(std::size_t lineStart) {
-        searchFrom_ = lineStart;
-        atLineStart_ = true;
-    }
-
-    // The first CR or LF at or after `from`, or the end of the text. The
-    // lines read whole are short, and are looked through eight bytes at a
-    // time.
-    std::size_t lineEnd(std::size_t from) const {
-        for (; text_.size() - from >= 8; from += 8) {
-            const std::uint64_t word = LoadWord(text_.data() + from);
-            const std::uint64_t lineEnds = BytesEqualTo(word, '\n') | BytesEqualTo(word, '\r');
-            if (lineEnds != 0)
-                return from + FirstMarkedByte(lineEnds);
-        }
-        while (from < text_.size() && !isLineEnd(text_[from]))
-            ++from;
-        return from;
-    }
-
-    std::size_t lineEndSize(std::size_t end) const {
-        if (end >= text_.size())
-            return 0;
-        return text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1;
-    }
-
     std::string_view text_;
     std::size_t searchFrom_;
     bool atLineStart_ = true;
-    struct {
-        std::size_t start = std::string_view::npos;
-        std::string_view text;
-    } lastWholeLine_;
 };
 
-// The property whose first line is `first` joined with the lines that
-// continue it: folded lines (a leading blank, which goes) and, for
-// quoted-printable, lines after a soft line break (an "=" at the end, which
-// goes). Most properties are one line, which comes back as it is; a joined
-// one is built in `joined`.
-std::string_view logicalLine(CardText& card, std::string_view first, bool quotedPrintable,
-                             std::string& joined) {
-    std::string_view logical = first;
-    for (;;) {
-        const bool softBreak = quotedPrintable && logical.ends_with('=');
-        const auto next = card.continuation(softBreak);
-        if (!next)
-            return logical;
-        if (logical.data() != joined.data())
-            joined.assign(logical);
-        if (softBreak) {
-            joined.pop_back();
-            joined += *next;
-        } else {
-            joined += next->substr(1);
-        }
-        logical = joined;
-    }
-}
-
-// The line `line`, whose head the walk found, cut as SplitPropertyLine cuts
-// it. The walk knows where its name ends and its first colon is; unless a
-// quote in its parameters may hide that colon, they are where the cut goes.
+// The unfolded property `line`, whose head the walk found, cut as
+// SplitPropertyLine cuts it. The walk knows where its name ends and its first
+// colon is, and unfolding changes nothing on the first line; unless a quote
+// in its parameters may hide that colon, they are where the cut goes.
 PropertyLine cutLine(std::string_view line, const PropertyHead& head) {
     const std::size_t nameEnd = head.nameEnd - head.start;
     const std::size_t colon = head.colon - head.start;
@@ -162,18 +87,6 @@ PropertyLine cutLine(std::string_view line, const PropertyHead& head) {
     if (parameters.find('"') != std::string_view::npos)
         return *SplitPropertyLine(line);
     return PropertyLine{head.name, parameters, line.substr(colon + 1)};
-}
-
-// The value of `logical`, the property whose first line `line` cut as
-// `first`, joined with the lines that continue it. Joining changes nothing
-// before the colon, so unless a quote there leaves room for another colon to
-// count, the value starts where it did.
-std::string_view joinedValue(std::string_view logical, std::string_view line,
-                             const PropertyLine& first) {
-    const auto colon = static_cast<std::size_t>(first.value.data() - line.data()) - 1;
-    if (line.substr(0, colon).find('"') == std::string_view::npos)
-        return logical.substr(colon + 1);
-    return SplitPropertyLine(logical)->value;
 }
 
 // Component `index` of N's value, whose components end at semicolons that
@@ -348,7 +261,6 @@ void nameFromN(std::string_view value, NameScratch& scratch, std::string& name) 
     name += scratch.family;
 }
 
-// What a property's name tells of its line before the line is read.
 // Calls `visit(kind, head, card)` for each property line of the card itself,
 // not of a card nested in it, from where `card` stands (at nesting depth
 // `depth`), until `visit` returns true. `visit` may read the line whole and
@@ -358,8 +270,8 @@ template <typename Visit> void visitOwnProperties(CardText& card, int depth, Vis
         const NameKind kind = NameKindOf(head->name);
         // Only these names and indented lines can start, end or nest a card;
         // the rest are told apart by name alone, without their line end.
-        const bool mayNest = kind == NameKind::MayNest || isBlank(card.firstByte(*head));
-        switch (mayNest ? ClassifyCardLine(card.wholeLine(head->start)) : CardLine::Property) {
+        const bool mayNest = kind == NameKind::MayNest || IsBlank(card.firstByte(*head));
+        switch (mayNest ? ClassifyCardLine(card.lineAt(head->start).first) : CardLine::Property) {
         case CardLine::Begin:
         case CardLine::AgentOpensCard:
             ++depth;
@@ -398,13 +310,9 @@ std::size_t afterPlainBegin(std::string_view text) {
 // past the lines that continue it. Whether that name has any text.
 bool nameFrom(CardText& card, const PropertyHead& head, NameKind kind, const ValueReading& reading,
               NameScratch& scratch, std::string& name) {
-    const std::string_view line = card.wholeLine(head.start);
-    const PropertyLine first = cutLine(line, head);
-    const ValueEncoding encoding = ReadValueEncoding(first.parameters);
-    const std::string_view logical =
-        logicalLine(card, line, encoding.quotedPrintable, scratch.joined);
-    const std::string_view value =
-        logical.data() == line.data() ? first.value : joinedValue(logical, line, first);
+    const PropertyLine property = cutLine(Unfolded(card.lineAt(head.start), scratch.joined), head);
+    const ValueEncoding encoding = ReadValueEncoding(property.parameters);
+    const std::string_view value = property.value;
     if (kind == NameKind::N) {
         reading.text(value, encoding, scratch.decoded, scratch.n);
         nameFromN(scratch.n, scratch, name);

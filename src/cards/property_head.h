@@ -6,6 +6,7 @@
 // time and stay inline.
 
 #include "cards/card_line.h"
+#include "text/ascii_text.h"
 #include "text/byte_words.h"
 
 #include <cstddef>
@@ -47,12 +48,11 @@ inline std::size_t LineStartBefore(std::string_view text, std::size_t at, std::s
 
 // The head of the line at `start` in `text`, whose first colon is at `colon`.
 inline PropertyHead PropertyHeadAt(std::string_view text, std::size_t start, std::size_t colon) {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
     const auto head = [&](std::size_t nameStart, std::size_t end) {
         std::size_t nameEnd = end;
-        while (nameStart < end && isBlank(text[nameStart]))
+        while (nameStart < end && IsBlank(text[nameStart]))
             ++nameStart;
-        while (end > nameStart && isBlank(text[end - 1]))
+        while (end > nameStart && IsBlank(text[end - 1]))
             --end;
         return PropertyHead{start, nameEnd, colon, text.substr(nameStart, end - nameStart)};
     };

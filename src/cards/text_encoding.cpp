@@ -1,8 +1,10 @@
 #include "cards/text_encoding.h"
 
+#include "text/ascii_text.h"
+#include "text/byte_order_mark.h"
 #include "text/utf8_text.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace quorvane {
 
@@ -61,24 +63,25 @@ bool readsAsUtf16(std::string_view head, std::size_t low) {
     if (wide == std::string_view::npos || wide > firstBegin(head, 1, 0))
         return false;
     const std::string_view before = head.substr(0, wide);
-    return before.find("\xFF\xFE") == std::string_view::npos &&
-           before.find("\xFE\xFF") == std::string_view::npos;
-}
-
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return before.find(Utf16LeByteOrderMark) == std::string_view::npos &&
+           before.find(Utf16BeByteOrderMark) == std::string_view::npos;
 }
 
 } // namespace
 
+DetectedEncoding ByteOrderMarkAt(std::string_view head) {
+    for (const auto& [mark, encoding] : {std::pair{Utf8ByteOrderMark, TextEncoding::Utf8},
+                                         std::pair{Utf16LeByteOrderMark, TextEncoding::Utf16Le},
+                                         std::pair{Utf16BeByteOrderMark, TextEncoding::Utf16Be}}) {
+        if (head.starts_with(mark))
+            return {encoding, mark.size()};
+    }
+    return {};
+}
+
 DetectedEncoding DetectTextEncoding(std::string_view head) {
-    if (head.starts_with("\xEF\xBB\xBF"))
-        return {TextEncoding::Utf8, 3};
-    if (head.starts_with("\xFF\xFE"))
-        return {TextEncoding::Utf16Le, 2};
-    if (head.starts_with("\xFE\xFF"))
-        return {TextEncoding::Utf16Be, 2};
+    if (const DetectedEncoding marked = ByteOrderMarkAt(head); marked.byteOrderMarkSize > 0)
+        return marked;
 
     head = head.substr(0, EncodingDetectionBytes);
     std::size_t evenZeros = 0;
@@ -105,7 +108,7 @@ DetectedEncoding DetectTextEncoding(std::string_view head) {
         if (byte < 0x80)
             break;
     }
-    if (!isAscii(whole) && IsUtf8(whole))
+    if (!IsAscii(whole) && IsUtf8(whole))
         return {TextEncoding::Utf8, 0};
     return {TextEncoding::SingleByte, 0};
 }

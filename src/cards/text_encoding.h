@@ -15,10 +15,18 @@ enum class TextEncoding {
     SingleByte, // ASCII, or text in a code page; names are still read as UTF-8 where they are
 };
 
+constexpr bool IsUtf16(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+}
+
 struct DetectedEncoding {
     TextEncoding encoding = TextEncoding::SingleByte;
     std::size_t byteOrderMarkSize = 0; // bytes of the file's mark, 0 without one
 };
+
+// The encoding the byte-order mark `head` starts with stands for, and the
+// mark's size; a size of 0 without one.
+DetectedEncoding ByteOrderMarkAt(std::string_view head);
 
 // How many of a file's first bytes DetectTextEncoding wants to see (fewer
 // only when the file is shorter).

@@ -78,12 +78,7 @@ std::string FoldedName(std::string_view name) {
     std::string folded;
     bool pendingSpace = false;
     for (std::size_t at = 0; at < name.size();) {
-        const auto lead = static_cast<unsigned char>(name[at]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
-        for (std::size_t i = 1; i < length && at + i < name.size(); ++i)
-            c = (c << 6) | (static_cast<unsigned char>(name[at + i]) & 0x3F);
-        at += length;
+        const char32_t c = NextCodePoint(name, at);
         if (isSpace(c)) {
             pendingSpace = !folded.empty();
             continue;

@@ -61,4 +61,25 @@ std::string Utf8FromUtf16Bytes(std::string_view bytes, ByteOrder order) {
     return utf8;
 }
 
+std::string Utf16BytesFromUtf8(std::string_view utf8, ByteOrder order) {
+    std::string bytes;
+    bytes.reserve(2 * utf8.size());
+    const auto unit = [&](char32_t value) {
+        const auto high = static_cast<char>(value >> 8);
+        const auto low = static_cast<char>(value & 0xFF);
+        bytes += order == ByteOrder::LittleEndian ? low : high;
+        bytes += order == ByteOrder::LittleEndian ? high : low;
+    };
+    for (std::size_t at = 0; at < utf8.size();) {
+        const char32_t c = NextCodePoint(utf8, at);
+        if (c < 0x10000) {
+            unit(c);
+            continue;
+        }
+        unit(0xD800 + ((c - 0x10000) >> 10));
+        unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+    return bytes;
+}
+
 } // namespace quorvane

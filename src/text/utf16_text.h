@@ -16,4 +16,8 @@ enum class ByteOrder { LittleEndian, BigEndian };
 // last byte (a file cut off mid-unit) becomes U+FFFD too.
 std::string Utf8FromUtf16Bytes(std::string_view bytes, ByteOrder order);
 
+// UTF-8 as a UTF-16 file holds it, two bytes a unit in `order`. A byte of
+// malformed UTF-8 becomes U+FFFD, as MultiByteToWideChar makes it.
+std::string Utf16BytesFromUtf8(std::string_view utf8, ByteOrder order);
+
 } // namespace quorvane

@@ -95,6 +95,21 @@ std::size_t Utf8PrefixBytes(std::string_view text, std::size_t characters) {
     return at < text.size() ? at : text.size();
 }
 
+char32_t NextCodePoint(std::string_view text, std::size_t& at) {
+    const std::size_t length = wellFormedSequenceAt(text.substr(at));
+    if (length == 0) {
+        ++at;
+        return 0xFFFD;
+    }
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    // The lead byte keeps the bits its length marker leaves.
+    char32_t c = length == 1 ? byte(0) : byte(0) & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i)
+        c = (c << 6) | (byte(i) & 0x3F);
+    at += length;
+    return c;
+}
+
 void AppendUtf8(std::string& text, char32_t c) {
     const auto byte = [&](char32_t bits) { text.push_back(static_cast<char>(bits)); };
     if (c < 0x80) {

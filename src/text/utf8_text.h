@@ -28,6 +28,11 @@ std::size_t Utf8PrefixBytes(std::string_view text, std::size_t characters);
 // what was cut; whole when it is no longer.
 std::string Utf8Shortened(std::string_view text, std::size_t characters);
 
+// The code point whose sequence starts at `at` in `text` (`at` before its
+// end); `at` moves past it. A byte that starts no well-formed sequence
+// stands alone for U+FFFD.
+char32_t NextCodePoint(std::string_view text, std::size_t& at);
+
 // Appends code point `c` to `text` as UTF-8.
 void AppendUtf8(std::string& text, char32_t c);
 

@@ -132,7 +132,7 @@ std::string card(std::string_view name, std::string_view end = "END:VCARD\r\n") 
 }
 
 std::string utf16(std::string_view text) {
-    return "\xFF\xFE" + Utf16Bytes(text, ByteOrder::LittleEndian);
+    return "\xFF\xFE" + Utf16BytesFromUtf8(text, ByteOrder::LittleEndian);
 }
 
 constexpr auto Complete = CardEnd::Complete;
@@ -200,7 +200,8 @@ TEST(CardReaderTest, FindsEveryCardWhateverTheShapeOfTheFile) {
 
 TEST(CardReaderTest, AUtf16CardCutInsideItsLastCodeUnitKeepsTheOddByte) {
     const std::string file =
-        "\xFF\xFE" + Utf16Bytes("BEGIN:VCARD\r\nFN:Odd\r\nTEL:1", ByteOrder::LittleEndian) + "2";
+        "\xFF\xFE" + Utf16BytesFromUtf8("BEGIN:VCARD\r\nFN:Odd\r\nTEL:1", ByteOrder::LittleEndian) +
+        "2";
     for (const Pieces& pieces : PieceSizes) {
         SCOPED_TRACE(pieces.name);
         MemoryByteSource source(file, pieces.sizes);

@@ -6,6 +6,7 @@
 
 #include "cards/card_reader.h"
 #include "cards/text_encoding.h"
+#include "text/byte_order_mark.h"
 #include "text/utf16_text.h"
 
 #include <optional>
@@ -57,31 +58,6 @@ inline void PrintTo(const SampleFile& sample, std::ostream* out) {
     *out << sample.name;
 }
 
-// Well-formed UTF-8 as UTF-16 bytes in `order`.
-inline std::string Utf16Bytes(std::string_view utf8, ByteOrder order) {
-    std::string bytes;
-    const auto unit = [&](char32_t value) {
-        const char high = static_cast<char>(value >> 8);
-        const char low = static_cast<char>(value & 0xFF);
-        bytes += order == ByteOrder::LittleEndian ? std::string{low, high} : std::string{high, low};
-    };
-    for (std::size_t at = 0; at < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[at]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t i = 1; i < length; ++i)
-            c = (c << 6) | (static_cast<unsigned char>(utf8[at + i]) & 0x3F);
-        at += length;
-        if (c < 0x10000) {
-            unit(c);
-            continue;
-        }
-        unit(0xD800 + ((c - 0x10000) >> 10));
-        unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-    }
-    return bytes;
-}
-
 // `sample` as UTF-16 in `order`, with or without its byte-order mark.
 inline SampleFile Utf16Sample(const SampleFile& sample, std::string name, ByteOrder order,
                               bool withMark) {
@@ -91,9 +67,10 @@ inline SampleFile Utf16Sample(const SampleFile& sample, std::string name, ByteOr
                     "",
                     {}};
     if (withMark)
-        wide.byteOrderMark = Utf16Bytes("\xEF\xBB\xBF", order);
+        wide.byteOrderMark = Utf16BytesFromUtf8(Utf8ByteOrderMark, order);
     for (const SamplePart& part : sample.parts)
-        wide.parts.push_back({Utf16Bytes(part.bytes, order), part.displayName, part.terminated});
+        wide.parts.push_back(
+            {Utf16BytesFromUtf8(part.bytes, order), part.displayName, part.terminated});
     return wide;
 }
 

@@ -99,10 +99,14 @@ TEST(ParseDropList, RejectsBlocksWhoseListIsNotInsideAndEndedThere) {
     EXPECT_FALSE(parse(odd));
 }
 
-TEST(Utf8FromUtf16, EncodesEveryPlaneAndReplacesLoneSurrogates) {
+TEST(Utf16Text, EncodesEveryPlaneEitherWayAndReplacesWhatIsMalformed) {
     EXPECT_EQ(Utf8FromUtf16(u"a\u00e4\u20ac\U0001F600"), "a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80");
     EXPECT_EQ(Utf8FromUtf16(u"\xD83D"s), "\xEF\xBF\xBD");
     EXPECT_EQ(Utf8FromUtf16(u"\xDE00x\xD83D"s), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+    EXPECT_EQ(Utf16BytesFromUtf8("a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80\xC3", ByteOrder::BigEndian),
+              "\0a\0\xE4\x20\xAC\xD8\x3D\xDE\x00\xFF\xFD"s);
+    EXPECT_EQ(Utf16BytesFromUtf8("\xED\xA0\x80", ByteOrder::LittleEndian),
+              "\xFD\xFF\xFD\xFF\xFD\xFF"); // a surrogate written as UTF-8
 }
 
 } // namespace

@@ -46,11 +46,12 @@ TEST(KnownContacts, MatchByNameAndAnEmailOrPhoneOrNeither) {
 TEST(CardIdentity, EmailsAndPhonesUnfoldedAndDecodedButNotTheAgents) {
     const CardIdentity identity =
         ReadCardIdentity("BEGIN:VCARD\r\nVERSION:2.1\r\nEMAIL;INTERNET:ann@\r\n example.com\r\n"
+                         "EMAIL;encoding=quoted-printable:ann=\r\n@work.example\r\n"
                          "TEL;CELL;ENCODING=QUOTED-PRINTABLE:+49=2030=\r\n123\r\n"
                          "AGENT:BEGIN:VCARD\r\nEMAIL:agent@example.com\r\nEND:VCARD\r\n"
                          "item1.TEL:555\r\nEND:VCARD\r\n",
                          TextEncoding::SingleByte);
-    EXPECT_EQ(identity.emails, std::vector<std::string>{"ann@example.com"});
+    EXPECT_EQ(identity.emails, (std::vector<std::string>{"ann@example.com", "ann@work.example"}));
     EXPECT_EQ(identity.phones, (std::vector<std::string>{"+49 30123", "555"}));
 }
 
