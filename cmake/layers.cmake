@@ -16,9 +16,24 @@
 # every test) hold the layers.
 
 set(QUORVANE_INCLUDE_ROOTS ${CMAKE_BINARY_DIR}/include_roots)
+
+# Empties FOLDER of the links in it and below it, one by one: a link is
+# removed itself, never what it points to (the sources).
+function(quorvane_remove_links folder)
+    file(GLOB entries LIST_DIRECTORIES true ${folder}/*)
+    foreach(entry ${entries})
+        if(IS_SYMLINK ${entry})
+            file(REMOVE ${entry})
+        elseif(IS_DIRECTORY ${entry})
+            quorvane_remove_links(${entry})
+            file(REMOVE_RECURSE ${entry})
+        endif()
+    endforeach()
+endfunction()
+
 # Made afresh at each configure, so that a header moved to another module is
 # no longer reachable through the old one.
-file(REMOVE_RECURSE ${QUORVANE_INCLUDE_ROOTS})
+quorvane_remove_links(${QUORVANE_INCLUDE_ROOTS})
 file(MAKE_DIRECTORY ${QUORVANE_INCLUDE_ROOTS})
 file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src ${QUORVANE_INCLUDE_ROOTS}/link_check
     RESULT link_check SYMBOLIC)
