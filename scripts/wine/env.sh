@@ -47,12 +47,29 @@ qv_standin_reset() {
 # Wine runs on one machine disturb each other (displays, focus, timing), so
 # every one of them, from any checkout, waits for a single machine-wide lock.
 qv_with_display() {
-    flock /tmp/quorvane-wine.lock xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" bash -c '
+    local lock=(flock /tmp/quorvane-wine.lock)
+    # A caller that took the lock itself (flock /tmp/quorvane-wine.lock
+    # scripts/test-windows.sh) holds it already: waiting again would wait on
+    # itself for ever.
+    qv_lock_held_above && lock=()
+    "${lock[@]}" xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" bash -c '
         . "$QV_REPO/scripts/wine/env.sh"
         "$@"
         status=$?
         qv_wine_wait 60
         exit $status' qv_with_display "$@"
+}
+
+# Whether a process this shell descends from is a flock holding the lock.
+qv_lock_held_above() {
+    local pid=$PPID
+    while [ "${pid:-0}" -gt 1 ]; do
+        if tr '\0' ' ' </proc/"$pid"/cmdline 2>/dev/null | grep -q '^flock /tmp/quorvane-wine.lock '; then
+            return 0
+        fi
+        pid=$(awk '{print $4}' /proc/"$pid"/stat 2>/dev/null)
+    done
+    return 1
 }
 
 # Stops every Wine process of this prefix at once. A COM server killed this way
