@@ -31,7 +31,7 @@ function(quorvane_wine_path out unix_path)
     set(${out} "${windows_path}" PARENT_SCOPE)
 endfunction()
 
-quorvane_wine_path(quorvane_exe_for_wine ${CMAKE_BINARY_DIR}/src/platform/win32/quorvane.exe)
+quorvane_wine_path(quorvane_exe_for_wine ${CMAKE_BINARY_DIR}/src/shell/quorvane.exe)
 quorvane_wine_path(standin_exe_for_wine ${QUORVANE_STANDIN_DIR}/outlook.exe)
 set(QUORVANE_WINE_TEST_ENVIRONMENT
     "WINEPREFIX=${QUORVANE_TEST_WINEPREFIX}"

@@ -47,7 +47,7 @@ if [[ ! -f "$data/flat.complete" ]]; then
     touch "$data/flat.complete"
 fi
 
-exe="${QV_QUORVANE_EXE:-$build/src/platform/win32/quorvane.exe}"
+exe="${QV_QUORVANE_EXE:-$build/src/shell/quorvane.exe}"
 # Wine maps the Unix root to drive Z:; no Wine run is needed to say so.
 QUORVANE_EXE="Z:$(realpath "$exe" | tr / '\\')"
 export QUORVANE_EXE

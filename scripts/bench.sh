@@ -12,7 +12,7 @@ build="$repo/build/win"
 export WINEPREFIX="$repo/build/wine-bench"
 . "$repo/scripts/wine/env.sh"
 "$repo/scripts/wine/prefix.sh" "$WINEPREFIX" "$build/standin/outlook.exe"
-QUORVANE_EXE="$(winepath -w "$build/src/platform/win32/quorvane.exe")"
+QUORVANE_EXE="$(winepath -w "$build/src/shell/quorvane.exe")"
 QUORVANE_STANDIN_EXE="$(winepath -w "$build/standin/outlook.exe")"
 export QUORVANE_EXE QUORVANE_STANDIN_EXE
 # winepath ran Wine without a display; let it end before the benchmark starts.

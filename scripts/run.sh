@@ -62,7 +62,7 @@ END:VCARD
 VCARD
 echo "Sample contacts: C:\\users\\Public\\Documents\\Sample Contacts"
 
-exe="$build/src/platform/win32/quorvane.exe"
+exe="$build/src/shell/quorvane.exe"
 if [[ -n "${DISPLAY:-}" ]]; then
     wine "$exe" >"$repo/build/quorvane.out" 2>&1
     qv_wine_wait 30

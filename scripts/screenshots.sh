@@ -20,7 +20,7 @@ export WINEPREFIX="${WINEPREFIX:-$repo/build/wine-screens}"
 . "$repo/scripts/wine/env.sh"
 display="${QV_DISPLAY:-:79}"
 out="$repo/docs/screenshots"
-exe="$build/src/platform/win32/quorvane.exe"
+exe="$build/src/shell/quorvane.exe"
 standin="$build/standin/outlook.exe"
 for needed in "$exe" "$standin"; do
     [[ -f "$needed" ]] || { echo "screenshots.sh: $needed is missing; build first" >&2; exit 1; }

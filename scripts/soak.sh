@@ -26,7 +26,7 @@ bin="$WINEPREFIX-bin"
 out="$WINEPREFIX-results"
 rm -rf "$bin" "$out"
 mkdir -p "$bin/standin" "$out"
-cp "$build/src/platform/win32/quorvane.exe" "$build/tests/soak/quorvane_soak.exe" \
+cp "$build/src/shell/quorvane.exe" "$build/tests/soak/quorvane_soak.exe" \
     "$build/tests/soak/quorvane_drag_source.exe" "$bin/"
 cp "$build/standin/outlook.exe" "$bin/standin/"
 

@@ -8,10 +8,10 @@
 
 #include "app/command_table.h"
 #include "platform/win32/com_apartment.h"
-#include "platform/win32/command_bar.h"
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_base.h"
+#include "shell/command_bar.h"
 
 #include <gtest/gtest.h>
 

@@ -6,13 +6,13 @@
 #include "support/test_files.h"
 
 #include "platform/win32/com_apartment.h"
-#include "platform/win32/drop_target.h"
 #include "platform/win32/file_dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
 #include "queue/folder_commands.h"
 #include "queue/folder_search.h"
+#include "shell/drop_target.h"
 
 #include <gtest/gtest.h>
 

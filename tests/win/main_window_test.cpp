@@ -14,7 +14,6 @@
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/com_object.h"
 #include "platform/win32/file_system_win32.h"
-#include "platform/win32/main_window.h"
 #include "platform/win32/outlook_com.h"
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
@@ -22,6 +21,7 @@
 #include "platform/win32/shell_launcher_win32.h"
 #include "platform/win32/wide_text.h"
 #include "queue/folder_search.h"
+#include "shell/main_window.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // decides, these members repaint.
 
 #include "app/skin.h"
-#include "platform/win32/main_window.h"
+#include "shell/main_window.h"
 
 namespace quorvane::win32 {
 

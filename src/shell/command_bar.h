@@ -9,7 +9,7 @@
 #include "platform/skin_style.h"
 #include "platform/win32/gdi_style.h"
 #include "platform/win32/scoped_handles.h"
-#include "platform/win32/toolbar_pictures.h"
+#include "shell/toolbar_pictures.h"
 
 #include <windows.h>
 

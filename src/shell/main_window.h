@@ -6,13 +6,13 @@
 #include "app/layout.h"
 #include "app/main_form.h"
 #include "platform/main_window_services.h"
-#include "platform/win32/command_bar.h"
-#include "platform/win32/drop_target.h"
 #include "platform/win32/progress_bar.h"
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/skin_files_win32.h"
 #include "platform/win32/taskbar_progress.h"
 #include "platform/win32/window_base.h"
+#include "shell/command_bar.h"
+#include "shell/drop_target.h"
 
 #include <windows.h>
 

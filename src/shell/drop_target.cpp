@@ -1,4 +1,4 @@
-#include "platform/win32/drop_target.h"
+#include "shell/drop_target.h"
 
 #include "platform/win32/com_object.h"
 #include "platform/win32/scoped_handles.h"

@@ -1,4 +1,4 @@
-#include "platform/win32/command_bar.h"
+#include "shell/command_bar.h"
 
 #include "platform/win32/wide_text.h"
 

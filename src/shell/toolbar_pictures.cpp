@@ -1,4 +1,4 @@
-#include "platform/win32/toolbar_pictures.h"
+#include "shell/toolbar_pictures.h"
 
 #include "app/command_table.h"
 #include "platform/win32/wide_text.h"

@@ -1,4 +1,4 @@
-#include "platform/win32/main_window.h"
+#include "shell/main_window.h"
 
 #include "app/commands.h"
 #include "platform/win32/automation_messages.h"
