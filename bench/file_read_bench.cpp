@@ -120,8 +120,11 @@ public:
     Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() override {
         return Failure{"no record in the benchmark"};
     }
-    Outcome<std::optional<RunRecordText>> readNewestRunRecord() override {
-        return std::optional<RunRecordText>();
+    Outcome<std::vector<std::string>> listRunRecords() override {
+        return std::vector<std::string>();
+    }
+    Outcome<RunRecordText> readRunRecord(std::string_view) override {
+        return Failure{"no record in the benchmark"};
     }
     Outcome<std::unique_ptr<RunRecordFile>> createUndoRecord(std::string_view) override {
         return Failure{"no record in the benchmark"};

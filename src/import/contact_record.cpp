@@ -149,6 +149,29 @@ std::string CsvField(std::string_view value) {
     return quoted;
 }
 
+std::string RecordMadeAt(std::string_view path) {
+    std::string name(path.substr(path.find_last_of('\\') + 1));
+    if (name.ends_with(".csv"))
+        name.resize(name.size() - 4);
+    if (name.size() >= 19 && name[13] == '-' && name[16] == '-')
+        name[13] = name[16] = ':';
+    return name;
+}
+
+bool NewerRecord(std::string_view path, std::string_view other) {
+    // The time, and which record of its second ("(2)"); none when the name
+    // begins with no time.
+    const auto madeAt = [](std::string_view recordPath) -> std::pair<std::string, unsigned long> {
+        const std::string made = RecordMadeAt(recordPath);
+        if (!OleDateFromText(made.substr(0, 19)))
+            return {};
+        const std::string rest = made.substr(19);
+        return {made.substr(0, 19),
+                rest.starts_with(" (") ? std::strtoul(rest.c_str() + 2, nullptr, 10) : 1};
+    };
+    return madeAt(path) > madeAt(other);
+}
+
 std::string ContactRecordHeader() {
     return "File,Contact,Name,Result,Step,Description,Entry ID,Folder,Text,Store ID,Stored at";
 }

@@ -72,6 +72,17 @@ std::vector<std::string> ParseCsvLine(std::string_view line);
 std::string OleDateText(double oleDate);
 std::optional<double> OleDateFromText(std::string_view text);
 
+// When the record at `path` was made, as a person reads it: "2026-12-08
+// 14:03:27" for "2026-12-08 14-03-27.csv".
+std::string RecordMadeAt(std::string_view path);
+
+// Whether the record at `path` was made after the one at `other`, by the
+// time its name begins with ("2026-12-08 14-03-27.csv", a second one made in
+// the same second "2026-12-08 14-03-27 (2).csv"): the time a record was last
+// written says nothing of its run (a spreadsheet may have saved it since).
+// A name that does not begin with a time is older than any that does.
+bool NewerRecord(std::string_view path, std::string_view other);
+
 // The first line of every record.
 std::string ContactRecordHeader();
 

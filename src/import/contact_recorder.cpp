@@ -21,7 +21,8 @@ ContactRecorder::ContactRecorder(Outcome<std::unique_ptr<RunRecordFile>> record,
         return;
     }
     record_ = std::move(record.value());
-    if (!record_->appendLine(ContactRecordHeader()))
+    // A record that goes on has its header already.
+    if (!record_->continued() && !record_->appendLine(ContactRecordHeader()))
         record_.reset();
 }
 

@@ -2,6 +2,7 @@
 
 #include "text/backslash_path.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <set>
@@ -24,16 +25,6 @@ constexpr double Tolerance = 1.5 / 86400.0;
 // How long the folder's table of change times is trusted before it is read
 // again (a few dozen calls for ten thousand contacts).
 constexpr std::chrono::seconds ChangeTimesFreshFor{10};
-
-// "2026-12-08 14-03-27.csv" as a person reads it: "2026-12-08 14:03:27".
-std::string whenOf(const std::string& recordPath) {
-    std::string name(GetFileName(recordPath));
-    if (name.ends_with(".csv"))
-        name.resize(name.size() - 4);
-    if (name.size() >= 19 && name[13] == '-' && name[16] == '-')
-        name[13] = name[16] = ':';
-    return name;
-}
 
 std::string field(const std::vector<std::string>& fields, RecordColumn column) {
     const auto at = static_cast<std::size_t>(column);
@@ -74,30 +65,62 @@ std::vector<RecordedContact> ContactsToTakeBack(const RunRecordText& record) {
     return contacts;
 }
 
+namespace {
+
+bool storedWithEntryIds(const RunRecordText& record) {
+    return std::any_of(record.lines.begin() + (record.lines.empty() ? 0 : 1), record.lines.end(),
+                       [](const std::string& line) {
+                           const std::vector<std::string> fields = ParseCsvLine(line);
+                           return field(fields, RecordColumn::Result) ==
+                                      ResultText(ContactResult::Saved) &&
+                                  !field(fields, RecordColumn::EntryId).empty();
+                       });
+}
+
+} // namespace
+
+// The newest run that stored contacts it can lead back to: a run through
+// item windows, or a second run that found everything there already, has
+// nothing to take back and does not hide the import before it.
+std::optional<RunRecordText> UndoTarget::readLastImport(RunContext& run) {
+    const auto unreadable = [&run](const Failure& failure) {
+        run.closeWith("The record of the last import could not be read, so nothing was "
+                      "deleted.\r\n\r\n" +
+                          failure.description,
+                      MessageStyle::Exclamation);
+        return std::nullopt;
+    };
+    auto paths = storage_.listRunRecords();
+    if (!paths)
+        return unreadable(paths.failure());
+    std::sort(paths.value().begin(), paths.value().end(),
+              [](const std::string& a, const std::string& b) { return NewerRecord(a, b); });
+    for (const std::string& path : paths.value()) {
+        auto record = storage_.readRunRecord(path);
+        if (!record)
+            return unreadable(record.failure());
+        if (storedWithEntryIds(record.value()))
+            return std::move(record.value());
+    }
+    run.closeWith(paths.value().empty()
+                      ? "There is no import to undo."
+                      : "The last import, of " + RecordMadeAt(paths.value().front()) +
+                            ", stored no contact that Quorvane can take back: Start Importing "
+                            "does not learn where Outlook stored each contact, only the imports "
+                            "without windows do. Nothing was deleted.",
+                  MessageStyle::Plain);
+    return std::nullopt;
+}
+
 std::optional<RecordedRun> UndoTarget::prepare(RunContext& run) {
-    auto newest = storage_.readNewestRunRecord();
-    if (!newest) {
-        run.closeWith(
-            "The record of the last import could not be read, so nothing was deleted.\r\n\r\n" +
-                newest.failure().description,
-            MessageStyle::Exclamation);
+    const std::optional<RunRecordText> record = readLastImport(run);
+    if (!record)
         return std::nullopt;
-    }
-    if (!newest.value()) {
-        run.closeWith("There is no import to undo.", MessageStyle::Plain);
-        return std::nullopt;
-    }
-    const RunRecordText& record = *newest.value();
-    const std::string when = whenOf(record.path);
-    RecordedRun recorded{record.path, ContactsToTakeBack(record)};
+    const std::string when = RecordMadeAt(record->path);
+    RecordedRun recorded{record->path, ContactsToTakeBack(*record)};
     const std::vector<RecordedContact>& contacts = recorded.contacts;
     if (contacts.empty()) {
-        run.closeWith(record.undoLines.empty()
-                          ? "The last import, of " + when +
-                                ", stored no contact that Quorvane can take back: Start "
-                                "Importing does not learn where Outlook stored each contact, "
-                                "only the imports without windows do. Nothing was deleted."
-                          : "The last import, of " + when + ", has been undone already.",
+        run.closeWith("The last import, of " + when + ", has been undone already.",
                       MessageStyle::Plain);
         return std::nullopt;
     }

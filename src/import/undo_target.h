@@ -33,6 +33,7 @@ public:
                                const std::optional<std::string>& recordPath) const override;
 
 private:
+    std::optional<RunRecordText> readLastImport(RunContext& run);
     // Whether the contact is still in the folder its import stored it in.
     Outcome<bool> inRecordedFolder(const RecordedContact& contact, OutlookStoredItem& item);
     const std::string& recordedFolder(const RecordedContact& contact);

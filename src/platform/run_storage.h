@@ -46,6 +46,9 @@ public:
     // Appends `line` (UTF-8, without its line end) and hands it to the system
     // at once, so that a crash loses at most the line being written.
     virtual Outcome<void> appendLine(std::string_view line) = 0;
+    // Whether this record was begun before and goes on now (taking a run
+    // back that stopped part-way), so it has its header already.
+    virtual bool continued() const { return false; }
 };
 
 // A run's record as it was written, for taking that run back.
@@ -74,9 +77,11 @@ public:
     // read its characters right.
     virtual Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() = 0;
 
-    // The newest record createRunRecord made (undo records aside); none when
-    // there is no record at all.
-    virtual Outcome<std::optional<RunRecordText>> readNewestRunRecord() = 0;
+    // The paths of the records createRunRecord made (undo records aside), in
+    // no particular order; their names begin with the time they were made.
+    virtual Outcome<std::vector<std::string>> listRunRecords() = 0;
+    // The record at `path`, with the lines of the record of taking it back.
+    virtual Outcome<RunRecordText> readRunRecord(std::string_view path) = 0;
 
     // The record of taking back the run whose record is at `runRecordPath`,
     // begun as createRunRecord begins one; when taking it back was begun

@@ -211,6 +211,9 @@ TEST_P(UndoWithOrWithoutTable, TakesBackExactlyWhatTheLastRunStoredAndNothingCha
     EXPECT_TRUE(takenBack(4));
     EXPECT_NE(window.questions.back().find("Delete the contact that"), std::string::npos);
 
+    EXPECT_EQ(std::ranges::count(storage.records.back().lines, ContactRecordHeader()), 1)
+        << "a resumed undo goes on below the lines it wrote, under one header";
+
     const std::size_t asked = window.questions.size();
     (void)undo();
     EXPECT_EQ(window.questions.size(), asked);
@@ -324,6 +327,27 @@ TEST_F(UndoTest, NeverDeletesForGoodNorTouchesTheUsersOwnContact) {
     EXPECT_FALSE(outlook.sessions.stored[0].deleted || takenBack(0)) << "the user's own";
     EXPECT_TRUE(takenBack(1)) << "still in Deleted Items, not deleted for good";
     EXPECT_EQ(lastMessage().find("Ann"), std::string::npos);
+}
+
+// The runs after an import that stored nothing it can lead back to (a
+// second run that found everyone there, a run through item windows) do not
+// hide that import from the undo.
+TEST_F(UndoTest, FindsTheImportBehindRunsThatStoredNothingToTakeBack) {
+    storage.files["C:\\c\\two.vcf"] =
+        card("Ann", "ann@example.com") + card("Bob", "bob@example.com");
+    queueFiles({"C:\\c\\two.vcf"});
+    (void)runWithoutWindows();
+    (void)runWithoutWindows(); // both already there
+    (void)run();
+    ASSERT_EQ(storage.records.size(), 3u);
+    window.answers = {true};
+    (void)undo();
+    EXPECT_NE(window.questions.back().find("Delete the 2 contacts that the import of 2026-12-08 "
+                                           "14:00:00 stored"),
+              std::string::npos)
+        << window.questions.back();
+    EXPECT_TRUE(takenBack(0));
+    EXPECT_TRUE(takenBack(1));
 }
 
 TEST_F(UndoTest, ARunThroughItemWindowsOrNoneAtAllIsSaidPlainly) {

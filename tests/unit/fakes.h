@@ -13,6 +13,7 @@
 #include "platform/settings_store.h"
 #include "platform/shell_launcher.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -476,30 +477,44 @@ public:
             std::make_unique<Folder>(*this, "T:\\Quorvane-run" + std::to_string(++foldersMade)));
     }
 
+    // Named by the time they were made, as the program names them: a
+    // second apart, the last made newest.
     Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() override {
         if (failRecord)
             return Failure{"The disk is full."};
-        records.push_back(
-            {"L:\\Quorvane\\Runs\\run" + std::to_string(records.size() + 1) + ".csv", {}, {}});
+        char name[64];
+        std::snprintf(name, sizeof name, "L:\\Quorvane\\Runs\\2026-12-08 14-%02zu-%02zu.csv",
+                      records.size() / 60, records.size() % 60);
+        records.push_back({name, {}, {}});
         return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this, records.size() - 1));
     }
-    Outcome<std::optional<RunRecordText>> readNewestRunRecord() override {
-        for (auto record = records.rbegin(); record != records.rend(); ++record) {
-            if (record->path.ends_with(" undone.csv"))
+    // Not in the order they were made, so that a program relying on the
+    // listing's order is caught.
+    Outcome<std::vector<std::string>> listRunRecords() override {
+        std::vector<std::string> paths;
+        for (const RunRecordText& record : records)
+            if (!record.path.ends_with(" undone.csv"))
+                paths.insert(paths.begin(), record.path);
+        std::rotate(paths.begin(), paths.begin() + (paths.size() > 1 ? 1 : 0), paths.end());
+        return paths;
+    }
+    Outcome<RunRecordText> readRunRecord(std::string_view path) override {
+        for (const RunRecordText& record : records) {
+            if (record.path != path)
                 continue;
-            RunRecordText found = *record;
+            RunRecordText found = record;
             for (const RunRecordText& other : records)
                 if (other.path == undoPath(found.path))
                     found.undoLines = other.lines;
-            return std::optional<RunRecordText>(found);
+            return found;
         }
-        return std::optional<RunRecordText>();
+        return Failure{"The system cannot find the file specified."};
     }
     Outcome<std::unique_ptr<RunRecordFile>> createUndoRecord(std::string_view runPath) override {
         const std::string path = undoPath(runPath);
         for (std::size_t at = 0; at < records.size(); ++at)
             if (records[at].path == path)
-                return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this, at));
+                return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this, at, true));
         records.push_back({path, {}, {}});
         return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this, records.size() - 1));
     }
@@ -544,9 +559,11 @@ private:
 
     class Record final : public RunRecordFile {
     public:
-        Record(FakeRunStorage& storage, std::size_t at)
-            : storage_(storage), at_(at), path_(storage.records.at(at).path) {}
+        Record(FakeRunStorage& storage, std::size_t at, bool continued = false)
+            : storage_(storage), at_(at), path_(storage.records.at(at).path),
+              continued_(continued) {}
         const std::string& path() const override { return path_; }
+        bool continued() const override { return continued_; }
         Outcome<void> appendLine(std::string_view line) override {
             storage_.recordLines.emplace_back(line);
             storage_.records.at(at_).lines.emplace_back(line);
@@ -557,6 +574,7 @@ private:
         FakeRunStorage& storage_;
         std::size_t at_;
         std::string path_;
+        bool continued_;
     };
 };
 

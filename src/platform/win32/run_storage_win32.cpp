@@ -209,10 +209,11 @@ bool isCardFolderName(std::wstring_view name) {
 
 class Win32RunRecordFile final : public RunRecordFile {
 public:
-    Win32RunRecordFile(ScopedFile file, std::string path)
-        : file_(std::move(file)), path_(std::move(path)) {}
+    Win32RunRecordFile(ScopedFile file, std::string path, bool continued = false)
+        : file_(std::move(file)), path_(std::move(path)), continued_(continued) {}
 
     const std::string& path() const override { return path_; }
+    bool continued() const override { return continued_; }
 
     // One WriteFile per line: once it returns, the line is the system's to
     // keep, whatever happens to this program.
@@ -230,6 +231,7 @@ public:
 private:
     ScopedFile file_;
     std::string path_;
+    bool continued_;
 };
 
 std::wstring recordFolder() {
@@ -372,37 +374,32 @@ Outcome<std::unique_ptr<RunRecordFile>> Win32RunStorage::createRunRecord() {
     return Failure{"No new record file could be made in " + toUtf8(folder) + "."};
 }
 
-// The newest by the time it was last written: names made in the same second
-// do not sort by age.
-Outcome<std::optional<RunRecordText>> Win32RunStorage::readNewestRunRecord() {
+Outcome<std::vector<std::string>> Win32RunStorage::listRunRecords() {
     const std::wstring folder = recordFolder();
+    std::vector<std::string> paths;
     WIN32_FIND_DATAW entry{};
     const ScopedFind found(FindFirstFileExW((folder + L"\\*.csv").c_str(), FindExInfoBasic, &entry,
                                             FindExSearchNameMatch, nullptr, 0));
     if (!found)
-        return std::optional<RunRecordText>();
-    std::wstring newest;
-    FILETIME newestTime{};
+        return paths;
     do {
         const std::wstring_view name = entry.cFileName;
-        if (name.ends_with(std::wstring(UndoSuffix) + L".csv") ||
-            (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            continue;
-        if (newest.empty() || CompareFileTime(&entry.ftLastWriteTime, &newestTime) > 0) {
-            newest = name;
-            newestTime = entry.ftLastWriteTime;
-        }
+        if (!name.ends_with(std::wstring(UndoSuffix) + L".csv") &&
+            !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            paths.push_back(toUtf8(folder + L'\\' + std::wstring(name)));
     } while (FindNextFileW(found.get(), &entry));
-    if (newest.empty())
-        return std::optional<RunRecordText>();
-    const std::wstring path = folder + L'\\' + newest;
-    auto lines = readRecordLines(path);
+    return paths;
+}
+
+Outcome<RunRecordText> Win32RunStorage::readRunRecord(std::string_view path) {
+    const std::wstring widePath = toWide(path);
+    auto lines = readRecordLines(widePath);
     if (!lines)
         return lines.failure();
-    RunRecordText record{toUtf8(path), std::move(lines.value()), {}};
-    if (auto undone = readRecordLines(undoPathFor(path)))
+    RunRecordText record{std::string(path), std::move(lines.value()), {}};
+    if (auto undone = readRecordLines(undoPathFor(widePath)))
         record.undoLines = std::move(undone.value());
-    return std::optional<RunRecordText>(std::move(record));
+    return record;
 }
 
 Outcome<std::unique_ptr<RunRecordFile>>
@@ -412,13 +409,13 @@ Win32RunStorage::createUndoRecord(std::string_view runRecordPath) {
     auto made = newRecordFile(path, exists);
     if (made || !exists)
         return made;
-    // Taken back in part before: the same record goes on.
+    // Taken back in part before: the same record goes on after its lines.
     ScopedFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return lastFailure();
     return std::unique_ptr<RunRecordFile>(
-        std::make_unique<Win32RunRecordFile>(std::move(file), toUtf8(path)));
+        std::make_unique<Win32RunRecordFile>(std::move(file), toUtf8(path), true));
 }
 
 int removeAbandonedCardFolders() {

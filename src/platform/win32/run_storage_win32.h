@@ -17,7 +17,8 @@ public:
     Outcome<std::unique_ptr<ByteSource>> openForReading(std::string_view path) override;
     Outcome<std::unique_ptr<CardFolder>> createCardFolder() override;
     Outcome<std::unique_ptr<RunRecordFile>> createRunRecord() override;
-    Outcome<std::optional<RunRecordText>> readNewestRunRecord() override;
+    Outcome<std::vector<std::string>> listRunRecords() override;
+    Outcome<RunRecordText> readRunRecord(std::string_view path) override;
     Outcome<std::unique_ptr<RunRecordFile>>
     createUndoRecord(std::string_view runRecordPath) override;
 };
