@@ -139,9 +139,33 @@ std::ptrdiff_t readContactsBare(IDispatch* folder) {
         !callBare(table.get().pdispVal, L"Columns", Get, {}, columns) ||
         !callBare(columns.get().pdispVal, L"RemoveAll", DISPATCH_METHOD, {}, ignored))
         return -1;
-    for (const char* name :
-         {"EntryID", "FullName", "Email1Address", "Email2Address", "Email3Address",
-          "BusinessTelephoneNumber", "HomeTelephoneNumber", "MobileTelephoneNumber"}) {
+    // The columns the program asks for: every phone slot and the company.
+    constexpr const char* Columns[] = {"EntryID",
+                                       "FullName",
+                                       "CompanyName",
+                                       "Email1Address",
+                                       "Email2Address",
+                                       "Email3Address",
+                                       "AssistantTelephoneNumber",
+                                       "Business2TelephoneNumber",
+                                       "BusinessFaxNumber",
+                                       "BusinessTelephoneNumber",
+                                       "CallbackTelephoneNumber",
+                                       "CarTelephoneNumber",
+                                       "CompanyMainTelephoneNumber",
+                                       "Home2TelephoneNumber",
+                                       "HomeFaxNumber",
+                                       "HomeTelephoneNumber",
+                                       "ISDNNumber",
+                                       "MobileTelephoneNumber",
+                                       "OtherFaxNumber",
+                                       "OtherTelephoneNumber",
+                                       "PagerNumber",
+                                       "PrimaryTelephoneNumber",
+                                       "RadioTelephoneNumber",
+                                       "TelexNumber",
+                                       "TTYTDDTelephoneNumber"};
+    for (const char* name : Columns) {
         const win32::Variant column{std::string_view(name)};
         if (!callBare(columns.get().pdispVal, L"Add", Method, {&column}, ignored))
             return -1;
@@ -169,7 +193,7 @@ std::ptrdiff_t readContactsBare(IDispatch* folder) {
         if (count == 0)
             break;
     }
-    return static_cast<std::ptrdiff_t>(cells.size() / 8);
+    return static_cast<std::ptrdiff_t>(cells.size() / std::size(Columns));
 }
 
 } // namespace quorvane::bench

@@ -51,7 +51,8 @@ CardIdentity ReadCardIdentity(std::string_view card, TextEncoding encoding) {
         if (!property)
             continue;
         const bool email = EqualsIgnoringCase(property->name, "EMAIL");
-        if (!email && !EqualsIgnoringCase(property->name, "TEL"))
+        const bool company = EqualsIgnoringCase(property->name, "ORG");
+        if (!email && !company && !EqualsIgnoringCase(property->name, "TEL"))
             continue;
         std::string_view value = property->value;
         if (ReadValueEncoding(property->parameters).quotedPrintable) {
@@ -59,8 +60,13 @@ CardIdentity ReadCardIdentity(std::string_view card, TextEncoding encoding) {
             value = decoded;
         }
         value = Trimmed(value);
-        if (!value.empty())
+        if (company) {
+            // ORG is the organisation, then its units, each after a ';'.
+            if (identity.company.empty())
+                identity.company = Trimmed(value.substr(0, value.find(';')));
+        } else if (!value.empty()) {
             (email ? identity.emails : identity.phones).emplace_back(value);
+        }
     }
     return identity;
 }

@@ -14,9 +14,10 @@ namespace quorvane {
 struct CardIdentity {
     std::vector<std::string> emails; // every EMAIL value, in order
     std::vector<std::string> phones; // every TEL value, in order
+    std::string company;             // the first ORG's organisation, as written
 };
 
-// The EMAIL and TEL values of `card` (its bytes as the file holds them, in
+// The EMAIL, TEL and ORG values of `card` (its bytes as the file holds them, in
 // `encoding`), unfolded and decoded from quoted-printable; those of a card
 // nested in it (an AGENT) are not its own and are left out.
 CardIdentity ReadCardIdentity(std::string_view card, TextEncoding encoding);

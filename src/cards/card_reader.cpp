@@ -204,7 +204,7 @@ void CardReader::cut(std::uint64_t end, CardEnd how, Card& card) {
         card.bytes.assign(byteOrderMark_);
         card.bytes += text;
     }
-    names_.read(text, encoding_, card.number, card.displayName);
+    card.named = names_.read(text, encoding_, card.number, card.displayName);
 }
 
 void CardReader::letGoOfHeldBytes() {

@@ -42,6 +42,7 @@ struct Card {
     // Nothing is re-encoded, unfolded or rewritten. Empty when tooLarge.
     std::string bytes;
     std::string displayName; // see CardDisplayName: UTF-8, never empty
+    bool named = false;      // the name is the card's own, not "contact <number>"
     CardEnd end = CardEnd::Complete;
     TextEncoding encoding = TextEncoding::SingleByte; // how `bytes` store their text
     // Larger than the reader's bound (LargestCard unless lowered): its bytes

@@ -365,7 +365,7 @@ CardNameReader::CardNameReader(CodePages& codePages)
 
 CardNameReader::~CardNameReader() = default;
 
-void CardNameReader::read(std::string_view card, TextEncoding encoding, std::size_t number,
+bool CardNameReader::read(std::string_view card, TextEncoding encoding, std::size_t number,
                           std::string& name) {
     if (encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be) {
         const ByteOrder order =
@@ -375,10 +375,11 @@ void CardNameReader::read(std::string_view card, TextEncoding encoding, std::siz
     } else {
         nameFromCard(card, ValueReading{codePages_, false}, *scratch_, name);
     }
-    if (name.empty()) {
-        name.assign("contact ");
-        name += std::to_string(number);
-    }
+    if (!name.empty())
+        return true;
+    name.assign("contact ");
+    name += std::to_string(number);
+    return false;
 }
 
 std::string CardDisplayName(std::string_view card, TextEncoding encoding, CodePages& codePages,

@@ -39,8 +39,10 @@ public:
     CardNameReader(const CardNameReader&) = delete;
     CardNameReader& operator=(const CardNameReader&) = delete;
 
-    // Sets `name` to CardDisplayName(card, encoding, codePages, number).
-    void read(std::string_view card, TextEncoding encoding, std::size_t number, std::string& name);
+    // Sets `name` to CardDisplayName(card, encoding, codePages, number);
+    // false when that is the stand-in "contact <number>": the card has no
+    // name of its own, and two such cards are not one person.
+    bool read(std::string_view card, TextEncoding encoding, std::size_t number, std::string& name);
 
 private:
     struct Scratch;

@@ -161,6 +161,7 @@ void FileContacts::putAtHand(Card& card) {
     FileContact contact;
     contact.number = card.number;
     contact.name = Utf8Shortened(card.displayName, LongestName);
+    contact.named = card.named;
     if (readIdentities_ && !card.tooLarge)
         contact.identity = ReadCardIdentity(card.bytes, card.encoding);
     if (card.end == CardEnd::CutByFileEnd)

@@ -28,8 +28,9 @@ struct FileContact {
     // 1-based, in the file's order; 0 for what stands for the whole file (a
     // file that cannot be read or holds no card).
     std::size_t number = 0;
-    std::string name; // for the progress text and the record
-    std::string path; // the file Outlook opens for this contact
+    std::string name;   // for the progress text and the record
+    bool named = false; // the name is the card's own, not "contact <number>"
+    std::string path;   // the file Outlook opens for this contact
     // Why this contact cannot go to Outlook; it is reported where it would
     // have been opened, and the run goes on with the next.
     std::optional<Failure> failure;

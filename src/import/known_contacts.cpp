@@ -92,24 +92,26 @@ std::string FoldedName(std::string_view name) {
 }
 
 void KnownContacts::add(const StoredContactRow& contact) {
-    byName_[FoldedName(contact.fullName)].push_back({contact.entryId,
-                                                     foldedAll(contact.emails, foldedEmail),
-                                                     foldedAll(contact.phones, digitsOf)});
+    byName_[FoldedName(contact.fullName)].push_back(
+        {contact.entryId, foldedAll(contact.emails, foldedEmail),
+         foldedAll(contact.phones, digitsOf), FoldedName(contact.company)});
     ++count_;
 }
 
-std::optional<std::string> KnownContacts::match(std::string_view name,
-                                                const std::vector<std::string>& emails,
-                                                const std::vector<std::string>& phones) const {
-    const auto namesakes = byName_.find(FoldedName(name));
+std::optional<std::string> KnownContacts::match(const StoredContactRow& card) const {
+    const auto namesakes = byName_.find(FoldedName(card.fullName));
     if (namesakes == byName_.end())
         return std::nullopt;
-    const std::vector<std::string> cardEmails = foldedAll(emails, foldedEmail);
-    const std::vector<std::string> cardPhones = foldedAll(phones, digitsOf);
+    const std::vector<std::string> emails = foldedAll(card.emails, foldedEmail);
+    const std::vector<std::string> phones = foldedAll(card.phones, digitsOf);
+    const std::string company = FoldedName(card.company);
+    const bool noEmailNorPhone = emails.empty() && phones.empty();
     for (const Known& known : namesakes->second) {
-        const bool nothingToTell = cardEmails.empty() && cardPhones.empty();
-        if (nothingToTell || shareAny(cardEmails, known.emails, std::equal_to<>()) ||
-            shareAny(cardPhones, known.phones, samePhone))
+        const bool sameCompanyAlone = noEmailNorPhone && known.emails.empty() &&
+                                      known.phones.empty() && !company.empty() &&
+                                      company == known.company;
+        if (sameCompanyAlone || shareAny(emails, known.emails, std::equal_to<>()) ||
+            shareAny(phones, known.phones, samePhone))
             return known.entryId;
     }
     return std::nullopt;

@@ -89,17 +89,27 @@ bool WindowlessTarget::readKnownContacts(RunContext& run) {
 
 ContactOutcome WindowlessTarget::store(const ContactAtHand& contact, RunContext& run) {
     const FileContact& card = contact.card;
+    // What the folder's table would list of the card once stored.
+    const StoredContactRow asStored{{},
+                                    card.named ? card.name : std::string(),
+                                    card.identity.emails,
+                                    card.identity.phones,
+                                    card.identity.company};
     if (checkDuplicates_)
-        if (auto match = known_.match(card.name, card.identity.emails, card.identity.phones))
+        if (auto match = known_.match(asStored))
             return ContactOutcome::with(ContactResult::Duplicate, *match);
     if (!connection_.reachAgainIfLost(run))
         return connection_.abandoned() ? ContactOutcome::ended() : ContactOutcome::notStored();
     ContactOutcome outcome = saveContact(card, run);
     releaseContact();
     // Stored by this run counts as held: the same file queued twice, or a
-    // person twice in one export, is stored once.
-    if (checkDuplicates_ && !outcome.entryId.empty())
-        known_.add({outcome.entryId, card.name, card.identity.emails, card.identity.phones});
+    // person twice in one export, is stored once; also when its entry ID
+    // could not be read (its repeat is then recorded without one).
+    if (checkDuplicates_ && outcome.result == ContactResult::Saved) {
+        StoredContactRow stored = asStored;
+        stored.entryId = outcome.entryId;
+        known_.add(stored);
+    }
     return outcome;
 }
 

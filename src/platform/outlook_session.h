@@ -44,9 +44,10 @@ struct StoredContactRow {
     std::string entryId;
     std::string fullName;
     std::vector<std::string> emails; // Email1Address to Email3Address, empty ones left out
-    // BusinessTelephoneNumber, HomeTelephoneNumber, MobileTelephoneNumber,
-    // empty ones left out.
+    // Every phone number the contact has, in any of Outlook's slots (home,
+    // business, mobile, fax, pager, other and the rest), empty ones left out.
     std::vector<std::string> phones;
+    std::string company; // CompanyName
 };
 
 // When an item was last changed, as a folder's table lists it.

@@ -10,35 +10,46 @@ using namespace quorvane::testing;
 
 namespace {
 
-TEST(KnownContacts, MatchByNameAndAnEmailOrPhoneOrNeither) {
+TEST(KnownContacts, MatchByNameAndAnEmailOrPhoneOrTheCompanyAlone) {
     KnownContacts known;
-    known.add({"E1", "Ann  Smith", {"Ann@Example.com"}, {"+49 30 1234567"}});
-    known.add({"E2", "Ann Smith", {"ann@work.example"}, {}});
-    known.add({"E3", "Jos\xC3\xA9 M\xC3\xBCller", {}, {"555 0100"}});
+    known.add({"E1", "Ann  Smith", {"Ann@Example.com"}, {"+49 30 1234567"}, {}});
+    known.add({"E2", "Ann Smith", {"ann@work.example"}, {}, {}});
+    known.add({"E3", "Jos\xC3\xA9 M\xC3\xBCller", {}, {"555 0100"}, {}});
+    known.add({"E4", "", {}, {}, "Acme Tools"}); // a company's card, no name of its own
+    known.add({"E5", "Ann Smith", {}, {}, "Acme Tools"});
     struct Case {
         const char* name;
         std::vector<std::string> emails;
         std::vector<std::string> phones;
+        const char* company;
         const char* match; // nullptr: a new contact
     };
     const Case cases[]{
-        {"ann smith", {"ann@example.COM"}, {}, "E1"},     // case and white space
-        {" Ann\tSmith ", {}, {"30 1234567"}, "E1"},       // the shorter ends the longer
-        {"Ann Smith", {}, {"(123) 45-67"}, "E1"},         // digits alone, seven of them
-        {"Ann Smith", {"ann@work.example"}, {}, "E2"},    // the namesake's own address
-        {"Ann Smith", {"ann@home.example"}, {}, nullptr}, // a namesake, not a twin
-        {"Ann Smith", {}, {"4567"}, nullptr},             // too short to stand for one
-        {"Ann Smith", {}, {}, "E1"},                      // nothing tells them apart
+        {"ann smith", {"ann@example.COM"}, {}, "", "E1"},     // case and white space
+        {" Ann\tSmith ", {}, {"30 1234567"}, "", "E1"},       // the shorter ends the longer
+        {"Ann Smith", {}, {"(123) 45-67"}, "", "E1"},         // digits alone, seven of them
+        {"Ann Smith", {"ann@work.example"}, {}, "", "E2"},    // the namesake's own address
+        {"Ann Smith", {"ann@home.example"}, {}, "", nullptr}, // a namesake, not a twin
+        {"Ann Smith", {}, {"4567"}, "", nullptr},             // too short to stand for one
         {"JOS\xC3\x89 M\xC3\x9C"
          "LLER",
          {},
          {"5550100"},
-         "E3"},                                          // beyond ASCII
-        {"Bob Smith", {"ann@example.com"}, {}, nullptr}, // another name
+         "",
+         "E3"},                                              // beyond ASCII
+        {"Bob Smith", {"ann@example.com"}, {}, "", nullptr}, // another name
+        // Nothing but a name, or an address: a relative is not a colleague.
+        {"Ann Smith", {}, {}, "", nullptr},
+        {"Ann Smith", {}, {}, "ACME tools", "E5"}, // the same company and nothing else
+        {"Ann Smith", {"ann@example.com"}, {}, "Acme Tools", "E1"},
+        // Nameless cards are not one person: the company tells them apart.
+        {"", {}, {}, "Acme Tools", "E4"},
+        {"", {}, {}, "Other Works", nullptr},
+        {"", {}, {}, "", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto match = known.match(c.name, c.emails, c.phones);
+        const auto match = known.match({"", c.name, c.emails, c.phones, c.company});
         EXPECT_EQ(match.value_or("new"), c.match ? c.match : "new");
     }
 }
@@ -49,10 +60,11 @@ TEST(CardIdentity, EmailsAndPhonesUnfoldedAndDecodedButNotTheAgents) {
                          "EMAIL;encoding=quoted-printable:ann=\r\n@work.example\r\n"
                          "TEL;CELL;ENCODING=QUOTED-PRINTABLE:+49=2030=\r\n123\r\n"
                          "AGENT:BEGIN:VCARD\r\nEMAIL:agent@example.com\r\nEND:VCARD\r\n"
-                         "item1.TEL:555\r\nEND:VCARD\r\n",
+                         "item1.TEL:555\r\nORG:Acme Tools;Sales\r\nORG:Other\r\nEND:VCARD\r\n",
                          TextEncoding::SingleByte);
     EXPECT_EQ(identity.emails, (std::vector<std::string>{"ann@example.com", "ann@work.example"}));
     EXPECT_EQ(identity.phones, (std::vector<std::string>{"+49 30123", "555"}));
+    EXPECT_EQ(identity.company, "Acme Tools");
 }
 
 class DuplicateRunTest : public ImportRunTest {
@@ -75,6 +87,7 @@ protected:
                 return text.substr(at, text.find('\r', at) - at);
             };
             contact.fullName = value("FN");
+            contact.company = value("ORG");
             if (const std::string email = value("EMAIL"); !email.empty())
                 contact.emails = {email};
         };
@@ -87,6 +100,30 @@ protected:
         contact.emails = {email};
     }
 };
+
+// Cards with no name, e-mail or phone of their own (a company's, an address
+// alone) are each someone; a namesake with nothing but an address is not the
+// contact of that name; a contact whose entry ID could not be read is still
+// known for the rest of the run.
+TEST_F(DuplicateRunTest, CardsThatTellNothingApartAreStoredAndARepeatIsNot) {
+    preload("OLD1", "John Smith", "john@work.example");
+    const std::string addressOnly = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\r\nN:;;;;\r\n";
+    storage.files["C:\\c\\acme.vcf"] = addressOnly + "ORG:Acme\r\nADR:;;1 Main St\r\nEND:VCARD\r\n";
+    storage.files["C:\\c\\bolt.vcf"] = addressOnly + "ORG:Bolt\r\nADR:;;2 Side St\r\nEND:VCARD\r\n";
+    storage.files["C:\\c\\home.vcf"] = addressOnly + "ADR:;;3 Home St\r\nEND:VCARD\r\n";
+    storage.files["C:\\c\\john.vcf"] =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:John Smith\r\nADR:;;4 Elm St\r\nEND:VCARD\r\n";
+    storage.files["C:\\c\\twice.vcf"] =
+        card("Eve", "eve@example.com") + card("Eve", "eve@example.com");
+    outlook.sessions.failing = {"EntryID"};
+    queueFiles({"C:\\c\\acme.vcf", "C:\\c\\bolt.vcf", "C:\\c\\home.vcf", "C:\\c\\john.vcf",
+                "C:\\c\\twice.vcf"});
+    (void)runWithoutWindows();
+    EXPECT_EQ(outlook.sessions.stored.size(), 6u); // John Smith's own, and one of each card
+    const std::vector<std::string> rows = recordRows();
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_NE(rows[5].find("Eve,duplicate"), std::string::npos) << rows[5];
+}
 
 // A second run stores nothing; a person twice in one export is stored once; a
 // namesake with another address is someone else.

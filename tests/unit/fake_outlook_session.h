@@ -32,6 +32,7 @@ struct StoredContact {
     std::string fullName;
     std::vector<std::string> emails;
     std::vector<std::string> phones;
+    std::string company;
     double modified = 0;  // OLE date of the last change
     bool deleted = false; // for good, not in Deleted Items
 };
@@ -163,7 +164,7 @@ public:
     Outcome<std::vector<StoredContactRow>> readContacts() override {
         return table<StoredContactRow>([](const StoredContact& contact) {
             return StoredContactRow{contact.entryId, contact.fullName, contact.emails,
-                                    contact.phones};
+                                    contact.phones, contact.company};
         });
     }
     Outcome<std::vector<StoredChangeTime>> readChangeTimes() override {

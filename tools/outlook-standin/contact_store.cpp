@@ -89,6 +89,10 @@ ContactFields fieldsOf(const FirstContact& contact) {
             fields.emails[emails++] = property.value;
             continue;
         }
+        if (property.name == "ORG" && fields.company.empty()) {
+            fields.company = property.value.substr(0, property.value.find(L';'));
+            continue;
+        }
         if (property.name != "TEL")
             continue;
         const auto types = typesOf(property);
@@ -123,10 +127,26 @@ std::optional<PropertyValue> propertyOf(const StoredContact& contact, std::wstri
         {L"BusinessTelephoneNumber", &f.businessPhone},
         {L"HomeTelephoneNumber", &f.homePhone},
         {L"MobileTelephoneNumber", &f.mobilePhone},
-        // Known to Outlook, and never asked of the stand-in's contacts.
+        {L"CompanyName", &f.company},
+        // Known to Outlook; the stand-in files no card's numbers there.
         {L"FirstName", nullptr},
         {L"LastName", nullptr},
-        {L"CompanyName", nullptr}};
+        {L"AssistantTelephoneNumber", nullptr},
+        {L"Business2TelephoneNumber", nullptr},
+        {L"BusinessFaxNumber", nullptr},
+        {L"CallbackTelephoneNumber", nullptr},
+        {L"CarTelephoneNumber", nullptr},
+        {L"CompanyMainTelephoneNumber", nullptr},
+        {L"Home2TelephoneNumber", nullptr},
+        {L"HomeFaxNumber", nullptr},
+        {L"ISDNNumber", nullptr},
+        {L"OtherFaxNumber", nullptr},
+        {L"OtherTelephoneNumber", nullptr},
+        {L"PagerNumber", nullptr},
+        {L"PrimaryTelephoneNumber", nullptr},
+        {L"RadioTelephoneNumber", nullptr},
+        {L"TelexNumber", nullptr},
+        {L"TTYTDDTelephoneNumber", nullptr}};
     const std::wstring wanted(name);
     for (const auto& [known, value] : texts)
         if (equalIgnoringCase(wanted, known))
@@ -188,12 +208,14 @@ void ContactStore::load() {
                 found->reset();
             continue;
         }
-        if (fields.size() != 12 || fields[0] != L"save")
+        // A journal written before CompanyName was kept has one field less.
+        if ((fields.size() != 12 && fields.size() != 13) || fields[0] != L"save")
             continue;
         StoredContact contact{
             fields[1], fields[2], fields[4], {}, std::wcstod(fields[3].c_str(), nullptr)};
-        contact.fields = {
-            fields[5], {fields[6], fields[7], fields[8]}, fields[9], fields[10], fields[11]};
+        contact.fields = {fields[5],  {fields[6], fields[7], fields[8]},
+                          fields[9],  fields[10],
+                          fields[11], fields.size() > 12 ? fields[12] : std::wstring()};
         lastStamp_ = std::max(lastStamp_, contact.lastModified);
         if (auto* found = slot(contact.entryId))
             **found = std::move(contact);
@@ -234,7 +256,8 @@ const StoredContact& ContactStore::save(StoredContact contact) {
     std::wstring line = L"save";
     for (const std::wstring& field :
          {contact.entryId, contact.mailboxPath, std::wstring(when), contact.sourcePath, f.fullName,
-          f.emails[0], f.emails[1], f.emails[2], f.businessPhone, f.homePhone, f.mobilePhone})
+          f.emails[0], f.emails[1], f.emails[2], f.businessPhone, f.homePhone, f.mobilePhone,
+          f.company})
         line += L"\t" + flat(field);
     journal(line);
     auto* found = slot(contact.entryId);

@@ -25,6 +25,7 @@ struct ContactFields {
     std::wstring businessPhone;
     std::wstring homePhone;
     std::wstring mobilePhone;
+    std::wstring company; // CompanyName: the first ORG's organisation
 };
 
 // The first three EMAIL lines, and the first TEL of each kind: a TYPE that

@@ -74,17 +74,36 @@ Outcome<std::string> ComOutlookFolder::storeId() {
 namespace {
 
 // The table's columns, in the order rows list them: the identity, the name,
-// then the addresses and numbers that tell one person from another.
+// the company, then the addresses and numbers that tell one person from
+// another: every phone slot a contact has, since Outlook files a card's
+// numbers by their kind (a fax, a pager, a second work number).
 constexpr std::string_view ContactColumns[] = {"EntryID",
                                                "FullName",
+                                               "CompanyName",
                                                "Email1Address",
                                                "Email2Address",
                                                "Email3Address",
+                                               "AssistantTelephoneNumber",
+                                               "Business2TelephoneNumber",
+                                               "BusinessFaxNumber",
                                                "BusinessTelephoneNumber",
+                                               "CallbackTelephoneNumber",
+                                               "CarTelephoneNumber",
+                                               "CompanyMainTelephoneNumber",
+                                               "Home2TelephoneNumber",
+                                               "HomeFaxNumber",
                                                "HomeTelephoneNumber",
-                                               "MobileTelephoneNumber"};
-constexpr std::int32_t FirstEmailColumn = 2;
-constexpr std::int32_t FirstPhoneColumn = 5;
+                                               "ISDNNumber",
+                                               "MobileTelephoneNumber",
+                                               "OtherFaxNumber",
+                                               "OtherTelephoneNumber",
+                                               "PagerNumber",
+                                               "PrimaryTelephoneNumber",
+                                               "RadioTelephoneNumber",
+                                               "TelexNumber",
+                                               "TTYTDDTelephoneNumber"};
+constexpr std::int32_t FirstEmailColumn = 3;
+constexpr std::int32_t FirstPhoneColumn = 6;
 constexpr std::int32_t ColumnCount = std::ssize(ContactColumns);
 
 // Taking a contact back needs only when each item last changed.
@@ -112,6 +131,7 @@ Outcome<void> appendRows(const VariantGrid& grid, std::vector<StoredContactRow>&
         StoredContactRow& contact = rows.emplace_back();
         contact.entryId = std::move(texts[0]);
         contact.fullName = std::move(texts[1]);
+        contact.company = std::move(texts[2]);
         for (std::int32_t column = FirstEmailColumn; column < ColumnCount; ++column) {
             if (texts[column].empty())
                 continue;
