@@ -135,14 +135,16 @@ std::size_t spaceAt(std::string_view text, bool atEnd) {
 }
 
 // Whether showValue keeps `byte` as it is wherever it stands: not a control
-// character, not a backslash and not 0xC2, which leads the C1 controls.
+// character, not a backslash, not 0xC2, which leads the C1 controls, and not
+// 0xEF, which leads U+FEFF (a byte-order mark some exporters leave at the
+// start of a value: invisible, it would still part two equal names).
 constexpr bool isKeptAsItIs(unsigned char byte) {
-    return byte >= 0x20 && byte != 0x7F && byte != '\\' && byte != 0xC2;
+    return byte >= 0x20 && byte != 0x7F && byte != '\\' && byte != 0xC2 && byte != 0xEF;
 }
 
 // Makes `text` fit to show on one line: vCard escapes ("\\," "\\;" "\\\" "\\:" "\\n")
 // undone, malformed UTF-8 shown as U+FFFD, breaks and tabs as spaces, other
-// C0 and C1 controls and DEL dropped, and spaces trimmed from both ends. Any
+// C0 and C1 controls, DEL and U+FEFF dropped, and spaces trimmed from both ends. Any
 // other backslash stays as written, since vCard 2.1 writers use it as an
 // ordinary character. Worked in place, as every step only shortens the text.
 //
@@ -156,7 +158,7 @@ void showValue(std::string& text) {
     while (text.size() - at >= 8) {
         const std::uint64_t word = LoadWord(text.data() + at);
         if (HasByteBelow(word, 0x20) || HasByte(word, 0x7F) || HasByte(word, '\\') ||
-            HasByte(word, 0xC2))
+            HasByte(word, 0xC2) || HasByte(word, 0xEF))
             break;
         at += 8;
     }
@@ -180,6 +182,8 @@ void showValue(std::string& text) {
             text[kept++] = ' ';
         } else if (byte == 0xC2 && static_cast<unsigned char>(next) < 0xA0) {
             ++at; // a C1 control
+        } else if (std::string_view(text).substr(at).starts_with("\xEF\xBB\xBF")) {
+            at += 2; // U+FEFF
         } else if (byte >= 0x20 && byte != 0x7F) {
             text[kept++] = static_cast<char>(byte);
         }

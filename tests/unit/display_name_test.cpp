@@ -67,7 +67,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "FN:Bell\x07Ringer\x7F\tand\xC2\x85"
                  "C1",
                  "BellRinger andC1"},
-        NameCase{"UnicodeSpacesAreTrimmed", "FN:\xC2\xA0Name\xE3\x80\x80", "Name"}),
+        NameCase{"UnicodeSpacesAreTrimmed", "FN:\xC2\xA0Name\xE3\x80\x80", "Name"},
+        // A byte-order mark left at a value's start would part two equal names.
+        NameCase{"ByteOrderMarkInAValueGoes", "FN:\xEF\xBB\xBFZo\xC3\xAB \xEF\xBC\xA1",
+                 "Zo\xC3\xAB \xEF\xBC\xA1"}),
     caseName);
 
 INSTANTIATE_TEST_SUITE_P(

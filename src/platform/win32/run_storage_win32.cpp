@@ -344,9 +344,12 @@ Outcome<std::vector<std::string>> readRecordLines(const std::wstring& path) {
     return lines;
 }
 
+// Built by appending: GCC 12 warns falsely about a std::wstring + a
+// std::wstring&& once this is inlined.
 std::wstring undoPathFor(std::wstring_view recordPath) {
-    std::wstring stem(recordPath.substr(0, recordPath.size() - 4)); // without ".csv"
-    return stem + std::wstring(UndoSuffix) + L".csv";
+    std::wstring path(recordPath.substr(0, recordPath.size() - 4)); // without ".csv"
+    path.append(UndoSuffix).append(L".csv");
+    return path;
 }
 
 } // namespace
