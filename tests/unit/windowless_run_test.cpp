@@ -292,6 +292,18 @@ TEST_F(WindowlessRunTest, ClosingTheWindowEndsTheRunAtOnceWhereverItIs) {
           "C:\\c\\four.vcf,,,skipped: the run was ended,,The run was ended before the rest of "
           "this file was read.,,",
           "C:\\c\\later.vcf,,,skipped: the run was ended,,,,"}},
+        {"between two files",
+         [&] {
+             window.onYield = [&] {
+                 if (session.stored.size() == 4)
+                     window.isClosing = true;
+             };
+         },
+         {"C:\\c\\four.vcf,1,Ann,saved,,,EID1,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00",
+          "C:\\c\\four.vcf,2,Bob,saved,,,EID2,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00",
+          "C:\\c\\four.vcf,3,Cid,saved,,,EID3,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00",
+          "C:\\c\\four.vcf,4,Dee,saved,,,EID4,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00",
+          "C:\\c\\later.vcf,,,skipped: the run was ended,,,,"}},
         {"while Outlook's chooser is up",
          [&] {
              session.picks = {Family};
