@@ -97,4 +97,25 @@ TEST_F(Duplicates, UndoLastImportAsksFirstAndTakesBackOnlyWhatTheRunStored) {
             << "the user's own contact was deleted: " << line;
 }
 
+// The import to take back is the one that stored contacts, not the safe
+// second run after it; and in a second data file its contacts are found only
+// with that file's store ID.
+TEST_F(Duplicates, UndoTakesBackTheImportBehindASafeSecondRunInASecondDataFile) {
+    setStandIn(L"PickFolder", std::wstring(L"Archive\\Contacts"));
+    Quorvane app;
+    app.appendRows(fourFiles());
+    for (const wchar_t* stored : {L"4 contacts stored", L"0 contacts stored"}) {
+        app.command(CommandId::ImportWithoutWindowsIntoFolder);
+        const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+        ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
+        EXPECT_NE(boxes[0].text.find(stored), std::wstring::npos) << describe(boxes);
+    }
+    app.command(CommandId::UndoLastImport);
+    answer(app, true);
+    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
+    EXPECT_NE(boxes[0].text.find(L"4 contacts deleted"), std::wstring::npos) << describe(boxes);
+    EXPECT_EQ(deletions(), 4u);
+}
+
 } // namespace

@@ -280,13 +280,14 @@ bool ContactStore::remove(const std::wstring& entryId) {
     auto* found = slot(entryId);
     if (!found)
         return false;
-    if (equalIgnoringCase((*found)->mailboxPath, DeletedItemsFolder)) {
+    const std::wstring deletedItems = deletedItemsOf((*found)->mailboxPath);
+    if (equalIgnoringCase((*found)->mailboxPath, deletedItems)) {
         journal(L"remove\t" + entryId);
         found->reset();
         return true;
     }
     StoredContact moved = **found;
-    moved.mailboxPath = DeletedItemsFolder;
+    moved.mailboxPath = deletedItems;
     save(std::move(moved));
     return true;
 }

@@ -16,7 +16,6 @@
 namespace quorvane::standin {
 
 // The folder Delete moves an item to; a Delete there removes it for good.
-inline constexpr wchar_t DeletedItemsFolder[] = L"Deleted Items";
 
 // What a contact says about whom it stands for, as Outlook's properties.
 struct ContactFields {

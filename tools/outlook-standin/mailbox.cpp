@@ -8,6 +8,9 @@ namespace quorvane::standin {
 namespace {
 
 constexpr wchar_t MailboxRoot[] = L"\\\\Outlook Data File\\";
+// The second data file: its folders' paths begin with its name.
+constexpr wchar_t ArchiveRoot[] = L"Archive\\";
+constexpr wchar_t ArchiveStoreId[] = L"0000000038A1BB1005E5101AA1BB08002B2A56C2A2C1";
 // Marks the folder IDs this stand-in made, ahead of the path's code units.
 constexpr wchar_t FolderIdPrefix[] = L"0000000051564644";
 constexpr std::size_t HexPerUnit = 4;
@@ -17,10 +20,25 @@ bool equalIgnoringCase(const std::wstring& a, const std::wstring& b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
+bool inArchive(const std::wstring& mailboxPath) {
+    const std::wstring root = ArchiveRoot;
+    return mailboxPath.size() > root.size() &&
+           equalIgnoringCase(mailboxPath.substr(0, root.size()), root);
+}
+
 } // namespace
 
 std::wstring folderPath(const std::wstring& mailboxPath) {
-    return MailboxRoot + mailboxPath;
+    return inArchive(mailboxPath) ? L"\\\\" + mailboxPath : MailboxRoot + mailboxPath;
+}
+
+std::wstring storeIdOf(const std::wstring& mailboxPath) {
+    return inArchive(mailboxPath) ? ArchiveStoreId : StoreId;
+}
+
+std::wstring deletedItemsOf(const std::wstring& mailboxPath) {
+    return inArchive(mailboxPath) ? std::wstring(ArchiveRoot) + L"Deleted Items"
+                                  : std::wstring(L"Deleted Items");
 }
 
 std::wstring folderName(const std::wstring& mailboxPath) {
@@ -29,7 +47,9 @@ std::wstring folderName(const std::wstring& mailboxPath) {
 }
 
 long defaultItemType(const std::wstring& mailboxPath) {
-    const std::wstring top = mailboxPath.substr(0, mailboxPath.find(L'\\'));
+    const std::wstring inStore =
+        inArchive(mailboxPath) ? mailboxPath.substr(std::size(ArchiveRoot) - 1) : mailboxPath;
+    const std::wstring top = inStore.substr(0, inStore.find(L'\\'));
     return equalIgnoringCase(top, DefaultContactsFolder) ? ContactItemType : MailItemType;
 }
 

@@ -2,7 +2,9 @@
 // The stand-in's mailbox: folders named by their path below the mailbox
 // ("Contacts", "Contacts\Friends", "Inbox"). Any path names a folder, so a
 // test can pick any it likes; one at or below "Contacts" holds contacts, any
-// other mail, which is all the importer asks of a folder.
+// other mail, which is all the importer asks of a folder. Paths below
+// "Archive\" are in a second data file, with a store ID and a Deleted Items
+// of its own: an item there is found only with its store's ID, as in Outlook.
 
 #include <optional>
 #include <string>
@@ -20,8 +22,13 @@ inline constexpr long InboxFolderKind = 6;
 inline constexpr long ContactItemType = 2;
 inline constexpr long MailItemType = 0;
 
-// The data file every folder lives in, as StoreID names it.
+// The default data file, as StoreID names it.
 inline constexpr wchar_t StoreId[] = L"0000000038A1BB1005E5101AA1BB08002B2A56C20000";
+
+// The data file a folder is in, by its StoreID.
+std::wstring storeIdOf(const std::wstring& mailboxPath);
+// Where Delete moves an item of the folder at `mailboxPath`.
+std::wstring deletedItemsOf(const std::wstring& mailboxPath);
 
 // "\\Outlook Data File\Contacts\Friends", as Outlook writes a FolderPath.
 std::wstring folderPath(const std::wstring& mailboxPath);

@@ -88,7 +88,7 @@ private:
             return returnText(call, folderEntryId(mailboxPath_));
         case StoreIdId:
             logEvent("get StoreID " + path);
-            return returnText(call, StoreId);
+            return returnText(call, storeIdOf(mailboxPath_));
         default:
             return getTable(call, path);
         }
@@ -162,9 +162,9 @@ private:
         }
     }
 
-    // GetItemFromID(EntryIDItem, EntryIDStore): one data file here, so a
-    // store ID, when given, must be its own. A deleted item is still found,
-    // in Deleted Items, as in a data file.
+    // GetItemFromID(EntryIDItem, EntryIDStore): without a store ID, Outlook
+    // looks in the default data file alone. A deleted item is still found,
+    // in its data file's Deleted Items.
     HRESULT getItemFromId(const DispatchCall& call) {
         std::wstring entryId;
         std::wstring storeId = StoreId;
@@ -184,8 +184,9 @@ private:
             logEvent("fail GetItemFromID " + toUtf8(entryId));
             return raiseOutlookError(call, L"The operation failed.", E_FAIL);
         }
-        const auto found =
-            storeId == StoreId ? state_.contacts(config).find(entryId) : std::nullopt;
+        auto found = state_.contacts(config).find(entryId);
+        if (found && storeIdOf(found->mailboxPath) != storeId)
+            found.reset();
         if (!found) {
             logEvent("not found " + toUtf8(entryId));
             return raiseOutlookError(call, L"The operation failed. An object could not be found.",
