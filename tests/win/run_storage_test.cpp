@@ -12,6 +12,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -160,6 +161,36 @@ TEST(RunStorage, TheRecordBeginsWithAByteOrderMarkAndKeepsEveryLineAtOnce) {
     second.value().reset();
     DeleteFileW(toWide(path).c_str());
     DeleteFileW(toWide(secondPath).c_str());
+}
+
+// Taking a run back that stopped part-way goes on in the same undo record,
+// below what the first pass wrote: overwriting it would lose which contacts
+// are in Deleted Items already, and a later undo would delete them for good.
+TEST(RunStorage, AResumedUndoRecordGoesOnBelowItsFirstPass) {
+    Win32RunStorage storage;
+    auto record = storage.createRunRecord();
+    ASSERT_TRUE(record) << record.failure().description;
+    const std::string path = record.value()->path();
+    record.value().reset();
+    for (const char* line : {"first pass", "second pass"}) {
+        auto undo = storage.createUndoRecord(path);
+        ASSERT_TRUE(undo) << undo.failure().description;
+        EXPECT_EQ(undo.value()->continued(), std::string_view(line) == "second pass");
+        ASSERT_TRUE(undo.value()->appendLine(line));
+    }
+    auto paths = storage.listRunRecords();
+    ASSERT_TRUE(paths);
+    EXPECT_NE(std::find(paths.value().begin(), paths.value().end(), path), paths.value().end());
+    for (const std::string& listed : paths.value())
+        EXPECT_EQ(listed.find(" undone"), std::string::npos) << "an undo record is no run";
+    auto read = storage.readRunRecord(path);
+    ASSERT_TRUE(read) << read.failure().description;
+    EXPECT_EQ(read.value().undoLines, (std::vector<std::string>{"first pass", "second pass"}));
+    const std::string undoPath = path.substr(0, path.size() - 4) + " undone.csv";
+    EXPECT_EQ(fileBytes(undoPath), "\xEF\xBB\xBF"
+                                   "first pass\r\nsecond pass\r\n");
+    DeleteFileW(toWide(path).c_str());
+    DeleteFileW(toWide(undoPath).c_str());
 }
 
 } // namespace
