@@ -341,6 +341,24 @@ TEST_F(MainWindowTest, TheProgressShowsTextAndValue) {
     EXPECT_EQ(SendMessageW(progress, ProgressGetValue, 0, 0), 10000);
 }
 
+// A change that comes within the bar's refresh period of the one before,
+// once that one has been painted, is shown when the period ends, even when
+// no change follows it and the run only waits (for Outlook, say).
+TEST_F(MainWindowTest, TheLastOfQuickChangesIsShownAfterThePause) {
+    window->setProgressText("Processing: 0001 Ann.vcf");
+    UpdateWindow(progress); // painted: nothing is due any more
+    window->setProgressText("Processing: 0002 Bob.vcf");
+    wchar_t text[64] = {};
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < until) {
+        (void)window->waitForEvents(std::chrono::milliseconds(20));
+        GetWindowTextW(progress, text, 64);
+        if (std::wstring_view(text) == L"Processing: 0002 Bob.vcf")
+            break;
+    }
+    EXPECT_STREQ(text, L"Processing: 0002 Bob.vcf");
+}
+
 TEST_F(MainWindowTest, ClosingInsideAYieldEndsTheOperationAndSavesThePlacement) {
     SetWindowPos(window->handle(), nullptr, 30, 45, 640, 600, SWP_NOZORDER);
     PostMessageW(window->handle(), WM_CLOSE, 0, 0);
