@@ -102,6 +102,18 @@ std::optional<double> OleDateFromText(std::string_view text) {
     return static_cast<double>(days) + (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
 }
 
+std::string StoredTimeText(double utcOleDate) {
+    return OleDateText(utcOleDate) + 'Z';
+}
+
+std::optional<StoredTime> StoredTimeFromText(std::string_view text) {
+    const bool utc = text.ends_with('Z');
+    const auto date = OleDateFromText(utc ? text.substr(0, text.size() - 1) : text);
+    if (!date)
+        return std::nullopt;
+    return StoredTime{*date, utc};
+}
+
 std::vector<std::string> ParseCsvLine(std::string_view line) {
     std::vector<std::string> fields(1);
     bool quoted = false;

@@ -67,10 +67,22 @@ std::string_view ResultText(ContactResult result);
 // guarded value without its guard.
 std::vector<std::string> ParseCsvLine(std::string_view line);
 
-// An OLE automation date (Outlook's clock) as the record writes it,
-// "2026-12-08 14:03:27", and back; nothing for text that is no such date.
+// An OLE automation date as the record writes it, "2026-12-08 14:03:27", and
+// back; nothing for text that is no such date.
 std::string OleDateText(double oleDate);
 std::optional<double> OleDateFromText(std::string_view text);
+
+// When Outlook stored a contact, as the record's Stored at column holds it:
+// in UTC, marked so ("2026-12-08 13:03:27Z"), so that a move to another time
+// zone or a change of daylight saving time between the import and its undo
+// changes nothing. Records of earlier versions hold Outlook's local time,
+// unmarked.
+struct StoredTime {
+    double oleDate = 0;
+    bool utc = true;
+};
+std::string StoredTimeText(double utcOleDate);
+std::optional<StoredTime> StoredTimeFromText(std::string_view text);
 
 // When the record at `path` was made, as a person reads it: "2026-12-08
 // 14:03:27" for "2026-12-08 14-03-27.csv".

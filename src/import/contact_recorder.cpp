@@ -86,7 +86,7 @@ void ContactLine::finish(const ContactOutcome& outcome) {
     line_.folder = outcome.folder;
     line_.entryId = outcome.entryId;
     line_.storeId = outcome.storeId;
-    line_.storedAt = outcome.storedAt ? OleDateText(*outcome.storedAt) : std::string();
+    line_.storedAt = outcome.storedAt ? StoredTimeText(*outcome.storedAt) : std::string();
     if (line_.description.empty())
         line_.description = note_ ? *note_ : outcome.note;
     recorder_.write(std::move(line_));

@@ -37,7 +37,7 @@ struct ContactOutcome {
     std::string folder;  // Saved: where, when the run knows it
     std::string entryId; // the stored item; for Duplicate the one matched
     std::string storeId;
-    std::optional<double> storedAt; // by Outlook's clock
+    std::optional<double> storedAt; // by Outlook's clock, in UTC
     std::string note;               // said in the line when no report is
     // Nothing further can be stored (Outlook cannot be reached again): the
     // session stops walking and the rest is recorded as not reached.

@@ -18,8 +18,11 @@ constexpr StepNumber ReadChangeTime{306};
 constexpr StepNumber DeleteContact{308};
 constexpr StepNumber FindFolder{310};
 
-// Outlook stamps a save to the second at best; a contact counts as changed
-// only when its time is later than that.
+// The record keeps whole seconds, rounded, and Outlook's clock finer ones:
+// a contact counts as changed only when its time is more than a second and a
+// half after the recorded one, half a second of rounding and a second of
+// Outlook's own stamping. An edit within that time after the import is not
+// seen; the user has just asked to take the import back.
 constexpr double Tolerance = 1.5 / 86400.0;
 
 // How long the folder's table of change times is trusted before it is read
@@ -150,7 +153,11 @@ ContactOutcome UndoTarget::keep(const RecordedContact& contact, ContactResult wh
 // change time is the item's own, read right before the delete; the folder's
 // table only spares the calls for a contact it shows changed.
 ContactOutcome UndoTarget::takeBack(const RecordedContact& contact, RunContext& run) {
-    const std::optional<double> storedAt = OleDateFromText(contact.storedAt);
+    const std::optional<StoredTime> recorded = StoredTimeFromText(contact.storedAt);
+    std::optional<double> storedAt;
+    if (recorded)
+        storedAt =
+            recorded->utc ? recorded->oleDate : session_->utcFromLocalTime(recorded->oleDate);
     if (!storedAt) {
         ContactOutcome kept = keep(contact, ContactResult::KeptChanged);
         kept.note = "When the import stored it was not recorded, so a change since cannot be told.";

@@ -53,7 +53,7 @@ struct StoredContactRow {
 // When an item was last changed, as a folder's table lists it.
 struct StoredChangeTime {
     std::string entryId;
-    double lastModified = 0; // as OutlookStoredItem::lastModificationTime
+    double lastModified = 0; // as OutlookStoredItem::lastModificationTime, in UTC
 };
 
 // A folder in the user's Outlook mailbox or a data file.
@@ -86,7 +86,9 @@ class OutlookStoredItem {
 public:
     virtual ~OutlookStoredItem() = default;
     // When the item was last changed, as Outlook's clock has it: an OLE
-    // automation date (days since 30 December 1899, local time).
+    // automation date (days since 30 December 1899) in UTC. Outlook answers
+    // in local time; the answer is turned to UTC by the time zone's rule for
+    // that date, to a fraction of a second.
     virtual Outcome<double> lastModificationTime() = 0;
     // Moves the item to Deleted Items.
     virtual Outcome<void> remove() = 0;
@@ -124,6 +126,9 @@ public:
     // The folder with these IDs (from OutlookFolder::entryId and storeId).
     virtual Outcome<std::unique_ptr<OutlookFolder>> folderFromId(std::string_view entryId,
                                                                  std::string_view storeId) = 0;
+    // A time Outlook gave in this machine's local time (as records of earlier
+    // versions keep it) in UTC, by the time zone's rule for that date.
+    virtual double utcFromLocalTime(double localOleDate) = 0;
     // The item with these IDs (GetItemFromID); a failure with notFound set
     // when it is gone.
     virtual Outcome<std::unique_ptr<OutlookStoredItem>> itemFromId(std::string_view entryId,

@@ -312,6 +312,17 @@ TEST_F(UndoTest, DeletesOnlyWhatIsStillWhereTheImportPutItUnchanged) {
          "kept: no longer in its folder", false},
         {"moved to Deleted Items", [&] { bob().folder = outlook.sessions.deletedItems; },
          "kept: no longer in its folder", true},
+        {"changed an hour later, by a record of local time two hours ahead",
+         [&] {
+             outlook.sessions.utcOffset = 2.0 / 24;
+             bob().modified += 1.0 / 24;
+             std::string& line = storage.records.back().lines.at(2);
+             const std::size_t at = line.rfind(',') + 1;
+             const auto utc = StoredTimeFromText(line.substr(at));
+             ASSERT_TRUE(utc && utc->utc);
+             line = line.substr(0, at) + OleDateText(utc->oleDate + 2.0 / 24);
+         },
+         "kept: changed after the import", false},
         {"no time of storing in the record",
          [this] {
              std::string& line = storage.records.back().lines.at(2);

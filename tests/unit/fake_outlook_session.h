@@ -60,7 +60,8 @@ public:
     // "Save C:\\b.vcf": Outlook goes away in that call, once (a Save after
     // storing the contact). Members as for `failing`.
     std::set<std::string> vanishing;
-    double now = 46000.5; // Outlook's clock, an OLE date
+    double now = 46000.5; // Outlook's clock, an OLE date in UTC
+    double utcOffset = 0; // of the local time an earlier version recorded
     // Fills in what the folder's table will list of a contact as it is
     // stored (this Outlook reads no cards).
     std::function<void(StoredContact&)> onStore;
@@ -303,6 +304,11 @@ public:
         return FakeOutlookSession::failure("GetFolderFromID");
     }
 
+    // This Outlook's clock runs `utcOffset` days ahead of UTC, as a local
+    // clock does.
+    double utcFromLocalTime(double localOleDate) override {
+        return localOleDate - outlook_.utcOffset;
+    }
     Outcome<std::unique_ptr<OutlookStoredItem>> itemFromId(std::string_view entryId,
                                                            std::string_view storeId) override;
 

@@ -66,10 +66,9 @@ TEST_F(WindowlessRunTest, EveryContactIsStoredOnceThroughOneSessionAndRecordedWi
     const std::vector<std::string> rows = recordRows();
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0], "C:\\c\\one.vcf,1,one.vcf,saved,,,EID1,\\\\Mailbox - "
-                       "Ann\\Contacts,,SID,2026-02-07 12:00:00");
-    EXPECT_EQ(
-        rows[3],
-        "C:\\c\\three.vcf,3,Cid,saved,,,EID4,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00");
+                       "Ann\\Contacts,,SID,2026-02-07 12:00:00Z");
+    EXPECT_EQ(rows[3], "C:\\c\\three.vcf,3,Cid,saved,,,EID4,\\\\Mailbox - "
+                       "Ann\\Contacts,,SID,2026-02-07 12:00:00Z");
     EXPECT_EQ(rows[4],
               "C:\\c\\empty.vcf,,,reported,222,This file holds no vCard: C:\\c\\empty.vcf,,");
 
@@ -103,7 +102,7 @@ TEST_F(WindowlessRunTest, AChosenContactsFolderGetsTheMovedItemAndOnlyThatIsSave
     ASSERT_EQ(session.stored.size(), 1u);
     EXPECT_EQ(session.stored[0].folder, Family.path);
     EXPECT_EQ(recordRows(), std::vector<std::string>{"C:\\c\\a.vcf,1,a.vcf,saved,,,EID1," +
-                                                     Family.path + ",,SID,2026-02-07 12:00:00"});
+                                                     Family.path + ",,SID,2026-02-07 12:00:00Z"});
     EXPECT_EQ(window.messages.size(), 1u); // "Done." alone
 }
 
@@ -173,9 +172,9 @@ TEST_F(WindowlessRunTest, TheDefaultFolderNotFoundIsReportedOnceAndContactsAreSt
         // Without the folder, nothing tells what it holds: the user was asked.
         const bool noFolder = member == std::string("GetDefaultFolder");
         EXPECT_EQ(window.questions.size(), noFolder ? 1u : 0u);
-        EXPECT_EQ(recordRows().at(0), noFolder
-                                          ? "a.vcf,1,a.vcf,saved,,,EID1,,,,2026-02-07 12:00:00"
-                                          : "a.vcf,1,a.vcf,saved,,,EID1,,,SID,2026-02-07 12:00:00");
+        EXPECT_EQ(recordRows().at(0),
+                  noFolder ? "a.vcf,1,a.vcf,saved,,,EID1,,,,2026-02-07 12:00:00Z"
+                           : "a.vcf,1,a.vcf,saved,,,EID1,,,SID,2026-02-07 12:00:00Z");
         EXPECT_EQ(firstLineOf(lastMessage()), "Done.");
     }
 }
@@ -277,8 +276,10 @@ TEST_F(WindowlessRunTest, ClosingTheWindowEndsTheRunAtOnceWhereverItIs) {
                      window.isClosing = true;
              };
          },
-         {"C:\\c\\four.vcf,1,Ann,saved,,,EID1,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00",
-          "C:\\c\\four.vcf,2,Bob,saved,,,EID2,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00",
+         {"C:\\c\\four.vcf,1,Ann,saved,,,EID1,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
+          "12:00:00Z",
+          "C:\\c\\four.vcf,2,Bob,saved,,,EID2,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
+          "12:00:00Z",
           "C:\\c\\four.vcf,3,Cid,skipped: the run was ended,,,,",
           "C:\\c\\four.vcf,,,skipped: the run was ended,,The run was ended before the rest of "
           "this file was read.,,",
@@ -299,10 +300,14 @@ TEST_F(WindowlessRunTest, ClosingTheWindowEndsTheRunAtOnceWhereverItIs) {
                      window.isClosing = true;
              };
          },
-         {"C:\\c\\four.vcf,1,Ann,saved,,,EID1,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00",
-          "C:\\c\\four.vcf,2,Bob,saved,,,EID2,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00",
-          "C:\\c\\four.vcf,3,Cid,saved,,,EID3,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00",
-          "C:\\c\\four.vcf,4,Dee,saved,,,EID4,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00",
+         {"C:\\c\\four.vcf,1,Ann,saved,,,EID1,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
+          "12:00:00Z",
+          "C:\\c\\four.vcf,2,Bob,saved,,,EID2,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
+          "12:00:00Z",
+          "C:\\c\\four.vcf,3,Cid,saved,,,EID3,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
+          "12:00:00Z",
+          "C:\\c\\four.vcf,4,Dee,saved,,,EID4,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
+          "12:00:00Z",
           "C:\\c\\later.vcf,,,skipped: the run was ended,,,,"}},
         {"while Outlook's chooser is up",
          [&] {

@@ -109,6 +109,34 @@ constexpr std::int32_t ColumnCount = std::ssize(ContactColumns);
 // Taking a contact back needs only when each item last changed.
 constexpr std::string_view ChangeTimeColumns[] = {"EntryID", "LastModificationTime"};
 
+// Outlook's times are local. The offset is the time zone's for that moment,
+// daylight saving time included, taken at the whole second so that the
+// fraction Outlook keeps stays as it was. A date the system cannot convert
+// (none Outlook gives) stays as it is.
+double utcFromLocal(double localOleDate) {
+    SYSTEMTIME local{};
+    SYSTEMTIME utc{};
+    FILETIME localTicks{};
+    FILETIME utcTicks{};
+    if (!VariantTimeToSystemTime(localOleDate, &local) ||
+        !TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) ||
+        !SystemTimeToFileTime(&local, &localTicks) || !SystemTimeToFileTime(&utc, &utcTicks))
+        return localOleDate;
+    const auto ticks = [](const FILETIME& time) {
+        return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                                         time.dwLowDateTime);
+    };
+    constexpr double TicksPerDay = 86400.0 * 10'000'000.0;
+    return localOleDate + static_cast<double>(ticks(utcTicks) - ticks(localTicks)) / TicksPerDay;
+}
+
+Outcome<double> utcDate(const VARIANT& value) {
+    Outcome<double> local = toDate(value);
+    if (!local)
+        return local.failure();
+    return utcFromLocal(*local);
+}
+
 Outcome<void> checkColumns(const VariantGrid& grid, std::int32_t expected) {
     if (grid.rows() > 0 && grid.columns() < expected)
         return Failure{"Outlook's table of contacts answered with " +
@@ -149,7 +177,7 @@ Outcome<void> appendRows(const VariantGrid& grid, std::vector<StoredChangeTime>&
         Outcome<std::string> entryId = toText(grid.cell(row, 0));
         if (!entryId)
             return entryId.failure();
-        Outcome<double> changed = toDate(grid.cell(row, 1));
+        Outcome<double> changed = utcDate(grid.cell(row, 1));
         if (!changed)
             return changed.failure();
         rows.push_back({std::move(*entryId), *changed});
@@ -161,7 +189,7 @@ Outcome<double> lastModified(const DispatchObject& item) {
     Outcome<Variant> time = item.getProperty("LastModificationTime");
     if (!time)
         return time.failure();
-    return toDate(time->get());
+    return utcDate(time->get());
 }
 
 // One table with just the columns asked for, read in blocks: a folder of ten
@@ -237,6 +265,10 @@ Outcome<std::unique_ptr<OutlookFolder>> ComOutlookStoredItem::folder() {
 // An item deleted or moved to another data file since its IDs were kept is
 // not found: Outlook raises MAPI_E_NOT_FOUND, which the failure's notFound
 // tells apart from Outlook refusing for any other reason.
+double ComOutlookSession::utcFromLocalTime(double localOleDate) {
+    return utcFromLocal(localOleDate);
+}
+
 Outcome<std::unique_ptr<OutlookStoredItem>>
 ComOutlookSession::itemFromId(std::string_view entryId, std::string_view storeId) {
     Outcome<DispatchObject> item = session_.callObject("GetItemFromID", entryId, storeId);

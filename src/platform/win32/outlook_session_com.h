@@ -82,6 +82,7 @@ public:
                                                          std::string_view storeId) override;
     Outcome<std::unique_ptr<OutlookStoredItem>> itemFromId(std::string_view entryId,
                                                            std::string_view storeId) override;
+    double utcFromLocalTime(double localOleDate) override;
 
 private:
     DispatchObject application_;
