@@ -271,14 +271,19 @@ UndoOutcome undoLastRun(Quorvane& app, const std::wstring& logFile,
     if (!waitUntil([&] { return (shown = findBox(app.processId())).has_value(); }, 60s))
         return outcome;
     // A round that stored nobody leaves nothing to take back: one plain box.
-    const int answer = stored.empty() ? IDOK : IDYES;
+    // Any other plain box (a wrong record chosen, say) fails the stage at
+    // once instead of waiting for the whole soak's time.
+    const bool asked = GetDlgItem(shown->handle, IDYES) != nullptr;
+    const int answer = asked ? IDYES : IDOK;
     SendMessageW(shown->handle, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(shown->handle, answer)));
-    if (stored.empty()) {
-        outcome.doneSeen = true;
+    if (stored.empty() || !asked) {
+        outcome.doneSeen = stored.empty() && !asked;
         return outcome;
     }
-    const auto boxes = app.answerBoxesUntil(L"Done.", 60s + stored.size() * 5s);
+    // An undo takes a few dozen milliseconds a contact; half a second each
+    // is ample and still ends a stuck undo well inside the soak's limit.
+    const auto boxes = app.answerBoxesUntil(L"Done.", 60s + stored.size() * 500ms);
     outcome.doneSeen = !boxes.empty() && boxes.back().text.starts_with(L"Done.");
 
     std::map<std::string, std::size_t> deletions;
