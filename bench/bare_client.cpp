@@ -11,6 +11,9 @@
 #include <wrl/client.h>
 
 #include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace quorvane::bench {
 
@@ -139,33 +142,19 @@ std::ptrdiff_t readContactsBare(IDispatch* folder) {
         !callBare(table.get().pdispVal, L"Columns", Get, {}, columns) ||
         !callBare(columns.get().pdispVal, L"RemoveAll", DISPATCH_METHOD, {}, ignored))
         return -1;
-    // The columns the program asks for: every phone slot and the company.
-    constexpr const char* Columns[] = {"EntryID",
-                                       "FullName",
-                                       "CompanyName",
-                                       "Email1Address",
-                                       "Email2Address",
-                                       "Email3Address",
-                                       "AssistantTelephoneNumber",
-                                       "Business2TelephoneNumber",
-                                       "BusinessFaxNumber",
-                                       "BusinessTelephoneNumber",
-                                       "CallbackTelephoneNumber",
-                                       "CarTelephoneNumber",
-                                       "CompanyMainTelephoneNumber",
-                                       "Home2TelephoneNumber",
-                                       "HomeFaxNumber",
-                                       "HomeTelephoneNumber",
-                                       "ISDNNumber",
-                                       "MobileTelephoneNumber",
-                                       "OtherFaxNumber",
-                                       "OtherTelephoneNumber",
-                                       "PagerNumber",
-                                       "PrimaryTelephoneNumber",
-                                       "RadioTelephoneNumber",
-                                       "TelexNumber",
-                                       "TTYTDDTelephoneNumber"};
-    for (const char* name : Columns) {
+    // The columns the program asks for: the identity, the name, the company,
+    // three e-mail addresses and every phone slot, one word each.
+    std::vector<std::string> wanted;
+    std::istringstream names(
+        "EntryID FullName CompanyName Email1Address Email2Address Email3Address "
+        "AssistantTelephoneNumber Business2TelephoneNumber BusinessFaxNumber "
+        "BusinessTelephoneNumber CallbackTelephoneNumber CarTelephoneNumber "
+        "CompanyMainTelephoneNumber Home2TelephoneNumber HomeFaxNumber HomeTelephoneNumber "
+        "ISDNNumber MobileTelephoneNumber OtherFaxNumber OtherTelephoneNumber PagerNumber "
+        "PrimaryTelephoneNumber RadioTelephoneNumber TelexNumber TTYTDDTelephoneNumber");
+    for (std::string name; names >> name;)
+        wanted.push_back(name);
+    for (const std::string& name : wanted) {
         const win32::Variant column{std::string_view(name)};
         if (!callBare(columns.get().pdispVal, L"Add", Method, {&column}, ignored))
             return -1;
@@ -193,7 +182,7 @@ std::ptrdiff_t readContactsBare(IDispatch* folder) {
         if (count == 0)
             break;
     }
-    return static_cast<std::ptrdiff_t>(cells.size() / std::size(Columns));
+    return static_cast<std::ptrdiff_t>(cells.size() / wanted.size());
 }
 
 } // namespace quorvane::bench

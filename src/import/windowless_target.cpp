@@ -5,23 +5,26 @@ namespace quorvane {
 namespace {
 
 // Step numbers as the error report shows them; docs/windowless-steps.md
-// says what each does and where the run goes on after its failure.
-constexpr SessionSteps WindowlessSteps{
-    .fixLastIndex = StepNumber{210},
-    .readPath = StepNumber{214},
-    .progressValue = StepNumber{220},
-    // A file that yields no contact, or a contact that cannot go to Outlook,
-    // is reported where the contact would have been opened.
-    .openContact = StepNumber{222},
-    .advance = StepNumber{234},
-};
+// says what each does and where the run goes on after its failure. Step 250,
+// what the folder holds for the duplicate check, is never reported: a
+// refusal is a question to the user instead.
 constexpr StepNumber ReadFolderPath{208};
+constexpr StepNumber FixLastIndex{210};
+constexpr StepNumber ReadPath{214};
+constexpr StepNumber ShowProgressValue{220};
+// A file that yields no contact, or a contact that cannot go to Outlook, is
+// reported here too, where the contact would have been opened.
 constexpr StepNumber OpenContact{222};
 constexpr StepNumber StoreContact{224};
 constexpr StepNumber SaveMovedContact{226};
 constexpr StepNumber ReadEntryId{228};
-// Step 250, what the folder holds for the duplicate check, is never
-// reported: a refusal is a question to the user instead.
+constexpr StepNumber AdvanceIndex{234};
+
+constexpr SessionSteps WindowlessSteps{.fixLastIndex = FixLastIndex,
+                                       .readPath = ReadPath,
+                                       .progressValue = ShowProgressValue,
+                                       .openContact = OpenContact,
+                                       .advance = AdvanceIndex};
 
 } // namespace
 

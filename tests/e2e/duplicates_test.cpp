@@ -41,6 +41,15 @@ protected:
             std::count_if(lines.begin(), lines.end(),
                           [](const std::wstring& l) { return l.starts_with(L"Delete "); }));
     }
+    // Undo Last Import, answered yes: the four contacts the import stored go.
+    void expectUndoDeletesFour(Quorvane& app) const {
+        app.command(CommandId::UndoLastImport);
+        answer(app, true);
+        const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+        ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
+        EXPECT_NE(boxes[0].text.find(L"4 contacts deleted"), std::wstring::npos) << describe(boxes);
+        EXPECT_EQ(deletions(), 4u);
+    }
     // Answers the Yes/No box the program shows next.
     static void answer(const Quorvane& app, bool yes) {
         std::optional<ShownBox> shown;
@@ -86,12 +95,7 @@ TEST_F(Duplicates, UndoLastImportAsksFirstAndTakesBackOnlyWhatTheRunStored) {
     settleStandIn();
     EXPECT_EQ(deletions(), 0u);
 
-    app.command(CommandId::UndoLastImport);
-    answer(app, true);
-    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
-    ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
-    EXPECT_NE(boxes[0].text.find(L"4 contacts deleted"), std::wstring::npos) << describe(boxes);
-    EXPECT_EQ(deletions(), 4u);
+    expectUndoDeletesFour(app);
     for (const std::wstring& line : readLines(logFile))
         EXPECT_FALSE(line.starts_with(L"Delete ") && line.find(L"mine.vcf") != std::wstring::npos)
             << "the user's own contact was deleted: " << line;
@@ -110,12 +114,7 @@ TEST_F(Duplicates, UndoTakesBackTheImportBehindASafeSecondRunInASecondDataFile) 
         ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
         EXPECT_NE(boxes[0].text.find(stored), std::wstring::npos) << describe(boxes);
     }
-    app.command(CommandId::UndoLastImport);
-    answer(app, true);
-    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
-    ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
-    EXPECT_NE(boxes[0].text.find(L"4 contacts deleted"), std::wstring::npos) << describe(boxes);
-    EXPECT_EQ(deletions(), 4u);
+    expectUndoDeletesFour(app);
 }
 
 } // namespace
