@@ -11,8 +11,8 @@ InProcessQuorvane::Ole::Ole() {
 
 InProcessQuorvane::InProcessQuorvane()
     : window_(GetModuleHandleW(nullptr),
-              win32::MainWindowServicesIn{settings_, outlook_, shell_, dialogs_, clock_, files_,
-                                          storage_, codePages_, ItemWindowOptions{}}) {
+              PlatformServices{settings_, outlook_, shell_, dialogs_, clock_, files_, storage_,
+                               codePages_, textFolding_}) {
     ready_ = ole_.apartment.joined() && window_.create(SW_SHOWNORMAL);
 }
 

@@ -14,6 +14,7 @@
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/text_folding_win32.h"
 #include "shell/main_window.h"
 
 #include <windows.h>
@@ -64,6 +65,7 @@ private:
     win32::Win32FileSystem files_;
     win32::Win32RunStorage storage_;
     win32::Win32CodePages codePages_;
+    win32::Win32TextFolding textFolding_;
     win32::MainWindow window_;
     bool ready_ = false;
 };

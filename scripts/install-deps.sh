@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ libgtest-dev googletest
+    cmake make g++ libgtest-dev googletest libicu-dev
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine64 fonts-wine
     xvfb xauth x11-utils xdotool imagemagick

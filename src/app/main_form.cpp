@@ -29,13 +29,14 @@ std::string sentence(std::string text) {
 
 } // namespace
 
-MainForm::MainForm(FormServices services, ItemWindowOptions itemWindowOptions)
-    : services_(services), itemWindowOptions_(itemWindowOptions),
-      session_(queue_, services.window, services.storage, services.codePages),
-      searches_(services.files, services.clock, services.window, queue_) {}
+MainForm::MainForm(MainWindowServices& window, PlatformServices services,
+                   ItemWindowOptions itemWindowOptions)
+    : window_(window), services_(services), itemWindowOptions_(itemWindowOptions),
+      session_(queue_, window, services.storage, services.codePages),
+      searches_(services.files, services.clock, window, queue_) {}
 
 bool MainForm::Form_Load() {
-    MainWindowServices& window = services_.window;
+    MainWindowServices& window = window_;
     window.applySkin();
     CenterForm(window);
     window.setCaption(ApplicationTitle);
@@ -60,7 +61,7 @@ bool MainForm::Form_Load() {
 }
 
 void MainForm::Form_Unload() {
-    auto saved = SaveWindowPlacement(services_.window, services_.settings);
+    auto saved = SaveWindowPlacement(window_, services_.settings);
     if (!saved)
         showCommandFailure("The window placement could not be saved: " +
                            saved.failure().description);
@@ -109,7 +110,7 @@ void MainForm::AddFiles() {
     settings.title = OpenDialogTitle;
     settings.filterDescription = "VCF Files (*.vcf)";
     settings.filterPattern = "*.vcf";
-    auto fileName = services_.dialogs.showOpenDialog(services_.window.nativeHandle(), settings);
+    auto fileName = services_.dialogs.showOpenDialog(window_.nativeHandle(), settings);
     if (!fileName) {
         showCommandFailure(fileName.failure().description);
         return;
@@ -127,11 +128,11 @@ void MainForm::AddFolder() {
         showCommandFailure("The setting \"Extension\" could not be saved: " +
                            stored.failure().description);
     const std::string folder =
-        services_.dialogs.BrowseForFolder(services_.window.nativeHandle(), "Please select folder:");
+        services_.dialogs.BrowseForFolder(window_.nativeHandle(), "Please select folder:");
     if (folder.empty())
         return;
 
-    MainWindowServices& window = services_.window;
+    MainWindowServices& window = window_;
     window.setPointer(PointerKind::Hourglass);
     FolderSearch search(searches_);
     search.holdHourglass();
@@ -162,12 +163,14 @@ RunEnd MainForm::Start() {
 }
 
 RunEnd MainForm::ImportWithoutWindows() {
-    WindowlessTarget target(services_.outlook, WindowlessDestination::DefaultContacts);
+    WindowlessTarget target(services_.outlook, WindowlessDestination::DefaultContacts,
+                            services_.textFolding);
     return session_.run(target);
 }
 
 RunEnd MainForm::ImportWithoutWindowsIntoFolder() {
-    WindowlessTarget target(services_.outlook, WindowlessDestination::ChosenFolder);
+    WindowlessTarget target(services_.outlook, WindowlessDestination::ChosenFolder,
+                            services_.textFolding);
     return session_.run(target);
 }
 
@@ -181,7 +184,7 @@ void MainForm::ClearList() {
 }
 
 void MainForm::Help() {
-    services_.window.showMessage(HelpText, MessageStyle::Plain);
+    window_.showMessage(HelpText, MessageStyle::Plain);
 }
 
 void MainForm::removeSelectedRow(std::optional<std::size_t> selectedPosition) {
@@ -190,19 +193,19 @@ void MainForm::removeSelectedRow(std::optional<std::size_t> selectedPosition) {
 }
 
 void MainForm::Form_MouseMove() {
-    if (services_.window.pointer() != PointerKind::Hourglass)
-        services_.window.setPointer(PointerKind::Arrow);
+    if (window_.pointer() != PointerKind::Hourglass)
+        window_.setPointer(PointerKind::Arrow);
 }
 
 // One box for the whole search, after the last row: folders that could not be
 // read were skipped and everything else was queued.
 void MainForm::reportUnreadableFolders(const FolderSearch& search) {
     if (auto message = UnreadableFoldersMessage(search))
-        services_.window.showMessage(*message, MessageStyle::Exclamation);
+        window_.showMessage(*message, MessageStyle::Exclamation);
 }
 
 void MainForm::showCommandFailure(std::string_view description) {
-    services_.window.showMessage(description, MessageStyle::Exclamation);
+    window_.showMessage(description, MessageStyle::Exclamation);
 }
 
 } // namespace quorvane

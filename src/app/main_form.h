@@ -15,6 +15,7 @@
 #include "platform/run_storage.h"
 #include "platform/settings_store.h"
 #include "platform/shell_launcher.h"
+#include "platform/text_folding.h"
 #include "queue/import_queue.h"
 #include "queue/search_worker.h"
 
@@ -34,8 +35,8 @@ inline constexpr std::string_view HelpText =
     "This software requires Microsoft Outlook (that comes with MS Office) not Outlook Express "
     "(that comes preloaded with MS Windows).";
 
-struct FormServices {
-    MainWindowServices& window;
+// What the program's logic works with besides its window, made at start-up.
+struct PlatformServices {
     SettingsStore& settings;
     OutlookAutomation& outlook;
     ShellLauncher& shell;
@@ -44,11 +45,13 @@ struct FormServices {
     FileSystem& files;
     RunStorage& storage;
     CodePages& codePages;
+    const TextFolding& textFolding;
 };
 
 class MainForm {
 public:
-    explicit MainForm(FormServices services, ItemWindowOptions itemWindowOptions = {});
+    MainForm(MainWindowServices& window, PlatformServices services,
+             ItemWindowOptions itemWindowOptions = {});
 
     ImportQueue& queue() { return queue_; }
     const ImportQueue& queue() const { return queue_; }
@@ -100,7 +103,8 @@ private:
     void showCommandFailure(std::string_view description);
     void reportUnreadableFolders(const FolderSearch& search);
 
-    FormServices services_;
+    MainWindowServices& window_;
+    PlatformServices services_;
     ItemWindowOptions itemWindowOptions_;
     ImportQueue queue_;
     ImportSession session_; // after the queue it walks

@@ -12,23 +12,6 @@ namespace {
 // local number without its area or country code.
 constexpr std::size_t ShortestPhoneSuffix = 7;
 
-// The lower-case partner of the capital letters of the scripts contact names
-// are written in most (Latin, Greek, Cyrillic); others stay as they are.
-char32_t lowerCase(char32_t c) {
-    if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) ||
-        (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F))
-        return c + 0x20;
-    if (c >= 0x400 && c <= 0x40F)
-        return c + 0x50;
-    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x138 && c != 0x149 && c != 0x17F) {
-        // Latin Extended-A pairs capital and small letter side by side.
-        const bool oddPairs = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-        const bool capital = oddPairs ? (c % 2 == 1) : (c % 2 == 0);
-        return capital ? c + 1 : c;
-    }
-    return c;
-}
-
 bool isSpace(char32_t c) {
     return c == U' ' || c == U'\t' || c == U'\r' || c == U'\n' || c == 0xA0 || c == 0x3000;
 }
@@ -74,37 +57,37 @@ std::vector<std::string> foldedAll(const std::vector<std::string>& values,
 
 } // namespace
 
-std::string FoldedName(std::string_view name) {
-    std::string folded;
+std::string KnownContacts::foldedName(std::string_view name) const {
+    std::string spaced;
     bool pendingSpace = false;
     for (std::size_t at = 0; at < name.size();) {
         const char32_t c = NextCodePoint(name, at);
         if (isSpace(c)) {
-            pendingSpace = !folded.empty();
+            pendingSpace = !spaced.empty();
             continue;
         }
         if (pendingSpace)
-            folded += ' ';
+            spaced += ' ';
         pendingSpace = false;
-        AppendUtf8(folded, lowerCase(c));
+        AppendUtf8(spaced, c);
     }
-    return folded;
+    return folding_.folded(spaced);
 }
 
 void KnownContacts::add(const StoredContactRow& contact) {
-    byName_[FoldedName(contact.fullName)].push_back(
+    byName_[foldedName(contact.fullName)].push_back(
         {contact.entryId, foldedAll(contact.emails, foldedEmail),
-         foldedAll(contact.phones, digitsOf), FoldedName(contact.company)});
+         foldedAll(contact.phones, digitsOf), foldedName(contact.company)});
     ++count_;
 }
 
 std::optional<std::string> KnownContacts::match(const StoredContactRow& card) const {
-    const auto namesakes = byName_.find(FoldedName(card.fullName));
+    const auto namesakes = byName_.find(foldedName(card.fullName));
     if (namesakes == byName_.end())
         return std::nullopt;
     const std::vector<std::string> emails = foldedAll(card.emails, foldedEmail);
     const std::vector<std::string> phones = foldedAll(card.phones, digitsOf);
-    const std::string company = FoldedName(card.company);
+    const std::string company = foldedName(card.company);
     const bool noEmailNorPhone = emails.empty() && phones.empty();
     for (const Known& known : namesakes->second) {
         const bool sameCompanyAlone = noEmailNorPhone && known.emails.empty() &&

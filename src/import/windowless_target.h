@@ -9,6 +9,7 @@
 #include "import/known_contacts.h"
 #include "import/outlook_connection.h"
 #include "platform/outlook_session.h"
+#include "platform/text_folding.h"
 
 #include <memory>
 #include <string>
@@ -23,8 +24,9 @@ std::string DuplicateCheckRefusedQuestion(std::string_view folderName,
 
 class WindowlessTarget final : public ImportTarget {
 public:
-    WindowlessTarget(OutlookSessions& outlook, WindowlessDestination destination)
-        : connection_(outlook, destination), destination_(destination) {}
+    WindowlessTarget(OutlookSessions& outlook, WindowlessDestination destination,
+                     const TextFolding& folding)
+        : connection_(outlook, destination), destination_(destination), known_(folding) {}
 
     const SessionSteps& steps() const override;
     std::optional<Ready> prepare(RunContext& run) override;

@@ -11,6 +11,7 @@
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/text_folding_win32.h"
 #include "shell/main_window.h"
 
 #include <windows.h>
@@ -68,9 +69,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32CodePages codePages;
     SteadyClock clock;
 
+    Win32TextFolding textFolding;
+
     MainWindow window(instance,
-                      MainWindowServicesIn{settings, outlook, shell, dialogs, clock, fileSystem,
-                                           storage, codePages, runOptionsFromTestEnvironment()});
+                      PlatformServices{settings, outlook, shell, dialogs, clock, fileSystem,
+                                       storage, codePages, textFolding},
+                      runOptionsFromTestEnvironment());
     // Whatever kept the window from coming up has been told already.
     if (!window.create(showCommand))
         return 1;

@@ -82,12 +82,9 @@ const wchar_t* cursorFor(PointerKind kind) {
 
 } // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, MainWindowServicesIn services)
+MainWindow::MainWindow(HINSTANCE instance, PlatformServices services, ItemWindowOptions runOptions)
     : instance_(instance), wakeEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      form_(FormServices{*this, services.settings, services.outlook, services.shell,
-                         services.dialogs, services.clock, services.files, services.storage,
-                         services.codePages},
-            services.runOptions) {
+      form_(*this, services, runOptions) {
     form_.queue().setObserver(this);
 }
 

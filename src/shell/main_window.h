@@ -24,21 +24,9 @@
 
 namespace quorvane::win32 {
 
-struct MainWindowServicesIn {
-    SettingsStore& settings;
-    OutlookAutomation& outlook;
-    ShellLauncher& shell;
-    FileDialogs& dialogs;
-    const Clock& clock;
-    FileSystem& files;
-    RunStorage& storage;
-    CodePages& codePages;
-    ItemWindowOptions runOptions;
-};
-
 class MainWindow final : public WindowBase, public MainWindowServices, private QueueObserver {
 public:
-    MainWindow(HINSTANCE instance, MainWindowServicesIn services);
+    MainWindow(HINSTANCE instance, PlatformServices services, ItemWindowOptions runOptions = {});
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;

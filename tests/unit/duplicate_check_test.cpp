@@ -11,12 +11,16 @@ using namespace quorvane::testing;
 namespace {
 
 TEST(KnownContacts, MatchByNameAndAnEmailOrPhoneOrTheCompanyAlone) {
-    KnownContacts known;
+    const IcuTextFolding folding;
+    KnownContacts known(folding);
     known.add({"E1", "Ann  Smith", {"Ann@Example.com"}, {"+49 30 1234567"}, {}});
     known.add({"E2", "Ann Smith", {"ann@work.example"}, {}, {}});
     known.add({"E3", "Jos\xC3\xA9 M\xC3\xBCller", {}, {"555 0100"}, {}});
     known.add({"E4", "", {}, {}, "Acme Tools"}); // a company's card, no name of its own
     known.add({"E5", "Ann Smith", {}, {}, "Acme Tools"});
+    known.add(
+        {"E6", "\xCE\x86\xCE\xBD\xCE\xBD\xCE\xB1 \xC5\xB8\xC6\xB3", {"anna@example.gr"}, {}, {}});
+    known.add({"E7", "\xC5\xB8vonne", {"yvonne@example.com"}, {}, {}});
     struct Case {
         const char* name;
         std::vector<std::string> emails;
@@ -38,6 +42,10 @@ TEST(KnownContacts, MatchByNameAndAnEmailOrPhoneOrTheCompanyAlone) {
          "",
          "E3"},                                              // beyond ASCII
         {"Bob Smith", {"ann@example.com"}, {}, "", nullptr}, // another name
+        // Composed or not, and letter case in every script, by Unicode's own tables.
+        {"Jose\xCC\x81 Mu\xCC\x88ller", {}, {"5550100"}, "", "E3"},
+        {"\xCE\xAC\xCE\xBD\xCE\xBD\xCE\xB1 \xC3\xBF\xC6\xB4", {"anna@example.gr"}, {}, "", "E6"},
+        {"\xC5\xBAvonne", {"yvonne@example.com"}, {}, "", nullptr}, // Ź is not Ÿ
         // Nothing but a name, or an address: a relative is not a colleague.
         {"Ann Smith", {}, {}, "", nullptr},
         {"Ann Smith", {}, {}, "ACME tools", "E5"}, // the same company and nothing else

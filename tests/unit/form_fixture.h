@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "fake_file_system.h"
 #include "fakes.h"
+#include "icu_text_folding.h"
 
 #include <gtest/gtest.h>
 
@@ -25,15 +26,17 @@ struct FakePlatform {
     FakeRunStorage storage;
     FakeCodePages codePages;
 
-    FormServices formServices() {
-        return {window, settings, outlook, shell, dialogs, clock, files, storage, codePages};
+    IcuTextFolding folding;
+
+    PlatformServices platformServices() {
+        return {settings, outlook, shell, dialogs, clock, files, storage, codePages, folding};
     }
 };
 
 // The fakes are made before the form, and go after it.
 class FormTest : public ::testing::Test, protected FakePlatform {
 protected:
-    MainForm form{formServices()};
+    MainForm form{window, platformServices()};
 
     // The queue's rows, first to last.
     std::vector<std::string> rows() const {

@@ -2,6 +2,7 @@
 // Both import runs over in-memory fakes, shared by the runs' test files.
 
 #include "fakes.h"
+#include "icu_text_folding.h"
 #include "import/error_report.h"
 #include "import/import_session.h"
 #include "import/item_window_target.h"
@@ -40,6 +41,7 @@ protected:
     FakeShell shell{outlook};
     FakeRunStorage storage;
     FakeCodePages codePages;
+    IcuTextFolding folding;
     ImportQueue queue;
     ItemWindowOptions options{.openWaitBound = std::chrono::seconds(2),
                               .pollInterval = std::chrono::milliseconds(10)};
@@ -55,7 +57,7 @@ protected:
     RunEnd
     runWithoutWindows(WindowlessDestination destination = WindowlessDestination::DefaultContacts) {
         ImportSession session(queue, window, storage, codePages);
-        WindowlessTarget target(outlook, destination);
+        WindowlessTarget target(outlook, destination, folding);
         return session.run(target);
     }
     RunEnd undo() {

@@ -43,8 +43,7 @@ TEST_F(MainFormTest, StartUpPartsThatFailAreToldOnceAndOnlyAMissingBarEndsThePro
     EXPECT_EQ(window.calls.back(), "message " + window.messages[0].text);
 
     FakeWindow partial{&clock};
-    MainForm partialForm{
-        FormServices{partial, settings, outlook, shell, dialogs, clock, files, storage, codePages}};
+    MainForm partialForm{partial, platformServices()};
     partial.pictureFailure = Failure{"The toolbar picture 1010 is missing from the program."};
     partial.dropFailure = Failure{"Error 0x8000FFFF"}; // a reason without a full stop
     EXPECT_TRUE(partialForm.Form_Load());

@@ -1,6 +1,7 @@
 // Card names in Windows code pages, read through the system's own tables.
 
 #include "platform/win32/code_pages_win32.h"
+#include "platform/win32/text_folding_win32.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,23 @@ TEST(Win32CodePages, ReadsWhatTheCodePageDefinesAndRefusesWhatItDoesNot) {
         ASSERT_TRUE(text) << text.failure().description;
         EXPECT_EQ(text.value(), c.utf8);
     }
+}
+
+} // namespace
+
+namespace {
+
+// Names compared by Windows' own tables: composed or not, and letter case in
+// every script, Latin Extended-B and Greek with its accents included.
+TEST(Win32TextFolding, ComposesAndLowersEveryScript) {
+    const quorvane::win32::Win32TextFolding folding;
+    EXPECT_EQ(folding.folded("Jose\xCC\x81 M\xC3\x9C"
+                             "LLER"),
+              "jos\xC3\xA9 m\xC3\xBCller");
+    EXPECT_EQ(folding.folded("\xCE\x86\xCE\x9D\xCE\x9D\xCE\x91 \xC5\xB8\xC6\xB3"),
+              "\xCE\xAC\xCE\xBD\xCE\xBD\xCE\xB1 \xC3\xBF\xC6\xB4");
+    EXPECT_NE(folding.folded("\xC5\xB8vonne"), folding.folded("\xC5\xB9vonne"));
+    EXPECT_EQ(folding.folded(""), "");
 }
 
 } // namespace

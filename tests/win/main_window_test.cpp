@@ -19,6 +19,7 @@
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/text_folding_win32.h"
 #include "platform/win32/wide_text.h"
 #include "queue/folder_search.h"
 #include "shell/main_window.h"
@@ -156,9 +157,8 @@ protected:
 
     void SetUp() override {
         window = std::make_unique<MainWindow>(
-            GetModuleHandleW(nullptr),
-            MainWindowServicesIn{
-                settings, outlook, shell, dialogs, clock, files, storage, codePages, {}});
+            GetModuleHandleW(nullptr), PlatformServices{settings, outlook, shell, dialogs, clock,
+                                                        files, storage, codePages, textFolding});
         ASSERT_TRUE(window->create(SW_SHOWNORMAL));
         pump();
         list = FindWindowExW(window->handle(), nullptr, WC_LISTVIEWW, nullptr);
@@ -212,6 +212,7 @@ protected:
     Win32FileSystem files;
     Win32RunStorage storage;
     Win32CodePages codePages;
+    Win32TextFolding textFolding;
     std::unique_ptr<MainWindow> window;
     HWND list = nullptr;
     HWND progress = nullptr;

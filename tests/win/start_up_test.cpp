@@ -14,6 +14,7 @@
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/text_folding_win32.h"
 #include "platform/win32/wide_text.h"
 #include "shell/main_window.h"
 
@@ -88,9 +89,8 @@ protected:
 
     std::unique_ptr<MainWindow> makeWindow() {
         return std::make_unique<MainWindow>(
-            GetModuleHandleW(nullptr),
-            MainWindowServicesIn{
-                settings, outlook, shell, dialogs, clock, files, storage, codePages, {}});
+            GetModuleHandleW(nullptr), PlatformServices{settings, outlook, shell, dialogs, clock,
+                                                        files, storage, codePages, textFolding});
     }
     static int toolbarButtons(const MainWindow& window) {
         HWND toolbar = FindWindowExW(window.handle(), nullptr, TOOLBARCLASSNAMEW, nullptr);
@@ -105,6 +105,7 @@ protected:
     Win32FileSystem files;
     Win32RunStorage storage;
     Win32CodePages codePages;
+    Win32TextFolding textFolding;
 };
 
 TEST_F(StartUpTest, AllPartsUpMeansNoBoxAndFiveButtons) {
