@@ -117,4 +117,19 @@ TEST_F(Duplicates, UndoTakesBackTheImportBehindASafeSecondRunInASecondDataFile) 
     expectUndoDeletesFour(app);
 }
 
+// Cards with no name of their own (a company's, an address alone) are two
+// contacts, not one stored and its twin skipped.
+TEST_F(Duplicates, TwoCardsWithoutANameAreTwoContacts) {
+    const std::string nameless = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\r\nN:;;;;\r\n";
+    Quorvane app;
+    app.appendRows(
+        {file(L"acme.vcf", nameless + "ORG:Acme\r\nADR:;;1 Main St;;;;\r\nEND:VCARD\r\n"),
+         file(L"home.vcf", nameless + "ADR:;;2 Side St;;;;\r\nEND:VCARD\r\n")});
+    app.command(CommandId::ImportWithoutWindows);
+    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
+    EXPECT_NE(boxes[0].text.find(L"2 contacts stored"), std::wstring::npos) << describe(boxes);
+    EXPECT_EQ(savedContacts(savedFile).size(), 2u);
+}
+
 } // namespace
