@@ -19,7 +19,6 @@
 #include "bare_client.h"
 
 #include "support/driver.h"
-#include "support/message_pump.h"
 #include "support/process_probe.h"
 #include "support/standin.h"
 #include "support/test_files.h"
@@ -234,15 +233,13 @@ void benchFolderRead(const std::wstring& work, int count) {
 double undoQuorvane() {
     Quorvane app;
     app.command(CommandId::UndoLastImport);
-    std::optional<ShownBox> question;
-    if (!waitUntil([&] { return (question = findBox(app.processId())).has_value(); },
-                   std::chrono::seconds(60))) {
+    const auto question = waitForBox(app.processId(), std::chrono::seconds(60));
+    if (!question) {
         std::printf("  (Undo Last Import asked nothing)\n");
         return 0;
     }
     const auto start = std::chrono::steady_clock::now();
-    SendMessageW(question->handle, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(question->handle, IDYES)));
+    pressButton(*question, IDYES);
     double seconds = 0;
     const auto boxes = app.answerBoxesUntil(
         [&](const Box& box) {

@@ -267,16 +267,14 @@ UndoOutcome undoLastRun(Quorvane& app, const std::wstring& logFile,
     outcome.runStored = stored.size();
     const std::size_t logLinesBefore = readLines(logFile).size();
     app.command(CommandId::UndoLastImport);
-    std::optional<ShownBox> shown;
-    if (!waitUntil([&] { return (shown = findBox(app.processId())).has_value(); }, 60s))
+    const auto shown = waitForBox(app.processId(), 60s);
+    if (!shown)
         return outcome;
     // A round that stored nobody leaves nothing to take back: one plain box.
     // Any other plain box (a wrong record chosen, say) fails the stage at
     // once instead of waiting for the whole soak's time.
     const bool asked = GetDlgItem(shown->handle, IDYES) != nullptr;
-    const int answer = asked ? IDYES : IDOK;
-    SendMessageW(shown->handle, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(shown->handle, answer)));
+    pressButton(*shown, asked ? IDYES : IDOK);
     if (stored.empty() || !asked) {
         outcome.doneSeen = stored.empty() && !asked;
         return outcome;

@@ -31,9 +31,19 @@ std::optional<ShownBox> findBox(DWORD processId) {
     return std::nullopt;
 }
 
+std::optional<ShownBox> waitForBox(DWORD processId, std::chrono::milliseconds timeout) {
+    std::optional<ShownBox> shown;
+    waitUntil([&] { return (shown = findBox(processId)).has_value(); }, timeout);
+    return shown;
+}
+
+void pressButton(const ShownBox& shown, int button) {
+    SendMessageW(shown.handle, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown.handle, button)));
+}
+
 void answerOk(const ShownBox& shown) {
-    SendMessageW(shown.handle, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(shown.handle, IDOK)));
+    pressButton(shown, IDOK);
     waitUntil([&] { return !IsWindow(shown.handle) || !IsWindowVisible(shown.handle); },
               std::chrono::seconds(5));
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -23,7 +24,12 @@ struct ShownBox {
 
 // The program's visible message box, if one is up now.
 std::optional<ShownBox> findBox(DWORD processId);
-// Presses OK as a person would and waits until the box has gone.
+// The same, once one shows; nothing when none did within the timeout.
+std::optional<ShownBox> waitForBox(DWORD processId, std::chrono::milliseconds timeout);
+// Presses a button of the box (IDOK, IDYES, IDNO) as a person would; returns
+// at once.
+void pressButton(const ShownBox& shown, int button);
+// Presses OK and waits until the box has gone.
 void answerOk(const ShownBox& shown);
 
 // The step number an "Application Error" report names ("at line 124"), or 0.
