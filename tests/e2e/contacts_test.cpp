@@ -79,8 +79,7 @@ TEST_F(Contacts, ClosingTheWindowMidFileEndsTheProcessAndRemovesTheSplitContacts
     const std::wstring export_ = file(L"big export.vcf", bytes);
     setStandIn(L"OpenDelayMs", 300);
     Quorvane app;
-    app.appendRows({export_});
-    app.command(CommandId::Start);
+    startRun(app, {export_});
     ASSERT_TRUE(waitUntil([&] { return savedContacts(savedFile).size() >= 2; }, 30s));
     const std::filesystem::path cardFolder =
         std::filesystem::path(savedContacts(savedFile).front().path).parent_path().parent_path();
@@ -131,9 +130,7 @@ TEST_F(Contacts, AJoinedExportGivesEveryContactOnce) {
     const std::wstring joined =
         file(L"joined.vcf", mark + cards({"Ann", "Bo"}) + mark + middle + mark + cards({"Di"}));
     Quorvane app;
-    app.appendRows({joined});
-    app.command(CommandId::Start);
-    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    const auto boxes = runThroughDone(app, {joined});
     ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
     std::vector<std::wstring> names;
     for (const SavedContact& contact : savedContacts(savedFile))
@@ -151,8 +148,7 @@ TEST_F(Contacts, ClosingWhileALargeFileWithoutCardsIsReadEndsTheProgramAtOnce) {
     junk.clear();
     junk.shrink_to_fit();
     Quorvane app;
-    app.appendRows({video});
-    app.command(CommandId::Start);
+    startRun(app, {video});
     ASSERT_TRUE(waitUntil([&] { return app.progressText() == L"Processing: holiday.mp4"; }, 10s));
     const auto closedAt = std::chrono::steady_clock::now();
     app.close();

@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 using namespace quorvane;
 using namespace quorvane::test;
 using namespace std::chrono_literals;
@@ -35,12 +33,7 @@ protected:
             names.push_back(contact.name);
         return names;
     }
-    std::size_t deletions() const {
-        const auto lines = readLines(logFile);
-        return static_cast<std::size_t>(
-            std::count_if(lines.begin(), lines.end(),
-                          [](const std::wstring& l) { return l.starts_with(L"Delete "); }));
-    }
+    std::size_t deletions() const { return logLines(L"Delete "); }
     // Undo Last Import, answered yes: the four contacts the import stored go.
     void expectUndoDeletesFour(Quorvane& app) const {
         app.command(CommandId::UndoLastImport);
@@ -52,11 +45,9 @@ protected:
     }
     // Answers the Yes/No box the program shows next.
     static void answer(const Quorvane& app, bool yes) {
-        std::optional<ShownBox> shown;
-        ASSERT_TRUE(waitUntil([&] { return (shown = findBox(app.processId())).has_value(); }, 30s));
-        const int button = yes ? IDYES : IDNO;
-        SendMessageW(shown->handle, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(shown->handle, button)));
+        const auto shown = waitForBox(app.processId(), 30s);
+        ASSERT_TRUE(shown);
+        pressButton(*shown, yes ? IDYES : IDNO);
     }
 };
 
@@ -86,9 +77,7 @@ TEST_F(Duplicates, UndoLastImportAsksFirstAndTakesBackOnlyWhatTheRunStored) {
     setStandIn(L"StoreFile", folder + L"\\mailbox.txt");
     setStandIn(L"PreloadFile", file(L"mine.vcf", card("Eve Black", "eve@example.com")));
     Quorvane app;
-    app.appendRows(fourFiles());
-    app.command(CommandId::ImportWithoutWindows);
-    ASSERT_EQ(app.answerBoxesUntil(L"Done.", 60s).size(), 1u);
+    ASSERT_EQ(runThroughDone(app, fourFiles(), CommandId::ImportWithoutWindows).size(), 1u);
 
     app.command(CommandId::UndoLastImport);
     answer(app, false);

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 using namespace quorvane;
 using namespace quorvane::test;
 using namespace std::chrono_literals;
@@ -45,10 +43,7 @@ TEST_F(EndToEnd, FourQueuedFilesAreSavedInOrderAndTheirWindowsClosed) {
     EXPECT_EQ(boxes.size(), 1u) << describe(boxes);
     EXPECT_EQ(savedPaths(savedFile), files);
     // Every item window was closed, and the bar is back at rest.
-    const auto log = readLines(logFile);
-    EXPECT_EQ(std::count_if(log.begin(), log.end(),
-                            [](const std::wstring& l) { return l.rfind(L"Close(1) ", 0) == 0; }),
-              4);
+    EXPECT_EQ(logLines(L"Close(1) "), 4u);
     EXPECT_EQ(app.progressText(), L"Progress Bar");
     EXPECT_EQ(app.progressValue(), 0.0);
     EXPECT_EQ(app.rowCount(), 4); // the queue is kept
@@ -66,11 +61,8 @@ TEST_F(EndToEnd, AnEmptyQueueOnlySaysNoFilesAddedAndNeverContactsOutlook) {
 
 TEST_F(EndToEnd, AFailingSaveGivesTheExactReportAndTheRunEndsWithDone) {
     setStandIn(L"FailSave", 1);
-    const auto files = makeContacts({L"a.vcf", L"b.vcf"});
     Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::Start);
-    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    const auto boxes = runThroughDone(app, makeContacts({L"a.vcf", L"b.vcf"}));
     ASSERT_EQ(boxes.size(), 3u) << describe(boxes);
     EXPECT_EQ(boxes[0].title, L"Application Error");
     // A message box shows a bare CR as a line break; the text itself holds
@@ -85,33 +77,19 @@ TEST_F(EndToEnd, AFailingSaveGivesTheExactReportAndTheRunEndsWithDone) {
 TEST_F(EndToEnd, HelpShowsItsTextInAnOkBoxTitledByTheApplication) {
     Quorvane app;
     app.appendRows({L"C:\\a.vcf", L"C:\\b.vcf"});
-    app.command(CommandId::Help);
-    const auto boxes = app.answerBoxesUntil(
-        L"This software requires Microsoft Outlook (that comes with MS Office) not Outlook "
-        L"Express (that comes preloaded with MS Windows).",
-        20s);
+    const auto boxes = showHelp(app);
     ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, HelpText);
     EXPECT_EQ(boxes[0].title, L"Quorvane");
     EXPECT_EQ(app.rowCount(), 2); // the queue is as it was
 }
 
 TEST_F(EndToEnd, ClosingTheWindowMidRunEndsTheProcessPromptlyAndReleasesOutlook) {
     setStandIn(L"OpenDelayMs", 4000);
-    const auto files = makeContacts({L"a.vcf", L"b.vcf"});
     Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::Start);
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            const auto log = readLines(logFile);
-            return std::any_of(log.begin(), log.end(),
-                               [](const std::wstring& l) { return l.rfind(L"launch ", 0) == 0; });
-        },
-        30s));
-    const auto closedAt = std::chrono::steady_clock::now();
-    app.close();
-    ASSERT_TRUE(app.waitForExit(5s));
-    EXPECT_LT(std::chrono::steady_clock::now() - closedAt, 3s);
+    startRun(app, makeContacts({L"a.vcf", L"b.vcf"}));
+    ASSERT_TRUE(waitUntil([&] { return logLines(L"launch ") > 0; }, 30s));
+    ASSERT_NO_FATAL_FAILURE(closeAndExpectPromptExit(app));
     // The run's references were released on the way out.
     ASSERT_TRUE(waitUntil(
         [&] {
@@ -128,9 +106,7 @@ TEST_F(EndToEnd, AWindowThatNeverOpensIsReportedAfterTheBound) {
     SetEnvironmentVariableW(L"QUORVANE_TEST_OPEN_WAIT_MS", L"3000");
     Quorvane app;
     SetEnvironmentVariableW(L"QUORVANE_TEST_OPEN_WAIT_MS", nullptr);
-    app.appendRows(files);
-    app.command(CommandId::Start);
-    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    const auto boxes = runThroughDone(app, files);
     ASSERT_EQ(errorSteps(boxes), (std::vector<int>{124, 124})) << describe(boxes);
     EXPECT_NE(boxes[0].text.find(files[0]), std::wstring::npos);
     EXPECT_EQ(boxes.back().text, L"Done.");
@@ -141,9 +117,7 @@ TEST_F(EndToEnd, WithoutOutlookEveryFileIsReportedAndNothingHangs) {
     const auto files = makeContacts({L"a.vcf"});
     {
         Quorvane app;
-        app.appendRows(files);
-        app.command(CommandId::Start);
-        const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+        const auto boxes = runThroughDone(app, files);
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes.back().text, L"Done.");
         // No class to reach, no collection, no count, and no program to

@@ -34,6 +34,11 @@ inline std::optional<std::wstring> placementValue(const wchar_t* name) {
     return std::wstring(value);
 }
 
+// What Help shows: where the import's Outlook comes from.
+inline constexpr wchar_t HelpText[] =
+    L"This software requires Microsoft Outlook (that comes with MS Office) not Outlook "
+    L"Express (that comes preloaded with MS Windows).";
+
 // A box's first line: a closing box may say more after it.
 inline std::wstring firstLine(const std::wstring& text) {
     return text.substr(0, text.find(L'\r'));
@@ -94,6 +99,42 @@ protected:
         makeFolders(path.substr(0, path.find_last_of(L'\\')));
         writeFile(path, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Someone\r\nEND:VCARD\r\n");
         return path;
+    }
+
+    // Queues `files` and gives `command`; returns at once.
+    static void startRun(Quorvane& app, const std::vector<std::wstring>& files,
+                         CommandId command = CommandId::Start) {
+        app.appendRows(files);
+        app.command(command);
+    }
+
+    // The same, with every box answered through "Done."; the boxes in order.
+    static std::vector<Box> runThroughDone(Quorvane& app, const std::vector<std::wstring>& files,
+                                           CommandId command = CommandId::Start) {
+        startRun(app, files, command);
+        return app.answerBoxesUntil(L"Done.", std::chrono::seconds(60));
+    }
+
+    // Help, answered; the boxes it showed.
+    static std::vector<Box> showHelp(Quorvane& app) {
+        app.command(CommandId::Help);
+        return app.answerBoxesUntil(HelpText, std::chrono::seconds(20));
+    }
+
+    // A close, whatever the run is doing, ends the process within 3 s.
+    static void closeAndExpectPromptExit(Quorvane& app) {
+        const auto closedAt = std::chrono::steady_clock::now();
+        app.close();
+        ASSERT_TRUE(app.waitForExit(std::chrono::seconds(10)));
+        EXPECT_LT(std::chrono::steady_clock::now() - closedAt, std::chrono::seconds(3));
+    }
+
+    // How many lines of the stand-in's log begin with `start`.
+    std::size_t logLines(const std::wstring& start) const {
+        const auto lines = readLines(logFile);
+        return static_cast<std::size_t>(
+            std::count_if(lines.begin(), lines.end(),
+                          [&](const std::wstring& l) { return l.starts_with(start); }));
     }
 
     // Start, answered through "Done."; the files the stand-in saved, in order.

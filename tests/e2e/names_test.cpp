@@ -36,9 +36,7 @@ protected:
         for (const NamedCard& card : namedCards)
             paths.push_back(file(card.file, card.bytes));
         Quorvane app;
-        app.appendRows(paths);
-        app.command(command);
-        const auto boxes = app.answerBoxesUntil(L"Done.", std::chrono::seconds(60));
+        const auto boxes = runThroughDone(app, paths, command);
         ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
         const auto saved = savedContacts(savedFile);
         ASSERT_EQ(saved.size(), paths.size());

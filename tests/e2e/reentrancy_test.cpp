@@ -31,20 +31,17 @@ protected:
         return paths;
     }
 
-    bool logHas(const std::wstring& prefix) const {
-        const auto log = readLines(logFile);
-        return std::any_of(log.begin(), log.end(),
-                           [&](const std::wstring& l) { return l.rfind(prefix, 0) == 0; });
-    }
     std::size_t savedCount() const { return savedPaths(savedFile).size(); }
+
+    static void expectPlacementWritten() {
+        for (const wchar_t* name : {L"Left", L"Top", L"Width", L"Height"})
+            EXPECT_TRUE(placementValue(name)) << "no placement value " << win32::toUtf8(name);
+    }
 
     // What every close must leave: the process gone within 3 s, every
     // Outlook object released, the placement written.
     void closeAndExpectCleanEnd(Quorvane& app) {
-        const auto closedAt = std::chrono::steady_clock::now();
-        app.close();
-        ASSERT_TRUE(app.waitForExit(10s));
-        EXPECT_LT(std::chrono::steady_clock::now() - closedAt, 3s);
+        ASSERT_NO_FATAL_FAILURE(closeAndExpectPromptExit(app));
         EXPECT_TRUE(waitUntil(
             [&] {
                 const auto log = readLines(logFile);
@@ -56,9 +53,23 @@ protected:
             },
             10s))
             << "the stand-in still holds objects the program created";
-        for (const wchar_t* name : {L"Left", L"Top", L"Width", L"Height"})
-            EXPECT_TRUE(placementValue(name)) << "no placement value " << win32::toUtf8(name);
+        expectPlacementWritten();
         expectNoFileSavedTwice();
+    }
+
+    // Closes a run of three contacts once the stand-in has logged `event`.
+    void closeOnceLogged(const std::wstring& event) {
+        Quorvane app;
+        startRun(app, makeContacts(3));
+        ASSERT_TRUE(waitUntil([&] { return logLines(event) > 0; }, 30s));
+        closeAndExpectCleanEnd(app);
+    }
+
+    // Starts a run of three contacts that Outlook cannot save; its first box.
+    std::optional<ShownBox> firstBoxOfARunThatCannotSave(Quorvane& app) {
+        setStandIn(L"FailSave", 1);
+        startRun(app, makeContacts(3));
+        return waitForBox(app.processId(), 30s);
     }
 
     void expectNoFileSavedTwice() const {
@@ -69,55 +80,36 @@ protected:
 };
 
 TEST_F(Reentrancy, ClosingRightAfterALaunchEndsCleanly) {
-    const auto files = makeContacts(3);
-    Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::Start);
-    ASSERT_TRUE(waitUntil([&] { return logHas(L"launch "); }, 30s));
-    closeAndExpectCleanEnd(app);
+    closeOnceLogged(L"launch ");
 }
 
 TEST_F(Reentrancy, ClosingWhileOutlookRejectsCallsAsBusyEndsCleanly) {
     setStandIn(L"BusyMs", 1500);
-    const auto files = makeContacts(3);
-    Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::Start);
-    ASSERT_TRUE(waitUntil([&] { return logHas(L"reject busy"); }, 30s));
-    closeAndExpectCleanEnd(app);
+    closeOnceLogged(L"reject busy");
 }
 
 TEST_F(Reentrancy, ClosingBetweenFilesEndsCleanlyAndLeavesTheRestUnimported) {
     const auto files = makeContacts(40);
     Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::Start);
+    startRun(app, files);
     ASSERT_TRUE(waitUntil([&] { return savedCount() >= 3; }, 60s));
     closeAndExpectCleanEnd(app);
     EXPECT_LT(savedCount(), files.size());
 }
 
 TEST_F(Reentrancy, ClosingRightAfterAnsweringAnErrorBoxEndsWithoutAnotherBox) {
-    setStandIn(L"FailSave", 1);
-    const auto files = makeContacts(3);
     Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::Start);
-    std::optional<ShownBox> box;
-    ASSERT_TRUE(waitUntil([&] { return (box = findBox(app.processId())).has_value(); }, 30s));
+    const auto box = firstBoxOfARunThatCannotSave(app);
+    ASSERT_TRUE(box);
     EXPECT_EQ(reportedStep(box->box), 128);
     answerOk(*box);
     closeAndExpectCleanEnd(app);
 }
 
 TEST_F(Reentrancy, ACloseThatArrivesWhileAnErrorBoxIsUpEndsTheRunOnceTheBoxIsAnswered) {
-    setStandIn(L"FailSave", 1);
-    const auto files = makeContacts(3);
     Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::Start);
-    std::optional<ShownBox> box;
-    ASSERT_TRUE(waitUntil([&] { return (box = findBox(app.processId())).has_value(); }, 30s));
+    const auto box = firstBoxOfARunThatCannotSave(app);
+    ASSERT_TRUE(box);
     // The box is modal to the window, not to the system: a close from the
     // taskbar still reaches it.
     app.close();
@@ -127,12 +119,8 @@ TEST_F(Reentrancy, ACloseThatArrivesWhileAnErrorBoxIsUpEndsTheRunOnceTheBoxIsAns
     const auto answeredAt = std::chrono::steady_clock::now();
     ASSERT_TRUE(app.waitForExit(10s)) << "the run went on after the window was closed";
     EXPECT_LT(std::chrono::steady_clock::now() - answeredAt, 3s);
-    const auto log = readLines(logFile);
-    EXPECT_LE(std::count_if(log.begin(), log.end(),
-                            [](const std::wstring& l) { return l.rfind(L"launch ", 0) == 0; }),
-              1);
-    for (const wchar_t* name : {L"Left", L"Top", L"Width", L"Height"})
-        EXPECT_TRUE(placementValue(name));
+    EXPECT_LE(logLines(L"launch "), 1u);
+    expectPlacementWritten();
 }
 
 TEST_F(Reentrancy, DroppedRowsAndASecondStartDuringARunImportEveryQueuedFileOnce) {
@@ -141,8 +129,7 @@ TEST_F(Reentrancy, DroppedRowsAndASecondStartDuringARunImportEveryQueuedFileOnce
     const std::vector<std::wstring> first(files.begin(), files.begin() + 5);
     const std::vector<std::wstring> dropped(files.begin() + 5, files.end());
     Quorvane app;
-    app.appendRows(first);
-    app.command(CommandId::Start);
+    startRun(app, first);
     ASSERT_TRUE(waitUntil([&] { return savedCount() >= 2; }, 60s));
     app.appendRows(dropped);
     app.command(CommandId::Start); // ignored: one run at a time
@@ -165,8 +152,7 @@ TEST_F(Reentrancy, ClearingTheListDuringARunReportsTheVanishedRowsAndEndsWithDon
     setStandIn(L"OpenDelayMs", 200);
     const auto files = makeContacts(8);
     Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::Start);
+    startRun(app, files);
     ASSERT_TRUE(waitUntil([&] { return savedCount() >= 2; }, 60s));
     app.command(CommandId::ClearList);
     const auto boxes = app.answerBoxesUntil(L"Done.", 90s);

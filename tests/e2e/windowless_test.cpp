@@ -22,10 +22,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-bool startsWith(const std::wstring& text, const std::wstring& start) {
-    return text.rfind(start, 0) == 0;
-}
-
 class Windowless : public ImportTest {
 protected:
     // The same kinds of file as the import through item windows gets: a
@@ -41,14 +37,6 @@ protected:
         static const std::vector<std::wstring> names{L"Ann One", L"Bo",  L"Cy",  L"Di",
                                                      L"Ed",      L"Flo", L"Zoë", L"Åsa"};
         return names;
-    }
-
-    std::vector<std::wstring> log() const { return readLines(logFile); }
-    std::size_t logLines(const std::wstring& start) const {
-        const auto lines = log();
-        return static_cast<std::size_t>(
-            std::count_if(lines.begin(), lines.end(),
-                          [&](const std::wstring& l) { return startsWith(l, start); }));
     }
 
     // No item window opened and no `outlook` was started for any contact.
@@ -94,9 +82,7 @@ TEST_F(Windowless, EveryContactIsSavedOnceInTheDefaultFolderWithoutAnyWindowOrLa
     const auto files = mixedQueue();
     const std::size_t recordsBefore = records().size();
     Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::ImportWithoutWindows);
-    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    const auto boxes = runThroughDone(app, files, CommandId::ImportWithoutWindows);
 
     ASSERT_EQ(boxes.size(), 2u) << describe(boxes);
     EXPECT_EQ(reportedStep(boxes[0]), 222);
@@ -127,11 +113,8 @@ TEST_F(Windowless, EveryContactIsSavedOnceInTheDefaultFolderWithoutAnyWindowOrLa
 
 TEST_F(Windowless, IntoAChosenContactsFolderEveryContactGoesThereAndNoneToTheDefault) {
     setStandIn(L"PickFolder", std::wstring(L"Contacts\\Friends"));
-    const auto files = mixedQueue();
     Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::ImportWithoutWindowsIntoFolder);
-    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    const auto boxes = runThroughDone(app, mixedQueue(), CommandId::ImportWithoutWindowsIntoFolder);
     ASSERT_EQ(boxes.size(), 2u) << describe(boxes);
     EXPECT_EQ(reportedStep(boxes[0]), 222);
 
@@ -150,17 +133,15 @@ TEST_F(Windowless, IntoAChosenContactsFolderEveryContactGoesThereAndNoneToTheDef
 // back; Cancel there imports nothing and says nothing.
 TEST_F(Windowless, AMailFolderIsRefusedAndTheChooserComesBackAndCancelImportsNothing) {
     setStandIn(L"PickFolder", std::wstring(L"Inbox;Contacts\\Friends"));
-    const auto files = std::vector<std::wstring>{file(L"a.vcf", cards({"Ann"}))};
     Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::ImportWithoutWindowsIntoFolder);
-    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    const auto boxes = runThroughDone(app, {file(L"a.vcf", cards({"Ann"}))},
+                                      CommandId::ImportWithoutWindowsIntoFolder);
     ASSERT_EQ(boxes.size(), 2u) << describe(boxes);
     EXPECT_EQ(boxes[0].title, L"Quorvane");
     EXPECT_EQ(boxes[0].text, L"\"Inbox\" is not a contacts folder. Choose a folder that holds "
                              L"contacts, or press Cancel to import nothing.");
     EXPECT_EQ(firstLine(boxes[1].text), L"Done.");
-    const auto lines = log();
+    const auto lines = readLines(logFile);
     const auto inbox = std::find(lines.begin(), lines.end(), L"PickFolder = Inbox");
     ASSERT_NE(inbox, lines.end());
     EXPECT_NE(std::find(inbox, lines.end(), L"PickFolder = Contacts\\Friends"), lines.end());
@@ -184,14 +165,13 @@ TEST_F(Windowless, WithoutOutlookOneMessageSaysSoAndNoFileIsReported) {
                                                  file(L"b.vcf", cards({"Bob", "Cid"}))};
     {
         Quorvane app;
-        app.appendRows(files);
-        app.command(CommandId::ImportWithoutWindows);
+        startRun(app, files, CommandId::ImportWithoutWindows);
         const std::wstring missing = L"Quorvane could not reach Outlook, so nothing was imported.";
         const auto boxes = app.answerBoxesUntil(
-            [&](const Box& box) { return startsWith(box.text, missing); }, 20s);
+            [&](const Box& box) { return box.text.starts_with(missing); }, 20s);
         ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
         EXPECT_EQ(boxes[0].title, L"Quorvane");
-        EXPECT_TRUE(startsWith(boxes[0].text, missing)) << describe(boxes);
+        EXPECT_TRUE(boxes[0].text.starts_with(missing)) << describe(boxes);
         EXPECT_NE(boxes[0].text.find(L"classic desktop Outlook"), std::wstring::npos);
         const auto after = app.answerBoxesUntil([](const Box&) { return false; }, 2s);
         EXPECT_TRUE(after.empty()) << describe(after);
@@ -212,12 +192,10 @@ TEST_F(Windowless, AnOutlookThatCrashesMidRunIsReportedOnceAndAFreshOneTakesTheR
     for (const char* name : {"Ann", "Bo", "Cy", "Di", "Ed"})
         files.push_back(file((win32::toWide(name) + L".vcf").c_str(), cards({name})));
     Quorvane app;
-    app.appendRows(files);
-    app.command(CommandId::ImportWithoutWindows);
-    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    const auto boxes = runThroughDone(app, files, CommandId::ImportWithoutWindows);
     ASSERT_EQ(boxes.size(), 2u) << describe(boxes);
     EXPECT_EQ(reportedStep(boxes[0]), 224);
-    EXPECT_TRUE(startsWith(boxes[0].text, L"Outlook stopped answering")) << describe(boxes);
+    EXPECT_TRUE(boxes[0].text.starts_with(L"Outlook stopped answering")) << describe(boxes);
     EXPECT_EQ(firstLine(boxes[1].text), L"Done.");
     EXPECT_EQ(logLines(L"vanish "), 1u);
     EXPECT_EQ(logLines(L"create Application"), 2u) << "a fresh Outlook after the crash";
