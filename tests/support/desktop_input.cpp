@@ -117,4 +117,20 @@ bool dragPointer(POINT from, POINT to, const std::function<bool()>& started) {
     return true;
 }
 
+bool TopmostWindow::createTopmost(HINSTANCE instance, const Look& look) {
+    WNDCLASSEXW description = windowClass(instance, look.className);
+    description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    description.hbrBackground = static_cast<HBRUSH>(GetStockObject(look.stockBrush));
+    win32::registerWindowClass(description);
+    return createWindow({.exStyle = WS_EX_TOPMOST,
+                         .className = look.className,
+                         .title = look.title,
+                         .style = look.style,
+                         .x = look.x,
+                         .y = look.y,
+                         .width = look.width,
+                         .height = look.height,
+                         .instance = instance}) != nullptr;
+}
+
 } // namespace quorvane::test

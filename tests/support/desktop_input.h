@@ -4,6 +4,8 @@
 // (SendInput), so the programs see the same messages a real mouse makes,
 // OLE drag and drop included.
 
+#include "platform/win32/window_base.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -37,5 +39,21 @@ bool releaseLeftButton();
 // on the way, a few more inside the target (drop targets decide on DragEnter
 // and DragOver), button up at `to`. False when no drag began.
 bool dragPointer(POINT from, POINT to, const std::function<bool()>& started);
+
+// A window of the test's own that the pointer reaches as a person's would:
+// topmost, so that no other program's window covers it, with the arrow
+// pointer over it. A window derives from it and writes only handleMessage.
+class TopmostWindow : public win32::WindowBase {
+protected:
+    struct Look {
+        const wchar_t* className;
+        const wchar_t* title;
+        DWORD style;
+        int stockBrush; // its background: WHITE_BRUSH, LTGRAY_BRUSH, ...
+        int x, y, width, height;
+    };
+    // Registers the class on first use; false when the window was refused.
+    bool createTopmost(HINSTANCE instance, const Look& look);
+};
 
 } // namespace quorvane::test

@@ -15,7 +15,6 @@
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/com_object.h"
 #include "platform/win32/scoped_handles.h"
-#include "platform/win32/window_base.h"
 
 #include <windows.h>
 
@@ -142,24 +141,13 @@ void runDrag(HWND window, const Drag& drag) {
 
 // Top left, clear of the main window, which starts centred. A press on it
 // starts the drag, as a press on a file in Explorer does.
-class DragSourceWindow final : public win32::WindowBase {
+class DragSourceWindow final : public test::TopmostWindow {
 public:
     explicit DragSourceWindow(Drag drag) : drag_(std::move(drag)) {}
 
     bool create(HINSTANCE instance) {
-        WNDCLASSEXW description = windowClass(instance, SourceClass);
-        description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        description.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-        win32::registerWindowClass(description);
-        return createWindow({.exStyle = WS_EX_TOPMOST,
-                             .className = SourceClass,
-                             .title = L"Drag source",
-                             .style = WS_POPUP | WS_VISIBLE,
-                             .x = 10,
-                             .y = 10,
-                             .width = 120,
-                             .height = 120,
-                             .instance = instance}) != nullptr;
+        return createTopmost(instance, {SourceClass, L"Drag source", WS_POPUP | WS_VISIBLE,
+                                        LTGRAY_BRUSH, 10, 10, 120, 120});
     }
 
 private:

@@ -10,7 +10,6 @@
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/window_base.h"
 #include "shell/command_bar.h"
 
 #include <gtest/gtest.h>
@@ -40,25 +39,14 @@ constexpr CommandId BarOrder[] = {CommandId::AddFiles, CommandId::AddFolder, Com
                                   CommandId::Start, CommandId::Help};
 
 // The bar's parent: a plain window that records the commands it receives.
-class ParentWindow final : public WindowBase {
+class ParentWindow final : public test::TopmostWindow {
 public:
     std::vector<WPARAM> commands;
 
     bool create() {
-        const HINSTANCE instance = GetModuleHandleW(nullptr);
-        WNDCLASSEXW description = windowClass(instance, ParentClass);
-        description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        description.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        registerWindowClass(description);
-        return createWindow({.exStyle = WS_EX_TOPMOST,
-                             .className = ParentClass,
-                             .title = L"Command bar test",
-                             .style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                             .x = 40,
-                             .y = 40,
-                             .width = 700,
-                             .height = 300,
-                             .instance = instance}) != nullptr;
+        return createTopmost(GetModuleHandleW(nullptr), {ParentClass, L"Command bar test",
+                                                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                                         WHITE_BRUSH, 40, 40, 700, 300});
     }
 
 private:
