@@ -16,8 +16,6 @@ InProcessQuorvane::InProcessQuorvane()
     ready_ = ole_.apartment.joined() && window_.create(SW_SHOWNORMAL);
 }
 
-InProcessQuorvane::~InProcessQuorvane() = default;
-
 HWND InProcessQuorvane::list() const {
     return FindWindowExW(window_.handle(), nullptr, WC_LISTVIEWW, nullptr);
 }

@@ -16,6 +16,7 @@
 #include "platform/win32/shell_launcher_win32.h"
 #include "platform/win32/text_folding_win32.h"
 #include "shell/main_window.h"
+#include "support/chosen_folder_dialogs.h"
 
 #include <windows.h>
 
@@ -23,24 +24,12 @@
 
 namespace quorvane::bench {
 
-// Hands back one folder as if the user had picked it.
-class PresetFolderDialogs final : public FileDialogs {
-public:
-    std::string folder;
-    Outcome<std::string> showOpenDialog(NativeWindow, const OpenFileDialogSettings&) override {
-        return std::string();
-    }
-    std::string BrowseForFolder(NativeWindow, std::string_view) override { return folder; }
-};
-
 // OleInitialize and the common controls must come before the window; the
-// thread must then pump messages (the commands yield by themselves).
+// thread must then pump messages (the commands yield by themselves). Neither
+// copied nor moved, as the window it holds.
 class InProcessQuorvane {
 public:
     InProcessQuorvane();
-    ~InProcessQuorvane();
-    InProcessQuorvane(const InProcessQuorvane&) = delete;
-    InProcessQuorvane& operator=(const InProcessQuorvane&) = delete;
 
     bool ready() const { return ready_; }
     HWND list() const;
@@ -60,7 +49,7 @@ private:
     win32::RegistrySettingsStore settings_;
     win32::ComOutlookAutomation outlook_;
     win32::Win32ShellLauncher shell_;
-    PresetFolderDialogs dialogs_;
+    test::ChosenFolderDialogs dialogs_;
     SteadyClock clock_;
     win32::Win32FileSystem files_;
     win32::Win32RunStorage storage_;

@@ -5,6 +5,7 @@
 
 #include "box_answerer.h"
 #include "class_override.h"
+#include "support/chosen_folder_dialogs.h"
 #include "support/message_pump.h"
 
 #include "app/commands.h"
@@ -40,6 +41,7 @@
 
 using namespace quorvane;
 using namespace quorvane::win32;
+using test::ChosenFolderDialogs;
 using test::pump;
 using test::pumpFor;
 
@@ -140,16 +142,6 @@ RECT childRect(HWND parent, HWND child) {
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
-
-// The folder browser answers with a folder the test chose.
-class ChosenFolderDialogs final : public FileDialogs {
-public:
-    std::string folder;
-    Outcome<std::string> showOpenDialog(NativeWindow, const OpenFileDialogSettings&) override {
-        return std::string();
-    }
-    std::string BrowseForFolder(NativeWindow, std::string_view) override { return folder; }
-};
 
 class MainWindowTest : public ::testing::Test {
 protected:

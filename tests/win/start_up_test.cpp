@@ -17,6 +17,7 @@
 #include "platform/win32/text_folding_win32.h"
 #include "platform/win32/wide_text.h"
 #include "shell/main_window.h"
+#include "support/chosen_folder_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -64,14 +65,6 @@ private:
     HHOOK hook_;
 };
 
-class NoDialogs final : public FileDialogs {
-public:
-    Outcome<std::string> showOpenDialog(NativeWindow, const OpenFileDialogSettings&) override {
-        return std::string();
-    }
-    std::string BrowseForFolder(NativeWindow, std::string_view) override { return {}; }
-};
-
 bool startsWith(const std::wstring& text, const std::wstring& start) {
     return text.rfind(start, 0) == 0;
 }
@@ -92,15 +85,25 @@ protected:
             GetModuleHandleW(nullptr), PlatformServices{settings, outlook, shell, dialogs, clock,
                                                         files, storage, codePages, textFolding});
     }
-    static int toolbarButtons(const MainWindow& window) {
-        HWND toolbar = FindWindowExW(window.handle(), nullptr, TOOLBARCLASSNAMEW, nullptr);
-        return toolbar ? static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0)) : -1;
+    // Opens the window, which must come up visible with its five buttons
+    // whatever part of it failed; the boxes it showed on the way.
+    std::vector<BoxAnswerer::Box> boxesOfAWindowThatOpens() {
+        BoxAnswerer boxes;
+        auto window = makeWindow();
+        if (!window->create(SW_SHOWNORMAL)) {
+            ADD_FAILURE() << "the window did not open";
+            return boxes.seen();
+        }
+        EXPECT_TRUE(IsWindowVisible(window->handle()));
+        HWND toolbar = FindWindowExW(window->handle(), nullptr, TOOLBARCLASSNAMEW, nullptr);
+        EXPECT_EQ(toolbar ? SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0) : -1, 5);
+        return boxes.seen();
     }
 
     RegistrySettingsStore settings{HKEY_CURRENT_USER, "Software\\QuorvaneTest\\StartUp"};
     ComOutlookAutomation outlook{"Quorvane.NoSuchServer"};
     Win32ShellLauncher shell;
-    NoDialogs dialogs;
+    test::ChosenFolderDialogs dialogs;
     SteadyClock clock;
     Win32FileSystem files;
     Win32RunStorage storage;
@@ -109,12 +112,7 @@ protected:
 };
 
 TEST_F(StartUpTest, AllPartsUpMeansNoBoxAndFiveButtons) {
-    BoxAnswerer boxes;
-    auto window = makeWindow();
-    ASSERT_TRUE(window->create(SW_SHOWNORMAL));
-    EXPECT_TRUE(IsWindowVisible(window->handle()));
-    EXPECT_EQ(toolbarButtons(*window), 5);
-    EXPECT_TRUE(boxes.seen().empty());
+    EXPECT_TRUE(boxesOfAWindowThatOpens().empty());
 }
 
 // A window without its commands is no use: one box says so and it never opens.
@@ -138,12 +136,7 @@ TEST_F(StartUpTest, MissingPicturesAreToldOnceAndTheButtonsStayWithTheirCaptions
     const ScopedClassOverride noImaging(CLSID_WICImagingFactory,
                                         [](REFIID, void**) { return E_ACCESSDENIED; });
     ASSERT_TRUE(noImaging.registered());
-    BoxAnswerer boxes;
-    auto window = makeWindow();
-    ASSERT_TRUE(window->create(SW_SHOWNORMAL));
-    EXPECT_TRUE(IsWindowVisible(window->handle()));
-    EXPECT_EQ(toolbarButtons(*window), 5);
-    const auto seen = boxes.seen();
+    const auto seen = boxesOfAWindowThatOpens();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(startsWith(seen[0].text, L"The toolbar pictures could not be loaded: "))
         << toUtf8(seen[0].text);
@@ -158,12 +151,7 @@ TEST_F(StartUpTest, MissingPicturesAreToldOnceAndTheButtonsStayWithTheirCaptions
 TEST_F(StartUpTest, AListThatCannotTakeDropsSaysSoOnceAndTheWindowStillOpens) {
     const RefusedWindowClass refused(L"QuorvaneDropRelay");
     ASSERT_TRUE(refused.hooked());
-    BoxAnswerer boxes;
-    auto window = makeWindow();
-    ASSERT_TRUE(window->create(SW_SHOWNORMAL));
-    EXPECT_TRUE(IsWindowVisible(window->handle()));
-    EXPECT_EQ(toolbarButtons(*window), 5);
-    const auto seen = boxes.seen();
+    const auto seen = boxesOfAWindowThatOpens();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].text, L"Files dropped on the list cannot be taken: Windows refused the "
                             L"window that receives them. Add them with Add VCF Files or Add "
@@ -191,11 +179,7 @@ TEST_F(StartUpTest, ASkinBesideTheProgramIsFoundAndAMistakeInItToldOnce) {
         }
     } tidy{skin, skinFolder, madeFolder};
 
-    BoxAnswerer boxes;
-    auto window = makeWindow();
-    ASSERT_TRUE(window->create(SW_SHOWNORMAL));
-    EXPECT_TRUE(IsWindowVisible(window->handle()));
-    const auto seen = boxes.seen();
+    const auto seen = boxesOfAWindowThatOpens();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(startsWith(seen[0].text, L"The skin file " + skin + L" has a mistake on line 2: "))
         << toUtf8(seen[0].text);
