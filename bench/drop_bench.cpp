@@ -15,7 +15,6 @@
 //   quorvane_drop_bench --listing-cost FOLDER RESULT_FILE   (the child)
 
 #include "bare_walk.h"
-#include "process_memory.h"
 
 #include "support/child_process.h"
 #include "support/drag_onto_list.h"
@@ -102,9 +101,9 @@ Walk bareWalkOf(const std::wstring& folder) {
 
 // Run in a process of its own: its memory before and at its peak.
 int writeListingCost(const std::wstring& folder, const std::wstring& resultFile) {
-    const bench::MemoryFigures before = bench::currentMemory();
+    const MemorySample before = ownMemory();
     const std::size_t files = bench::bareCount(folder);
-    const bench::MemoryFigures after = bench::currentMemory();
+    const MemorySample after = ownMemory();
     writeFile(resultFile, std::to_string(files) + ' ' + std::to_string(before.workingSet) + ' ' +
                               std::to_string(std::max(after.workingSet, after.peakWorkingSet)) +
                               '\n');

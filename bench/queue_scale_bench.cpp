@@ -10,11 +10,11 @@
 
 #include "bare_walk.h"
 #include "in_process_window.h"
-#include "process_memory.h"
 #include "pump_gaps.h"
 
 #include "app/commands.h"
 #include "platform/win32/wide_text.h"
+#include "support/process_probe.h"
 
 #include <commctrl.h>
 
@@ -117,7 +117,7 @@ void reportMillionRows(InProcessQuorvane& app, std::size_t rows, std::size_t bat
     HWND list = app.list();
     UpdateWindow(list);
 
-    const MemoryFigures before = currentMemory();
+    const test::MemorySample before = test::ownMemory();
     std::size_t utf16Bytes = 0;
     double adding = 0; // the queue's append and the list's notification
     const auto start = Steady::now();
@@ -140,7 +140,7 @@ void reportMillionRows(InProcessQuorvane& app, std::size_t rows, std::size_t bat
         }
         UpdateWindow(list);
     });
-    const MemoryFigures after = currentMemory();
+    const test::MemorySample after = test::ownMemory();
 
     std::printf("  time %.3f s (target <= 1 s), of which making the path texts %.3f s and "
                 "appending with the list's notification %.3f s\n",
@@ -177,7 +177,7 @@ void reportMillionRows(InProcessQuorvane& app, std::size_t rows, std::size_t bat
         app.command(CommandId::ClearList);
         UpdateWindow(list);
     });
-    const MemoryFigures cleared = currentMemory();
+    const test::MemorySample cleared = test::ownMemory();
     std::printf("  clear the list %.2f ms; private bytes then +%.1f MB over the start\n", clearing,
                 static_cast<double>(cleared.privateBytes - before.privateBytes) / 1e6);
 }

@@ -44,7 +44,12 @@ struct MemorySample {
     std::int64_t measure() const { return privateBytes > 0 ? privateBytes : workingSet; }
 };
 
-// Zero figures if the process cannot be read.
+// Zero figures if the process cannot be read. Under Wine a process's working
+// set is the Unix process's resident pages, the figure to read there; both
+// figures include whatever the C runtime's heap keeps for reuse.
 MemorySample memoryOf(DWORD processId);
+inline MemorySample ownMemory() {
+    return memoryOf(GetCurrentProcessId());
+}
 
 } // namespace quorvane::test
