@@ -419,6 +419,8 @@ protected:
     }
     // Only this test's own settings go; the stand-in's other tests keep theirs.
     ~StandInTest() override {
+        contacts.reset(); // let go of the stand-in's objects while it still logs
+        session.reset();
         for (const wchar_t* name :
              {L"SavedFile", L"LogFile", L"BusyMs", L"PickFolder", L"VanishAtSave", L"PreloadFile",
               L"FailGetTable", L"FailGetItemFromID"})
@@ -438,8 +440,22 @@ protected:
         return false;
     }
 
+    // A session on the stand-in and its default Contacts folder; a test that
+    // reaches neither stops here.
+    void reachContacts() {
+        SessionOutcome reached = automation.createSession();
+        ASSERT_TRUE(reached.session) << reached.session.failure().description;
+        session = std::move(*reached.session);
+        auto folder = session->defaultContactsFolder();
+        ASSERT_TRUE(folder) << folder.failure().description;
+        contacts = std::move(*folder);
+    }
+
     ComApartment apartment;
     std::filesystem::path work;
+    ComOutlookAutomation automation;
+    std::unique_ptr<OutlookSession> session;
+    std::unique_ptr<OutlookFolder> contacts;
 };
 
 TEST_F(StandInTest, OpensSavesAndClosesOneContact) {
@@ -448,7 +464,6 @@ TEST_F(StandInTest, OpensSavesAndClosesOneContact) {
     const auto contact = work / L"Zoë Dupré.vcf";
     std::ofstream(contact) << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zoe\r\nEND:VCARD\r\n";
 
-    ComOutlookAutomation automation;
     auto application = automation.createApplication();
     ASSERT_TRUE(application) << application.failure().description;
     auto inspectors = (*application)->inspectors();
@@ -496,46 +511,42 @@ TEST_F(StandInTest, TheSessionStoresContactsInTheDefaultFolderOrWhereTheyWereMov
     const auto ann = work / L"Ann.vcf";
     std::ofstream(ann) << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nEND:VCARD\r\n";
 
-    ComOutlookAutomation automation;
-    SessionOutcome reached = automation.createSession();
-    ASSERT_TRUE(reached.session) << reached.session.failure().description;
-    OutlookSession& session = **reached.session;
-    auto contacts = session.defaultContactsFolder();
-    ASSERT_TRUE(contacts) << contacts.failure().description;
-    EXPECT_EQ((*contacts)->name().value(), "Contacts");
-    EXPECT_EQ((*contacts)->folderPath().value(), toUtf8(test::standInFolderPath(L"Contacts")));
-    EXPECT_EQ((*contacts)->defaultItemType().value(), OutlookItemType::Contact);
-    const std::int32_t before = (*contacts)->itemCount().value();
+    ASSERT_NO_FATAL_FAILURE(reachContacts());
+    EXPECT_EQ(contacts->name().value(), "Contacts");
+    EXPECT_EQ(contacts->folderPath().value(), toUtf8(test::standInFolderPath(L"Contacts")));
+    EXPECT_EQ(contacts->defaultItemType().value(), OutlookItemType::Contact);
+    const std::int32_t before = contacts->itemCount().value();
 
-    auto item = session.openSharedItem(toUtf8(ann.wstring()));
+    auto item = session->openSharedItem(toUtf8(ann.wstring()));
     ASSERT_TRUE(item) << item.failure().description;
     EXPECT_EQ((*item)->fullName().value(), "Ann Lee");
     ASSERT_TRUE((*item)->save());
     const std::string annId = (*item)->entryId().value();
     EXPECT_FALSE(annId.empty());
-    EXPECT_EQ((*contacts)->itemCount().value(), before + 1);
+    EXPECT_EQ(contacts->itemCount().value(), before + 1);
 
-    auto inbox = session.pickFolder();
+    auto inbox = session->pickFolder();
     ASSERT_TRUE(inbox && *inbox);
     EXPECT_EQ((*inbox)->defaultItemType().value(), OutlookItemType::Mail);
-    auto friends = session.pickFolder();
+    auto friends = session->pickFolder();
     ASSERT_TRUE(friends && *friends);
-    auto again = session.openSharedItem(toUtf8(ann.wstring()));
+    auto again = session->openSharedItem(toUtf8(ann.wstring()));
     ASSERT_TRUE(again);
     auto moved = (*again)->move(**friends);
     ASSERT_TRUE(moved) << moved.failure().description;
     ASSERT_TRUE((*moved)->save());
     EXPECT_NE((*moved)->entryId().value(), annId);
-    auto found = session.folderFromId((*friends)->entryId().value(), (*friends)->storeId().value());
+    auto found =
+        session->folderFromId((*friends)->entryId().value(), (*friends)->storeId().value());
     ASSERT_TRUE(found) << found.failure().description;
     EXPECT_EQ((*found)->itemCount().value(), 1);
-    auto cancelled = session.pickFolder();
+    auto cancelled = session->pickFolder();
     ASSERT_TRUE(cancelled);
     EXPECT_EQ(*cancelled, nullptr);
 
     const auto notes = work / L"notes.vcf";
     std::ofstream(notes) << "no card here\r\n";
-    auto refused = session.openSharedItem(toUtf8(notes.wstring()));
+    auto refused = session->openSharedItem(toUtf8(notes.wstring()));
     ASSERT_FALSE(refused);
     EXPECT_TRUE(refused.failure().description.starts_with("Cannot open file: "));
     EXPECT_FALSE(refused.failure().connectionLost);
@@ -553,7 +564,6 @@ TEST_F(StandInTest, AnOutlookThatWentAwayIsToldApartAndANewSessionReachesAFreshO
     test::setStandIn(L"VanishAtSave", 1);
     const auto ann = work / L"Ann.vcf";
     std::ofstream(ann) << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nEND:VCARD\r\n";
-    ComOutlookAutomation automation;
     SessionOutcome first = automation.createSession();
     ASSERT_TRUE(first.session) << first.session.failure().description;
     auto item = (*first.session)->openSharedItem(toUtf8(ann.wstring()));
@@ -605,13 +615,8 @@ TEST_F(StandInTest, ContactsAreListedFoundAgainByTheirIdsAndDeleted) {
     cards.close();
     test::setStandIn(L"PreloadFile", (work / L"preload.vcf").wstring());
 
-    ComOutlookAutomation automation;
-    SessionOutcome reached = automation.createSession();
-    ASSERT_TRUE(reached.session) << reached.session.failure().description;
-    OutlookSession& session = **reached.session;
-    auto contacts = session.defaultContactsFolder();
-    ASSERT_TRUE(contacts) << contacts.failure().description;
-    auto rows = (*contacts)->readContacts();
+    ASSERT_NO_FATAL_FAILURE(reachContacts());
+    auto rows = contacts->readContacts();
     ASSERT_TRUE(rows) << rows.failure().description;
     std::vector<Row> listed;
     for (const StoredContactRow& row : *rows) {
@@ -623,19 +628,19 @@ TEST_F(StandInTest, ContactsAreListedFoundAgainByTheirIdsAndDeleted) {
     EXPECT_EQ(listed, expected);
 
     const std::string id = rows->front().entryId;
-    const std::string store = (*contacts)->storeId().value();
+    const std::string store = contacts->storeId().value();
     // An OLE date counts days from 30 December 1899, 25569 days before 1970;
     // a day either side leaves room for the time zone.
     const double today = 25569 + static_cast<double>(std::time(nullptr)) / 86400;
     for (int deletion = 0; deletion < 2; ++deletion) {
-        auto item = session.itemFromId(id, store);
+        auto item = session->itemFromId(id, store);
         ASSERT_TRUE(item) << item.failure().description;
         EXPECT_NEAR((*item)->lastModificationTime().value(), today, 1.0);
         if (deletion == 0) {
             // Its folder's table tells the same time, for every contact listed.
             auto parent = (*item)->folder();
             ASSERT_TRUE(parent) << parent.failure().description;
-            EXPECT_EQ((*parent)->folderPath().value(), (*contacts)->folderPath().value());
+            EXPECT_EQ((*parent)->folderPath().value(), contacts->folderPath().value());
             auto times = (*parent)->readChangeTimes();
             ASSERT_TRUE(times) << times.failure().description;
             EXPECT_EQ(times->size(), rows->size());
@@ -644,16 +649,16 @@ TEST_F(StandInTest, ContactsAreListedFoundAgainByTheirIdsAndDeleted) {
             EXPECT_EQ(listed->lastModified, (*item)->lastModificationTime().value());
         }
         ASSERT_TRUE((*item)->remove());
-        EXPECT_EQ((*contacts)->readContacts()->size(), expected.size() - 1);
+        EXPECT_EQ(contacts->readContacts()->size(), expected.size() - 1);
     }
-    auto gone = session.itemFromId(id, store);
+    auto gone = session->itemFromId(id, store);
     ASSERT_FALSE(gone);
     EXPECT_TRUE(gone.failure().notFound) << gone.failure().description;
 
     test::setStandIn(L"FailGetTable", 1);
     test::setStandIn(L"FailGetItemFromID", 1);
-    EXPECT_FALSE((*contacts)->readContacts());
-    auto refused = session.itemFromId(rows->back().entryId, store);
+    EXPECT_FALSE(contacts->readContacts());
+    auto refused = session->itemFromId(rows->back().entryId, store);
     ASSERT_FALSE(refused);
     EXPECT_EQ(refused.failure().description, "The operation failed.");
     EXPECT_FALSE(refused.failure().notFound);

@@ -58,36 +58,32 @@ bool contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-VARIANT shortArgument(short value) {
+// An argument of `type`, its value set by `fill`.
+template <typename Fill> VARIANT argumentOf(VARTYPE type, Fill fill) {
     VARIANT argument;
     VariantInit(&argument);
-    argument.vt = VT_I2;
-    argument.iVal = value;
+    argument.vt = type;
+    fill(argument);
     return argument;
+}
+
+VARIANT shortArgument(short value) {
+    return argumentOf(VT_I2, [=](VARIANT& argument) { argument.iVal = value; });
 }
 
 VARIANT textArgument(const std::wstring& text) {
-    VARIANT argument;
-    VariantInit(&argument);
-    argument.vt = VT_BSTR;
-    argument.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return argument;
+    return argumentOf(VT_BSTR, [&](VARIANT& argument) {
+        argument.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    });
 }
 
+// Borrowed: the caller's reference outlives the call.
 VARIANT objectArgument(IDispatch* object) {
-    VARIANT argument;
-    VariantInit(&argument);
-    argument.vt = VT_DISPATCH;
-    argument.pdispVal = object; // borrowed: the caller's reference outlives the call
-    return argument;
+    return argumentOf(VT_DISPATCH, [=](VARIANT& argument) { argument.pdispVal = object; });
 }
 
 VARIANT longArgument(long value) {
-    VARIANT argument;
-    VariantInit(&argument);
-    argument.vt = VT_I4;
-    argument.lVal = value;
-    return argument;
+    return argumentOf(VT_I4, [=](VARIANT& argument) { argument.lVal = value; });
 }
 
 // One late-bound call and everything it answered.
