@@ -1,21 +1,11 @@
 #include "command_line.h"
 
+#include "blanks.h"
+
 #include <windows.h>
 
 namespace quorvane::standin {
 namespace {
-
-bool isBlank(wchar_t c) {
-    return c == L' ' || c == L'\t';
-}
-
-std::wstring_view trim(std::wstring_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // The program name follows Windows' rule: quoted up to the next quote, or up
 // to the first blank, with no escapes.

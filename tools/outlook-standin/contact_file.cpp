@@ -1,5 +1,7 @@
 #include "contact_file.h"
 
+#include "blanks.h"
+
 #include "platform/win32/scoped_handles.h"
 
 #include <windows.h>
@@ -22,18 +24,6 @@ std::string upper(std::string_view text) {
     for (const char c : text)
         result += upper(c);
     return result;
-}
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 bool startsWithWord(std::string_view text, std::string_view word) {
