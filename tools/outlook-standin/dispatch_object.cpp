@@ -90,15 +90,16 @@ HRESULT raiseOutlookError(const DispatchCall& call, const wchar_t* description, 
     return DISP_E_EXCEPTION;
 }
 
-HRESULT returnObject(const DispatchCall& call, Microsoft::WRL::ComPtr<IDispatch> object) {
-    if (!call.result)
-        return S_OK;
-    call.result->vt = VT_DISPATCH;
-    call.result->pdispVal = object.Detach();
+namespace {
+
+// Fills in the caller's result as `type`, unless the caller asked for none.
+template <typename Fill> HRESULT returnAs(const DispatchCall& call, VARTYPE type, Fill fill) {
+    if (call.result) {
+        call.result->vt = type;
+        fill(*call.result);
+    }
     return S_OK;
 }
-
-namespace {
 
 // A script passes its variables by reference; the value is what counts.
 const VARIANT& heldValue(const VARIANT& given) {
@@ -139,28 +140,22 @@ HRESULT objectArgument(const DispatchCall& call, UINT position, IDispatch*& obje
     return S_OK;
 }
 
+HRESULT returnObject(const DispatchCall& call, Microsoft::WRL::ComPtr<IDispatch> object) {
+    return returnAs(call, VT_DISPATCH, [&](VARIANT& result) { result.pdispVal = object.Detach(); });
+}
+
 HRESULT returnText(const DispatchCall& call, const std::wstring& text) {
-    if (!call.result)
-        return S_OK;
-    call.result->vt = VT_BSTR;
-    call.result->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return S_OK;
+    return returnAs(call, VT_BSTR, [&](VARIANT& result) {
+        result.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    });
 }
 
 HRESULT returnLong(const DispatchCall& call, long value) {
-    if (!call.result)
-        return S_OK;
-    call.result->vt = VT_I4;
-    call.result->lVal = value;
-    return S_OK;
+    return returnAs(call, VT_I4, [&](VARIANT& result) { result.lVal = value; });
 }
 
 HRESULT returnDate(const DispatchCall& call, double date) {
-    if (!call.result)
-        return S_OK;
-    call.result->vt = VT_DATE;
-    call.result->date = date;
-    return S_OK;
+    return returnAs(call, VT_DATE, [&](VARIANT& result) { result.date = date; });
 }
 
 HRESULT integerArgument(const DispatchCall& call, UINT position, IntegerArgument& argument) {

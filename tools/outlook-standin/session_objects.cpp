@@ -148,18 +148,11 @@ private:
                                                  {L"GetItemFromID", GetItemFromIdId}};
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
-        switch (id) {
-        case OpenSharedItemId:
-            return openSharedItem(call);
-        case GetDefaultFolderId:
-            return getDefaultFolder(call);
-        case PickFolderId:
-            return pickFolder(call);
-        case GetFolderFromIdId:
-            return getFolderFromId(call);
-        default:
-            return getItemFromId(call);
-        }
+        // In the order of the DISPIDs.
+        constexpr HRESULT (NameSpace::*byId[])(const DispatchCall&) = {
+            &NameSpace::openSharedItem, &NameSpace::getDefaultFolder, &NameSpace::pickFolder,
+            &NameSpace::getFolderFromId, &NameSpace::getItemFromId};
+        return (this->*byId[id - OpenSharedItemId])(call);
     }
 
     // GetItemFromID(EntryIDItem, EntryIDStore): without a store ID, Outlook
