@@ -2,7 +2,9 @@
 
 #include "event_log.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 
 namespace quorvane::standin {
 namespace {
@@ -76,32 +78,40 @@ std::optional<DrawnFaults> drawFaultsForNextRequest(const StandInConfig& config)
     return drawFaults(*config.faultSeed, config.faultPercent, takeRequestNumber());
 }
 
-void logDrawnFaults(const DrawnFaults& faults, std::wstring_view path) {
-    if (faults.openDelayMs > 0)
-        logEvent("fault slow", path);
-    if (faults.neverOpen)
-        logEvent("fault never", path);
-    if (faults.twoWindows)
-        logEvent("fault two", path);
-    if (faults.failSave)
-        logEvent("fault save", path);
-    if (faults.failClose)
-        logEvent("fault close", path);
-    if (faults.busyMs > 0)
-        logEvent("fault busy", path);
+Request takeRequest() {
+    const StandInConfig config = readConfig();
+    return {config, drawFaultsForNextRequest(config).value_or(DrawnFaults{})};
 }
 
-void logDrawnSessionFaults(const DrawnFaults& faults, std::wstring_view path) {
-    if (faults.failOpen)
-        logEvent("fault open", path);
-    if (faults.failSave)
-        logEvent("fault save", path);
-    if (faults.failMove)
-        logEvent("fault move", path);
-    if (faults.busyMs > 0)
-        logEvent("fault busy", path);
-    if (faults.vanish)
-        logEvent("fault vanish", path);
+Request takeFileRequest(ServerState& state, FileRequest kind, std::wstring_view path) {
+    logEvent(kind == FileRequest::Launch ? "launch" : "OpenSharedItem", path);
+    const Request request = takeRequest();
+    const DrawnFaults& f = request.drawn;
+    if (kind == FileRequest::Launch)
+        logDrawn({{"slow", f.openDelayMs > 0},
+                  {"never", f.neverOpen},
+                  {"two", f.twoWindows},
+                  {"save", f.failSave},
+                  {"close", f.failClose},
+                  {"busy", f.busyMs > 0}},
+                 path);
+    else
+        logDrawn({{"open", f.failOpen},
+                  {"save", f.failSave},
+                  {"move", f.failMove},
+                  {"busy", f.busyMs > 0},
+                  {"vanish", f.vanish}},
+                 path);
+    if (request.config.busyMs > 0 || f.busyMs > 0)
+        state.startBusy(std::max(request.config.busyMs, f.busyMs));
+    return request;
+}
+
+void logDrawn(std::initializer_list<std::pair<const char*, bool>> faults,
+              std::wstring_view subject) {
+    for (const auto& [name, drawn] : faults)
+        if (drawn)
+            logEvent(std::string("fault ") + name, subject);
 }
 
 } // namespace quorvane::standin

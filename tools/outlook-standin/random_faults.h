@@ -10,11 +10,14 @@
 // process: the server may exit when idle and a fresh one must go on counting.
 
 #include "config.h"
+#include "server_state.h"
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace quorvane::standin {
 
@@ -47,9 +50,25 @@ DrawnFaults drawFaults(DWORD seed, DWORD percent, DWORD requestNumber);
 // random mode is off (no FaultSeed or a FaultPercent of 0).
 std::optional<DrawnFaults> drawFaultsForNextRequest(const StandInConfig& config);
 
-// Writes one "fault <kind> <path>" line per drawn fault that can act on a
-// launch, or on an OpenSharedItem.
-void logDrawnFaults(const DrawnFaults& faults, std::wstring_view path);
-void logDrawnSessionFaults(const DrawnFaults& faults, std::wstring_view path);
+// One request as it arrives: the switches read afresh and its own faults
+// drawn (none when the random mode is off).
+struct Request {
+    StandInConfig config;
+    DrawnFaults drawn;
+};
+Request takeRequest();
+
+// A launch acts on the window faults, an OpenSharedItem on the session ones.
+enum class FileRequest { Launch, OpenSharedItem };
+
+// The same for a request that names a file: logged as "launch <path>" or
+// "OpenSharedItem <path>", then a "fault <kind> <path>" line for each drawn
+// fault that can act on it, and the server busy for as long as the switches
+// or the draw ask.
+Request takeFileRequest(ServerState& state, FileRequest kind, std::wstring_view path);
+
+// Writes "fault <name> <subject>" for each fault that was drawn, in order.
+void logDrawn(std::initializer_list<std::pair<const char*, bool>> faults,
+              std::wstring_view subject);
 
 } // namespace quorvane::standin

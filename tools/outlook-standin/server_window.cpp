@@ -42,12 +42,7 @@ ServerWindow::ServerWindow(ServerState& state, HINSTANCE instance, std::function
 }
 
 void ServerWindow::requestOpen(const std::wstring& path) {
-    logEvent("launch", path);
-    const StandInConfig config = readConfig();
-    const DrawnFaults drawn = drawFaultsForNextRequest(config).value_or(DrawnFaults{});
-    logDrawnFaults(drawn, path);
-    if (config.busyMs > 0 || drawn.busyMs > 0)
-        state_.startBusy(std::max(config.busyMs, drawn.busyMs));
+    const auto [config, drawn] = takeFileRequest(state_, FileRequest::Launch, path);
     state_.touch();
     if (config.neverOpen || drawn.neverOpen || !handle())
         return;

@@ -102,8 +102,7 @@ private:
             if (const HRESULT hr = textArgument(call, 0, filter); FAILED(hr))
                 return hr;
         logEvent("GetTable(" + toUtf8(filter) + ") " + path);
-        const StandInConfig config = readConfig();
-        const DrawnFaults drawn = drawFaultsForNextRequest(config).value_or(DrawnFaults{});
+        const auto [config, drawn] = takeRequest();
         if (drawn.failTable)
             logEvent("fault table " + path);
         if (config.failGetTable || drawn.failTable) {
@@ -167,12 +166,8 @@ private:
             if (const HRESULT hr = textArgument(call, 1, storeId); FAILED(hr))
                 return hr;
         logEvent("GetItemFromID " + toUtf8(entryId));
-        const StandInConfig config = readConfig();
-        const DrawnFaults drawn = drawFaultsForNextRequest(config).value_or(DrawnFaults{});
-        for (const auto& [kind, drawnKind] :
-             {std::pair{"find", drawn.failFind}, std::pair{"delete", drawn.failDelete}})
-            if (drawnKind)
-                logEvent(std::string("fault ") + kind + " " + toUtf8(entryId));
+        const auto [config, drawn] = takeRequest();
+        logDrawn({{"find", drawn.failFind}, {"delete", drawn.failDelete}}, entryId);
         if (config.failGetItemFromId || drawn.failFind) {
             logEvent("fail GetItemFromID " + toUtf8(entryId));
             return raiseOutlookError(call, L"The operation failed.", E_FAIL);
@@ -195,12 +190,7 @@ private:
         std::wstring path;
         if (const HRESULT hr = textArgument(call, 0, path); FAILED(hr))
             return hr;
-        logEvent("OpenSharedItem", path);
-        const StandInConfig config = readConfig();
-        const DrawnFaults drawn = drawFaultsForNextRequest(config).value_or(DrawnFaults{});
-        logDrawnSessionFaults(drawn, path);
-        if (config.busyMs > 0 || drawn.busyMs > 0)
-            state_.startBusy(std::max(config.busyMs, drawn.busyMs));
+        const auto [config, drawn] = takeFileRequest(state_, FileRequest::OpenSharedItem, path);
         if (config.failOpenSharedItem || drawn.failOpen) {
             logEvent("fail OpenSharedItem", path);
             return raiseOutlookError(
