@@ -449,37 +449,34 @@ int soakRun(const Settings& settings) {
         std::printf("soak: %-4s %s\n", held ? "ok" : "FAIL", text.c_str());
         kept = kept && held;
     };
+    // A count of what must never happen, and examples of it where there are any.
+    const auto never = [&promise](std::size_t count, const std::string& what,
+                                  const std::vector<std::wstring>& examples = {},
+                                  const char* example = "") {
+        promise(count == 0, std::to_string(count) + " " + what);
+        for (const auto& one : examples)
+            std::printf("soak:      %s: %s\n", example, utf8(one).c_str());
+    };
     promise(queuedRows == settings.count, "all " + std::to_string(settings.count) +
                                               " rows queued (" + std::to_string(queuedRows) + ")");
     promise(!outcome.exited, "the program kept running");
     promise(!outcome.stalled, "the run kept moving");
     promise(outcome.doneSeen, "the run ended with \"Done.\"");
-    promise(verdict.lost == 0, std::to_string(verdict.lost) + " files lost silently");
-    for (const auto& path : verdict.lostExamples)
-        std::printf("soak:      lost: %s\n", utf8(path).c_str());
-    promise(verdict.savedTwiceOrMore == 0,
-            std::to_string(verdict.savedTwiceOrMore) + " contacts saved twice");
-    for (const auto& path : verdict.twiceExamples)
-        std::printf("soak:      twice: %s\n", utf8(path).c_str());
-    promise(verdict.savedNotQueued == 0,
-            std::to_string(verdict.savedNotQueued) + " saves of files never queued");
+    never(verdict.lost, "files lost silently", verdict.lostExamples, "lost");
+    never(verdict.savedTwiceOrMore, "contacts saved twice", verdict.twiceExamples, "twice");
+    never(verdict.savedNotQueued, "saves of files never queued");
     std::printf("soak: %zu contacts in %zu files (%zu files of %zu contacts each): saved once "
                 "%zu, reported in the record and not saved %zu\n",
                 contactVerdict.contacts, files.paths.size(), files.multiContactPaths.size(),
                 files.contacts.size() > files.paths.size() ? std::size_t{3} : std::size_t{1},
                 contactVerdict.savedOnce, contactVerdict.reportedNotSaved);
-    promise(contactVerdict.lost == 0,
-            std::to_string(contactVerdict.lost) + " contacts lost silently");
-    for (const auto& name : contactVerdict.lostExamples)
-        std::printf("soak:      lost: %s\n", utf8(name).c_str());
-    promise(contactVerdict.savedTwiceOrMore == 0,
-            std::to_string(contactVerdict.savedTwiceOrMore) + " contacts saved twice by name");
-    promise(contactVerdict.savedNotQueued == 0,
-            std::to_string(contactVerdict.savedNotQueued) + " saves of contacts never queued");
+    never(contactVerdict.lost, "contacts lost silently", contactVerdict.lostExamples, "lost");
+    never(contactVerdict.savedTwiceOrMore, "contacts saved twice by name");
+    never(contactVerdict.savedNotQueued, "saves of contacts never queued");
     promise(contactVerdict.recordLines == contactVerdict.contacts,
             "the record lists every contact (" + std::to_string(contactVerdict.recordLines) +
                 " of " + std::to_string(contactVerdict.contacts) + ")");
-    promise(elsewhere == 0, std::to_string(elsewhere) + " contacts stored outside " + utf8(folder));
+    never(elsewhere, "contacts stored outside " + utf8(folder));
     if (windowless)
         promise(tally.windowsOpened == 0 && tally.launches == 0,
                 std::to_string(tally.windowsOpened) + " item windows opened, " +
