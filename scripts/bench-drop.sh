@@ -10,12 +10,11 @@
 # made afresh when it is missing. QV_QUORVANE_EXE measures another build's
 # quorvane.exe (a Unix path).
 set -euo pipefail
-repo="$(cd "$(dirname "$0")/.." && pwd)"
-build="${QV_BUILD_DIR:-$repo/build/win}"
-export WINEPREFIX="${QV_BENCH_PREFIX:-$repo/build/wine-bench-drop}"
-. "$repo/scripts/wine/env.sh"
+. "$(dirname "$0")/wine/env.sh"
+build="${QV_BUILD_DIR:-$QV_REPO/build/win}"
+export WINEPREFIX="${QV_BENCH_PREFIX:-$QV_REPO/build/wine-bench-drop}"
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-    "$repo/scripts/wine/prefix.sh" "$WINEPREFIX" "$build/standin/outlook.exe"
+    qv_fresh_prefix "$build"
 fi
 
 data="$WINEPREFIX/drive_c/quorvane-bench"
@@ -58,8 +57,5 @@ for name in "${@:-tree flat}"; do
     done
 done
 
-out="$build/bench-drop.out"
-mkdir -p "$(dirname "$out")"
-qv_with_display bash -c \
-    'out="$1"; shift; wine "$0" "$@" >"$out" 2>"$out.err"; status=$?; sed -e "s/\r$//" "$out"; exit $status' \
-    "$build/bench/quorvane_drop_bench.exe" "$out" "${folders[@]}"
+qv_with_display qv_wine_run_and_show "$build/bench-drop.out" \
+    "$build/bench/quorvane_drop_bench.exe" "${folders[@]}"

@@ -6,11 +6,10 @@
 # (QV_BENCH_TREE, default /tmp/quorvane-bench-tree); QV_BUILD_DIR and
 # QV_BENCH_PREFIX choose another build or Wine prefix.
 set -euo pipefail
-repo="$(cd "$(dirname "$0")/.." && pwd)"
-build="${QV_BUILD_DIR:-$repo/build/win}"
-export WINEPREFIX="${QV_BENCH_PREFIX:-$repo/build/wine-bench-queue}"
-. "$repo/scripts/wine/env.sh"
-"$repo/scripts/wine/prefix.sh" "$WINEPREFIX" "$build/standin/outlook.exe"
+. "$(dirname "$0")/wine/env.sh"
+build="${QV_BUILD_DIR:-$QV_REPO/build/win}"
+export WINEPREFIX="${QV_BENCH_PREFIX:-$QV_REPO/build/wine-bench-queue}"
+qv_fresh_prefix "$build"
 
 tree="${QV_BENCH_TREE:-/tmp/quorvane-bench-tree}"
 # Made from the shell: creating 100,000 files through Wine would take minutes.
@@ -30,8 +29,5 @@ tree_win="$(winepath -w "$tree")"
 # winepath ran Wine without a display; let it end before the benchmark starts.
 qv_wine_wait 30
 
-out="$build/bench-queue.out"
-mkdir -p "$(dirname "$out")"
-qv_with_display bash -c \
-    'out="$1"; shift; wine "$0" "$@" >"$out" 2>"$out.err"; status=$?; sed -e "s/\r$//" "$out"; exit $status' \
-    "$build/bench/quorvane_queue_scale_bench.exe" "$out" "$tree_win" "${1:-1000000}" "${2:-1000}"
+qv_with_display qv_wine_run_and_show "$build/bench-queue.out" \
+    "$build/bench/quorvane_queue_scale_bench.exe" "$tree_win" "${1:-1000000}" "${2:-1000}"

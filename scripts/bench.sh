@@ -7,18 +7,14 @@
 # AGAIN_CONTACTS (default 1000; 10000 for the full figure) are imported a second
 # time, and a run of as many taken back.
 set -euo pipefail
-repo="$(cd "$(dirname "$0")/.." && pwd)"
-build="$repo/build/win"
-export WINEPREFIX="$repo/build/wine-bench"
-. "$repo/scripts/wine/env.sh"
-"$repo/scripts/wine/prefix.sh" "$WINEPREFIX" "$build/standin/outlook.exe"
+. "$(dirname "$0")/wine/env.sh"
+build="$QV_REPO/build/win"
+export WINEPREFIX="$QV_REPO/build/wine-bench"
+qv_fresh_prefix "$build"
 QUORVANE_EXE="$(winepath -w "$build/src/shell/quorvane.exe")"
 QUORVANE_STANDIN_EXE="$(winepath -w "$build/standin/outlook.exe")"
 export QUORVANE_EXE QUORVANE_STANDIN_EXE
 # winepath ran Wine without a display; let it end before the benchmark starts.
 qv_wine_wait 30
-mkdir -p "$repo/build"
-out="$repo/build/bench.out"
-qv_with_display bash -c \
-    'out="$1"; shift; wine "$0" "$@" >"$out" 2>"$out.err"; status=$?; sed -e "s/\r$//" "$out"; exit $status' \
-    "$build/bench/quorvane_bench.exe" "$out" "${1:-200}" "${2:-5}" "${3:-2000}" "${4:-10000}" "${5:-1000}"
+qv_with_display qv_wine_run_and_show "$QV_REPO/build/bench.out" "$build/bench/quorvane_bench.exe" \
+    "${1:-200}" "${2:-5}" "${3:-2000}" "${4:-10000}" "${5:-1000}"

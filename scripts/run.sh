@@ -3,17 +3,16 @@
 # whole job can be seen working: queue the sample contacts, press "Start
 # Importing", and watch the stand-in open, save and close each one.
 set -euo pipefail
-repo="$(cd "$(dirname "$0")/.." && pwd)"
+# The checkout's own prefix (build/wineprefix) unless WINEPREFIX names another.
+. "$(dirname "$0")/wine/env.sh"
+repo="$QV_REPO"
 build="$repo/build/win"
-export WINEPREFIX="${WINEPREFIX:-$repo/build/wineprefix}"
-. "$repo/scripts/wine/env.sh"
 
-standin="$build/standin/outlook.exe"
 # The stand-in is registered by path: a prefix made for another checkout or an
 # older build is made anew.
 if [[ ! -f "$WINEPREFIX/system.reg" ]] || ! grep -qF "$(basename "$repo")" "$WINEPREFIX/system.reg"; then
     echo "Preparing the Wine prefix $WINEPREFIX ..."
-    "$repo/scripts/wine/prefix.sh" "$WINEPREFIX" "$standin"
+    qv_fresh_prefix "$build"
 fi
 qv_standin_reset
 # That ran Wine without a display; it must be gone before the window opens.

@@ -5,13 +5,9 @@
 # stand-in Outlook registered before the first and waits for Wine to end
 # after the last. Extra arguments go to ctest (-R e2e, for instance).
 set -euo pipefail
-repo="$(cd "$(dirname "$0")/.." && pwd)"
-build="$repo/build/win"
+. "$(dirname "$0")/wine/env.sh"
 # The prefix the build gave its tests (QUORVANE_TEST_WINEPREFIX).
-export WINEPREFIX="$build/wine-test"
-. "$repo/scripts/wine/env.sh"
-
-results="$repo/build/test-results"
-mkdir -p "$results"
-qv_with_display ctest --test-dir "$build" --output-on-failure \
-    --output-log "$results/windows.log" "$@"
+export WINEPREFIX="$QV_REPO/build/win/wine-test"
+mkdir -p "$QV_REPO/build/test-results"
+qv_with_display ctest --test-dir "$QV_REPO/build/win" --output-on-failure \
+    --output-log "$QV_REPO/build/test-results/windows.log" "$@"

@@ -23,6 +23,24 @@ qv_wine_run() {
     wine "$@" >"$out" 2>"$err"
 }
 
+# Runs a program as qv_wine_run does, then prints its output with Windows line
+# ends made Unix ones; the program's status is the function's.
+#   qv_wine_run_and_show OUT_FILE PROGRAM [ARGS...]   (errors in OUT_FILE.err)
+qv_wine_run_and_show() {
+    local out="$1" status=0
+    shift
+    mkdir -p "$(dirname "$out")"
+    qv_wine_run "$out" "$out.err" "$@" || status=$?
+    sed -e 's/\r$//' "$out"
+    return $status
+}
+
+# Makes WINEPREFIX afresh with the stand-in Outlook of the build in BUILD_DIR
+# registered: qv_fresh_prefix BUILD_DIR
+qv_fresh_prefix() {
+    "$QV_REPO/scripts/wine/prefix.sh" "$WINEPREFIX" "$1/standin/outlook.exe"
+}
+
 # Sets a REG_DWORD switch of the stand-in: qv_standin_set_dword NAME VALUE
 qv_standin_set_dword() {
     wine reg add "$QV_STANDIN_KEY" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1
