@@ -70,27 +70,23 @@ private:
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
         const std::string path = toUtf8(folderPath(mailboxPath_));
+        if (id == GetTableId)
+            return getTable(call, path);
+        // The rest are properties, logged by name (Members is in DISPID order).
+        logEvent("get " + toUtf8(Members[id - NameId].name) + " " + path);
         switch (id) {
         case NameId:
-            logEvent("get Name " + path);
             return returnText(call, folderName(mailboxPath_));
         case FolderPathId:
-            logEvent("get FolderPath " + path);
             return returnText(call, folderPath(mailboxPath_));
         case DefaultItemTypeId:
-            logEvent("get DefaultItemType " + path);
             return returnLong(call, defaultItemType(mailboxPath_));
         case ItemsId:
-            logEvent("get Items " + path);
             return returnObject(call, makeComObject<Items>(state_, mailboxPath_));
         case EntryIdId:
-            logEvent("get EntryID " + path);
             return returnText(call, folderEntryId(mailboxPath_));
-        case StoreIdId:
-            logEvent("get StoreID " + path);
-            return returnText(call, storeIdOf(mailboxPath_));
         default:
-            return getTable(call, path);
+            return returnText(call, storeIdOf(mailboxPath_));
         }
     }
 
