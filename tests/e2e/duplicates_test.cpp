@@ -2,6 +2,7 @@
 // through the real program and the stand-in Outlook.
 
 #include "import_fixture.h"
+#include "run_records.h"
 
 #include "support/box_watch.h"
 #include "support/message_pump.h"
@@ -119,6 +120,36 @@ TEST_F(Duplicates, TwoCardsWithoutANameAreTwoContacts) {
     ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
     EXPECT_NE(boxes[0].text.find(L"2 contacts stored"), std::wstring::npos) << describe(boxes);
     EXPECT_EQ(savedContacts(savedFile).size(), 2u);
+}
+
+// A contact the user deleted after the import is in Deleted Items, where a
+// second Delete would remove it for good: the undo leaves it there and says so.
+TEST_F(Duplicates, UndoLeavesAContactTheUserDeletedInDeletedItems) {
+    Quorvane app;
+    app.appendRows(fourFiles());
+    app.command(CommandId::ImportWithoutWindows);
+    ASSERT_EQ(app.answerBoxesUntil(L"Done.", 60s).size(), 1u);
+    std::vector<std::string> bob;
+    for (const std::string& row : newestRecordRows())
+        if (row.find(",Bob Jones,saved,") != std::string::npos)
+            for (std::size_t at = 0; at != std::string::npos;) {
+                const std::size_t comma = row.find(',', at);
+                bob.push_back(row.substr(at, comma - at));
+                at = comma == std::string::npos ? comma : comma + 1;
+            }
+    ASSERT_GT(bob.size(), 9u);
+    ASSERT_TRUE(deleteInStandIn(bob[6], bob[9]));
+
+    app.command(CommandId::UndoLastImport);
+    answer(app, true);
+    const auto boxes = app.answerBoxesUntil(L"Done.", 60s);
+    ASSERT_EQ(boxes.size(), 1u) << describe(boxes);
+    EXPECT_NE(boxes[0].text.find(L"3 contacts deleted"), std::wstring::npos) << describe(boxes);
+    EXPECT_NE(boxes[0].text.find(L"1 contact kept, no longer in the folder the import stored "
+                                 L"them in: Bob Jones."),
+              std::wstring::npos)
+        << describe(boxes);
+    EXPECT_EQ(deletions(), 4u) << "the user's own Delete, and three of the undo's";
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "support/test_files.h"
 
 #include "outlook-standin/standin_names.h"
+#include "platform/win32/com_apartment.h"
+#include "platform/win32/outlook_com.h"
 
 #include <stdexcept>
 
@@ -97,6 +99,15 @@ void runStandIn(const wchar_t* argument) {
     if (standIn.empty())
         throw std::runtime_error("QUORVANE_STANDIN_EXE does not name the stand-in");
     ChildProcess(standIn, argument).waitForExit(std::chrono::seconds(30));
+}
+
+bool deleteInStandIn(const std::string& entryId, const std::string& storeId) {
+    const win32::ComApartment apartment{win32::ComApartment::Kind::SingleThreaded};
+    SessionOutcome reached = win32::ComOutlookAutomation().createSession();
+    if (!reached.session)
+        return false;
+    auto item = reached.session.value()->itemFromId(entryId, storeId);
+    return item && item.value()->remove();
 }
 
 } // namespace quorvane::test

@@ -46,6 +46,10 @@ std::vector<std::wstring> savedPaths(const std::wstring& savedFile);
 // \\Outlook Data File\Contacts\Friends.
 std::wstring standInFolderPath(const std::wstring& mailboxPath);
 
+// Deletes the stored item with these IDs in the stand-in, as a person would in
+// Outlook: it goes to Deleted Items. False when it could not be.
+bool deleteInStandIn(const std::string& entryId, const std::string& storeId);
+
 // The stand-in's outlook.exe as QUORVANE_STANDIN_EXE names it; empty when
 // the run provides none.
 std::wstring standInProgram();
