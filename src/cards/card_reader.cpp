@@ -1,6 +1,7 @@
 #include "cards/card_reader.h"
 
 #include "cards/card_line.h"
+#include "text/byte_order_mark.h"
 
 #include <utility>
 
@@ -67,6 +68,10 @@ void CardReader::detectEncoding() {
     encoding_ = detected.encoding;
     lines_ = CardLineFinder(encoding_);
     byteOrderMark_ = buffer_.bytes(0, detected.byteOrderMarkSize);
+    markSupplied_ = IsUtf16(encoding_) && detected.byteOrderMarkSize == 0;
+    if (markSupplied_)
+        byteOrderMark_ = std::string(encoding_ == TextEncoding::Utf16Le ? Utf16LeByteOrderMark
+                                                                        : Utf16BeByteOrderMark);
     scan_ = detected.byteOrderMarkSize;
     encodingKnown_ = true;
 }
@@ -165,6 +170,7 @@ bool CardReader::beginPart(const LineSpan& line, const DetectedEncoding& mark, C
         return true;
     }
     byteOrderMark_ = buffer_.bytes(line.start, line.start + mark.byteOrderMarkSize);
+    markSupplied_ = false;
     if (IsUtf16(mark.encoding) || IsUtf16(encoding_))
         lines_ = CardLineFinder(mark.encoding);
     encoding_ = mark.encoding;
@@ -193,6 +199,7 @@ void CardReader::cut(std::uint64_t end, CardEnd how, Card& card) {
     card.encoding = encoding_;
     card.size = end - start;
     card.tooLarge = tooLarge_ || card.size > largestCard_;
+    card.markSupplied = markSupplied_;
     card.bytes.clear();
     if (tooLarge_) {
         tooLarge_ = false;

@@ -49,6 +49,10 @@ struct Card {
     // were let go while it was read, and its name comes from the part held.
     bool tooLarge = false;
     std::uint64_t size = 0; // the card's bytes in the file, without a byte-order mark
+    // The mark in front of `bytes` is not the file's own: UTF-16 text without
+    // one gets the mark of its byte order, as Outlook reads a card file
+    // without one as 8-bit text and refuses it.
+    bool markSupplied = false;
 };
 
 class CardReader {
@@ -135,6 +139,7 @@ private:
     // Where the rest of a long line picks up after its start was let go.
     std::optional<std::uint64_t> junkResumesAt_;
     std::size_t cardsSeen_ = 0;
+    bool markSupplied_ = false;
 };
 
 } // namespace quorvane

@@ -180,9 +180,10 @@ void FileContacts::putAtHand(Card& card) {
         return;
     }
     // Outlook would read UTF-8 text without a CHARSET in the Windows code
-    // page; a repaired copy goes instead, and the user's file stays as it is.
+    // page, and UTF-16 text without a mark as 8-bit text; a repaired copy
+    // goes instead, and the user's file stays as it is.
     std::optional<CharsetRepair> repair = RepairMissingCharsets(card.bytes, card.encoding);
-    if (!split_ && !repair) {
+    if (!split_ && !repair && !card.markSupplied) {
         contact.path = path_;
         current_ = std::move(contact);
         return;
