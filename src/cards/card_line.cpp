@@ -1,8 +1,11 @@
 #include "cards/card_line.h"
 
+#include "cards/property_head.h"
 #include "text/ascii_text.h"
+#include "text/byte_words.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace quorvane {
 
@@ -67,6 +70,18 @@ bool isPlainMarker(std::string_view line, std::string_view marker) {
             return false;
     }
     return line[marker.find(':')] == ':';
+}
+
+// Where the last colon before `at` in `text` is, npos for none. A card's
+// photo lines hold none, and this looks back over them a word at a time.
+std::size_t lastColonBefore(std::string_view text, std::size_t at) {
+    for (; at >= 8; at -= 8) {
+        if (const std::uint64_t colons = BytesEqualTo(LoadWord(text.data() + at - 8), ':'))
+            return at - 8 + LastMarkedByte(colons);
+    }
+    while (at > 0 && text[at - 1] != ':')
+        --at;
+    return at > 0 ? at - 1 : std::string_view::npos;
 }
 
 // Where the first colon outside double quotes is, at or after `from`.
@@ -162,6 +177,34 @@ bool ColonMayMarkCard(std::string_view afterColon) {
         return true;
     const char next = lower(afterColon.front());
     return next == 'v' || next == '\r' || next == '\n' || next == '\0';
+}
+
+bool ContinuesSoftBreakAfterEquals(std::string_view text, std::size_t lineStart) {
+    // Back to a line that surely starts a property: one with a colon that
+    // neither starts with a blank nor follows a line ending in "=". The lines
+    // after it hold no colon, or only lines that failed that test; a line
+    // without a colon is no property and never quoted-printable.
+    std::size_t start = lineStart;
+    bool passedColonLines = false;
+    for (;;) {
+        const std::size_t colon = lastColonBefore(text, start);
+        start = colon == std::string_view::npos ? 0 : LineStartBefore(text, colon, 0);
+        if (start == 0 || (!IsBlank(text[start]) && !LineBeforeEndsInEquals(text, start)))
+            break;
+        passedColonLines = true;
+    }
+    // A base64 photo ends in "=" as often as not: its property is not
+    // quoted-printable, and nothing after it can be.
+    if (!passedColonLines) {
+        const auto property =
+            SplitPropertyLine(text.substr(start, lineEndFrom(text, start) - start));
+        if (!property || !ReadValueEncoding(property->parameters).quotedPrintable)
+            return false;
+    }
+    std::size_t at = start;
+    while (at < lineStart)
+        at = LogicalLineAt(text, at).next;
+    return at != lineStart;
 }
 
 std::optional<PropertyLine> SplitPropertyLine(std::string_view line) {

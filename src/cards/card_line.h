@@ -43,6 +43,32 @@ std::size_t LeadingEndMarkerSize(std::string_view line);
 // text that is all blanks passes.
 bool ColonMayMarkCard(std::string_view afterColon);
 
+// Whether the line before the one at `lineStart` in `text` ends in "=", as
+// a line broken by a soft line break does.
+inline bool LineBeforeEndsInEquals(std::string_view text, std::size_t lineStart) {
+    std::size_t end = lineStart;
+    if (end > 0 && text[end - 1] == '\n')
+        --end;
+    if (end > 0 && text[end - 1] == '\r')
+        --end;
+    return end < lineStart && end > 0 && text[end - 1] == '=';
+}
+
+// ContinuesSoftBreak for a line whose line before ends in "=".
+bool ContinuesSoftBreakAfterEquals(std::string_view text, std::size_t lineStart);
+
+// Whether the line at `lineStart` in `text` continues a quoted-printable value
+// that the line before broke softly (ended in "="), as LogicalLineAt reads
+// the lines; such a line is text of the value whatever it reads, so an
+// "END:VCARD" or "BEGIN:VCARD" there neither ends nor starts a card. `text`
+// starts at a property's first line, such as a card's BEGIN line. Inline up
+// to the look at the line before, which settles nearly every line the
+// splitter and the name reader ask about.
+inline bool ContinuesSoftBreak(std::string_view text, std::size_t lineStart) {
+    return LineBeforeEndsInEquals(text, lineStart) &&
+           ContinuesSoftBreakAfterEquals(text, lineStart);
+}
+
 // A property line cut at its colon: "item1.FN;CHARSET=UTF-8:Jane" has the name
 // "FN", the parameters "CHARSET=UTF-8" and the value "Jane".
 struct PropertyLine {

@@ -76,20 +76,24 @@ void CardReader::detectEncoding() {
     encodingKnown_ = true;
 }
 
+unsigned CardReader::unitAt(std::uint64_t at, TextEncoding encoding) const {
+    const unsigned first = buffer_.byteAt(at);
+    if (!IsUtf16(encoding))
+        return first;
+    const unsigned second = buffer_.byteAt(at + 1);
+    return encoding == TextEncoding::Utf16Le ? first | second << 8 : first << 8 | second;
+}
+
 bool CardReader::beginsAt(std::uint64_t from, std::uint64_t to, TextEncoding encoding) {
-    lineScratch_.clear();
+    beginScratch_.clear();
     const std::uint64_t unit = IsUtf16(encoding) ? 2 : 1;
     for (std::uint64_t at = from; at + unit <= to; at += unit) {
-        unsigned c = buffer_.byteAt(at);
-        if (encoding == TextEncoding::Utf16Le)
-            c |= static_cast<unsigned>(buffer_.byteAt(at + 1)) << 8;
-        else if (encoding == TextEncoding::Utf16Be)
-            c = c << 8 | buffer_.byteAt(at + 1);
+        const unsigned c = unitAt(at, encoding);
         if (c == '\r' || c == '\n')
             break;
-        lineScratch_ += static_cast<char>(c < 0x80 ? c : 0x80);
+        beginScratch_ += static_cast<char>(c < 0x80 ? c : 0x80);
     }
-    return ClassifyCardLine(lineScratch_) == CardLine::Begin;
+    return ClassifyCardLine(beginScratch_) == CardLine::Begin;
 }
 
 bool CardReader::take(const LineSpan& line, Card& card) {
@@ -122,6 +126,12 @@ bool CardReader::take(const LineSpan& line, Card& card) {
             kind = CardLine::End;
             lineEnd = *joined;
         }
+    }
+    const bool marksCard = kind != CardLine::Property && kind != CardLine::Blank &&
+                           kind != CardLine::Folded && textStart == line.start;
+    if (cardStart_ && marksCard && continuesSoftBreak(line)) {
+        kind = CardLine::Property;
+        lineEnd = line.end;
     }
     if (kind == CardLine::Begin && textStart > line.start)
         return beginPart(line, mark, card);
@@ -189,6 +199,29 @@ std::optional<std::uint64_t> CardReader::joinedEnd(std::string_view text, std::u
                   mark.byteOrderMarkSize > 0 ? mark.encoding : encoding_))
         return std::nullopt;
     return at;
+}
+
+bool CardReader::continuesSoftBreak(const LineSpan& line) {
+    // A card past the bound is held from where its bytes were let go on, a
+    // line start nearly always, which the rule takes for a property's start.
+    std::uint64_t from = std::max(*cardStart_, buffer_.start());
+    if (!IsUtf16(encoding_))
+        return ContinuesSoftBreak(buffer_.bytes(from, line.end),
+                                  static_cast<std::size_t>(line.start - from));
+    const std::uint64_t unit = 2;
+    from += (from - *cardStart_) & 1;
+    // Only after a line ending in "=", which few are; looked at before the
+    // text is narrowed for the rule.
+    std::uint64_t at = line.start;
+    if (at >= from + unit && unitAt(at - unit, encoding_) == '\n')
+        at -= unit;
+    if (at >= from + unit && unitAt(at - unit, encoding_) == '\r')
+        at -= unit;
+    if (at == line.start || at < from + unit || unitAt(at - unit, encoding_) != '=')
+        return false;
+    const LineSpan held{from, line.contentEnd, line.end};
+    return ContinuesSoftBreak(lines_.text(buffer_, held, cardScratch_),
+                              static_cast<std::size_t>((line.start - from) / unit));
 }
 
 void CardReader::cut(std::uint64_t end, CardEnd how, Card& card) {

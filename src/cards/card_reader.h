@@ -86,6 +86,10 @@ public:
     // starts the next. In UTF-16 text, a mark of another encoding at a line
     // start switches to it whatever follows.
     //
+    // Within a card, a line that continues a quoted-printable value
+    // (ContinuesSoftBreak) starts, ends and nests nothing; in a card past the
+    // bound that is judged from the text held.
+    //
     // The reader holds a few blocks of the file and at most about
     // `largestCard` bytes of one card, whatever the file.
     Outcome<bool> next(Card& card);
@@ -108,6 +112,10 @@ private:
     // Whether the bytes from `from` up to the first line end before `to`,
     // read in `encoding`, are a BEGIN line.
     bool beginsAt(std::uint64_t from, std::uint64_t to, TextEncoding encoding);
+    // The UTF-16 code unit or the byte at `at`, as `encoding` stores text.
+    unsigned unitAt(std::uint64_t at, TextEncoding encoding) const;
+    // Whether the card at hand has `line` continue a quoted-printable value.
+    bool continuesSoftBreak(const LineSpan& line);
     void cut(std::uint64_t end, CardEnd how, Card& card);
     void letGoOfHeldBytes();
 
@@ -119,6 +127,8 @@ private:
     CardLineFinder lines_{TextEncoding::SingleByte};
     std::string byteOrderMark_; // of the part of the file being read
     std::string lineScratch_;
+    std::string beginScratch_;
+    std::string cardScratch_;
     std::optional<Failure> failure_;
     // A failure met while looking for the encoding; the cards already read
     // come first.

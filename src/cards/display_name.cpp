@@ -59,6 +59,12 @@ public:
     // The first byte of the line `head` stands for.
     char firstByte(const PropertyHead& head) const { return text_[head.start]; }
 
+    // Whether the line `head` stands for is text of a quoted-printable value
+    // broken softly on the line before, and no property of its own.
+    bool continuesSoftBreak(const PropertyHead& head) const {
+        return ContinuesSoftBreak(text_, head.start);
+    }
+
     // The property whose first line starts at `start` (which holds no line
     // end before where the walk stands), read whole; the walk moves past the
     // lines that continue it.
@@ -275,6 +281,9 @@ template <typename Visit> void visitOwnProperties(CardText& card, int depth, Vis
         // Only these names and indented lines can start, end or nest a card;
         // the rest are told apart by name alone, without their line end.
         const bool mayNest = kind == NameKind::MayNest || IsBlank(card.firstByte(*head));
+        // As the splitter reads it: "END:VCARD" or "FN:" there is a value's text.
+        if ((mayNest || kind != NameKind::Other) && card.continuesSoftBreak(*head))
+            continue;
         switch (mayNest ? ClassifyCardLine(card.lineAt(head->start).first) : CardLine::Property) {
         case CardLine::Begin:
         case CardLine::AgentOpensCard:
