@@ -43,6 +43,16 @@ std::size_t LeadingEndMarkerSize(std::string_view line);
 // text that is all blanks passes.
 bool ColonMayMarkCard(std::string_view afterColon);
 
+// Whether the character `c` (a byte, or a UTF-16 code unit) is a stray
+// between cards: a blank, or a control character other than a line end.
+// `copy a+b` ends the file it writes with a Ctrl-Z, which `copy /b` then
+// joins on byte for byte, and some tools pad a file out with NUL bytes; such
+// bytes in front of a BEGIN line (or between an END:VCARD and the BEGIN line
+// joined onto it) are passed over as a byte-order mark there is.
+constexpr bool IsStray(unsigned c) {
+    return c == ' ' || c == '\t' || c == 0x7F || (c < 0x20 && c != '\r' && c != '\n');
+}
+
 // Whether the line before the one at `lineStart` in `text` ends in "=", as
 // a line broken by a soft line break does.
 inline bool LineBeforeEndsInEquals(std::string_view text, std::size_t lineStart) {

@@ -17,6 +17,11 @@ constexpr unsigned CarriageReturn = '\r';
 // rare and few; past this many the line is looked at anyway.
 constexpr std::uint64_t ColonLookAhead = 64;
 
+// How far past a UTF-16 line start an 8-bit BEGIN line, strays in front
+// included, is looked for: far enough for any a person or a tool writes, and
+// well short of what the reader holds of a line before it lets go of it.
+constexpr std::uint64_t EightBitBeginLookAhead = 256;
+
 bool isLineEnd(unsigned char byte) {
     return byte == '\n' || byte == '\r';
 }
@@ -175,12 +180,17 @@ std::optional<LineSpan> CardLineFinder::lineInUnits(const ReadBuffer& buffer, st
         unitsFrom_ = from;
         unitsSearchedTo_ = from;
     }
-    if (unitsSearchedTo_ == from) {
+    if (unitsSearchedTo_ == from && from != midLine_) {
         const std::optional<std::uint64_t> mark = foreignMarkSize(buffer, from);
         if (!mark)
             return std::nullopt;
         if (*mark > 0)
             return LineSpan{from, from + *mark, from + *mark};
+        bool undecided = false;
+        if (const auto line = eightBitBeginAt(buffer, from, undecided))
+            return line;
+        if (undecided)
+            return std::nullopt;
     }
     std::uint64_t at = unitsSearchedTo_;
     for (; at + 2 <= to; at += 2) {
@@ -215,6 +225,43 @@ std::optional<std::uint64_t> CardLineFinder::foreignMarkSize(const ReadBuffer& b
     if (Utf8ByteOrderMark.starts_with(head) && !buffer.sourceEnded())
         return std::nullopt;
     return 0;
+}
+
+std::optional<LineSpan> CardLineFinder::eightBitBeginAt(const ReadBuffer& buffer,
+                                                        std::uint64_t from, bool& undecided) const {
+    const std::uint64_t to = std::min(buffer.end(), from + EightBitBeginLookAhead);
+    // Past `to` at the end of what has arrived, more may change the answer.
+    const bool more = to == buffer.end() && !buffer.sourceEnded();
+    std::uint64_t start = from;
+    while (start < to && IsStray(buffer.byteAt(start)))
+        ++start;
+    if (start == to || (buffer.byteAt(start) | 0x20) != 'b') {
+        undecided = start == to && more;
+        return std::nullopt;
+    }
+    std::uint64_t contentEnd = start;
+    while (contentEnd < to && !isLineEnd(buffer.byteAt(contentEnd)))
+        ++contentEnd;
+    if (contentEnd == to) {
+        // Cut off here, or ended by the source's end.
+        undecided = more;
+        if (more || to != buffer.end())
+            return std::nullopt;
+    } else if (buffer.byteAt(contentEnd) == '\r' && contentEnd + 1 == buffer.end() &&
+               !buffer.sourceEnded()) {
+        // A CR at the end of what has arrived may be the first half of CR LF.
+        undecided = true;
+        return std::nullopt;
+    }
+    if (ClassifyCardLine(buffer.bytes(start, contentEnd)) != CardLine::Begin)
+        return std::nullopt;
+    std::uint64_t end = contentEnd;
+    if (end < buffer.end())
+        end +=
+            buffer.byteAt(end) == '\r' && end + 1 < buffer.end() && buffer.byteAt(end + 1) == '\n'
+                ? 2
+                : 1;
+    return LineSpan{from, contentEnd, end, true};
 }
 
 std::string_view CardLineFinder::text(const ReadBuffer& buffer, const LineSpan& line,

@@ -10,7 +10,8 @@
 // splitter, so in 8-bit text the finder looks for colons at memchr speed and
 // never visits the lines between one by one. UTF-16 files are rare and small;
 // their lines are all handed out, and a byte-order mark of another encoding at
-// a line start is handed out as a line of its own.
+// a line start is handed out as a line of its own, as is a BEGIN line read a
+// byte at a time there.
 
 #include "cards/read_buffer.h"
 #include "cards/text_encoding.h"
@@ -27,6 +28,9 @@ struct LineSpan {
     std::uint64_t start = 0;      // offset of the line's first byte
     std::uint64_t contentEnd = 0; // offset of its line end (or of the file's end)
     std::uint64_t end = 0;        // offset just past its line end
+    // In UTF-16 text: a BEGIN line of 8-bit text, after stray bytes, whose
+    // ends are found a byte at a time; the UTF-16 text ends before it.
+    bool eightBitBegin = false;
 };
 
 class CardLineFinder {
@@ -41,6 +45,10 @@ public:
     // so the caller can let go of them, and stays a line start. It never
     // moves back between calls.
     std::optional<LineSpan> find(const ReadBuffer& buffer, std::uint64_t& from);
+
+    // `from` is where the rest of a long line picks up after the reader let
+    // go of its start: no line start, so nothing there starts a part.
+    void resumeMidLine(std::uint64_t from) { midLine_ = from; }
 
     // The line's content as ASCII-compatible text for telling what the line
     // is: the bytes themselves, or UTF-16 narrowed into `scratch` with every
@@ -78,6 +86,12 @@ private:
     // reader reads on in the mark's encoding.
     std::optional<std::uint64_t> foreignMarkSize(const ReadBuffer& buffer,
                                                  std::uint64_t from) const;
+    // The 8-bit BEGIN line at `from`, a line start in UTF-16 text, after
+    // stray bytes: 8-bit text joined on without a mark (a UTF-16 line never
+    // reads as one a byte at a time). Nothing when there is none, and in
+    // `undecided` whether too few bytes have arrived to tell.
+    std::optional<LineSpan> eightBitBeginAt(const ReadBuffer& buffer, std::uint64_t from,
+                                            bool& undecided) const;
     unsigned unitAt(const ReadBuffer& buffer, std::uint64_t offset) const;
 
     TextEncoding encoding_;
@@ -92,6 +106,7 @@ private:
     // UTF-16: where the line starting at unitsFrom_ holds no line end before.
     std::uint64_t unitsFrom_ = Nowhere;
     std::uint64_t unitsSearchedTo_ = 0;
+    std::uint64_t midLine_ = Nowhere;
 };
 
 } // namespace quorvane

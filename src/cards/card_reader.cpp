@@ -104,6 +104,8 @@ bool CardReader::take(const LineSpan& line, Card& card) {
         scan_ = line.end;
         return false;
     }
+    if (line.eightBitBegin)
+        return beginPart(line, DetectedEncoding{}, card);
     const std::optional<std::uint64_t> agentCardAt = std::exchange(agentCardAt_, std::nullopt);
     const DetectedEncoding mark = ByteOrderMarkAt(buffer_.bytes(line.start, line.contentEnd));
     // A mark of this text's own kind is read past; UTF-16 text hands out one
@@ -267,6 +269,7 @@ void CardReader::letGoOfHeldBytes() {
     // UTF-16 stays aligned to its code units.
     scan_ += IsUtf16(encoding_) ? held & ~std::uint64_t{1} : held;
     junkResumesAt_ = scan_;
+    lines_.resumeMidLine(scan_);
 }
 
 } // namespace quorvane

@@ -86,6 +86,10 @@ public:
     // starts the next. In UTF-16 text, a mark of another encoding at a line
     // start switches to it whatever follows.
     //
+    // In UTF-16 text, a BEGIN line read a byte at a time at a line start
+    // (after stray bytes, see IsStray) is 8-bit text joined on without a
+    // mark, which the reader reads on in.
+    //
     // Within a card, a line that continues a quoted-printable value
     // (ContinuesSoftBreak) starts, ends and nests nothing; in a card past the
     // bound that is judged from the text held.
