@@ -13,7 +13,7 @@ namespace {
 // small enough to sit in the processor's cache while it is split.
 constexpr std::size_t BlockSize = 64 * 1024;
 
-// A line longer than this cannot be a BEGIN, END or AGENT line worth finding;
+// A line this long cannot be a BEGIN, END or AGENT line worth finding;
 // outside a card (or in one too large to hold) it is skipped as it arrives
 // rather than held whole, so that a file of junk without line ends cannot
 // fill the memory.
@@ -84,6 +84,17 @@ unsigned CardReader::unitAt(std::uint64_t at, TextEncoding encoding) const {
     return encoding == TextEncoding::Utf16Le ? first | second << 8 : first << 8 | second;
 }
 
+std::uint64_t CardReader::afterStrays(std::uint64_t from, std::uint64_t to) const {
+    if (!IsUtf16(encoding_)) {
+        while (from < to && IsStray(buffer_.byteAt(from)))
+            ++from;
+        return from;
+    }
+    while (from + 2 <= to && IsStray(unitAt(from, encoding_)))
+        from += 2;
+    return from;
+}
+
 bool CardReader::beginsAt(std::uint64_t from, std::uint64_t to, TextEncoding encoding) {
     beginScratch_.clear();
     const std::uint64_t unit = IsUtf16(encoding) ? 2 : 1;
@@ -97,17 +108,29 @@ bool CardReader::beginsAt(std::uint64_t from, std::uint64_t to, TextEncoding enc
 }
 
 bool CardReader::take(const LineSpan& line, Card& card) {
-    // The rest of a long line skipped in part cannot matter either.
+    // The rest of a long line skipped in part cannot matter either, nor can
+    // a line as long that arrived whole: what a line is does not depend on
+    // where the blocks of the file happened to end.
     const bool junkRest = junkResumesAt_ == line.start;
     junkResumesAt_.reset();
-    if (junkRest) {
+    if (junkRest || line.contentEnd - line.start >= LongestJunkLine) {
         scan_ = line.end;
         return false;
     }
     if (line.eightBitBegin)
         return beginPart(line, DetectedEncoding{}, card);
     const std::optional<std::uint64_t> agentCardAt = std::exchange(agentCardAt_, std::nullopt);
-    const DetectedEncoding mark = ByteOrderMarkAt(buffer_.bytes(line.start, line.contentEnd));
+    // Within a card a blank in front folds the line onto the one before. A
+    // stray UTF-16 unit starts with a stray byte either way round.
+    std::uint64_t start = line.start;
+    if (!cardStart_ && start < line.contentEnd && IsStray(buffer_.byteAt(start)))
+        start = afterStrays(start, line.contentEnd);
+    // UTF-16 lines are found from line starts only, and a mark of another
+    // encoding behind strays would have its line's end looked for in units
+    // it is not written in: there a mark counts at the line start alone.
+    const DetectedEncoding mark = !IsUtf16(encoding_) || start == line.start
+                                      ? ByteOrderMarkAt(buffer_.bytes(start, line.contentEnd))
+                                      : DetectedEncoding{};
     // A mark of this text's own kind is read past; UTF-16 text hands out one
     // of another encoding as a line of its own, while 8-bit text may hold a
     // UTF-16 one by chance, so there it counts only in front of a BEGIN line.
@@ -116,9 +139,9 @@ bool CardReader::take(const LineSpan& line, Card& card) {
         (IsUtf16(encoding_) ? mark.encoding == encoding_ : !IsUtf16(mark.encoding));
     if (mark.byteOrderMarkSize > 0 && !ownMark &&
         (IsUtf16(encoding_) ||
-         beginsAt(line.start + mark.byteOrderMarkSize, line.contentEnd, mark.encoding)))
-        return beginPart(line, mark, card);
-    const std::uint64_t textStart = line.start + (ownMark ? mark.byteOrderMarkSize : 0);
+         beginsAt(start + mark.byteOrderMarkSize, line.contentEnd, mark.encoding)))
+        return beginPart({start, line.contentEnd, line.end}, mark, card);
+    const std::uint64_t textStart = start + (ownMark ? mark.byteOrderMarkSize : 0);
     const LineSpan textSpan{textStart, line.contentEnd, line.end};
     const std::string_view text = lines_.text(buffer_, textSpan, lineScratch_);
     CardLine kind = ClassifyCardLine(text);
@@ -135,11 +158,11 @@ bool CardReader::take(const LineSpan& line, Card& card) {
         kind = CardLine::Property;
         lineEnd = line.end;
     }
-    if (kind == CardLine::Begin && textStart > line.start)
-        return beginPart(line, mark, card);
+    if (kind == CardLine::Begin && textStart > start)
+        return beginPart({start, line.contentEnd, line.end}, mark, card);
     if (!cardStart_) {
         if (kind == CardLine::Begin) {
-            cardStart_ = line.start;
+            cardStart_ = start;
             depth_ = 1;
         }
         scan_ = lineEnd;
@@ -195,9 +218,16 @@ std::optional<std::uint64_t> CardReader::joinedEnd(std::string_view text, std::u
     const std::size_t marker = LeadingEndMarkerSize(text);
     if (marker == 0 || marker == text.size())
         return std::nullopt;
-    const std::uint64_t at = textStart + marker * (IsUtf16(encoding_) ? 2 : 1);
-    const DetectedEncoding mark = ByteOrderMarkAt(buffer_.bytes(at, line.contentEnd));
-    if (!beginsAt(at + mark.byteOrderMarkSize, line.contentEnd,
+    const std::uint64_t unit = IsUtf16(encoding_) ? 2 : 1;
+    const std::uint64_t at = textStart + marker * unit;
+    // Strays after it (the Ctrl-Z of `copy`) belong to no card.
+    const std::uint64_t next = afterStrays(at, line.contentEnd);
+    if (line.contentEnd - next < unit)
+        return at;
+    const DetectedEncoding mark = ByteOrderMarkAt(buffer_.bytes(next, line.contentEnd));
+    if (mark.byteOrderMarkSize > 0 && next > at && IsUtf16(encoding_))
+        return std::nullopt; // as at a line start: see take()
+    if (!beginsAt(next + mark.byteOrderMarkSize, line.contentEnd,
                   mark.byteOrderMarkSize > 0 ? mark.encoding : encoding_))
         return std::nullopt;
     return at;

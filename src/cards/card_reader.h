@@ -90,6 +90,12 @@ public:
     // (after stray bytes, see IsStray) is 8-bit text joined on without a
     // mark, which the reader reads on in.
     //
+    // Between cards, stray characters are passed over in front of a BEGIN
+    // line (in 8-bit text, in front of the mark in front of one too), and
+    // after an END:VCARD, whose card ends right there when the rest of its
+    // line is strays or a BEGIN line. A line of 4 KB or more is no BEGIN,
+    // END or AGENT line, however it reads.
+    //
     // Within a card, a line that continues a quoted-printable value
     // (ContinuesSoftBreak) starts, ends and nests nothing; in a card past the
     // bound that is judged from the text held.
@@ -118,6 +124,8 @@ private:
     bool beginsAt(std::uint64_t from, std::uint64_t to, TextEncoding encoding);
     // The UTF-16 code unit or the byte at `at`, as `encoding` stores text.
     unsigned unitAt(std::uint64_t at, TextEncoding encoding) const;
+    // Where the stray characters from `from` on, before `to`, end.
+    std::uint64_t afterStrays(std::uint64_t from, std::uint64_t to) const;
     // Whether the card at hand has `line` continue a quoted-printable value.
     bool continuesSoftBreak(const LineSpan& line);
     void cut(std::uint64_t end, CardEnd how, Card& card);
