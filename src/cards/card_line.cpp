@@ -179,6 +179,36 @@ bool ColonMayMarkCard(std::string_view afterColon) {
     return next == 'v' || next == '\r' || next == '\n' || next == '\0';
 }
 
+bool HoldsBeginMarker(std::string_view text) {
+    std::string_view rest = text;
+    for (std::size_t at; (at = rest.find_first_of("bB")) != std::string_view::npos;) {
+        rest.remove_prefix(at + 1);
+        std::size_t next = 0;
+        const auto skip = [&](bool blanksToo) {
+            while (next < rest.size() && (rest[next] == '\0' || (blanksToo && IsBlank(rest[next]))))
+                ++next;
+        };
+        const auto word = [&](std::string_view lower) {
+            for (const char c : lower) {
+                skip(false);
+                if (next == rest.size() || LowerAscii(rest[next]) != c)
+                    return false;
+                ++next;
+            }
+            return true;
+        };
+        if (!word("egin"))
+            continue;
+        skip(true);
+        if (next == rest.size() || rest[next++] != ':')
+            continue;
+        skip(true);
+        if (word("vcard"))
+            return true;
+    }
+    return false;
+}
+
 bool ContinuesSoftBreakAfterEquals(std::string_view text, std::size_t lineStart) {
     // Back to a line that surely starts a property: one with a colon that
     // neither starts with a blank nor follows a line ending in "=". The lines

@@ -53,6 +53,12 @@ constexpr bool IsStray(unsigned c) {
     return c == ' ' || c == '\t' || c == 0x7F || (c < 0x20 && c != '\r' && c != '\n');
 }
 
+// Whether `text` holds a BEGIN:VCARD anywhere (any letter case, blanks around
+// the colon), NUL bytes between its characters left out so that UTF-16 text
+// read a byte at a time counts too. Between cards, a line that holds one and
+// starts no card may hide a contact, which is reported rather than lost.
+bool HoldsBeginMarker(std::string_view text);
+
 // Whether the line before the one at `lineStart` in `text` ends in "=", as
 // a line broken by a soft line break does.
 inline bool LineBeforeEndsInEquals(std::string_view text, std::size_t lineStart) {

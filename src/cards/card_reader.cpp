@@ -19,6 +19,10 @@ constexpr std::size_t BlockSize = 64 * 1024;
 // fill the memory.
 constexpr std::uint64_t LongestJunkLine = 4096;
 
+// What is kept of such a line when it is let go, so that a BEGIN:VCARD that
+// the end of the bytes read cut in two is still seen whole in its rest.
+constexpr std::uint64_t JunkLineOverlap = 64;
+
 } // namespace
 
 CardReader::CardReader(ByteSource& source, CodePages& codePages, std::uint64_t largestCard)
@@ -47,7 +51,8 @@ Outcome<bool> CardReader::next(Card& card) {
             failure_ = std::move(pendingFailure_);
             return *failure_;
         }
-        letGoOfHeldBytes();
+        if (letGoOfHeldBytes() && handOutHiddenCard(card))
+            return true;
         const std::uint64_t keepFrom = cardStart_ && !tooLarge_ ? *cardStart_ : scan_;
         if (auto read = buffer_.readMore(source_, keepFrom); !read) {
             failure_ = read.failure();
@@ -115,7 +120,7 @@ bool CardReader::take(const LineSpan& line, Card& card) {
     junkResumesAt_.reset();
     if (junkRest || line.contentEnd - line.start >= LongestJunkLine) {
         scan_ = line.end;
-        return false;
+        return !cardStart_ && holdsBegin(line.start, line.contentEnd) && handOutHiddenCard(card);
     }
     if (line.eightBitBegin)
         return beginPart(line, DetectedEncoding{}, card);
@@ -161,12 +166,15 @@ bool CardReader::take(const LineSpan& line, Card& card) {
     if (kind == CardLine::Begin && textStart > start)
         return beginPart({start, line.contentEnd, line.end}, mark, card);
     if (!cardStart_) {
+        scan_ = lineEnd;
         if (kind == CardLine::Begin) {
             cardStart_ = start;
             depth_ = 1;
+            hiddenCardHandedOut_ = false;
+            return false;
         }
-        scan_ = lineEnd;
-        return false;
+        // The rest of a line with a joined END is looked at by itself.
+        return kind != CardLine::End && HoldsBeginMarker(text) && handOutHiddenCard(card);
     }
     switch (kind) {
     case CardLine::Begin:
@@ -256,6 +264,26 @@ bool CardReader::continuesSoftBreak(const LineSpan& line) {
                               static_cast<std::size_t>((line.start - from) / unit));
 }
 
+bool CardReader::holdsBegin(std::uint64_t from, std::uint64_t to) {
+    return HoldsBeginMarker(lines_.text(buffer_, LineSpan{from, to, to}, lineScratch_));
+}
+
+bool CardReader::handOutHiddenCard(Card& card) {
+    if (std::exchange(hiddenCardHandedOut_, true))
+        return false;
+    card.number = cardsSeen_;
+    card.bytes.clear();
+    card.displayName.clear();
+    card.named = false;
+    card.end = CardEnd::Complete;
+    card.encoding = encoding_;
+    card.tooLarge = false;
+    card.size = 0;
+    card.markSupplied = false;
+    card.hidesCard = true;
+    return true;
+}
+
 void CardReader::cut(std::uint64_t end, CardEnd how, Card& card) {
     const std::uint64_t start = *cardStart_;
     cardStart_.reset();
@@ -265,6 +293,7 @@ void CardReader::cut(std::uint64_t end, CardEnd how, Card& card) {
     card.size = end - start;
     card.tooLarge = tooLarge_ || card.size > largestCard_;
     card.markSupplied = markSupplied_;
+    card.hidesCard = false;
     card.bytes.clear();
     if (tooLarge_) {
         tooLarge_ = false;
@@ -279,14 +308,14 @@ void CardReader::cut(std::uint64_t end, CardEnd how, Card& card) {
     card.named = names_.read(text, encoding_, card.number, card.displayName);
 }
 
-void CardReader::letGoOfHeldBytes() {
+bool CardReader::letGoOfHeldBytes() {
     const std::uint64_t held = buffer_.end() - scan_;
     if (cardStart_ && !tooLarge_) {
         // What the card surely holds: the lines passed, and the line at hand
         // once it is too long to start the next card.
         const std::uint64_t cardHolds = held > LongestJunkLine ? buffer_.end() : scan_;
         if (cardHolds - *cardStart_ <= largestCard_)
-            return;
+            return false;
         // Past the bound the card is let go as it is read on to its end; its
         // name is read now, from the part held, which holds it in every card
         // that has one near its top.
@@ -295,11 +324,14 @@ void CardReader::letGoOfHeldBytes() {
                     tooLargeName_);
     }
     if (held <= LongestJunkLine)
-        return;
+        return false;
+    const bool hidesCard = !cardStart_ && holdsBegin(scan_, buffer_.end());
     // UTF-16 stays aligned to its code units.
-    scan_ += IsUtf16(encoding_) ? held & ~std::uint64_t{1} : held;
+    const std::uint64_t letGo = held - JunkLineOverlap;
+    scan_ += IsUtf16(encoding_) ? letGo & ~std::uint64_t{1} : letGo;
     junkResumesAt_ = scan_;
     lines_.resumeMidLine(scan_);
+    return hidesCard;
 }
 
 } // namespace quorvane

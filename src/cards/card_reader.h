@@ -53,6 +53,12 @@ struct Card {
     // one gets the mark of its byte order, as Outlook reads a card file
     // without one as 8-bit text and refuses it.
     bool markSupplied = false;
+    // No card, but text between cards that holds a BEGIN:VCARD where no card
+    // can start ("see BEGIN:VCARD", "AGENT:BEGIN:VCARD" outside a card), so a
+    // contact may be lost there: reported rather than dropped unsaid, once
+    // for all such text between two cards. `number` is that of the card
+    // before (0 before the first); the other fields say nothing.
+    bool hidesCard = false;
 };
 
 class CardReader {
@@ -96,6 +102,9 @@ public:
     // line is strays or a BEGIN line. A line of 4 KB or more is no BEGIN,
     // END or AGENT line, however it reads.
     //
+    // A line between cards that holds a BEGIN:VCARD and starts no card is
+    // handed out as a card that hides one (see Card::hidesCard).
+    //
     // Within a card, a line that continues a quoted-printable value
     // (ContinuesSoftBreak) starts, ends and nests nothing; in a card past the
     // bound that is judged from the text held.
@@ -128,8 +137,14 @@ private:
     std::uint64_t afterStrays(std::uint64_t from, std::uint64_t to) const;
     // Whether the card at hand has `line` continue a quoted-printable value.
     bool continuesSoftBreak(const LineSpan& line);
+    // Whether the bytes from `from` to `to`, outside a card, hold a BEGIN:VCARD.
+    bool holdsBegin(std::uint64_t from, std::uint64_t to);
+    // Puts into `card` the text between cards that hides one, unless such
+    // text since the last card was handed out already; whether it did.
+    bool handOutHiddenCard(Card& card);
     void cut(std::uint64_t end, CardEnd how, Card& card);
-    void letGoOfHeldBytes();
+    // Whether the bytes it let go of, outside a card, held a BEGIN:VCARD.
+    bool letGoOfHeldBytes();
 
     ByteSource& source_;
     CardNameReader names_;
@@ -162,6 +177,8 @@ private:
     std::optional<std::uint64_t> junkResumesAt_;
     std::size_t cardsSeen_ = 0;
     bool markSupplied_ = false;
+    // Text that hides a card was handed out since the last card started.
+    bool hiddenCardHandedOut_ = false;
 };
 
 } // namespace quorvane

@@ -158,6 +158,14 @@ bool FileContacts::readCard(Card& card, const KeepGoing& keepGoing) {
 }
 
 void FileContacts::putAtHand(Card& card) {
+    if (card.hidesCard) {
+        const std::string where = card.number == 0 ? "before its first contact"
+                                                   : "after contact " + std::to_string(card.number);
+        putFailureAtHand(Failure{"Text in this file holds a BEGIN:VCARD where no contact can "
+                                 "start, so a contact may be missing there: " +
+                                 path_ + ", " + where});
+        return;
+    }
     FileContact contact;
     contact.number = card.number;
     contact.name = Utf8Shortened(card.displayName, LongestName);

@@ -13,6 +13,7 @@ namespace {
 
 struct Reading {
     std::vector<Card> cards;
+    std::vector<std::size_t> hiddenCards; // the numbers of the cards before them
     std::optional<Failure> failure;
     TextEncoding encoding = TextEncoding::SingleByte;
 };
@@ -32,7 +33,10 @@ Reading readAll(ByteSource& source, std::uint64_t largestCard = LargestCard) {
         }
         if (!next.value())
             break;
-        reading.cards.push_back(card);
+        if (card.hidesCard)
+            reading.hiddenCards.push_back(card.number);
+        else
+            reading.cards.push_back(card);
     }
     reading.encoding = reader.encoding();
     return reading;
@@ -65,6 +69,12 @@ TEST_P(CardReaderSampleTest, FindsEveryCardWithItsOwnBytesNameAndEnd) {
     EXPECT_EQ(reading.encoding, sample.encoding);
     const std::vector<SamplePart> expected = sample.cards();
     ASSERT_EQ(reading.cards.size(), expected.size());
+    // Junk between cards that holds a BEGIN:VCARD is reported, whatever the blocks.
+    const bool hides = std::ranges::any_of(sample.parts, [](SamplePart part) {
+        std::erase(part.bytes, '\0');
+        return !part.displayName && part.bytes.find("BEGIN:VCARD") != std::string::npos;
+    });
+    EXPECT_EQ(reading.hiddenCards.size(), hides ? 1u : 0u);
     for (std::size_t at = 0; at < expected.size(); ++at) {
         SCOPED_TRACE("card " + std::to_string(at + 1));
         const Card& card = reading.cards[at];
