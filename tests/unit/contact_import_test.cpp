@@ -2,7 +2,9 @@
 // every contact.
 
 #include "import/contact_record.h"
+#include "import/file_contacts.h"
 #include "import_run_fixture.h"
+#include "text/utf16_text.h"
 
 #include <string>
 #include <vector>
@@ -136,6 +138,69 @@ TEST_F(ContactImportTest, Utf8WithoutACharsetGoesAsARepairedCopyAndIsRecordedSo)
     EXPECT_EQ(recordRows()[0],
               "C:\\c\\jose.vcf,1,Jos\xC3\xA9,saved,,,,,repaired: FN (CHARSET=UTF-8 added),,");
     EXPECT_TRUE(storage.cardFiles.empty());
+}
+
+// Files as `copy`, padding, old phones and Windows tools leave them, each case
+// named for the fault it guards: every contact once, in order, from a card
+// file that starts at its BEGIN line (behind a mark when UTF-16), and a
+// BEGIN:VCARD that starts no contact reported where it stands.
+TEST(FileContactsTest, EveryContactOfAJoinedOrOddlyEncodedFileComesOnceAndNoneVanishesUnsaid) {
+    const auto card = [](std::string name, std::string end = "END:VCARD\r\n") {
+        return "BEGIN:VCARD\r\nFN:" + name + "\r\n" + end;
+    };
+    const auto wide = [](std::string_view text) {
+        return Utf16BytesFromUtf8(text, ByteOrder::LittleEndian);
+    };
+    const std::string softBreak = "NOTE;ENCODING=QUOTED-PRINTABLE:x=0D=0A=\r\n";
+    const std::vector<std::tuple<std::string, std::string, std::vector<std::string>>> cases{
+        {"Ctrl-Z of copy a+b loses the next contact", card("A") + "\x1A" + card("B"), {"A", "B"}},
+        {"NUL before BEGIN loses the next contact", card("A") + '\0' + card("B"), {"A", "B"}},
+        {"NUL after END merges two contacts",
+         card("A", "END:VCARD") + '\0' + card("B"),
+         {"A", "B"}},
+        {"a blank after END merges two contacts", card("A", "END:VCARD ") + card("B"), {"A", "B"}},
+        {"a BEGIN:VCARD between contacts vanishes unsaid",
+         card("A") + "x BEGIN:VCARD\r\nFN:C\r\nEND:VCARD\r\n" + card("B"),
+         {"A", "!after contact 1", "B"}},
+        {"plain junk between contacts raises a false report",
+         card("A") + "page 2:\r\n" + card("B"),
+         {"A", "B"}},
+        {"8-bit contacts after UTF-16 vanish",
+         "\xFF\xFE" + wide(card("A")) + card("B"),
+         {"A", "B"}},
+        {"a soft break before END:VCARD ends the contact",
+         "BEGIN:VCARD\r\n" + softBreak + "END:VCARD\r\nFN:A\r\nEND:VCARD\r\n" + card("B"),
+         {"A", "B"}},
+        {"a soft break before BEGIN:VCARD invents a contact",
+         "BEGIN:VCARD\r\nnote;quoted-printable:x=\r\nBEGIN:VCARD\r\nN:;A\r\nEND:VCARD\r\n" +
+             card("B"),
+         {"A", "B"}},
+        {"UTF-16 without a mark goes as 8-bit text", wide(card("A") + card("B")), {"A", "B"}},
+        {"one UTF-16 contact without a mark goes as 8-bit text", wide(card("A")), {"A"}},
+    };
+    for (const auto& [fault, file, expected] : cases) {
+        SCOPED_TRACE(fault);
+        FakeRunStorage storage;
+        FakeCodePages codePages;
+        storage.files["C:\\c\\x.vcf"] = file;
+        FileContacts contacts(storage, codePages);
+        const KeepGoing keepGoing = [] { return true; };
+        contacts.open("C:\\c\\x.vcf", keepGoing);
+        std::vector<std::string> entries;
+        for (bool more = contacts.current(); more; more = contacts.next(keepGoing)) {
+            const FileContact& contact = *contacts.current();
+            const std::string why = contact.failure ? contact.failure->description : "";
+            entries.push_back(contact.failure ? "!" + why.substr(why.rfind(", ") + 2)
+                                              : contact.name);
+            const auto written = storage.cardFiles.find(contact.path);
+            const std::string& bytes =
+                written != storage.cardFiles.end() ? written->second : storage.files[contact.path];
+            EXPECT_TRUE(contact.failure || bytes.starts_with("BEGIN:VCARD") ||
+                        bytes.starts_with("\xFF\xFE" + wide("BEGIN:VCARD")))
+                << contact.name;
+        }
+        EXPECT_EQ(entries, expected);
+    }
 }
 
 TEST_F(ContactImportTest, ClosingMidFileRemovesItsCardsAndRecordsTheRestAsSkipped) {
