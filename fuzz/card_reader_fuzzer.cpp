@@ -1,7 +1,8 @@
 // A contacts file holds whatever a phone, a mail program or a person wrote,
 // and people join exports byte for byte. The fuzzer builds files from card
-// pieces joined with byte-order marks, any line ends or none, folds, junk and
-// NUL bytes, and checks that the splitter finds the very cards a slow
+// pieces joined with byte-order marks or none, the Ctrl-Z of `copy` and other
+// stray bytes, any line ends or none, folds, quoted-printable soft breaks,
+// junk and NUL bytes, and checks that the splitter finds the very cards a slow
 // reference splitter below finds (written from the rules, not from the
 // splitter), whatever pieces the file arrives in, with names that read as
 // text and make safe file names.
@@ -121,6 +122,56 @@ std::string trimmed(std::string text) {
     return text;
 }
 
+// A blank, or a control character that is no line end.
+bool stray(long c) {
+    return c == ' ' || c == '\t' || c == 0x7F || (c >= 0 && c < 0x20 && c != '\r' && c != '\n');
+}
+
+// Whether `line` holds "begin", blanks, a colon, blanks and "vcard" in any
+// letter case once its NUL bytes are gone.
+bool holdsBegin(std::string line) {
+    std::erase(line, '\0');
+    for (char& c : line)
+        c = lower(c);
+    for (std::size_t at = line.find("begin"); at != std::string::npos;
+         at = line.find("begin", at + 1)) {
+        std::size_t next = at + 5;
+        while (next < line.size() && blank(line[next]))
+            ++next;
+        if (next == line.size() || line[next++] != ':')
+            continue;
+        while (next < line.size() && blank(line[next]))
+            ++next;
+        if (line.compare(next, 5, "vcard") == 0)
+            return true;
+    }
+    return false;
+}
+
+// Whether the parameters of the property on `line` make its value
+// quoted-printable: ENCODING=QUOTED-PRINTABLE, or 2.1's bare QUOTED-PRINTABLE,
+// any letter case, the last word on it counting.
+bool quotedPrintable(const std::string& line) {
+    const std::size_t colon = line.find(':');
+    const std::size_t semicolon = line.find(';');
+    if (colon == std::string::npos || semicolon > colon)
+        return false;
+    bool qp = false;
+    std::string parameters = line.substr(semicolon + 1, colon - semicolon - 1) + ";";
+    for (char& c : parameters)
+        c = lower(c);
+    for (std::size_t start = 0, end; (end = parameters.find(';', start)) != std::string::npos;
+         start = end + 1) {
+        const std::string parameter = trimmed(parameters.substr(start, end - start));
+        const std::size_t equals = parameter.find('=');
+        if (equals == std::string::npos)
+            qp = qp || parameter == "quoted-printable";
+        else if (trimmed(parameter.substr(0, equals)) == "encoding")
+            qp = trimmed(parameter.substr(equals + 1)) == "quoted-printable";
+    }
+    return qp;
+}
+
 enum class Kind { Other, Begin, End, AgentOpens, AgentAwaits };
 
 Kind kindOf(const std::string& line) {
@@ -148,19 +199,39 @@ struct ReferenceCard {
     std::string mark;
     TextEncoding encoding;
     CardEnd how;
+    bool markSupplied = false;
+    bool hidesCard = false; // no card: text between cards holding a BEGIN:VCARD
 };
 
-std::vector<ReferenceCard> referenceSplit(std::string_view file) {
+// The file, whose first part is `unmarked` UTF-16 when it has no mark and
+// is written so.
+std::vector<ReferenceCard> referenceSplit(std::string_view file, TextEncoding unmarked) {
     Mark mark = markAt(file, 0);
-    Text text{file, mark.size > 0 ? mark.encoding : TextEncoding::SingleByte};
+    Text text{file, mark.size > 0 ? mark.encoding : unmarked};
     std::string markBytes(file.substr(0, mark.size));
+    // UTF-16 without a mark gets the mark of its byte order.
+    bool supplied = mark.size == 0 && text.wide();
+    if (supplied)
+        markBytes = text.encoding == TextEncoding::Utf16Le ? "\xFF\xFE" : "\xFE\xFF";
     std::vector<ReferenceCard> cards;
     std::optional<std::size_t> open;
     int depth = 0;
     std::size_t agentCardAt = std::string::npos;
+    bool hiddenSaid = false;
+    // In the open card: whether the property of the last line is
+    // quoted-printable and that line ends in "=", and whether `at` is the
+    // rest of a line after a joined END:VCARD rather than a line start.
+    bool qp = false;
+    bool softBreak = false;
+    bool restOfLine = false;
     const auto cut = [&](std::size_t end, CardEnd how) {
-        cards.push_back({*open, end, markBytes, text.encoding, how});
+        cards.push_back({*open, end, markBytes, text.encoding, how, supplied});
         open.reset();
+    };
+    const auto startPart = [&](std::size_t at, Mark part) {
+        text.encoding = part.encoding;
+        markBytes = file.substr(at, part.size);
+        supplied = false;
     };
     // Whether the line from `at` in `encoding` is a BEGIN line.
     const auto beginsAt = [&](std::size_t at, TextEncoding encoding) {
@@ -169,37 +240,86 @@ std::vector<ReferenceCard> referenceSplit(std::string_view file) {
     };
     for (std::size_t at = mark.size; at < file.size();) {
         const std::size_t agentAt = std::exchange(agentCardAt, std::string::npos);
-        // A part starts: in UTF-16 with any other mark at a line start, and
-        // with a mark and a BEGIN line, the mark of the text's own kind or,
-        // in 8-bit text, a UTF-16 one.
+        const bool rest = std::exchange(restOfLine, false);
+        // In UTF-16 text, a part starts with any other mark, and with an
+        // 8-bit BEGIN line behind stray bytes.
         mark = markAt(file, at);
-        const bool ownMark = text.wide() ? mark.encoding == text.encoding : mark.size == 3;
-        if ((text.wide() && mark.size > 0 && !ownMark) ||
-            (mark.size > 0 && (ownMark || !text.wide()) &&
-             beginsAt(at + mark.size, mark.encoding))) {
+        std::size_t eightBit = at;
+        while (eightBit < file.size() && stray(static_cast<unsigned char>(file[eightBit])))
+            ++eightBit;
+        const bool otherMark = text.wide() && mark.size > 0 && mark.encoding != text.encoding;
+        if (otherMark || (text.wide() && beginsAt(eightBit, TextEncoding::SingleByte))) {
             if (open) {
                 cut(at, CardEnd::CutByNextCard);
                 continue;
             }
-            text.encoding = mark.encoding;
-            markBytes = file.substr(at, mark.size);
-            at += mark.size;
+            startPart(at, otherMark ? mark : Mark{});
+            at += mark.size * otherMark;
+            continue;
+        }
+        // In the open card, a line continues a soft break after a line ending
+        // in "=" in a quoted-printable property, and then is no marker.
+        std::size_t physicalEnd, afterPhysical;
+        const std::string physical = text.line(at, physicalEnd, afterPhysical);
+        bool continues = false;
+        if (open) {
+            if (!rest) {
+                continues = (!physical.empty() && blank(physical[0])) || (softBreak && qp);
+                qp = continues ? qp : quotedPrintable(physical);
+            }
+            softBreak = !physical.empty() && physical.back() == '=';
+        }
+        // A line of 4096 bytes or more is never a marker either: the splitter
+        // lets go of such a line as it arrives.
+        if (physicalEnd - at >= 4096) {
+            if (!open && holdsBegin(physical) && !std::exchange(hiddenSaid, true))
+                cards.push_back({0, 0, "", text.encoding, CardEnd::Complete, false, true});
+            at = afterPhysical;
+            continue;
+        }
+        // Between cards strays are passed over; in UTF-16 text a mark then
+        // counts no more.
+        std::size_t start = at;
+        while (!open && stray(text.at(start)))
+            start += text.unit();
+        mark = text.wide() && start > at ? Mark{} : markAt(file, start);
+        const bool ownMark = text.wide() ? mark.encoding == text.encoding : mark.size == 3;
+        if (mark.size > 0 && (ownMark || !text.wide()) &&
+            beginsAt(start + mark.size, mark.encoding)) {
+            if (open) {
+                cut(at, CardEnd::CutByNextCard);
+                continue;
+            }
+            startPart(start, mark);
+            at = start + mark.size;
             continue;
         }
         std::size_t contentEnd, next;
-        const std::size_t lineStart = at + (ownMark ? mark.size : 0);
+        const std::size_t lineStart = start + (ownMark ? mark.size : 0);
         const std::string line = text.line(lineStart, contentEnd, next);
         Kind kind = kindOf(line);
-        // END:VCARD with the next part's BEGIN line (after its mark) at once.
+        // END:VCARD, strays, and nothing or the next part's BEGIN line (after
+        // its mark; in UTF-16 text only with no strays before the mark).
         std::size_t endSize = 0;
         if (kind == Kind::Other && !line.empty() && marker(line, endSize, "end") &&
             endSize < line.size()) {
-            const std::size_t join = lineStart + endSize * text.unit();
+            std::size_t after = endSize;
+            while (after < line.size() && stray(static_cast<unsigned char>(line[after])))
+                ++after;
+            const std::size_t join = lineStart + after * text.unit();
             const Mark joined = markAt(file, join);
-            if (beginsAt(join + joined.size, joined.size > 0 ? joined.encoding : text.encoding)) {
+            if (after == line.size() ||
+                (!(text.wide() && joined.size > 0 && after > endSize) &&
+                 beginsAt(join + joined.size, joined.size > 0 ? joined.encoding : text.encoding))) {
                 kind = Kind::End;
-                next = join;
+                next = lineStart + endSize * text.unit();
+                restOfLine = true;
             }
+        }
+        if (continues && lineStart == at && kind != Kind::Other) {
+            kind = Kind::Other;
+            next = afterPhysical;
+            restOfLine = false;
         }
         switch (kind) {
         case Kind::Begin:
@@ -208,7 +328,10 @@ std::vector<ReferenceCard> referenceSplit(std::string_view file) {
                 continue;
             }
             depth = open ? depth + 1 : 1;
-            open = open ? *open : at;
+            if (!open) {
+                open = start;
+                qp = softBreak = hiddenSaid = false;
+            }
             break;
         case Kind::End:
             if (open && --depth == 0)
@@ -223,6 +346,9 @@ std::vector<ReferenceCard> referenceSplit(std::string_view file) {
         case Kind::Other:
             break;
         }
+        if (!open && kind != Kind::End && kind != Kind::Begin && holdsBegin(line) &&
+            !std::exchange(hiddenSaid, true))
+            cards.push_back({0, 0, "", text.encoding, CardEnd::Complete, false, true});
         at = next;
     }
     if (open)
@@ -236,7 +362,9 @@ std::string utf16(std::string_view utf8, bool littleEndian) {
     return Utf16BytesFromUtf8(utf8, littleEndian ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
 }
 
-std::string generate(FuzzedDataProvider& in) {
+// Lines that end in "=" only with the bound that no card here reaches: past
+// it, a soft break is judged from the text still held.
+std::string generate(FuzzedDataProvider& in, bool softBreaks, TextEncoding& unmarked) {
     using namespace std::string_literals;
     static const std::vector<std::string> lines = {"BEGIN:VCARD",
                                                    "END:VCARD",
@@ -259,27 +387,57 @@ std::string generate(FuzzedDataProvider& in) {
                                                    "PHOTO;ENCODING=b:" + std::string(5000, 'Q'),
                                                    "FN:Zo\xC3\xAB \xF0\x9F\x8C\xBB",
                                                    "",
-                                                   "Exported: 2 contacts"};
+                                                   "Exported: 2 contacts",
+                                                   "\x1A",
+                                                   "\x1A"
+                                                   "BEGIN:VCARD",
+                                                   "\0\0BEGIN:VCARD"s,
+                                                   "END:VCARD\x1A",
+                                                   "END:VCARD\0BEGIN:VCARD"s,
+                                                   "END:VCARD \x7F\tBEGIN:VCARD",
+                                                   "see BEGIN:VCARD"};
+    static const std::vector<std::string> softLines = {
+        "NOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0A=",
+        "note;quoted-printable:b=",
+        "LABEL;ENCODING=8BIT;QUOTED-PRINTABLE:=C3=",
+        "=41=",
+        " folded=",
+        "PHOTO;ENCODING=b:QUFB=",
+        "X-NOTE;ENCODING=QUOTED-PRINTABLE;ENCODING=b:c="};
     static const std::vector<std::string> lineEnds = {"\r\n", "\n", "\r", ""};
+    // Between parts: the Ctrl-Z of `copy a+b`, NUL padding, blanks.
+    static const std::vector<std::string> strays = {"", "\x1A", "\0"s, " \x1A\0\t"s};
     std::string file;
     int last = 0;
     for (int parts = in.ConsumeIntegralInRange(1, 4); parts > 0 && in.remaining_bytes() > 0;
          --parts) {
-        const int encoding = in.ConsumeIntegralInRange(0, 3); // 8-bit, UTF-8 marked, LE, BE
+        // 8-bit, UTF-8 marked, LE, BE, and first of all LE without a mark.
+        int encoding = in.ConsumeIntegralInRange(0, 4);
+        if (encoding == 4 && !file.empty())
+            encoding = 2;
         // A UTF-16 line runs on through text in another encoding until its
         // own line end, so a part after a UTF-16 one starts on a line of its own.
         if (!file.empty() && (last >= 2 || encoding >= 2) && !file.ends_with('\n'))
-            file += last >= 2 ? utf16("\r\n", last == 2) : "\r\n";
+            file += last >= 2 ? utf16("\r\n", last != 3) : "\r\n";
+        const std::string& before =
+            strays[in.ConsumeIntegralInRange<std::size_t>(0, strays.size() - 1)];
         std::string text;
         for (int count = in.ConsumeIntegralInRange(1, 12); count > 0; --count) {
-            text += lines[in.ConsumeIntegralInRange<std::size_t>(0, lines.size() - 1)];
+            const std::size_t line = in.ConsumeIntegralInRange<std::size_t>(
+                0, lines.size() + (softBreaks ? softLines.size() : 0) - 1);
+            text += line < lines.size() ? lines[line] : softLines[line - lines.size()];
             text += lineEnds[in.ConsumeIntegralInRange<std::size_t>(0, lineEnds.size() - 1)];
         }
         if (encoding == 1)
             text = "\xEF\xBB\xBF" + text;
-        if (encoding >= 2)
+        if (encoding == 2 || encoding == 3)
             text = utf16("\xEF\xBB\xBF" + text, encoding == 2);
-        file += text;
+        // Told apart by its zero bytes and its BEGIN line at the start.
+        if (encoding == 4) {
+            text = utf16("BEGIN:VCARD\r\nX-PAD:" + std::string(300, 'x') + "\r\n" + text, true);
+            unmarked = TextEncoding::Utf16Le;
+        }
+        file += (encoding == 4 ? "" : before) + text;
         last = encoding;
     }
     return file;
@@ -337,17 +495,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider in(data, size);
     const std::uint64_t largestCard =
         in.ConsumeBool() ? LargestCard : in.ConsumeIntegralInRange(16, 2048);
-    const std::string file = generate(in);
-    const std::vector<ReferenceCard> expected = referenceSplit(file);
+    TextEncoding unmarked = TextEncoding::SingleByte;
+    const std::string file = generate(in, largestCard == LargestCard, unmarked);
+    const std::vector<ReferenceCard> expected = referenceSplit(file, unmarked);
     for (const std::vector<std::size_t>& pieces :
          {std::vector<std::size_t>{}, std::vector<std::size_t>{size % 7 + 1, 1, 2, 3}}) {
         const std::vector<Card> cards = split(file, pieces, largestCard);
         require(cards.size() == expected.size(), "the splitter finds the reference's cards");
+        std::size_t number = 0;
         for (std::size_t at = 0; at < cards.size(); ++at) {
             const Card& card = cards[at];
             const ReferenceCard& want = expected[at];
+            require(card.hidesCard == want.hidesCard,
+                    "text that may hide a card is reported where the reference finds it");
+            if (want.hidesCard) {
+                require(card.number == number, "it is told by the number of the card before");
+                continue;
+            }
             const std::size_t cardSize = want.end - want.start;
-            require(card.number == at + 1, "cards are numbered from 1 in order");
+            require(card.number == ++number, "cards are numbered from 1 in order");
+            require(card.markSupplied == want.markSupplied,
+                    "UTF-16 without a mark gets one, and nothing else does");
             require(card.end == want.how, "a card ends as the reference's does");
             require(card.size == cardSize && card.tooLarge == (cardSize > largestCard),
                     "a card is as large as the reference's, and too large past the bound");
