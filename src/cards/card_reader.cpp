@@ -296,7 +296,9 @@ void CardReader::cut(std::uint64_t end, CardEnd how, Card& card) {
     card.hidesCard = false;
     card.bytes.clear();
     if (tooLarge_) {
+        // Never stored, so never matched: whose name it is matters not.
         tooLarge_ = false;
+        card.named = false;
         card.displayName.swap(tooLargeName_);
         return;
     }
