@@ -268,47 +268,37 @@ TEST_F(WindowlessRunTest, ClosingTheWindowEndsTheRunAtOnceWhereverItIs) {
         std::function<void()> arrange;
         std::vector<std::string> rows;
     };
+    // Closes the window at the first yield after `count` contacts are stored.
+    const auto closeOnceStored = [&](std::size_t count) {
+        return [&, count] {
+            window.onYield = [&, count] {
+                if (session.stored.size() == count)
+                    window.isClosing = true;
+            };
+        };
+    };
+    const auto saved = [](int number, const char* name) {
+        return "C:\\c\\four.vcf," + std::to_string(number) + "," + name + ",saved,,,EID" +
+               std::to_string(number) + ",\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 12:00:00Z";
+    };
+    const std::string laterSkipped = "C:\\c\\later.vcf,,,skipped: the run was ended,,,,";
+    const std::string restSkipped = "C:\\c\\four.vcf,,,skipped: the run was ended,,The run was "
+                                    "ended before the rest of this file was read.,,";
     const std::vector<Case> cases{
         {"between contacts",
-         [&] {
-             window.onYield = [&] {
-                 if (session.stored.size() == 2)
-                     window.isClosing = true;
-             };
-         },
-         {"C:\\c\\four.vcf,1,Ann,saved,,,EID1,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
-          "12:00:00Z",
-          "C:\\c\\four.vcf,2,Bob,saved,,,EID2,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
-          "12:00:00Z",
-          "C:\\c\\four.vcf,3,Cid,skipped: the run was ended,,,,",
-          "C:\\c\\four.vcf,,,skipped: the run was ended,,The run was ended before the rest of "
-          "this file was read.,,",
-          "C:\\c\\later.vcf,,,skipped: the run was ended,,,,"}},
+         closeOnceStored(2),
+         {saved(1, "Ann"), saved(2, "Bob"), "C:\\c\\four.vcf,3,Cid,skipped: the run was ended,,,,",
+          restSkipped, laterSkipped}},
         {"while a report is up",
          [&] {
              session.failing = {"EntryID"};
              window.onMessage = [&](const Message&) { window.isClosing = true; };
          },
          {"C:\\c\\four.vcf,1,Ann,saved,228,EntryID failed in Outlook.,,\\\\Mailbox - Ann\\Contacts",
-          "C:\\c\\four.vcf,,,skipped: the run was ended,,The run was ended before the rest of "
-          "this file was read.,,",
-          "C:\\c\\later.vcf,,,skipped: the run was ended,,,,"}},
+          restSkipped, laterSkipped}},
         {"between two files",
-         [&] {
-             window.onYield = [&] {
-                 if (session.stored.size() == 4)
-                     window.isClosing = true;
-             };
-         },
-         {"C:\\c\\four.vcf,1,Ann,saved,,,EID1,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
-          "12:00:00Z",
-          "C:\\c\\four.vcf,2,Bob,saved,,,EID2,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
-          "12:00:00Z",
-          "C:\\c\\four.vcf,3,Cid,saved,,,EID3,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
-          "12:00:00Z",
-          "C:\\c\\four.vcf,4,Dee,saved,,,EID4,\\\\Mailbox - Ann\\Contacts,,SID,2026-02-07 "
-          "12:00:00Z",
-          "C:\\c\\later.vcf,,,skipped: the run was ended,,,,"}},
+         closeOnceStored(4),
+         {saved(1, "Ann"), saved(2, "Bob"), saved(3, "Cid"), saved(4, "Dee"), laterSkipped}},
         {"while Outlook's chooser is up",
          [&] {
              session.picks = {Family};
