@@ -19,6 +19,9 @@ struct Failure {
     bool connectionLost = false;
     // What was asked for does not exist (an item deleted meanwhile).
     bool notFound = false;
+    // The user answered No to Outlook's prompt about a program reading
+    // address information: asking again would only raise the prompt again.
+    bool refused = false;
 };
 
 template <typename T> class [[nodiscard]] Outcome {

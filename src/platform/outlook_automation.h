@@ -15,9 +15,8 @@ namespace quorvane {
 // OlInspectorClose).
 enum class CloseMode : std::int16_t { Save = 0, Discard = 1, PromptForSave = 2 };
 
-class OutlookItem {
+class OutlookItem : public OutlookContactProperties {
 public:
-    virtual ~OutlookItem() = default;
     // Stores the item in Outlook.
     virtual Outcome<void> save() = 0;
 };

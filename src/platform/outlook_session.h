@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -96,10 +97,33 @@ public:
     virtual Outcome<std::unique_ptr<OutlookFolder>> folder() = 0;
 };
 
-// A contact made from a card file. Until save() it exists only in memory.
-class OutlookContactItem {
+// A contact's properties, read and written one call each, to carry into it
+// what Outlook did not keep of its card. Properties go by Outlook's English
+// names (Business2TelephoneNumber, Email2Address, Body, ...).
+//
+// Reading Email1Address to Email3Address, IMAddress and Body may raise
+// Outlook's prompt about programs reading address information (on a machine
+// whose antivirus Outlook thinks out of date); a No to it is a failure with
+// refused set. Writing them raises nothing, nor does anything else here.
+class OutlookContactProperties {
 public:
-    virtual ~OutlookContactItem() = default;
+    virtual ~OutlookContactProperties() = default;
+    // Empty text when the property holds none.
+    virtual Outcome<std::string> text(std::string_view property) = 0;
+    virtual Outcome<void> setText(std::string_view property, std::string_view value) = 0;
+    // A date property (Birthday, Anniversary) as an OLE automation date of
+    // the day, or nothing when it holds none (Outlook's 1 January 4501).
+    virtual Outcome<std::optional<double>> date(std::string_view property) = 0;
+    virtual Outcome<void> setDate(std::string_view property, double oleDate) = 0;
+    virtual Outcome<bool> hasPicture() = 0;
+    // The picture in the file at `path` (bmp, gif, jpeg or png) becomes the
+    // contact's, replacing any it had; the file is read at once.
+    virtual Outcome<void> addPicture(std::string_view path) = 0;
+};
+
+// A contact made from a card file. Until save() it exists only in memory.
+class OutlookContactItem : public OutlookContactProperties {
+public:
     virtual Outcome<std::string> fullName() = 0;
     // The stored item's identity; empty or a failure before the item is stored.
     virtual Outcome<std::string> entryId() = 0;

@@ -15,6 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "fake_contact_properties.h"
+
+#include <map>
+
 namespace quorvane::testing {
 
 struct FakeFolderInfo {
@@ -41,6 +45,7 @@ class FakeOutlookSession final : public OutlookSessions {
 public:
     std::vector<std::string> log;
     std::vector<StoredContact> stored;
+    std::map<std::string, FakeContactState> contacts; // by the card file opened
     // "Save" fails every Save; "Save C:\\b.vcf" only the Save of that file's
     // contact. Members: Session, OpenSharedItem, Save, Move, EntryID,
     // GetDefaultFolder, PickFolder, Name, FolderPath, DefaultItemType.
@@ -194,10 +199,12 @@ private:
 
 // Unsaved until save(): a moved item lives in its folder, and only its own
 // save() stores it there.
-class FakeContactItem final : public OutlookContactItem, FakeSessionReference {
+class FakeContactItem final : public WithFakeProperties<OutlookContactItem>,
+                              FakeSessionReference {
 public:
     FakeContactItem(FakeOutlookSession& outlook, std::string file, std::string folder)
-        : FakeSessionReference(outlook), file_(std::move(file)), folder_(std::move(folder)) {
+        : WithFakeProperties(outlook.contacts[file]), FakeSessionReference(outlook),
+          file_(std::move(file)), folder_(std::move(folder)) {
         outlook_.mostLiveItems = std::max(outlook_.mostLiveItems, ++outlook_.liveItems);
     }
     ~FakeContactItem() override { --outlook_.liveItems; }

@@ -26,6 +26,10 @@
 #include <string>
 #include <vector>
 
+#include "fake_contact_properties.h"
+
+#include <map>
+
 namespace quorvane::testing {
 
 // A clock that only moves when the test (or a wait) moves it. Against it a
@@ -266,6 +270,7 @@ public:
     std::vector<std::string> log;
     std::vector<std::string> saved;
     std::vector<std::string> openWindows; // the files shown by open item windows
+    std::map<std::string, FakeContactState> contacts; // by the file shown
     std::set<std::string> failing;        // members that fail: "create", "Inspectors", ...
     int liveReferences = 0;
     int pollsBeforeOpen = 0;  // Count reads that still see no window after a launch
@@ -312,10 +317,11 @@ protected:
     FakeOutlook& outlook_;
 };
 
-class FakeItem final : public OutlookItem, FakeReference {
+class FakeItem final : public WithFakeProperties<OutlookItem>, FakeReference {
 public:
     FakeItem(FakeOutlook& outlook, std::string file)
-        : FakeReference(outlook), file_(std::move(file)) {}
+        : WithFakeProperties(outlook.contacts[file]), FakeReference(outlook),
+          file_(std::move(file)) {}
     Outcome<void> save() override {
         outlook_.log.push_back("Save " + file_);
         if (outlook_.fails("Save"))
