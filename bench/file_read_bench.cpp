@@ -172,7 +172,8 @@ double ms(Clock::duration d) {
 // questions to the window and the peaks.
 void walk(const char* what, BenchStorage& storage, const std::string& path) {
     testing::FakeCodePages codePages;
-    FileContacts contacts(storage, codePages);
+    const OutlookKeeps keeps = BuiltInOutlookKeeps();
+    FileContacts contacts(storage, codePages, keeps);
     const long memoryBefore = peakMemoryKib();
     auto last = Clock::now();
     Clock::duration longest{};

@@ -32,7 +32,9 @@ std::string sentence(std::string text) {
 MainForm::MainForm(MainWindowServices& window, PlatformServices services,
                    ItemWindowOptions itemWindowOptions)
     : window_(window), services_(services), itemWindowOptions_(itemWindowOptions),
-      session_(queue_, window, services.storage, services.codePages),
+      runWindow_(window, services.clock),
+      session_(queue_, runWindow_,
+               {services.storage, services.codePages, services.regional, services.importLock}),
       searches_(services.files, services.clock, window, queue_) {}
 
 bool MainForm::Form_Load() {
@@ -201,7 +203,38 @@ void MainForm::Form_MouseMove() {
 // read were skipped and everything else was queued.
 void MainForm::reportUnreadableFolders(const FolderSearch& search) {
     if (auto message = UnreadableFoldersMessage(search))
-        window_.showMessage(*message, MessageStyle::Exclamation);
+        runWindow_.showMessage(*message, MessageStyle::Exclamation);
+}
+
+ExitCode MainForm::RunFromCommandLine(const Launch& launch, ScriptOutput& output) {
+    switch (launch.mode) {
+    case LaunchMode::Import: {
+        // The duplicate check refused is the one question an import asks.
+        runWindow_.script(output, launch.noDuplicateCheck);
+        ListView1_OLEDragDrop(launch.paths);
+        const WindowlessDestination destination = launch.folder
+                                                      ? WindowlessDestination::NamedFolder
+                                                      : WindowlessDestination::DefaultContacts;
+        WindowlessTarget target(services_.outlook, destination, services_.textFolding,
+                                launch.folder.value_or(std::string()));
+        const RunEnd end = session_.run(target);
+        return ExitCodeOf(end, session_.lastRun());
+    }
+    case LaunchMode::Undo: {
+        runWindow_.script(output, true);
+        const RunEnd end = UndoLastImport();
+        return ExitCodeOf(end, session_.lastRun());
+    }
+    case LaunchMode::Check:
+        output.writeLine("Check Outlook is not part of this version of Quorvane.");
+        return ExitCode::NothingImported;
+    case LaunchMode::Usage:
+        output.writeLine(CommandLineUsage());
+        return ExitCode::AllStored;
+    case LaunchMode::Window:
+        break;
+    }
+    return ExitCode::AllStored;
 }
 
 void MainForm::showCommandFailure(std::string_view description) {

@@ -3,6 +3,8 @@
 // the pointer rule and shutdown. The Win32 window forwards its events here and
 // implements the services it is given.
 
+#include "app/command_line.h"
+#include "app/scripted_run_window.h"
 #include "import/import_session.h"
 #include "import/item_window_target.h"
 #include "import/run_end.h"
@@ -11,8 +13,11 @@
 #include "platform/file_dialogs.h"
 #include "platform/file_system.h"
 #include "platform/main_window_services.h"
+#include "platform/import_lock.h"
 #include "platform/outlook_automation.h"
+#include "platform/regional_settings.h"
 #include "platform/run_storage.h"
+#include "platform/script_output.h"
 #include "platform/settings_store.h"
 #include "platform/shell_launcher.h"
 #include "platform/text_folding.h"
@@ -46,6 +51,8 @@ struct PlatformServices {
     RunStorage& storage;
     CodePages& codePages;
     const TextFolding& textFolding;
+    const RegionalSettings& regional;
+    ImportLock& importLock;
 };
 
 class MainForm {
@@ -93,6 +100,11 @@ public:
     // source has been released, never from inside the drop itself.
     void ListView1_OLEDragDrop(const std::vector<std::string>& droppedPaths);
 
+    // What the command line asked for besides the window: /import, /undo or
+    // /check, each run without a person (boxes to `output`, questions
+    // answered as the command line says). The program's exit code.
+    ExitCode RunFromCommandLine(const Launch& launch, ScriptOutput& output);
+
     bool importRunning() const { return session_.running(); }
 
     // Ends every folder search and waits for their thread, before the window
@@ -107,7 +119,9 @@ private:
     PlatformServices services_;
     ItemWindowOptions itemWindowOptions_;
     ImportQueue queue_;
-    ImportSession session_; // after the queue it walks
+    ScriptedRunWindow runWindow_; // what the session shows its runs in
+    ImportSession session_;       // after the queue it walks and the window
+
     SearchWorker searches_; // after the queue: its thread appends to it
 };
 

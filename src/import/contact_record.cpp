@@ -201,16 +201,19 @@ std::string FormatContactRecordLine(const ContactRecordLine& line) {
     text += ',' + CsvField(line.description);
     text += ',' + CsvField(line.entryId);
     text += ',' + CsvField(line.folder);
-    if (line.repaired.empty() && line.storeId.empty() && line.storedAt.empty())
+    if (line.repaired.empty() && line.carried.empty() && line.storeId.empty() &&
+        line.storedAt.empty())
         return text;
-    std::string repaired;
+    std::string words;
     if (!line.repaired.empty()) {
-        repaired = "repaired: ";
+        words = "repaired: ";
         for (std::size_t at = 0; at < line.repaired.size(); ++at)
-            repaired.append(at ? ", " : "").append(line.repaired[at]);
-        repaired += " (CHARSET=UTF-8 added)";
+            words.append(at ? ", " : "").append(line.repaired[at]);
+        words += " (CHARSET=UTF-8 added)";
     }
-    text += ',' + CsvField(repaired);
+    if (!line.carried.empty())
+        words.append(words.empty() ? "" : "; ").append(line.carried);
+    text += ',' + CsvField(words);
     text += ',' + CsvField(line.storeId);
     text += ',' + CsvField(line.storedAt);
     return text;

@@ -39,6 +39,8 @@ struct ContactRecordLine {
     std::string folder;
     // The properties whose text was repaired before Outlook read it.
     std::vector<std::string> repaired;
+    // What was carried into the contact of what Outlook did not keep.
+    std::string carried;
     // The stored contact's data file, and when Outlook stored it, which
     // taking the run back needs.
     std::string storeId;

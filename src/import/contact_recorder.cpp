@@ -87,6 +87,9 @@ void ContactLine::finish(const ContactOutcome& outcome) {
     line_.entryId = outcome.entryId;
     line_.storeId = outcome.storeId;
     line_.storedAt = outcome.storedAt ? StoredTimeText(*outcome.storedAt) : std::string();
+    // Only a stored contact holds what was carried into it.
+    if (outcome.result == ContactResult::Saved)
+        line_.carried = outcome.carried;
     if (line_.description.empty())
         line_.description = note_ ? *note_ : outcome.note;
     recorder_.write(std::move(line_));

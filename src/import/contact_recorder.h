@@ -39,6 +39,9 @@ struct ContactOutcome {
     std::string storeId;
     std::optional<double> storedAt; // by Outlook's clock, in UTC
     std::string note;               // said in the line when no report is
+    // What was carried into the contact of its card's rest, and what not,
+    // as the record says it.
+    std::string carried;
     // Nothing further can be stored (Outlook cannot be reached again): the
     // session stops walking and the rest is recorded as not reached.
     bool runOver = false;

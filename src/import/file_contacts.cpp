@@ -63,8 +63,8 @@ private:
     std::size_t sinceQuestion_ = 0;
 };
 
-FileContacts::FileContacts(RunStorage& storage, CodePages& codePages)
-    : storage_(storage), codePages_(codePages) {}
+FileContacts::FileContacts(RunStorage& storage, CodePages& codePages, const OutlookKeeps& keeps)
+    : storage_(storage), codePages_(codePages), keeps_(keeps) {}
 
 FileContacts::~FileContacts() = default;
 
@@ -172,6 +172,8 @@ void FileContacts::putAtHand(Card& card) {
     contact.named = card.named;
     if (readIdentities_ && !card.tooLarge)
         contact.identity = ReadCardIdentity(card.bytes, card.encoding);
+    if (!card.tooLarge)
+        contact.rest = ReadCardRest(card.bytes, card.encoding, keeps_, codePages_);
     if (card.end == CardEnd::CutByFileEnd)
         contact.note = "The file ends before this contact's END:VCARD line.";
     if (card.end == CardEnd::CutByNextCard)

@@ -10,6 +10,8 @@
 #include "base/outcome.h"
 #include "cards/card_identity.h"
 #include "cards/card_reader.h"
+#include "cards/card_rest.h"
+#include "cards/outlook_keeps.h"
 #include "platform/code_pages.h"
 #include "platform/run_storage.h"
 
@@ -42,6 +44,8 @@ struct FileContact {
     std::vector<std::string> repaired;
     // Its e-mail addresses and phones, when the run asked for them.
     CardIdentity identity;
+    // What Outlook will not keep of the card, to be carried into the contact.
+    CardRest rest;
 };
 
 // How the report of a file without any card begins; the path follows.
@@ -52,7 +56,8 @@ using KeepGoing = std::function<bool()>;
 
 class FileContacts {
 public:
-    FileContacts(RunStorage& storage, CodePages& codePages);
+    // `keeps` says what Outlook keeps of a card: each contact carries the rest.
+    FileContacts(RunStorage& storage, CodePages& codePages, const OutlookKeeps& keeps);
     ~FileContacts();
     FileContacts(const FileContacts&) = delete;
     FileContacts& operator=(const FileContacts&) = delete;
@@ -99,6 +104,7 @@ private:
 
     RunStorage& storage_;
     CodePages& codePages_;
+    const OutlookKeeps& keeps_;
     std::unique_ptr<CardFolder> runFolder_; // made when the first file needs it
     std::unique_ptr<CardFolder> fileFolder_;
     std::size_t filesSplit_ = 0;

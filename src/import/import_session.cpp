@@ -1,6 +1,7 @@
 #include "import/import_session.h"
 
 #include "import/queue_walk.h"
+#include "import/rest_carrier.h"
 #include "import/run_progress.h"
 
 #include <exception>
@@ -23,6 +24,53 @@ public:
 
 private:
     RunContext& run_;
+};
+
+// The run's carrier, for as long as the run has one.
+class CarrierAtWork {
+public:
+    CarrierAtWork(RunContext& run, RestCarrier& carrier) : run_(run) { run_.setCarrier(&carrier); }
+    ~CarrierAtWork() { run_.setCarrier(nullptr); }
+    CarrierAtWork(const CarrierAtWork&) = delete;
+    CarrierAtWork& operator=(const CarrierAtWork&) = delete;
+
+private:
+    RunContext& run_;
+};
+
+// The one-import lock, held for a run and let go of on every way out.
+class HeldLock {
+public:
+    explicit HeldLock(ImportLock& lock) : lock_(lock), held_(lock.tryTake()) {}
+    ~HeldLock() {
+        if (held_)
+            lock_.release();
+    }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+    explicit operator bool() const { return held_; }
+
+private:
+    ImportLock& lock_;
+    bool held_;
+};
+
+// What the recorder counted, kept once the run is done with it.
+class TallyKeeper {
+public:
+    TallyKeeper(RunTally& tally, const ContactRecorder& recorder)
+        : tally_(tally), recorder_(recorder) {}
+    ~TallyKeeper() {
+        tally_.walked = true;
+        for (std::size_t result = 0; result < ContactResultCount; ++result)
+            tally_.counts[result] = recorder_.count(static_cast<ContactResult>(result));
+    }
+    TallyKeeper(const TallyKeeper&) = delete;
+    TallyKeeper& operator=(const TallyKeeper&) = delete;
+
+private:
+    RunTally& tally_;
+    const ContactRecorder& recorder_;
 };
 
 // Clears a flag on every way out, including when the window closes mid-run.
@@ -51,10 +99,22 @@ std::string CountOf(std::size_t count, std::string_view noun) {
 }
 
 template <typename Target, typename Body> RunEnd ImportSession::frame(Target& target, Body body) {
-    if (running_)
+    lastRun_ = RunTally{};
+    if (running_) {
+        lastRun_.otherRunGoingOn = true;
         return RunEnd::Finished;
+    }
     ScopedFlag running(running_);
     RunScreen screen(window_);
+    HeldLock held(importLock_);
+    if (!held) {
+        lastRun_.otherRunGoingOn = true;
+        screen.announceEnd();
+        screen.show("Another Quorvane is importing contacts or taking an import back. Let it "
+                    "finish, then try again.",
+                    MessageStyle::Exclamation);
+        return screen.closing() ? RunEnd::WindowClosed : RunEnd::Finished;
+    }
     RunContext run(screen);
     try {
         body(run);
@@ -84,7 +144,10 @@ void ImportSession::close(Target& target, RunContext& run, const ContactRecorder
         const ResultCount count = [recorder](ContactResult result) {
             return recorder->count(result);
         };
-        screen.show(target.closingSummary(count, recorder->path()), MessageStyle::Plain);
+        std::string summary = target.closingSummary(count, recorder->path());
+        if (const std::string words = run.carryingWords(); !words.empty())
+            summary.append("\r\n\r\n").append(words);
+        screen.show(summary, MessageStyle::Plain);
     } else if (const auto& box = run.closingBox()) {
         screen.show(box->text, box->style);
     }
@@ -103,7 +166,12 @@ RunEnd ImportSession::run(ImportTarget& target) {
         if (!ready)
             return close(target, run, nullptr);
         ContactRecorder recorder(storage_.createRunRecord(), screen);
-        QueueWalk walk(queue_, storage_, codePages_, recorder, ready->readIdentities);
+        TallyKeeper tally(lastRun_, recorder);
+        RestCarrier carrier(keeps_, storage_, regional_.listSeparator());
+        if (ready->addressReadsRefused)
+            carrier.noteRefused();
+        CarrierAtWork carrying(run, carrier);
+        QueueWalk walk(queue_, storage_, codePages_, keeps_, recorder, ready->readIdentities);
         if (auto begun = walk.begin();
             !begun && !run.report(target.steps().fixLastIndex, begun.failure()))
             return;
@@ -182,6 +250,7 @@ RunEnd ImportSession::run(TakeBackTarget& target) {
         if (!recorded)
             return close(target, run, nullptr);
         ContactRecorder recorder(storage_.createUndoRecord(recorded->recordPath), screen);
+        TallyKeeper tally(lastRun_, recorder);
         const std::size_t total = recorded->contacts.size();
         for (std::size_t at = 0; at < total; ++at) {
             const RecordedContact& contact = recorded->contacts[at];

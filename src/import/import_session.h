@@ -7,22 +7,52 @@
 // run at a time: a nested second run would wait on the first run's Outlook
 // and the first on the second's, or store every contact twice.
 
+#include "cards/outlook_keeps.h"
 #include "import/import_target.h"
 #include "import/run_end.h"
 #include "platform/code_pages.h"
+#include "platform/import_lock.h"
+#include "platform/regional_settings.h"
 #include "platform/run_storage.h"
 #include "platform/run_window.h"
 #include "queue/import_queue.h"
+
+#include <array>
+#include <cstddef>
 
 namespace quorvane {
 
 class QueueWalk;
 
+// What the last run came to, for a caller that says it in one number (a
+// script's exit code).
+struct RunTally {
+    // Contacts were walked and recorded; otherwise nothing was imported
+    // (Outlook not reached, the folder not found, the question answered No).
+    bool walked = false;
+    // Refused: another run, here or in another Quorvane, was going on.
+    bool otherRunGoingOn = false;
+    std::array<std::size_t, ContactResultCount> counts{};
+
+    std::size_t count(ContactResult result) const {
+        return counts[static_cast<std::size_t>(result)];
+    }
+};
+
+// The services a session works with besides its window and queue.
+struct SessionServices {
+    RunStorage& storage;
+    CodePages& codePages;
+    const RegionalSettings& regional;
+    ImportLock& importLock;
+};
+
 class ImportSession {
 public:
-    ImportSession(const ImportQueue& queue, RunWindow& window, RunStorage& storage,
-                  CodePages& codePages)
-        : queue_(queue), window_(window), storage_(storage), codePages_(codePages) {}
+    ImportSession(const ImportQueue& queue, RunWindow& window, SessionServices services)
+        : queue_(queue), window_(window), storage_(services.storage),
+          codePages_(services.codePages), regional_(services.regional),
+          importLock_(services.importLock) {}
     ImportSession(const ImportSession&) = delete;
     ImportSession& operator=(const ImportSession&) = delete;
 
@@ -34,6 +64,7 @@ public:
     RunEnd run(TakeBackTarget& target);
 
     bool running() const { return running_; }
+    const RunTally& lastRun() const { return lastRun_; }
 
 private:
     template <typename Target, typename Body> RunEnd frame(Target& target, Body body);
@@ -50,6 +81,11 @@ private:
     RunWindow& window_;
     RunStorage& storage_;
     CodePages& codePages_;
+    const RegionalSettings& regional_;
+    ImportLock& importLock_;
+    RunTally lastRun_;
+    // What Outlook keeps of a card; the rest is carried into each contact.
+    const OutlookKeeps keeps_ = BuiltInOutlookKeeps();
     bool running_ = false;
 };
 

@@ -56,6 +56,10 @@ public:
     // to carry its e-mail addresses and phones.
     struct Ready {
         bool readIdentities = false;
+        // Outlook's prompt about programs reading address information was
+        // answered No while getting ready: the run asks nothing that would
+        // raise it again.
+        bool addressReadsRefused = false;
     };
     virtual std::optional<Ready> prepare(RunContext& run) = 0;
 

@@ -49,7 +49,7 @@ const SessionSteps& ItemWindowTarget::steps() const {
 ContactOutcome ItemWindowTarget::store(const ContactAtHand& contact, RunContext& run) {
     ContactOutcome outcome;
     if (reachItemWindows(run) && mayLaunch(contact, run) && openItemWindow(contact, run))
-        saveAndClose(run, outcome);
+        saveAndClose(contact.card, run, outcome);
     release(); // 132, 134
     return outcome;
 }
@@ -142,8 +142,9 @@ bool ItemWindowTarget::openItemWindow(const ContactAtHand& contact, RunContext& 
 
 // 128 and 130: the window is closed without saving again even when the save
 // failed, so a failed save is not kept behind the user's back either.
-void ItemWindowTarget::saveAndClose(RunContext& run, ContactOutcome& outcome) {
-    if (auto saved = saveCurrentItem(); saved)
+void ItemWindowTarget::saveAndClose(const FileContact& contact, RunContext& run,
+                                    ContactOutcome& outcome) {
+    if (auto saved = saveCurrentItem(contact, run, outcome.carried); saved)
         outcome.result = ContactResult::Saved;
     else if (!run.report(Save, saved.failure()))
         return;
@@ -156,13 +157,15 @@ void ItemWindowTarget::saveAndClose(RunContext& run, ContactOutcome& outcome) {
         run.report(Close, closed.failure());
 }
 
-Outcome<void> ItemWindowTarget::saveCurrentItem() {
+Outcome<void> ItemWindowTarget::saveCurrentItem(const FileContact& contact, RunContext& run,
+                                                std::string& carried) {
     auto itemWindow = itemWindows_->item(FirstItemWindow);
     if (!itemWindow)
         return itemWindow.failure();
     auto item = itemWindow.value()->currentItem();
     if (!item)
         return item.failure();
+    carried = run.carryRest(contact, *item.value());
     return item.value()->save();
 }
 

@@ -49,8 +49,10 @@ private:
     // Launches Outlook on the contact and waits until exactly one item
     // window is open.
     bool openItemWindow(const ContactAtHand& contact, RunContext& run);
-    void saveAndClose(RunContext& run, ContactOutcome& outcome);
-    Outcome<void> saveCurrentItem();
+    // What Outlook did not keep of the card is carried into the item first.
+    void saveAndClose(const FileContact& contact, RunContext& run, ContactOutcome& outcome);
+    Outcome<void> saveCurrentItem(const FileContact& contact, RunContext& run,
+                                  std::string& carried);
 
     OutlookAutomation& outlook_;
     ShellLauncher& shell_;

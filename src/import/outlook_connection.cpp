@@ -35,8 +35,11 @@ bool OutlookConnection::open(RunContext& run) {
 }
 
 bool OutlookConnection::resolveFolder(RunContext& run) {
-    if (destination_ == WindowlessDestination::ChosenFolder) {
-        if (!chooseFolder(run))
+    if (destination_ != WindowlessDestination::DefaultContacts) {
+        const bool found = destination_ == WindowlessDestination::ChosenFolder
+                               ? chooseFolder(run)
+                               : findNamedFolder(run);
+        if (!found)
             return false;
         rememberFolderIds();
         return true;
@@ -48,6 +51,28 @@ bool OutlookConnection::resolveFolder(RunContext& run) {
     if (!folder)
         return run.report(ResolveFolder, explained(folder.failure()));
     folder_ = std::move(folder.value());
+    return true;
+}
+
+// A folder named on the command line that is not there, or holds no
+// contacts, imports nothing: storing anywhere else would surprise whoever
+// wrote the script.
+bool OutlookConnection::findNamedFolder(RunContext& run) {
+    auto found = session_->folderByPath(folderPath_);
+    if (!found) {
+        run.report(ResolveFolder, explained(found.failure()));
+        return false;
+    }
+    auto itemType = found.value()->defaultItemType();
+    if (!itemType) {
+        run.report(ResolveFolder, explained(itemType.failure()));
+        return false;
+    }
+    if (itemType.value() != OutlookItemType::Contact) {
+        run.report(ResolveFolder, Failure{folderPath_ + " is not a contacts folder."});
+        return false;
+    }
+    folder_ = std::move(found.value());
     return true;
 }
 

@@ -17,9 +17,10 @@
 
 namespace quorvane {
 
-// Where the contacts go: Outlook's default Contacts folder, or a contacts
-// folder the user picks in Outlook's chooser once the run has reached Outlook.
-enum class WindowlessDestination { DefaultContacts, ChosenFolder };
+// Where the contacts go: Outlook's default Contacts folder, a contacts folder
+// the user picks in Outlook's chooser once the run has reached Outlook, or
+// one a script named by its path.
+enum class WindowlessDestination { DefaultContacts, ChosenFolder, NamedFolder };
 
 // The chooser's answer was a folder for something else than contacts.
 std::string NotAContactsFolderMessage(std::string_view folderName);
@@ -30,8 +31,11 @@ std::string OutlookWentAwayMessage(std::string_view systemWords);
 
 class OutlookConnection {
 public:
-    OutlookConnection(OutlookSessions& outlook, WindowlessDestination destination)
-        : outlook_(outlook), destination_(destination) {}
+    // `folderPath` names the folder of a NamedFolder destination, as
+    // OutlookSession::folderByPath reads it.
+    OutlookConnection(OutlookSessions& outlook, WindowlessDestination destination,
+                      std::string folderPath = {})
+        : outlook_(outlook), destination_(destination), folderPath_(std::move(folderPath)) {}
 
     // Reaches Outlook and the folder; false when nothing can be imported
     // (said, or the user cancelled the chooser).
@@ -57,6 +61,7 @@ public:
 private:
     bool resolveFolder(RunContext& run);
     bool chooseFolder(RunContext& run);
+    bool findNamedFolder(RunContext& run);
     bool findFolderAgain(RunContext& run);
     // Wanted only if Outlook goes away mid-run, so a failure here is said
     // only then, when the folder cannot be found again without them.
@@ -64,6 +69,7 @@ private:
 
     OutlookSessions& outlook_;
     WindowlessDestination destination_;
+    std::string folderPath_;
     // Declared before the folder, so the folder is released first.
     std::unique_ptr<OutlookSession> session_;
     std::unique_ptr<OutlookFolder> folder_;

@@ -8,8 +8,8 @@
 namespace quorvane {
 
 QueueWalk::QueueWalk(const ImportQueue& queue, RunStorage& storage, CodePages& codePages,
-                     ContactRecorder& recorder, bool readIdentities)
-    : queue_(queue), recorder_(recorder), contacts_(storage, codePages) {
+                     const OutlookKeeps& keeps, ContactRecorder& recorder, bool readIdentities)
+    : queue_(queue), recorder_(recorder), contacts_(storage, codePages, keeps) {
     if (readIdentities)
         contacts_.readIdentities();
 }

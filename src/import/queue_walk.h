@@ -23,7 +23,7 @@ public:
     // With `readIdentities`, each contact carries its e-mail addresses and
     // phones.
     QueueWalk(const ImportQueue& queue, RunStorage& storage, CodePages& codePages,
-              ContactRecorder& recorder, bool readIdentities);
+              const OutlookKeeps& keeps, ContactRecorder& recorder, bool readIdentities);
     // A walk left early records what it did not reach.
     ~QueueWalk() { recordUnfinished(); }
     QueueWalk(const QueueWalk&) = delete;

@@ -1,6 +1,8 @@
 #include "import/run_context.h"
 
 #include "import/contact_recorder.h"
+#include "import/file_contacts.h"
+#include "import/rest_carrier.h"
 
 namespace quorvane {
 
@@ -31,6 +33,19 @@ std::unique_ptr<OutlookSession> RunContext::reachOutlook(OutlookSessions& outloo
     else
         report(step, reached.session.failure());
     return nullptr;
+}
+
+std::string RunContext::carryRest(const FileContact& contact, OutlookContactProperties& item) {
+    return carrier_ ? carrier_->carry(contact.rest, item) : std::string();
+}
+
+void RunContext::noteAddressReadsRefused() {
+    if (carrier_)
+        carrier_->noteRefused();
+}
+
+std::string RunContext::carryingWords() const {
+    return carrier_ ? carrier_->closingWords() : std::string();
 }
 
 } // namespace quorvane

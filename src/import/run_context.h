@@ -17,6 +17,8 @@
 namespace quorvane {
 
 class ContactLine;
+class RestCarrier;
+struct FileContact;
 
 // The one message a run shows when this machine has no Outlook it can drive;
 // `systemWords` is what Windows said, for whoever reads it to support.
@@ -51,12 +53,23 @@ public:
     }
     const std::optional<ClosingBox>& closingBox() const { return closingBox_; }
 
-    // The session's part: whose line a report goes to.
+    // Carries what Outlook will not keep of `contact`'s card into `item`,
+    // before it is stored; what the record says of it.
+    std::string carryRest(const FileContact& contact, OutlookContactProperties& item);
+    // Outlook's prompt about programs reading address information was
+    // answered No: nothing is read for the carrying that would raise it.
+    void noteAddressReadsRefused();
+    // What the closing box says of the carrying, if anything.
+    std::string carryingWords() const;
+
+    // The session's part: whose line a report goes to, and who carries.
     void setLineAtHand(ContactLine* line) { lineAtHand_ = line; }
+    void setCarrier(RestCarrier* carrier) { carrier_ = carrier; }
 
 private:
     RunScreen& screen_;
     ContactLine* lineAtHand_ = nullptr;
+    RestCarrier* carrier_ = nullptr;
     std::optional<ClosingBox> closingBox_;
 };
 

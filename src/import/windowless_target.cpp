@@ -50,7 +50,7 @@ std::optional<ImportTarget::Ready> WindowlessTarget::prepare(RunContext& run) {
     readFolderFacts(run);
     if (!readKnownContacts(run))
         return std::nullopt;
-    return Ready{.readIdentities = checkDuplicates_};
+    return Ready{.readIdentities = checkDuplicates_, .addressReadsRefused = addressReadsRefused_};
 }
 
 void WindowlessTarget::readFolderFacts(RunContext& run) {
@@ -87,6 +87,7 @@ bool WindowlessTarget::readKnownContacts(RunContext& run) {
     if (!run.screen().ask(DuplicateCheckRefusedQuestion(name, rows.failure().description)))
         return false;
     checkDuplicates_ = false;
+    addressReadsRefused_ = rows.failure().refused;
     return true;
 }
 
@@ -128,6 +129,7 @@ ContactOutcome WindowlessTarget::saveContact(const FileContact& contact, RunCont
     }
     item_ = std::move(item.value());
     if (destination_ == WindowlessDestination::DefaultContacts) {
+        outcome.carried = run.carryRest(contact, *item_);
         if (auto saved = item_->save(); !saved) {
             report(run, StoreContact, saved.failure());
             return outcome;
@@ -139,6 +141,7 @@ ContactOutcome WindowlessTarget::saveContact(const FileContact& contact, RunCont
             return outcome;
         }
         movedItem_ = std::move(moved.value());
+        outcome.carried = run.carryRest(contact, *movedItem_);
         if (auto saved = movedItem_->save(); !saved) {
             report(run, SaveMovedContact, saved.failure());
             return outcome;

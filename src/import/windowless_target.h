@@ -24,9 +24,11 @@ std::string DuplicateCheckRefusedQuestion(std::string_view folderName,
 
 class WindowlessTarget final : public ImportTarget {
 public:
+    // `folderPath` names the folder of a NamedFolder destination.
     WindowlessTarget(OutlookSessions& outlook, WindowlessDestination destination,
-                     const TextFolding& folding)
-        : connection_(outlook, destination), destination_(destination), known_(folding) {}
+                     const TextFolding& folding, std::string folderPath = {})
+        : connection_(outlook, destination, std::move(folderPath)), destination_(destination),
+          known_(folding) {}
 
     const SessionSteps& steps() const override;
     std::optional<Ready> prepare(RunContext& run) override;
@@ -52,6 +54,7 @@ private:
     std::string storeId_;
     KnownContacts known_;
     bool checkDuplicates_ = true;
+    bool addressReadsRefused_ = false;
     // The contact at hand; both are let go of before the next one: an
     // Exchange mailbox counts every item a client holds open.
     std::unique_ptr<OutlookContactItem> item_;

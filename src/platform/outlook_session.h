@@ -147,6 +147,11 @@ public:
     // Outlook's folder chooser, modal. A null folder means the user pressed
     // Cancel; a failure means the chooser could not be shown.
     virtual Outcome<std::unique_ptr<OutlookFolder>> pickFolder() = 0;
+    // The folder at `path`: below the default data file's top ("Contacts\Friends",
+    // as Outlook's folder list shows it), or a whole folder path as
+    // OutlookFolder::folderPath gives one ("\\Outlook Data File\Contacts\Friends").
+    // A failure with notFound set when there is no such folder.
+    virtual Outcome<std::unique_ptr<OutlookFolder>> folderByPath(std::string_view path) = 0;
     // The folder with these IDs (from OutlookFolder::entryId and storeId).
     virtual Outcome<std::unique_ptr<OutlookFolder>> folderFromId(std::string_view entryId,
                                                                  std::string_view storeId) = 0;

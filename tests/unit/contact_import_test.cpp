@@ -183,7 +183,8 @@ TEST(FileContactsTest, EveryContactOfAJoinedOrOddlyEncodedFileComesOnceAndNoneVa
         FakeRunStorage storage;
         FakeCodePages codePages;
         storage.files["C:\\c\\x.vcf"] = file;
-        FileContacts contacts(storage, codePages);
+        const OutlookKeeps keeps = BuiltInOutlookKeeps();
+        FileContacts contacts(storage, codePages, keeps);
         const KeepGoing keepGoing = [] { return true; };
         contacts.open("C:\\c\\x.vcf", keepGoing);
         std::vector<std::string> entries;

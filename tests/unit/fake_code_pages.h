@@ -5,6 +5,8 @@
 // system.
 
 #include "platform/code_pages.h"
+#include "platform/import_lock.h"
+#include "platform/regional_settings.h"
 #include "text/utf16_text.h"
 
 #include <array>
@@ -59,6 +61,22 @@ private:
             return 0x0451;
         return NotInTable;
     }
+};
+
+// Taken by another Quorvane while `heldElsewhere`.
+class FakeImportLock final : public ImportLock {
+public:
+    bool heldElsewhere = false;
+    bool held = false;
+    bool tryTake() override { return held = !heldElsewhere; }
+    void release() override { held = false; }
+};
+
+// A Windows set to English (United States): lists joined with ",".
+class FakeRegionalSettings final : public RegionalSettings {
+public:
+    std::string separator = ",";
+    std::string listSeparator() const override { return separator; }
 };
 
 } // namespace quorvane::testing

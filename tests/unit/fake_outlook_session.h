@@ -296,6 +296,16 @@ public:
             return std::unique_ptr<OutlookFolder>();
         return std::unique_ptr<OutlookFolder>(std::make_unique<FakeFolder>(outlook_, *pick));
     }
+    // By the path a folder is known by, whole ("\\\\Outlook\\Contacts") or not.
+    Outcome<std::unique_ptr<OutlookFolder>> folderByPath(std::string_view path) override {
+        outlook_.log.push_back("FolderByPath " + std::string(path));
+        for (const auto& folder : seenFolders())
+            if (folder.path == path || folder.path.ends_with("\\" + std::string(path)))
+                return std::unique_ptr<OutlookFolder>(std::make_unique<FakeFolder>(outlook_, folder));
+        Failure missing = FakeOutlookSession::failure("FolderByPath");
+        missing.notFound = true;
+        return missing;
+    }
     Outcome<std::unique_ptr<OutlookFolder>> folderFromId(std::string_view entryId,
                                                          std::string_view storeId) override {
         outlook_.log.push_back("GetFolderFromID " + std::string(entryId) + " " +

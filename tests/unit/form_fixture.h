@@ -27,9 +27,12 @@ struct FakePlatform {
     FakeCodePages codePages;
 
     IcuTextFolding folding;
+    FakeRegionalSettings regional;
+    FakeImportLock importLock;
 
     PlatformServices platformServices() {
-        return {settings, outlook, shell, dialogs, clock, files, storage, codePages, folding};
+        return {settings, outlook,   shell,   dialogs,  clock,
+                files,    storage,   codePages, folding, regional, importLock};
     }
 };
 

@@ -20,6 +20,8 @@
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/import_lock_win32.h"
+#include "platform/win32/regional_settings_win32.h"
 #include "platform/win32/text_folding_win32.h"
 #include "platform/win32/wide_text.h"
 #include "queue/folder_search.h"
@@ -149,8 +151,9 @@ protected:
 
     void SetUp() override {
         window = std::make_unique<MainWindow>(
-            GetModuleHandleW(nullptr), PlatformServices{settings, outlook, shell, dialogs, clock,
-                                                        files, storage, codePages, textFolding});
+            GetModuleHandleW(nullptr), PlatformServices{settings, outlook, shell, dialogs, clock, files,
+                                             storage, codePages, textFolding, regional,
+                                             importLock});
         ASSERT_TRUE(window->create(SW_SHOWNORMAL));
         pump();
         list = FindWindowExW(window->handle(), nullptr, WC_LISTVIEWW, nullptr);
@@ -205,6 +208,8 @@ protected:
     Win32RunStorage storage;
     Win32CodePages codePages;
     Win32TextFolding textFolding;
+    Win32RegionalSettings regional;
+    Win32ImportLock importLock;
     std::unique_ptr<MainWindow> window;
     HWND list = nullptr;
     HWND progress = nullptr;

@@ -14,6 +14,8 @@
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/import_lock_win32.h"
+#include "platform/win32/regional_settings_win32.h"
 #include "platform/win32/text_folding_win32.h"
 #include "platform/win32/wide_text.h"
 #include "shell/main_window.h"
@@ -82,8 +84,9 @@ protected:
 
     std::unique_ptr<MainWindow> makeWindow() {
         return std::make_unique<MainWindow>(
-            GetModuleHandleW(nullptr), PlatformServices{settings, outlook, shell, dialogs, clock,
-                                                        files, storage, codePages, textFolding});
+            GetModuleHandleW(nullptr), PlatformServices{settings, outlook, shell, dialogs, clock, files,
+                                             storage, codePages, textFolding, regional,
+                                             importLock});
     }
     // Opens the window, which must come up visible with its five buttons
     // whatever part of it failed; the boxes it showed on the way.
@@ -109,6 +112,8 @@ protected:
     Win32RunStorage storage;
     Win32CodePages codePages;
     Win32TextFolding textFolding;
+    Win32RegionalSettings regional;
+    Win32ImportLock importLock;
 };
 
 TEST_F(StartUpTest, AllPartsUpMeansNoBoxAndFiveButtons) {

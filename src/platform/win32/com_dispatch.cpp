@@ -32,7 +32,10 @@ bool isConnectionLost(HRESULT result) {
 constexpr HRESULT MapiNotFound = static_cast<HRESULT>(0x8004010F);
 
 Failure callFailure(HRESULT result) {
-    return Failure{hresultText(result), isConnectionLost(result), result == MapiNotFound};
+    // A No to Outlook's prompt about programs reading address information
+    // comes back as "operation aborted".
+    return Failure{hresultText(result), isConnectionLost(result), result == MapiNotFound,
+                   result == E_ABORT};
 }
 
 // The EXCEPINFO a server fills when it raises an error; its strings belong to
@@ -93,6 +96,13 @@ Variant::Variant(std::string_view text) : Variant() {
     const std::wstring wide = toWide(text);
     value_.vt = VT_BSTR;
     value_.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+}
+
+Variant Variant::date(double oleDate) noexcept {
+    Variant value;
+    value.value_.vt = VT_DATE;
+    value.value_.date = oleDate;
+    return value;
 }
 
 Variant::Variant(IDispatch* object) noexcept : Variant() {
@@ -292,20 +302,32 @@ Outcome<Variant> DispatchObject::invoke(std::string_view name, WORD flags,
     reversed.reserve(arguments.size());
     for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument)
         reversed.push_back(argument->get());
-    DISPPARAMS parameters{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    // A property put names its one argument as the value to put.
+    DISPID putName = DISPID_PROPERTYPUT;
+    const bool put = flags == DISPATCH_PROPERTYPUT;
+    DISPPARAMS parameters{reversed.data(), put ? &putName : nullptr,
+                          static_cast<UINT>(reversed.size()), put ? 1u : 0u};
 
     Variant value;
     ExceptionInfo exception;
     result = retryWhileBusy([&] {
         UINT badArgument = 0;
         return object_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
-                               value.receive(), exception.receive(), &badArgument);
+                               put ? nullptr : value.receive(), exception.receive(),
+                               &badArgument);
     });
     if (result == DISP_E_EXCEPTION)
         return exception.describe(result);
     if (FAILED(result))
         return callFailure(result);
     return value;
+}
+
+Outcome<void> DispatchObject::setProperty(std::string_view name, const Variant& value) const {
+    Outcome<Variant> done = invoke(name, DISPATCH_PROPERTYPUT, std::span(&value, 1));
+    if (!done)
+        return done.failure();
+    return Success();
 }
 
 Outcome<DispatchObject> DispatchObject::toObject(Outcome<Variant> result) const {

@@ -28,6 +28,8 @@ public:
     explicit Variant(std::int32_t number) noexcept;
     // A BSTR holding the UTF-16 form of `text`.
     explicit Variant(std::string_view text);
+    // A VT_DATE holding an OLE automation date.
+    static Variant date(double oleDate) noexcept;
     // An object argument; the variant holds a reference of its own.
     explicit Variant(IDispatch* object) noexcept;
     Variant(Variant&& other) noexcept;
@@ -91,6 +93,13 @@ private:
     std::int32_t columns_ = 0;
 };
 
+// A call whose answer is of no interest, only whether it succeeded.
+inline Outcome<void> discardResult(const Outcome<Variant>& result) {
+    if (!result)
+        return result.failure();
+    return Success();
+}
+
 // Failures carry the server's words; one whose code is MAPI's "not found"
 // (MAPI_E_NOT_FOUND), raised or returned, has notFound set. The code decides,
 // never the words: Outlook words it in the user's language.
@@ -110,6 +119,8 @@ public:
     Outcome<bool> getBool(std::string_view name) const;
     // A text property in UTF-8; an empty or null value is the empty text.
     Outcome<std::string> getString(std::string_view name) const;
+
+    Outcome<void> setProperty(std::string_view name, const Variant& value) const;
 
     // Arguments are Variant-constructible values in their written order; pass
     // std::int16_t for an Integer parameter.

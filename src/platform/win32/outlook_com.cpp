@@ -21,12 +21,6 @@ bool isServerQuitting(HRESULT result) {
            result == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) || result == E_FAIL;
 }
 
-Outcome<void> discardResult(const Outcome<Variant>& result) {
-    if (!result)
-        return result.failure();
-    return Success();
-}
-
 } // namespace
 
 Outcome<void> ComOutlookItem::save() {

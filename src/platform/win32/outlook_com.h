@@ -3,6 +3,7 @@
 // calls, so any Outlook version that registers "Outlook.Application" works.
 
 #include "platform/outlook_automation.h"
+#include "platform/win32/com_contact_properties.h"
 #include "platform/win32/com_dispatch.h"
 
 #include <chrono>
@@ -12,13 +13,10 @@
 
 namespace quorvane::win32 {
 
-class ComOutlookItem final : public OutlookItem {
+class ComOutlookItem final : public ComContactProperties<OutlookItem> {
 public:
-    explicit ComOutlookItem(DispatchObject item) : item_(std::move(item)) {}
+    using ComContactProperties::ComContactProperties;
     Outcome<void> save() override;
-
-private:
-    DispatchObject item_;
 };
 
 class ComOutlookInspector final : public OutlookInspector {

@@ -3,21 +3,17 @@
 #include "platform/win32/outlook_com.h"
 #include "platform/win32/wide_text.h"
 
+#include <algorithm>
 #include <array>
 #include <iterator>
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace quorvane::win32 {
 
 namespace {
-
-Outcome<void> discardResult(const Outcome<Variant>& result) {
-    if (!result)
-        return result.failure();
-    return Success();
-}
 
 Outcome<std::unique_ptr<OutlookFolder>> wrapFolder(Outcome<DispatchObject> folder) {
     if (!folder)
@@ -316,6 +312,50 @@ Outcome<std::unique_ptr<OutlookFolder>> ComOutlookSession::pickFolder() {
     if (isNothing(*picked))
         return std::unique_ptr<OutlookFolder>();
     return wrapFolder(session_.toObject(std::move(picked)));
+}
+
+// Walked down one name at a time through each folder's Folders, from a data
+// file's top folder (Session.Folders names them) or from the default one
+// (the Contacts folder's parent).
+Outcome<std::unique_ptr<OutlookFolder>> ComOutlookSession::folderByPath(std::string_view path) {
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        if (end > start)
+            names.emplace_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    const auto notFound = [&](std::string_view name, const Failure& failure) {
+        return Failure{"Outlook has no folder " + std::string(path) + ": " + std::string(name) +
+                           " is not there (" + failure.description + ")",
+                       failure.connectionLost, !failure.connectionLost};
+    };
+    if (names.empty())
+        return Failure{"No folder was named.", false, true};
+    Outcome<DispatchObject> folder = Failure{};
+    std::size_t next = 0;
+    if (path.starts_with("\\\\")) {
+        Outcome<DispatchObject> dataFiles = session_.getObject("Folders");
+        folder = dataFiles ? dataFiles->callObject("Item", names[0])
+                           : Outcome<DispatchObject>(dataFiles.failure());
+        if (!folder)
+            return notFound(names[0], folder.failure());
+        next = 1;
+    } else {
+        Outcome<DispatchObject> contacts = session_.callObject("GetDefaultFolder", FolderContacts);
+        folder = contacts ? contacts->getObject("Parent") : contacts;
+        if (!folder)
+            return folder.failure();
+    }
+    for (; next < names.size(); ++next) {
+        Outcome<DispatchObject> below = folder->getObject("Folders");
+        Outcome<DispatchObject> found =
+            below ? below->callObject("Item", names[next]) : Outcome<DispatchObject>(below.failure());
+        if (!found)
+            return notFound(names[next], found.failure());
+        folder = std::move(found);
+    }
+    return wrapFolder(std::move(folder));
 }
 
 Outcome<std::unique_ptr<OutlookFolder>> ComOutlookSession::folderFromId(std::string_view entryId,

@@ -4,6 +4,7 @@
 // reference and releases it when destroyed.
 
 #include "platform/outlook_session.h"
+#include "platform/win32/com_contact_properties.h"
 #include "platform/win32/com_dispatch.h"
 
 #include <windows.h>
@@ -56,17 +57,14 @@ private:
     DispatchObject item_;
 };
 
-class ComOutlookContactItem final : public OutlookContactItem {
+class ComOutlookContactItem final : public ComContactProperties<OutlookContactItem> {
 public:
-    explicit ComOutlookContactItem(DispatchObject item) : item_(std::move(item)) {}
+    using ComContactProperties::ComContactProperties;
     Outcome<std::string> fullName() override;
     Outcome<std::string> entryId() override;
     Outcome<double> lastModificationTime() override;
     Outcome<void> save() override;
     Outcome<std::unique_ptr<OutlookContactItem>> move(OutlookFolder& folder) override;
-
-private:
-    DispatchObject item_;
 };
 
 class ComOutlookSession final : public OutlookSession {
@@ -78,6 +76,7 @@ public:
     Outcome<std::unique_ptr<OutlookContactItem>> openSharedItem(std::string_view path) override;
     Outcome<std::unique_ptr<OutlookFolder>> defaultContactsFolder() override;
     Outcome<std::unique_ptr<OutlookFolder>> pickFolder() override;
+    Outcome<std::unique_ptr<OutlookFolder>> folderByPath(std::string_view path) override;
     Outcome<std::unique_ptr<OutlookFolder>> folderFromId(std::string_view entryId,
                                                          std::string_view storeId) override;
     Outcome<std::unique_ptr<OutlookStoredItem>> itemFromId(std::string_view entryId,
