@@ -1,6 +1,7 @@
 #include "app/skin_reader.h"
 
 #include "text/byte_order_mark.h"
+#include "text/numbered_lines.h"
 
 #include <algorithm>
 #include <array>
@@ -184,15 +185,10 @@ SkinReading ReadSkin(std::string_view text) {
     text = WithoutUtf8ByteOrderMark(text);
 
     const Section* section = nullptr;
-    int number = 0;
-    while (!text.empty()) {
-        ++number;
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        line = trim(line);
+    NumberedLines lines(text);
+    while (lines.next()) {
+        const int number = static_cast<int>(lines.number());
+        const std::string_view line = trim(lines.line());
         if (line.empty() || line.front() == '#' || line.front() == ';')
             continue;
 

@@ -18,13 +18,13 @@ namespace quorvane {
 
 // How a value of the rest goes into a contact.
 enum class RestForm {
-    Text,        // text for a text property (a phone, an e-mail, a web page, ...)
-    Address,     // a postal address, its lines joined with "\r\n" as Outlook shows one
-    Date,        // a full date, `value` as "YYYY-MM-DD"
-    YearlessDate,// a date without a year, `value` as "--MM-DD"; only ever for the notes
-    Categories,  // a list; `parts` holds its items, `value` them joined with ", "
-    Picture,     // `value` holds the picture's bytes; `pictureType` its file extension
-    PictureLink, // a picture given only by its web address: never fetched
+    Text,         // text for a text property (a phone, an e-mail, a web page, ...)
+    Address,      // a postal address, its lines joined with "\r\n" as Outlook shows one
+    Date,         // a full date, `value` as "YYYY-MM-DD"
+    YearlessDate, // a date without a year, `value` as "--MM-DD"; only ever for the notes
+    Categories,   // a list; `parts` holds its items, `value` them joined with ", "
+    Picture,      // `value` holds the picture's bytes; `pictureType` its file extension
+    PictureLink,  // a picture given only by its web address: never fetched
 };
 
 struct RestValue {

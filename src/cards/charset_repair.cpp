@@ -21,15 +21,6 @@ bool mentionsQuotedPrintable(std::string_view text) {
                        [](char c, char lower) { return LowerAscii(c) == lower; }) != text.end();
 }
 
-std::string upperAscii(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return upper;
-}
-
 } // namespace
 
 std::optional<CharsetRepair> RepairMissingCharsets(std::string_view card, TextEncoding encoding) {
@@ -73,7 +64,7 @@ std::optional<CharsetRepair> RepairMissingCharsets(std::string_view card, TextEn
         repair->bytes.append(card.substr(copied, colon - copied));
         repair->bytes.append(AddedCharsetParameter);
         copied = colon;
-        std::string name = upperAscii(property->name);
+        std::string name = UpperAscii(property->name);
         if (std::find(repair->properties.begin(), repair->properties.end(), name) ==
             repair->properties.end())
             repair->properties.push_back(std::move(name));

@@ -1,9 +1,8 @@
 #include "cards/display_name.h"
 
 #include "cards/card_line.h"
-#include "cards/charset_decoding.h"
 #include "cards/property_head.h"
-#include "cards/quoted_printable.h"
+#include "cards/value_reading.h"
 #include "text/ascii_text.h"
 #include "text/byte_words.h"
 #include "text/utf16_text.h"
@@ -237,26 +236,6 @@ struct NameScratch {
     std::string n;       // N's value as UTF-8, before it is cut into its parts
     std::string family;  // N's family name, shown
     std::string utf8;    // a UTF-16 card as UTF-8
-};
-
-// How a card's values become UTF-8.
-struct ValueReading {
-    CodePages& codePages;
-    // A UTF-16 card is Unicode text already; only bytes that quoted-printable
-    // stood for still need their charset.
-    bool unicodeText = false;
-
-    void text(std::string_view value, const ValueEncoding& encoding, std::string& decoded,
-              std::string& text) const {
-        if (!encoding.quotedPrintable && unicodeText) {
-            text.assign(value);
-        } else if (!encoding.quotedPrintable) {
-            DecodeCharset(value, encoding.charset, codePages, text);
-        } else {
-            DecodeQuotedPrintable(value, decoded);
-            DecodeCharset(decoded, encoding.charset, codePages, text);
-        }
-    }
 };
 
 // "given family" from N's `value`, or whichever of the two it has, into

@@ -4,6 +4,7 @@
 // of it must agree on what a blank is.
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace quorvane {
@@ -26,6 +27,17 @@ constexpr std::string_view Trimmed(std::string_view text) {
 inline bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// `text` with its ASCII letters in upper case, as property names and types
+// are compared.
+inline std::string UpperAscii(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
 }
 
 } // namespace quorvane

@@ -199,8 +199,7 @@ private:
 
 // Unsaved until save(): a moved item lives in its folder, and only its own
 // save() stores it there.
-class FakeContactItem final : public WithFakeProperties<OutlookContactItem>,
-                              FakeSessionReference {
+class FakeContactItem final : public WithFakeProperties<OutlookContactItem>, FakeSessionReference {
 public:
     FakeContactItem(FakeOutlookSession& outlook, std::string file, std::string folder)
         : WithFakeProperties(outlook.contacts[file]), FakeSessionReference(outlook),

@@ -269,9 +269,9 @@ class FakeOutlook final : public OutlookAutomation {
 public:
     std::vector<std::string> log;
     std::vector<std::string> saved;
-    std::vector<std::string> openWindows; // the files shown by open item windows
+    std::vector<std::string> openWindows;             // the files shown by open item windows
     std::map<std::string, FakeContactState> contacts; // by the file shown
-    std::set<std::string> failing;        // members that fail: "create", "Inspectors", ...
+    std::set<std::string> failing; // members that fail: "create", "Inspectors", ...
     int liveReferences = 0;
     int pollsBeforeOpen = 0;  // Count reads that still see no window after a launch
     int windowsPerLaunch = 1; // 0 = never opens
