@@ -10,7 +10,9 @@
 #include "platform/win32/code_pages_win32.h"
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/import_lock_win32.h"
 #include "platform/win32/outlook_com.h"
+#include "platform/win32/regional_settings_win32.h"
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/shell_launcher_win32.h"
@@ -55,6 +57,8 @@ private:
     win32::Win32RunStorage storage_;
     win32::Win32CodePages codePages_;
     win32::Win32TextFolding textFolding_;
+    win32::Win32RegionalSettings regional_;
+    win32::Win32ImportLock importLock_;
     win32::MainWindow window_;
     bool ready_ = false;
 };

@@ -51,11 +51,11 @@ std::string CommandLineUsage();
 
 // What a script sees when the program ends.
 enum class ExitCode : int {
-    AllStored = 0,      // every contact stored or already there
-    SomeNotStored = 1,  // some contacts were reported, not stored: see the record
+    AllStored = 0,       // every contact stored or already there
+    SomeNotStored = 1,   // some contacts were reported, not stored: see the record
     NothingImported = 2, // bad arguments, no Outlook, no such folder, the duplicate
                          // check refused, another import running
-    EndedEarly = 3,     // the window was closed or the session ended first
+    EndedEarly = 3,      // the window was closed or the session ended first
 };
 
 // A run's end as a script sees it. Contacts kept by an undo (changed since,

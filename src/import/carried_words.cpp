@@ -49,7 +49,9 @@ std::string CarriedWords::text() const {
     if (!carried_.empty())
         text = "carried: " + list(carried_, " to ");
     if (!notCarried_.empty())
-        text.append(text.empty() ? "" : "; ").append("not carried: ").append(list(notCarried_, " ("));
+        text.append(text.empty() ? "" : "; ")
+            .append("not carried: ")
+            .append(list(notCarried_, " ("));
     return text;
 }
 

@@ -180,9 +180,9 @@ std::string RestCarrier::carry(const CardRest& rest, OutlookContactProperties& c
     if (!forNotes.empty()) {
         if (const auto notes = work.text(std::string(Notes)); !notes) {
             for (const RestValue* value : forNotes)
-                words.notCarried(*value, std::string(work.shortForRefusal
-                                                         ? RefusedWords
-                                                         : "the notes could not be read"));
+                words.notCarried(*value,
+                                 std::string(work.shortForRefusal ? RefusedWords
+                                                                  : "the notes could not be read"));
         } else {
             std::string added;
             std::vector<const RestValue*> noted;

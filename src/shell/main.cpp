@@ -4,21 +4,21 @@
 
 #include "app/command_line.h"
 #include "platform/clock.h"
-#include "platform/win32/console_output.h"
-#include "platform/win32/scoped_handles.h"
-#include "platform/win32/wide_text.h"
 #include "platform/win32/code_pages_win32.h"
 #include "platform/win32/com_apartment.h"
+#include "platform/win32/console_output.h"
 #include "platform/win32/file_dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/import_lock_win32.h"
 #include "platform/win32/message_filter.h"
 #include "platform/win32/outlook_com.h"
+#include "platform/win32/regional_settings_win32.h"
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
+#include "platform/win32/scoped_handles.h"
 #include "platform/win32/shell_launcher_win32.h"
-#include "platform/win32/import_lock_win32.h"
-#include "platform/win32/regional_settings_win32.h"
 #include "platform/win32/text_folding_win32.h"
+#include "platform/win32/wide_text.h"
 #include "shell/main_window.h"
 
 #include <windows.h>
@@ -83,8 +83,7 @@ std::string wholePath(const std::string& path) {
 
 // Said where the script reads it; in a box when nothing reads it, unless
 // the command line asked for none.
-void tell(quorvane::win32::ConsoleOutput& output, const std::string& text, bool quiet,
-          UINT icon) {
+void tell(quorvane::win32::ConsoleOutput& output, const std::string& text, bool quiet, UINT icon) {
     if (output.present()) {
         output.writeLine(text);
     } else if (!quiet) {
@@ -95,8 +94,8 @@ void tell(quorvane::win32::ConsoleOutput& output, const std::string& text, bool 
 bool asksForQuiet(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments)
         if (argument.size() == 6 && (argument[0] == '/' || argument[0] == '-') &&
-            CompareStringOrdinal(quorvane::win32::toWide(argument.substr(1)).c_str(), -1,
-                                 L"quiet", -1, TRUE) == CSTR_EQUAL)
+            CompareStringOrdinal(quorvane::win32::toWide(argument.substr(1)).c_str(), -1, L"quiet",
+                                 -1, TRUE) == CSTR_EQUAL)
             return true;
     return false;
 }

@@ -300,7 +300,8 @@ public:
         outlook_.log.push_back("FolderByPath " + std::string(path));
         for (const auto& folder : seenFolders())
             if (folder.path == path || folder.path.ends_with("\\" + std::string(path)))
-                return std::unique_ptr<OutlookFolder>(std::make_unique<FakeFolder>(outlook_, folder));
+                return std::unique_ptr<OutlookFolder>(
+                    std::make_unique<FakeFolder>(outlook_, folder));
         Failure missing = FakeOutlookSession::failure("FolderByPath");
         missing.notFound = true;
         return missing;

@@ -31,8 +31,8 @@ struct FakePlatform {
     FakeImportLock importLock;
 
     PlatformServices platformServices() {
-        return {settings, outlook,   shell,   dialogs,  clock,
-                files,    storage,   codePages, folding, regional, importLock};
+        return {settings, outlook,   shell,   dialogs,  clock,     files,
+                storage,  codePages, folding, regional, importLock};
     }
 };
 

@@ -17,8 +17,7 @@ const std::vector<std::string> Phones = {"BusinessTelephoneNumber", "Business2Te
 const std::vector<std::string> Emails = {"Email1Address", "Email2Address", "Email3Address"};
 
 RestValue Value(std::string property, std::size_t ordinal, std::string kind, std::string value,
-                RestForm form, std::vector<std::string> slots,
-                std::vector<std::string> sameKind) {
+                RestForm form, std::vector<std::string> slots, std::vector<std::string> sameKind) {
     RestValue rest;
     rest.property = std::move(property);
     rest.ordinal = ordinal;
@@ -89,8 +88,7 @@ TEST(RestCarrierTest, CarriesEachValueOnceIntoItsSlotOrTheNotes) {
         {"a third work phone is lost though Business 2 is free",
          {{Phone(3, "+1 555 0103", {"BusinessTelephoneNumber", "Business2TelephoneNumber"})}},
          keptOnePhone,
-         {{"BusinessTelephoneNumber", "+1 555 0101"},
-          {"Business2TelephoneNumber", "+1 555 0103"}},
+         {{"BusinessTelephoneNumber", "+1 555 0101"}, {"Business2TelephoneNumber", "+1 555 0103"}},
          "carried: TEL 3 to Business 2",
          5},
         {"a phone Outlook kept in another slot is written again",
@@ -170,9 +168,9 @@ TEST(RestCarrierTest, ARefusedPromptIsRaisedOnceAndTheRecordSaysWhatWasNotCarrie
         FakeContactState state;
         state.refuseAddressReads = true;
         ContactItem contact(state);
-        EXPECT_EQ(carrier.carry(rest, contact),
-                  "not carried: EMAIL 4 (" + std::string(RefusedWords) + "), TEL 2 (" +
-                      std::string(RefusedWords) + ")");
+        EXPECT_EQ(carrier.carry(rest, contact), "not carried: EMAIL 4 (" +
+                                                    std::string(RefusedWords) + "), TEL 2 (" +
+                                                    std::string(RefusedWords) + ")");
         for (const std::string& call : state.calls)
             guardedReads += call.starts_with("get Email") || call == "get Body";
     }

@@ -15,13 +15,13 @@
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/com_object.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/import_lock_win32.h"
 #include "platform/win32/outlook_com.h"
+#include "platform/win32/regional_settings_win32.h"
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/shell_launcher_win32.h"
-#include "platform/win32/import_lock_win32.h"
-#include "platform/win32/regional_settings_win32.h"
 #include "platform/win32/text_folding_win32.h"
 #include "platform/win32/wide_text.h"
 #include "queue/folder_search.h"
@@ -150,10 +150,10 @@ protected:
     ComApartment ole{ComApartment::Kind::Ole}; // for the drop target and folder browser
 
     void SetUp() override {
-        window = std::make_unique<MainWindow>(
-            GetModuleHandleW(nullptr), PlatformServices{settings, outlook, shell, dialogs, clock, files,
-                                             storage, codePages, textFolding, regional,
-                                             importLock});
+        window = std::make_unique<MainWindow>(GetModuleHandleW(nullptr),
+                                              PlatformServices{settings, outlook, shell, dialogs,
+                                                               clock, files, storage, codePages,
+                                                               textFolding, regional, importLock});
         ASSERT_TRUE(window->create(SW_SHOWNORMAL));
         pump();
         list = FindWindowExW(window->handle(), nullptr, WC_LISTVIEWW, nullptr);

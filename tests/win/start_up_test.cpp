@@ -10,12 +10,12 @@
 #include "platform/win32/code_pages_win32.h"
 #include "platform/win32/com_apartment.h"
 #include "platform/win32/file_system_win32.h"
+#include "platform/win32/import_lock_win32.h"
 #include "platform/win32/outlook_com.h"
+#include "platform/win32/regional_settings_win32.h"
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/shell_launcher_win32.h"
-#include "platform/win32/import_lock_win32.h"
-#include "platform/win32/regional_settings_win32.h"
 #include "platform/win32/text_folding_win32.h"
 #include "platform/win32/wide_text.h"
 #include "shell/main_window.h"
@@ -83,10 +83,10 @@ protected:
     }
 
     std::unique_ptr<MainWindow> makeWindow() {
-        return std::make_unique<MainWindow>(
-            GetModuleHandleW(nullptr), PlatformServices{settings, outlook, shell, dialogs, clock, files,
-                                             storage, codePages, textFolding, regional,
-                                             importLock});
+        return std::make_unique<MainWindow>(GetModuleHandleW(nullptr),
+                                            PlatformServices{settings, outlook, shell, dialogs,
+                                                             clock, files, storage, codePages,
+                                                             textFolding, regional, importLock});
     }
     // Opens the window, which must come up visible with its five buttons
     // whatever part of it failed; the boxes it showed on the way.

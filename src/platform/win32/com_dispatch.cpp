@@ -313,8 +313,7 @@ Outcome<Variant> DispatchObject::invoke(std::string_view name, WORD flags,
     result = retryWhileBusy([&] {
         UINT badArgument = 0;
         return object_->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
-                               put ? nullptr : value.receive(), exception.receive(),
-                               &badArgument);
+                               put ? nullptr : value.receive(), exception.receive(), &badArgument);
     });
     if (result == DISP_E_EXCEPTION)
         return exception.describe(result);

@@ -22,9 +22,9 @@ public:
     void writeLine(std::string_view text) override;
 
 private:
-    HANDLE target_ = nullptr;   // the redirected output, or the console's screen
-    ScopedFile consoleScreen_;  // owned when it is the console's
-    bool console_ = false;      // written as UTF-16 text rather than UTF-8 bytes
+    HANDLE target_ = nullptr;  // the redirected output, or the console's screen
+    ScopedFile consoleScreen_; // owned when it is the console's
+    bool console_ = false;     // written as UTF-16 text rather than UTF-8 bytes
 };
 
 } // namespace quorvane::win32

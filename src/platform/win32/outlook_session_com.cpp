@@ -349,8 +349,8 @@ Outcome<std::unique_ptr<OutlookFolder>> ComOutlookSession::folderByPath(std::str
     }
     for (; next < names.size(); ++next) {
         Outcome<DispatchObject> below = folder->getObject("Folders");
-        Outcome<DispatchObject> found =
-            below ? below->callObject("Item", names[next]) : Outcome<DispatchObject>(below.failure());
+        Outcome<DispatchObject> found = below ? below->callObject("Item", names[next])
+                                              : Outcome<DispatchObject>(below.failure());
         if (!found)
             return notFound(names[next], found.failure());
         folder = std::move(found);
