@@ -29,7 +29,7 @@ std::wstring environment(const wchar_t* name) {
     return std::wstring(value, length);
 }
 
-Quorvane::Quorvane() {
+Quorvane::Quorvane(const std::wstring& arguments) {
     const std::wstring exe = environment(L"QUORVANE_EXE");
     if (exe.empty())
         throw std::runtime_error("QUORVANE_EXE does not name quorvane.exe");
@@ -37,6 +37,7 @@ Quorvane::Quorvane() {
     execute.cbSize = sizeof execute;
     execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
     execute.lpFile = exe.c_str();
+    execute.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
     execute.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExW(&execute) || !execute.hProcess)
         throw std::runtime_error("cannot start quorvane.exe: " +

@@ -21,9 +21,9 @@ std::wstring environment(const wchar_t* name);
 
 class Quorvane {
 public:
-    // Starts QUORVANE_EXE and waits for its main window; throws when none
-    // shows.
-    Quorvane();
+    // Starts QUORVANE_EXE (with `arguments`, a command line after its name)
+    // and waits for its main window; throws when none shows.
+    explicit Quorvane(const std::wstring& arguments = {});
     ~Quorvane();
     Quorvane(const Quorvane&) = delete;
     Quorvane& operator=(const Quorvane&) = delete;
