@@ -534,17 +534,19 @@ TEST_F(OutlookStandInTest, FolderTableListsWhatAFolderHolds) {
     getObject(columns.Get(), L"RemoveAll");
     for (const wchar_t* name :
          {L"FullName", L"Email1Address", L"Email2Address", L"Email3Address",
-          L"BusinessTelephoneNumber", L"HomeTelephoneNumber", L"MobileTelephoneNumber"})
+          L"BusinessTelephoneNumber", L"HomeTelephoneNumber", L"MobileTelephoneNumber",
+          L"Home2TelephoneNumber", L"OtherTelephoneNumber"})
         getObject(columns.Get(), L"Add", {textArgument(name)});
     Call unknown;
     invoke(columns.Get(), L"Add", {textArgument(L"NoSuchProperty")}, unknown);
     EXPECT_EQ(unknown.hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(count(columns.Get()), 7);
+    EXPECT_EQ(count(columns.Get()), 9);
     const Cells expected = {
-        {L"Ada Lovelace", L"ada@example.org", L"", L"", L"+44 2", L"", L"+44 1"},
-        {L"Grace Hopper", L"g1@x.org", L"g2@x.org", L"g3@x.org", L"555-3", L"555-1", L""},
-        {L"Alan Turing", L"", L"", L"", L"", L"", L"07"},
-        {L"Dan", L"", L"", L"", L"", L"", L""}};
+        {L"Ada Lovelace", L"ada@example.org", L"", L"", L"+44 2", L"", L"+44 1", L"", L""},
+        {L"Grace Hopper", L"g1@x.org", L"g2@x.org", L"g3@x.org", L"", L"555-1", L"", L"555-2",
+         L"555-3"},
+        {L"Alan Turing", L"", L"", L"", L"", L"", L"07", L"", L""},
+        {L"Dan", L"", L"", L"", L"", L"", L"", L"", L""}};
 
     Cells blocks;
     for (std::size_t block : {3u, 1u}) {

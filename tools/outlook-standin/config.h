@@ -13,6 +13,15 @@
 
 namespace quorvane::standin {
 
+// How much of a card the Outlook being stood in for keeps (Keeps, REG_SZ).
+// Versions differ; a test runs the importer against each to show that it
+// writes nothing twice and loses nothing whichever it meets.
+enum class CardKeeping {
+    AsDocumented, // no Keeps: as Outlook's documentation of vCard import says
+    More,         // "more": NICKNAME, CATEGORIES and every TEL, URL and ADR too
+    Less,         // "less": no TEL without a kind, and no URL at all
+};
+
 struct StandInConfig {
     DWORD openDelayMs = 0;           // OpenDelayMs: time from a /v request to its window
     bool neverOpen = false;          // NeverOpen: /v requests are logged and then ignored
@@ -44,6 +53,7 @@ struct StandInConfig {
     // the performance counter when the call arrived, for the benchmark to
     // time the client's work between its calls.
     bool logTimes = false;
+    CardKeeping keeps = CardKeeping::AsDocumented;
 };
 
 StandInConfig readConfig();

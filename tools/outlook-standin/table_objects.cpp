@@ -2,6 +2,7 @@
 
 #include "dispatch_object.h"
 #include "event_log.h"
+#include "property_variant.h"
 
 #include "platform/win32/com_object.h"
 #include "platform/win32/wide_text.h"
@@ -32,31 +33,9 @@ struct TableState {
     std::size_t next = 0; // the row GetNextRow and GetArray hand out next
 };
 
-class ScopedVariant {
-public:
-    explicit ScopedVariant(const PropertyValue& value) {
-        VariantInit(&variant_);
-        if (value.date) {
-            variant_.vt = VT_DATE;
-            variant_.date = *value.date;
-        } else {
-            variant_.vt = VT_BSTR;
-            variant_.bstrVal =
-                SysAllocStringLen(value.text.data(), static_cast<UINT>(value.text.size()));
-        }
-    }
-    ScopedVariant(const ScopedVariant&) = delete;
-    ScopedVariant& operator=(const ScopedVariant&) = delete;
-    ~ScopedVariant() { VariantClear(&variant_); }
-    VARIANT* get() { return &variant_; }
-
-private:
-    VARIANT variant_;
-};
-
 // Columns hold only names propertyOf knows, so every cell has a value.
 PropertyValue cell(const TableState& table, const StoredContact& row, std::size_t column) {
-    return propertyOf(row, table.columns[column]).value_or(PropertyValue{});
+    return propertyOf(row, table.columns[column]).value_or(std::wstring());
 }
 
 // A SAFEARRAY of VARIANTs, `rows` by the table's columns; one-dimensional
@@ -73,7 +52,7 @@ HRESULT returnCells(const DispatchCall& call, const TableState& table, std::size
         return E_OUTOFMEMORY;
     for (std::size_t row = 0; row < count; ++row) {
         for (std::size_t column = 0; column < table.columns.size(); ++column) {
-            ScopedVariant value(cell(table, table.rows[first + row], column));
+            PropertyVariant value(cell(table, table.rows[first + row], column));
             LONG at[2] = {static_cast<LONG>(row), static_cast<LONG>(column)};
             const HRESULT hr = SafeArrayPutElement(cells, oneRow ? &at[1] : at, value.get());
             if (FAILED(hr)) {
@@ -151,7 +130,7 @@ private:
         }
         if (column >= columns.size())
             return raiseOutlookError(call, L"Array index out of bounds.", DISP_E_BADINDEX);
-        ScopedVariant value(cell(*table_, table_->rows[index_], column));
+        PropertyVariant value(cell(*table_, table_->rows[index_], column));
         return call.result ? VariantCopy(call.result, value.get()) : S_OK;
     }
 
