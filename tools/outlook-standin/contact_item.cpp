@@ -6,6 +6,7 @@
 #include "dispatch_object.h"
 #include "event_log.h"
 #include "mailbox.h"
+#include "pictures.h"
 #include "property_variant.h"
 #include "session_objects.h"
 
@@ -32,6 +33,7 @@ private:
         MoveId,
         DeleteId,
         ParentId,
+        AddPictureId,
         EntryIdId,
         LastModificationTimeId,
         MessageClassId,
@@ -44,12 +46,14 @@ private:
                                                 {L"Move", MoveId},
                                                 {L"Delete", DeleteId},
                                                 {L"Parent", ParentId},
+                                                {L"AddPicture", AddPictureId},
                                                 {L"EntryID", EntryIdId},
                                                 {L"LastModificationTime", LastModificationTimeId},
                                                 {L"MessageClass", MessageClassId}};
             for (std::size_t at = 0; at < ContactPropertyCount; ++at) {
                 const auto property = static_cast<P>(at);
-                list.push_back({nameOf(property), FirstPropertyId + static_cast<DISPID>(at)});
+                list.push_back({nameOf(property), FirstPropertyId + static_cast<DISPID>(at),
+                                isWritable(property)});
             }
             return list;
         }();
@@ -64,6 +68,8 @@ private:
             return move(call);
         case DeleteId:
             return remove(call);
+        case AddPictureId:
+            return addPicture(call);
         case ParentId:
             logEvent("get Parent " + toUtf8(folderPath(contact_->mailboxPath)),
                      contact_->sourcePath);
@@ -73,7 +79,8 @@ private:
         case MessageClassId:
             return itemProperty(id, call);
         default:
-            return get(static_cast<P>(id - FirstPropertyId), call);
+            return call.put ? put(static_cast<P>(id - FirstPropertyId), call)
+                            : get(static_cast<P>(id - FirstPropertyId), call);
         }
     }
 
@@ -95,6 +102,41 @@ private:
         const std::string name = toUtf8(nameOf(property));
         logEvent("get " + name, contact_->sourcePath);
         return returnValue(call, contact_->fields[property]);
+    }
+
+    // Held by the item until Save stores it, as in Outlook.
+    HRESULT put(P property, const DispatchCall& call) {
+        logEvent("put " + toUtf8(nameOf(property)), contact_->sourcePath);
+        const bool date = std::holds_alternative<OleDate>(contact_->fields[property]);
+        VARIANT value;
+        if (const HRESULT hr = convertedArgument(call, 0, date ? VT_DATE : VT_BSTR, value);
+            FAILED(hr))
+            return hr;
+        if (date)
+            contact_->fields.set(property, OleDate{value.date});
+        else
+            contact_->fields.set(property, std::wstring(value.bstrVal ? value.bstrVal : L"",
+                                                        SysStringLen(value.bstrVal)));
+        VariantClear(&value);
+        return S_OK;
+    }
+
+    // AddPicture(Path): the file's picture replaces any the contact had.
+    HRESULT addPicture(const DispatchCall& call) {
+        std::wstring picture;
+        if (const HRESULT hr = textArgument(call, 0, picture); FAILED(hr))
+            return hr;
+        const bool found = GetFileAttributesW(picture.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (!found || !isContactPicture(fileBytesOf(picture))) {
+            logEvent("fail AddPicture", contact_->sourcePath);
+            return raiseOutlookError(call,
+                                     found ? L"The file is not a picture Outlook can show."
+                                           : L"Cannot find the picture file.",
+                                     E_FAIL);
+        }
+        logEvent("AddPicture", contact_->sourcePath);
+        contact_->fields.set(P::HasPicture, true);
+        return S_OK;
     }
 
     HRESULT save(const DispatchCall& call) {
@@ -162,10 +204,14 @@ private:
 
 } // namespace
 
+Microsoft::WRL::ComPtr<IDispatch>
+makeContactItem(ServerState& state, std::shared_ptr<StoredContact> contact, ContactFaults faults) {
+    return win32::makeComObject<ContactItem>(state, std::move(contact), faults);
+}
+
 Microsoft::WRL::ComPtr<IDispatch> makeContactItem(ServerState& state, StoredContact contact,
                                                   ContactFaults faults) {
-    return win32::makeComObject<ContactItem>(
-        state, std::make_shared<StoredContact>(std::move(contact)), faults);
+    return makeContactItem(state, std::make_shared<StoredContact>(std::move(contact)), faults);
 }
 
 StoredContact unsavedContact(const std::wstring& path, const std::wstring& name) {

@@ -28,6 +28,9 @@ struct ItemWindow {
     // FailSave and FailClose switches apply on top.
     bool failSave = false;
     bool failClose = false;
+    // The contact the window shows, made at the first CurrentItem: every
+    // later one hands out the same item, with whatever was written to it.
+    std::shared_ptr<StoredContact> item;
 };
 
 // A /v request on its way to its window(s).
