@@ -65,6 +65,10 @@ StandInConfig readConfig() {
     config.keeps = keeps == L"more"   ? CardKeeping::More
                    : keeps == L"less" ? CardKeeping::Less
                                       : CardKeeping::AsDocumented;
+    const std::wstring prompt = readString(L"AddressPrompt");
+    config.addressPrompt = prompt == L"allow"    ? AddressPrompt::Allow
+                           : prompt == L"refuse" ? AddressPrompt::Refuse
+                                                 : AddressPrompt::Never;
     return config;
 }
 

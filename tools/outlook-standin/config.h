@@ -22,6 +22,15 @@ enum class CardKeeping {
     Less,         // "less": no TEL without a kind, and no URL at all
 };
 
+// Outlook's security prompt before another program reads addresses
+// (AddressPrompt, REG_SZ). Without the switch there is none, as where the
+// antivirus state is good.
+enum class AddressPrompt {
+    Never,
+    Allow,  // "allow": shown at the first guarded read of a server run, answered Allow
+    Refuse, // "refuse": shown at every guarded read, answered No: the read fails
+};
+
 struct StandInConfig {
     DWORD openDelayMs = 0;           // OpenDelayMs: time from a /v request to its window
     bool neverOpen = false;          // NeverOpen: /v requests are logged and then ignored
@@ -54,6 +63,7 @@ struct StandInConfig {
     // time the client's work between its calls.
     bool logTimes = false;
     CardKeeping keeps = CardKeeping::AsDocumented;
+    AddressPrompt addressPrompt = AddressPrompt::Never;
 };
 
 StandInConfig readConfig();

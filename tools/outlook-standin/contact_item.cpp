@@ -1,5 +1,6 @@
 #include "contact_item.h"
 
+#include "address_prompt.h"
 #include "card_mapping.h"
 #include "config.h"
 #include "contact_file.h"
@@ -101,6 +102,10 @@ private:
     HRESULT get(P property, const DispatchCall& call) {
         const std::string name = toUtf8(nameOf(property));
         logEvent("get " + name, contact_->sourcePath);
+        if (isGuarded(property))
+            if (const HRESULT hr = passAddressPrompt(state_, call, name, contact_->sourcePath);
+                FAILED(hr))
+                return hr;
         return returnValue(call, contact_->fields[property]);
     }
 

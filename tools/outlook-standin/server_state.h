@@ -91,6 +91,10 @@ public:
     // class from COM first.
     std::function<void()> vanish;
 
+    // Outlook's security prompt, once answered Allow, stays away for the rest
+    // of the run (address_prompt.h).
+    bool addressReadsAllowed = false;
+
 private:
     long liveObjects_ = 0;
     long locks_ = 0;

@@ -1,5 +1,6 @@
 #include "table_objects.h"
 
+#include "address_prompt.h"
 #include "dispatch_object.h"
 #include "event_log.h"
 #include "property_variant.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <memory>
+#include <span>
 
 namespace quorvane::standin {
 namespace {
@@ -32,6 +34,18 @@ struct TableState {
     std::vector<std::wstring> columns = DefaultColumns;
     std::size_t next = 0; // the row GetNextRow and GetArray hand out next
 };
+
+// Outlook asks the user before it hands out a guarded column (the security
+// prompt), at every read of rows that hold one.
+HRESULT passPromptFor(ServerState& state, const DispatchCall& call,
+                      std::span<const std::wstring> columns) {
+    for (const std::wstring& column : columns) {
+        const auto property = contactPropertyNamed(column);
+        if (property && isGuarded(*property))
+            return passAddressPrompt(state, call, toUtf8(nameOf(*property)));
+    }
+    return S_OK;
+}
 
 // Columns hold only names propertyOf knows, so every cell has a value.
 PropertyValue cell(const TableState& table, const StoredContact& row, std::size_t column) {
@@ -111,8 +125,11 @@ private:
     static constexpr DispatchMember Members[] = {{L"GetValues", GetValuesId}, {L"Item", ItemId}};
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
-        if (id == GetValuesId)
+        if (id == GetValuesId) {
+            if (const HRESULT hr = passPromptFor(state_, call, table_->columns); FAILED(hr))
+                return hr;
             return returnCells(call, *table_, index_, 1, true);
+        }
         // Item takes a 1-based column number or a column's name.
         const auto& columns = table_->columns;
         std::size_t column = columns.size();
@@ -130,6 +147,8 @@ private:
         }
         if (column >= columns.size())
             return raiseOutlookError(call, L"Array index out of bounds.", DISP_E_BADINDEX);
+        if (const HRESULT hr = passPromptFor(state_, call, {&columns[column], 1}); FAILED(hr))
+            return hr;
         PropertyVariant value(cell(*table_, table_->rows[index_], column));
         return call.result ? VariantCopy(call.result, value.get()) : S_OK;
     }
@@ -198,6 +217,8 @@ private:
         // No rows left: nothing at all rather than an empty array.
         if (count == 0)
             return S_OK;
+        if (const HRESULT hr = passPromptFor(state_, call, table_->columns); FAILED(hr))
+            return hr;
         const HRESULT hr = returnCells(call, *table_, table_->next, count, false);
         if (SUCCEEDED(hr))
             table_->next += count;
