@@ -69,6 +69,7 @@ StandInConfig readConfig() {
     config.addressPrompt = prompt == L"allow"    ? AddressPrompt::Allow
                            : prompt == L"refuse" ? AddressPrompt::Refuse
                                                  : AddressPrompt::Never;
+    config.contactsFile = readString(L"ContactsFile");
     return config;
 }
 

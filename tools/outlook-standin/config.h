@@ -64,6 +64,9 @@ struct StandInConfig {
     bool logTimes = false;
     CardKeeping keeps = CardKeeping::AsDocumented;
     AddressPrompt addressPrompt = AddressPrompt::Never;
+    // ContactsFile: one line per saved contact with every property it holds
+    // (event_log.h has its form), empty for none.
+    std::wstring contactsFile;
 };
 
 StandInConfig readConfig();

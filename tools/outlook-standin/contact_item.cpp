@@ -158,6 +158,7 @@ private:
             contact_->entryId = state_.newEntryId();
         *contact_ = state_.contacts(config).save(*contact_);
         recordSaved(path, contact_->fields.text(P::FullName), folderPath(contact_->mailboxPath));
+        recordContact(path, propertyLine(contact_->fields));
         const bool vanishSwitch = countDownVanishAtSave(config);
         if ((faults_.vanishOnSave || vanishSwitch) && state_.vanish) {
             // Stored, yet the caller never hears so: the hardest case for an

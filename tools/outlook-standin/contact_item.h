@@ -27,7 +27,7 @@ struct ContactFaults {
 // `contact` has no entry ID until stored; its mailboxPath is the folder
 // Save stores it in. Every property of ContactFields is read and (but
 // HasPicture) written by its name, AddPicture(Path) sets the picture, and
-// Save records the contact in SavedFile (event_log.h).
+// Save records the contact in SavedFile and ContactsFile (event_log.h).
 Microsoft::WRL::ComPtr<IDispatch> makeContactItem(ServerState& state, StoredContact contact,
                                                   ContactFaults faults);
 // An item that shares its contact with others, as every CurrentItem of one
