@@ -48,6 +48,44 @@ std::vector<std::wstring> savedPaths(const std::wstring& savedFile) {
     return paths;
 }
 
+namespace {
+
+// The stand-in's escapes for a backslash, tab, carriage return and line feed.
+std::wstring unescaped(std::wstring_view text) {
+    std::wstring result;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const wchar_t next = at + 1 < text.size() ? text[at + 1] : L'\0';
+        if (text[at] != L'\\' || next == L'\0') {
+            result += text[at];
+            continue;
+        }
+        result += next == L't' ? L'\t' : next == L'r' ? L'\r' : next == L'n' ? L'\n' : next;
+        ++at;
+    }
+    return result;
+}
+
+} // namespace
+
+std::vector<SavedProperties> savedProperties(const std::wstring& contactsFile) {
+    std::vector<SavedProperties> saved;
+    for (const std::wstring& line : readLines(contactsFile)) {
+        SavedProperties& contact = saved.emplace_back();
+        std::size_t from = 0;
+        for (std::size_t tab = 0; tab != std::wstring::npos; from = tab + 1) {
+            tab = line.find(L'\t', from);
+            const std::wstring_view field = std::wstring_view(line).substr(from, tab - from);
+            const std::size_t equals = field.find(L'=');
+            if (from == 0)
+                contact.path = unescaped(field);
+            else
+                contact.properties[std::wstring(field.substr(0, equals))] =
+                    unescaped(field.substr(equals + 1));
+        }
+    }
+    return saved;
+}
+
 std::wstring standInFolderPath(const std::wstring& mailboxPath) {
     return L"\\\\Outlook Data File\\" + mailboxPath;
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,16 @@ struct SavedContact {
 std::vector<SavedContact> savedContacts(const std::wstring& savedFile);
 // Only the files, for tests that count files rather than names.
 std::vector<std::wstring> savedPaths(const std::wstring& savedFile);
+
+// What the stand-in's ContactsFile holds of each contact it saved, in order:
+// the card file it was made of and every property the contact held that was
+// not empty, by Outlook's names ("HomeTelephoneNumber"), dates as
+// "1980-04-15" and HasPicture as "true" (tools/outlook-standin/event_log.h).
+struct SavedProperties {
+    std::wstring path;
+    std::map<std::wstring, std::wstring> properties;
+};
+std::vector<SavedProperties> savedProperties(const std::wstring& contactsFile);
 
 // The FolderPath of a folder below the stand-in's mailbox, as its SavedFile
 // and its folders name it: Contacts\Friends is

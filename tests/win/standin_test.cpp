@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -84,6 +85,21 @@ VARIANT objectArgument(IDispatch* object) {
 
 VARIANT longArgument(long value) {
     return argumentOf(VT_I4, [=](VARIANT& argument) { argument.lVal = value; });
+}
+
+// A property put as any late-bound client makes it: the new value as the one
+// argument, named DISPID_PROPERTYPUT.
+HRESULT put(IDispatch* object, const wchar_t* name, VARIANT value) {
+    DISPID id = DISPID_UNKNOWN;
+    auto* names = const_cast<LPOLESTR>(name);
+    HRESULT hr = object->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &id);
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&value, &named, 1, 1};
+    if (SUCCEEDED(hr))
+        hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
+                            nullptr, nullptr, nullptr);
+    VariantClear(&value);
+    return hr;
 }
 
 // One late-bound call and everything it answered.
@@ -534,17 +550,19 @@ TEST_F(OutlookStandInTest, FolderTableListsWhatAFolderHolds) {
     getObject(columns.Get(), L"RemoveAll");
     for (const wchar_t* name :
          {L"FullName", L"Email1Address", L"Email2Address", L"Email3Address",
-          L"BusinessTelephoneNumber", L"HomeTelephoneNumber", L"MobileTelephoneNumber"})
+          L"BusinessTelephoneNumber", L"HomeTelephoneNumber", L"MobileTelephoneNumber",
+          L"Home2TelephoneNumber", L"OtherTelephoneNumber"})
         getObject(columns.Get(), L"Add", {textArgument(name)});
     Call unknown;
     invoke(columns.Get(), L"Add", {textArgument(L"NoSuchProperty")}, unknown);
     EXPECT_EQ(unknown.hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(count(columns.Get()), 7);
+    EXPECT_EQ(count(columns.Get()), 9);
     const Cells expected = {
-        {L"Ada Lovelace", L"ada@example.org", L"", L"", L"+44 2", L"", L"+44 1"},
-        {L"Grace Hopper", L"g1@x.org", L"g2@x.org", L"g3@x.org", L"555-3", L"555-1", L""},
-        {L"Alan Turing", L"", L"", L"", L"", L"", L"07"},
-        {L"Dan", L"", L"", L"", L"", L"", L""}};
+        {L"Ada Lovelace", L"ada@example.org", L"", L"", L"+44 2", L"", L"+44 1", L"", L""},
+        {L"Grace Hopper", L"g1@x.org", L"g2@x.org", L"g3@x.org", L"", L"555-1", L"", L"555-2",
+         L"555-3"},
+        {L"Alan Turing", L"", L"", L"", L"", L"", L"07", L"", L""},
+        {L"Dan", L"", L"", L"", L"", L"", L"", L"", L""}};
 
     Cells blocks;
     for (std::size_t block : {3u, 1u}) {
@@ -667,6 +685,189 @@ TEST_F(OutlookStandInTest, TableAndTakingBackFailures) {
         EXPECT_NE(call.scode, static_cast<HRESULT>(0x8004010F)) << "not a missing item";
     }
     getObject(session.Get(), L"GetItemFromID", {textArgument(id)});
+}
+
+using Properties = std::map<std::wstring, std::wstring>;
+
+// `base` with `changes` made: an empty value takes the property out.
+Properties changed(Properties base, const Properties& changes) {
+    for (const auto& [name, value] : changes)
+        if (value.empty())
+            base.erase(name);
+        else
+            base[name] = value;
+    return base;
+}
+
+// Where Outlook files a card's values, as documented and as an Outlook that
+// keeps more or less of a card does: each value in one place, nothing made up.
+TEST_F(OutlookStandInTest, CardsLandInOutlooksPropertiesAsTheKeepsSwitchSays) {
+    const std::wstring ann = contactFile(L"ann.vcf");
+    writeFile(ann,
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nORG:Acme\\, Inc.;Sales\r\n"
+              "TITLE:Boss\r\nNICKNAME:Annie\r\nCATEGORIES:Friends,Work\r\n"
+              "EMAIL;TYPE=INTERNET:a1@x.org\r\nEMAIL;TYPE=im:ann@im\r\nEMAIL:a2@x.org\r\n"
+              "EMAIL:a3@x.org\r\nEMAIL:a4@x.org\r\nTEL;TYPE=HOME:h1\r\n"
+              "TEL;TYPE=HOME,VOICE:h2\r\nTEL;TYPE=home:h3\r\nTEL;TYPE=WORK,PREF:w1\r\n"
+              "TEL;TYPE=CELL,PREF:c1\r\nTEL;TYPE=FAX:f1\r\nTEL;HOME;FAX:f2\r\n"
+              "TEL;PAGER:p1\r\nTEL;TYPE=PREF:pr\r\nTEL:u1\r\nTEL;TYPE=VOICE:u2\r\n"
+              "TEL;TYPE=PCS:pcs\r\nURL:http://one\r\nURL:http://two\r\nURL:http://three\r\n"
+              "ADR;TYPE=WORK:;;1 Main St;Springfield;IL;62701;USA\r\nADR:;;2 Side St;Town;;;\r\n"
+              "NOTE:One\\nTwo\r\nBDAY:1980-04-15T10:00:00Z\r\nX-MS-ANNIVERSARY:20050610\r\n"
+              "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRg==\r\nEND:VCARD\r\n");
+    const std::wstring bo = contactFile(L"bo.vcf");
+    writeFile(bo, "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Bo\r\nBDAY:--0415\r\n"
+                  "PHOTO:data:image/png;base64,iVBORw0KGgoAAAA=\r\nX-MS-IMADDRESS:bo@im\r\n"
+                  "IMPP:xmpp:bo@x\r\nURL;TYPE=WORK:http://w\r\nTEL;TYPE=PCS:9\r\nEND:VCARD\r\n");
+    const Properties annAsDocumented = {
+        {L"FullName", L"Ann Lee"},
+        {L"CompanyName", L"Acme, Inc."},
+        {L"JobTitle", L"Boss"},
+        {L"Email1Address", L"a1@x.org"},
+        {L"Email2Address", L"a2@x.org"},
+        {L"Email3Address", L"a3@x.org"},
+        {L"IMAddress", L"ann@im"},
+        {L"HomeTelephoneNumber", L"h1"},
+        {L"Home2TelephoneNumber", L"h2"},
+        {L"BusinessTelephoneNumber", L"w1"},
+        {L"MobileTelephoneNumber", L"c1"},
+        {L"BusinessFaxNumber", L"f1"},
+        {L"HomeFaxNumber", L"f2"},
+        {L"PagerNumber", L"p1"},
+        {L"PrimaryTelephoneNumber", L"pr"},
+        {L"OtherTelephoneNumber", L"u1"},
+        {L"PersonalHomePage", L"http://one"},
+        {L"BusinessHomePage", L"http://two"},
+        {L"WebPage", L"http://two"},
+        {L"BusinessAddress", L"1 Main St\r\nSpringfield IL 62701\r\nUSA"},
+        {L"OtherAddress", L"2 Side St\r\nTown"},
+        {L"Body", L"One\r\nTwo"},
+        {L"Birthday", L"1980-04-15"},
+        {L"Anniversary", L"2005-06-10"},
+        {L"HasPicture", L"true"}};
+    const Properties boAsDocumented = {{L"FullName", L"Bo"},
+                                       {L"IMAddress", L"bo@im"},
+                                       {L"BusinessHomePage", L"http://w"},
+                                       {L"WebPage", L"http://w"}};
+    struct Case {
+        const wchar_t* keeps;
+        const std::wstring& file;
+        Properties expected;
+    };
+    const Case cases[] = {
+        {L"", ann, annAsDocumented},
+        {L"", bo, boAsDocumented},
+        {L"more", ann,
+         changed(annAsDocumented, {{L"NickName", L"Annie"},
+                                   {L"Categories", L"Friends, Work"},
+                                   {L"CallbackTelephoneNumber", L"h3"},
+                                   {L"RadioTelephoneNumber", L"u2"},
+                                   {L"AssistantTelephoneNumber", L"pcs"}})},
+        {L"more", bo,
+         changed(boAsDocumented, {{L"HasPicture", L"true"}, {L"OtherTelephoneNumber", L"9"}})},
+        {L"less", ann,
+         changed(annAsDocumented, {{L"OtherTelephoneNumber", L""},
+                                   {L"PersonalHomePage", L""},
+                                   {L"BusinessHomePage", L""},
+                                   {L"WebPage", L""}})},
+        {L"less", bo, changed(boAsDocumented, {{L"BusinessHomePage", L""}, {L"WebPage", L""}})}};
+    const std::wstring contactsFile = folder + L"\\contacts.txt";
+    setStandIn(L"ContactsFile", contactsFile);
+    ComPtr<IDispatch> session = getObject(application.Get(), L"Session");
+    for (const Case& c : cases) {
+        setStandIn(L"Keeps", std::wstring(c.keeps));
+        getObject(getObject(session.Get(), L"OpenSharedItem", {textArgument(c.file)}).Get(),
+                  L"Save");
+        const auto saved = savedProperties(contactsFile);
+        ASSERT_FALSE(saved.empty());
+        EXPECT_EQ(saved.back().path, c.file);
+        EXPECT_EQ(saved.back().properties, c.expected) << toUtf8(c.keeps) << toUtf8(c.file);
+    }
+}
+
+// What the importer writes is read back and stored, through a restart too;
+// reading addresses or notes meets Outlook's security prompt, writing them
+// does not.
+TEST_F(OutlookStandInTest, PropertiesAreWrittenReadBackAndGuarded) {
+    const std::wstring contactsFile = folder + L"\\contacts.txt";
+    setStandIn(L"ContactsFile", contactsFile);
+    const std::wstring file = contactFile(L"a.vcf");
+    writeFile(file, "BEGIN:VCARD\r\nFN:Ada\r\nEMAIL:ada@x.org\r\nEND:VCARD\r\n");
+    const std::string path = toUtf8(file);
+    ComPtr<IDispatch> session = getObject(application.Get(), L"Session");
+    ComPtr<IDispatch> item = getObject(session.Get(), L"OpenSharedItem", {textArgument(file)});
+    constexpr double April15th1980 = 29326.0;
+    EXPECT_EQ(put(item.Get(), L"JobTitle", textArgument(L"Chief\tof\\staff")), S_OK);
+    EXPECT_EQ(put(item.Get(), L"Birthday",
+                  argumentOf(VT_DATE, [](VARIANT& date) { date.date = April15th1980; })),
+              S_OK);
+    EXPECT_EQ(put(item.Get(), L"HasPicture", shortArgument(1)), DISP_E_MEMBERNOTFOUND);
+    Call title;
+    invoke(item.Get(), L"jobTitle", {}, title);
+    EXPECT_EQ(std::wstring(title.value.bstrVal), L"Chief\tof\\staff");
+
+    const std::wstring picture = folder + L"\\face.png";
+    writeFile(picture, std::string("\x89PNG\r\n\x1A\n", 8) + "rest of it");
+    writeFile(folder + L"\\face.txt", "no picture");
+    for (const wchar_t* notPicture : {L"\\missing.png", L"\\face.txt"}) {
+        Call refused;
+        invoke(item.Get(), L"AddPicture", {textArgument(folder + notPicture)}, refused);
+        EXPECT_EQ(refused.hr, DISP_E_EXCEPTION) << toUtf8(notPicture);
+    }
+    getObject(item.Get(), L"AddPicture", {textArgument(picture)});
+    getObject(item.Get(), L"Save");
+    EXPECT_EQ(savedProperties(contactsFile).at(0).properties,
+              (Properties{{L"FullName", L"Ada"},
+                          {L"Email1Address", L"ada@x.org"},
+                          {L"JobTitle", L"Chief\tof\\staff"},
+                          {L"Birthday", L"1980-04-15"},
+                          {L"HasPicture", L"true"}}));
+    EXPECT_TRUE(inOrder(log(), {"put JobTitle " + path, "put Birthday " + path,
+                                "get JobTitle " + path, "AddPicture " + path, "Save " + path}));
+
+    // Another mailbox and back: the journal is read anew.
+    Call entryId;
+    invoke(item.Get(), L"EntryID", {}, entryId);
+    const std::wstring id = entryId.value.bstrVal;
+    setStandIn(L"StoreFile", folder + L"\\other.txt");
+    Call elsewhere;
+    invoke(session.Get(), L"GetItemFromID", {textArgument(id)}, elsewhere);
+    setStandIn(L"StoreFile", folder + L"\\mailbox.txt");
+    ComPtr<IDispatch> found = getObject(session.Get(), L"GetItemFromID", {textArgument(id)});
+    Call again;
+    invoke(found.Get(), L"JobTitle", {}, again);
+    EXPECT_EQ(std::wstring(again.value.bstrVal), L"Chief\tof\\staff");
+    Call birthday;
+    invoke(found.Get(), L"Birthday", {}, birthday);
+    EXPECT_EQ(birthday.value.vt, VT_DATE);
+    EXPECT_EQ(birthday.value.date, April15th1980);
+
+    setStandIn(L"AddressPrompt", std::wstring(L"refuse"));
+    Call refused;
+    invoke(found.Get(), L"Email1Address", {}, refused);
+    EXPECT_EQ(refused.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(refused.scode, E_ABORT);
+    EXPECT_EQ(refused.description, L"Operation aborted");
+    EXPECT_EQ(put(found.Get(), L"Email1Address", textArgument(L"new@x.org")), S_OK);
+    ComPtr<IDispatch> contacts = getObject(session.Get(), L"GetDefaultFolder", {shortArgument(10)});
+    ComPtr<IDispatch> table = getObject(contacts.Get(), L"GetTable");
+    getObject(getObject(table.Get(), L"Columns").Get(), L"Add", {textArgument(L"Body")});
+    Call rows;
+    invoke(table.Get(), L"GetArray", {longArgument(5)}, rows);
+    EXPECT_EQ(rows.scode, E_ABORT) << "a guarded column";
+
+    setStandIn(L"AddressPrompt", std::wstring(L"allow"));
+    for (int read = 0; read < 2; ++read) {
+        Call allowed;
+        invoke(found.Get(), L"Email1Address", {}, allowed);
+        EXPECT_EQ(allowed.hr, S_OK);
+        EXPECT_EQ(std::wstring(allowed.value.bstrVal), L"new@x.org");
+    }
+    const auto lines = log();
+    const auto prompts = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.starts_with("prompt ");
+    });
+    EXPECT_EQ(prompts, 3) << "each refusal, and the one Allow of the run";
 }
 
 } // namespace

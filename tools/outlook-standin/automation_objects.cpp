@@ -38,9 +38,11 @@ private:
     HRESULT currentItem(const DispatchCall& call) {
         logEvent("get CurrentItem", window_->path);
         // The item outlives its window: Outlook lets a caller save after Close.
+        if (!window_->item)
+            window_->item = std::make_shared<StoredContact>(
+                unsavedContact(window_->path, window_->contactName));
         return returnObject(
-            call, makeContactItem(state_, unsavedContact(window_->path, window_->contactName),
-                                  {.failSave = window_->failSave}));
+            call, makeContactItem(state_, window_->item, {.failSave = window_->failSave}));
     }
 
     HRESULT close(const DispatchCall& call) {

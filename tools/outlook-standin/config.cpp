@@ -61,6 +61,15 @@ StandInConfig readConfig() {
     config.failGetItemFromId = readDword(L"FailGetItemFromID", 0) != 0;
     config.failDelete = readDword(L"FailDelete", 0) != 0;
     config.logTimes = readDword(L"LogTimes", 0) != 0;
+    const std::wstring keeps = readString(L"Keeps");
+    config.keeps = keeps == L"more"   ? CardKeeping::More
+                   : keeps == L"less" ? CardKeeping::Less
+                                      : CardKeeping::AsDocumented;
+    const std::wstring prompt = readString(L"AddressPrompt");
+    config.addressPrompt = prompt == L"allow"    ? AddressPrompt::Allow
+                           : prompt == L"refuse" ? AddressPrompt::Refuse
+                                                 : AddressPrompt::Never;
+    config.contactsFile = readString(L"ContactsFile");
     return config;
 }
 

@@ -13,6 +13,24 @@
 
 namespace quorvane::standin {
 
+// How much of a card the Outlook being stood in for keeps (Keeps, REG_SZ).
+// Versions differ; a test runs the importer against each to show that it
+// writes nothing twice and loses nothing whichever it meets.
+enum class CardKeeping {
+    AsDocumented, // no Keeps: as Outlook's documentation of vCard import says
+    More,         // "more": NICKNAME, CATEGORIES and every TEL, URL and ADR too
+    Less,         // "less": no TEL without a kind, and no URL at all
+};
+
+// Outlook's security prompt before another program reads addresses
+// (AddressPrompt, REG_SZ). Without the switch there is none, as where the
+// antivirus state is good.
+enum class AddressPrompt {
+    Never,
+    Allow,  // "allow": shown at the first guarded read of a server run, answered Allow
+    Refuse, // "refuse": shown at every guarded read, answered No: the read fails
+};
+
 struct StandInConfig {
     DWORD openDelayMs = 0;           // OpenDelayMs: time from a /v request to its window
     bool neverOpen = false;          // NeverOpen: /v requests are logged and then ignored
@@ -44,6 +62,11 @@ struct StandInConfig {
     // the performance counter when the call arrived, for the benchmark to
     // time the client's work between its calls.
     bool logTimes = false;
+    CardKeeping keeps = CardKeeping::AsDocumented;
+    AddressPrompt addressPrompt = AddressPrompt::Never;
+    // ContactsFile: one line per saved contact with every property it holds
+    // (event_log.h has its form), empty for none.
+    std::wstring contactsFile;
 };
 
 StandInConfig readConfig();

@@ -11,6 +11,8 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
+#include <memory>
+
 namespace quorvane::standin {
 
 // What goes wrong with this one contact, drawn for its request; the fixed
@@ -23,9 +25,15 @@ struct ContactFaults {
 };
 
 // `contact` has no entry ID until stored; its mailboxPath is the folder
-// Save stores it in.
+// Save stores it in. Every property of ContactFields is read and (but
+// HasPicture) written by its name, AddPicture(Path) sets the picture, and
+// Save records the contact in SavedFile and ContactsFile (event_log.h).
 Microsoft::WRL::ComPtr<IDispatch> makeContactItem(ServerState& state, StoredContact contact,
                                                   ContactFaults faults);
+// An item that shares its contact with others, as every CurrentItem of one
+// item window does: what one writes, the others read.
+Microsoft::WRL::ComPtr<IDispatch>
+makeContactItem(ServerState& state, std::shared_ptr<StoredContact> contact, ContactFaults faults);
 
 // A contact not stored yet, read from the card file at `path` whose first
 // card's name is `name`.

@@ -1,5 +1,7 @@
 #include "contact_store.h"
 
+#include "card_mapping.h"
+#include "contact_file.h"
 #include "mailbox.h"
 
 #include "platform/win32/scoped_handles.h"
@@ -9,7 +11,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
 #include <sstream>
 
 namespace quorvane::standin {
@@ -32,41 +33,24 @@ bool equalIgnoringCase(const std::wstring& a, const std::wstring& b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::wstring upper(std::string_view text) {
-    std::wstring result;
-    for (const char c : text)
-        result += static_cast<wchar_t>(std::towupper(static_cast<unsigned char>(c)));
-    return result;
-}
-
-// The kinds a TEL names: vCard 3.0 and 4.0 say TYPE=CELL,VOICE (quoted or
-// not, perhaps in several TYPE parameters); 2.1 also writes a bare CELL.
-std::vector<std::wstring> typesOf(const CardProperty& property) {
-    std::vector<std::wstring> types;
-    for (const std::string& parameter : property.parameters) {
-        const std::wstring text = upper(parameter);
-        const std::size_t equals = text.find(L'=');
-        std::wstring list = text;
-        if (equals != std::wstring::npos) {
-            if (text.substr(0, equals) != L"TYPE")
-                continue;
-            list = text.substr(equals + 1);
-        }
-        std::wstringstream items(list);
-        for (std::wstring item; std::getline(items, item, L',');) {
-            item.erase(std::remove(item.begin(), item.end(), L'"'), item.end());
-            types.push_back(item);
-        }
-    }
-    return types;
-}
-
-// A journal line's fields are tab-separated, one item a line.
-std::wstring flat(std::wstring text) {
-    std::replace_if(
-        text.begin(), text.end(), [](wchar_t c) { return c == L'\t' || c == L'\r' || c == L'\n'; },
-        L' ');
-    return text;
+// A journal line from before every property was kept: "save", the item's
+// ID, folder, time and card file, then its name, three e-mail addresses,
+// business, home and mobile phones and, once it was kept, its company; no
+// escapes, as tabs and line breaks were blanked.
+ContactFields olderFields(const std::vector<std::wstring>& fields) {
+    using P = ContactProperty;
+    constexpr P kept[] = {P::FullName,
+                          P::Email1Address,
+                          P::Email2Address,
+                          P::Email3Address,
+                          P::BusinessTelephoneNumber,
+                          P::HomeTelephoneNumber,
+                          P::MobileTelephoneNumber,
+                          P::CompanyName};
+    ContactFields contact;
+    for (std::size_t at = 0; at < std::size(kept) && 5 + at < fields.size(); ++at)
+        contact.text(kept[at]) = fields[5 + at];
+    return contact;
 }
 
 std::vector<std::wstring> splitTabs(const std::wstring& line) {
@@ -80,84 +64,25 @@ std::vector<std::wstring> splitTabs(const std::wstring& line) {
 
 } // namespace
 
-ContactFields fieldsOf(const FirstContact& contact) {
-    ContactFields fields;
-    fields.fullName = contact.name;
-    std::size_t emails = 0;
-    for (const CardProperty& property : contact.properties) {
-        if (property.name == "EMAIL" && emails < std::size(fields.emails)) {
-            fields.emails[emails++] = property.value;
-            continue;
-        }
-        if (property.name == "ORG" && fields.company.empty()) {
-            fields.company = property.value.substr(0, property.value.find(L';'));
-            continue;
-        }
-        if (property.name != "TEL")
-            continue;
-        const auto types = typesOf(property);
-        const auto names = [&types](const wchar_t* type) {
-            return std::find(types.begin(), types.end(), type) != types.end();
-        };
-        std::wstring& phone = names(L"CELL")   ? fields.mobilePhone
-                              : names(L"HOME") ? fields.homePhone
-                                               : fields.businessPhone;
-        if (phone.empty())
-            phone = property.value;
-    }
-    return fields;
-}
-
-ContactFields fieldsOfFile(const std::wstring& path, const std::wstring& name) {
-    const auto contact = readFirstContactFile(path);
-    ContactFields fields = contact ? fieldsOf(*contact) : ContactFields{};
-    fields.fullName = name;
-    return fields;
-}
-
 std::optional<PropertyValue> propertyOf(const StoredContact& contact, std::wstring_view name) {
-    const ContactFields& f = contact.fields;
-    const std::pair<const wchar_t*, const std::wstring*> texts[] = {
-        {L"EntryID", &contact.entryId},
-        {L"FullName", &f.fullName},
-        {L"Subject", &f.fullName},
-        {L"Email1Address", &f.emails[0]},
-        {L"Email2Address", &f.emails[1]},
-        {L"Email3Address", &f.emails[2]},
-        {L"BusinessTelephoneNumber", &f.businessPhone},
-        {L"HomeTelephoneNumber", &f.homePhone},
-        {L"MobileTelephoneNumber", &f.mobilePhone},
-        {L"CompanyName", &f.company},
-        // Known to Outlook; the stand-in files no card's numbers there.
-        {L"FirstName", nullptr},
-        {L"LastName", nullptr},
-        {L"AssistantTelephoneNumber", nullptr},
-        {L"Business2TelephoneNumber", nullptr},
-        {L"BusinessFaxNumber", nullptr},
-        {L"CallbackTelephoneNumber", nullptr},
-        {L"CarTelephoneNumber", nullptr},
-        {L"CompanyMainTelephoneNumber", nullptr},
-        {L"Home2TelephoneNumber", nullptr},
-        {L"HomeFaxNumber", nullptr},
-        {L"ISDNNumber", nullptr},
-        {L"OtherFaxNumber", nullptr},
-        {L"OtherTelephoneNumber", nullptr},
-        {L"PagerNumber", nullptr},
-        {L"PrimaryTelephoneNumber", nullptr},
-        {L"RadioTelephoneNumber", nullptr},
-        {L"TelexNumber", nullptr},
-        {L"TTYTDDTelephoneNumber", nullptr}};
+    if (const auto property = contactPropertyNamed(name))
+        return contact.fields[*property];
     const std::wstring wanted(name);
+    const std::pair<const wchar_t*, std::wstring> texts[] = {
+        {L"EntryID", contact.entryId},
+        {L"Subject", contact.fields.text(ContactProperty::FullName)},
+        {L"MessageClass", L"IPM.Contact"},
+        // Known to Outlook; the stand-in splits no names.
+        {L"FirstName", {}},
+        {L"LastName", {}}};
     for (const auto& [known, value] : texts)
         if (equalIgnoringCase(wanted, known))
-            return PropertyValue{value ? *value : std::wstring(), std::nullopt};
-    if (equalIgnoringCase(wanted, L"MessageClass"))
-        return PropertyValue{L"IPM.Contact", std::nullopt};
+            return value;
     // A stored contact is never changed but by Save, so it was made when
     // first stored as far as anyone asks.
     if (equalIgnoringCase(wanted, L"LastModificationTime") ||
         equalIgnoringCase(wanted, L"CreationTime"))
-        return PropertyValue{{}, contact.lastModified};
+        return OleDate{contact.lastModified};
     return std::nullopt;
 }
 
@@ -174,6 +99,7 @@ double oleNow() {
 void ContactStore::follow(const StandInConfig& config) {
     // Kept in memory only, a mailbox belongs to the record of one test.
     const std::wstring record = config.storeFile.empty() ? config.savedFile : std::wstring();
+    keeping_ = config.keeps;
     if (loaded_ && config.preloadFile == preloadFile_ && config.storeFile == storeFile_ &&
         record == record_)
         return;
@@ -194,8 +120,8 @@ void ContactStore::load() {
         for (const FirstContact& card : readEveryContactFile(preloadFile_)) {
             wchar_t id[40];
             std::swprintf(id, std::size(id), L"%ls%016lX", PreloadIdPrefix, ++number);
-            contacts_.push_back(
-                StoredContact{id, DefaultContactsFolder, preloadFile_, fieldsOf(card), loadedAt});
+            contacts_.push_back(StoredContact{id, DefaultContactsFolder, preloadFile_,
+                                              contactOfCard(card, keeping_), loadedAt});
         }
     }
     if (storeFile_.empty())
@@ -208,14 +134,14 @@ void ContactStore::load() {
                 found->reset();
             continue;
         }
-        // A journal written before CompanyName was kept has one field less.
-        if ((fields.size() != 12 && fields.size() != 13) || fields[0] != L"save")
+        const bool older = fields[0] == L"save" && fields.size() >= 12;
+        if ((fields[0] != L"store" || fields.size() < 5) && !older)
             continue;
-        StoredContact contact{
-            fields[1], fields[2], fields[4], {}, std::wcstod(fields[3].c_str(), nullptr)};
-        contact.fields = {fields[5],  {fields[6], fields[7], fields[8]},
-                          fields[9],  fields[10],
-                          fields[11], fields.size() > 12 ? fields[12] : std::wstring()};
+        StoredContact contact{unescapedFromLine(fields[1]), unescapedFromLine(fields[2]),
+                              unescapedFromLine(fields[4]),
+                              older ? olderFields(fields)
+                                    : fieldsOfPropertyLine({fields.begin() + 5, fields.end()}),
+                              std::wcstod(fields[3].c_str(), nullptr)};
         lastStamp_ = std::max(lastStamp_, contact.lastModified);
         if (auto* found = slot(contact.entryId))
             **found = std::move(contact);
@@ -250,15 +176,13 @@ double ContactStore::stamp() {
 
 const StoredContact& ContactStore::save(StoredContact contact) {
     contact.lastModified = stamp();
-    const ContactFields& f = contact.fields;
     wchar_t when[40];
     std::swprintf(when, std::size(when), L"%.17g", contact.lastModified);
-    std::wstring line = L"save";
+    std::wstring line = L"store";
     for (const std::wstring& field :
-         {contact.entryId, contact.mailboxPath, std::wstring(when), contact.sourcePath, f.fullName,
-          f.emails[0], f.emails[1], f.emails[2], f.businessPhone, f.homePhone, f.mobilePhone,
-          f.company})
-        line += L"\t" + flat(field);
+         {contact.entryId, contact.mailboxPath, std::wstring(when), contact.sourcePath})
+        line += L"\t" + escapedForLine(field);
+    line += L"\t" + propertyLine(contact.fields);
     journal(line);
     auto* found = slot(contact.entryId);
     if (!found) {

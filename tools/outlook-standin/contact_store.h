@@ -3,10 +3,11 @@
 // each by an entry ID that survives moves, Deleted Items included, and
 // survives a restart of "Outlook" when StoreFile names a journal to keep
 // them in. PreloadFile names a card file whose every card the mailbox holds
-// in Contacts from the start, so that a test can begin with a full folder.
+// in Contacts from the start, mapped as the Keeps switch says when the
+// mailbox is opened, so that a test can begin with a full folder.
 
 #include "config.h"
-#include "contact_file.h"
+#include "contact_properties.h"
 
 #include <optional>
 #include <string>
@@ -14,25 +15,6 @@
 #include <vector>
 
 namespace quorvane::standin {
-
-// The folder Delete moves an item to; a Delete there removes it for good.
-
-// What a contact says about whom it stands for, as Outlook's properties.
-struct ContactFields {
-    std::wstring fullName;
-    std::wstring emails[3]; // Email1Address to Email3Address
-    std::wstring businessPhone;
-    std::wstring homePhone;
-    std::wstring mobilePhone;
-    std::wstring company; // CompanyName: the first ORG's organisation
-};
-
-// The first three EMAIL lines, and the first TEL of each kind: a TYPE that
-// includes CELL is the mobile, HOME the home phone, any other or none the
-// business phone.
-ContactFields fieldsOf(const FirstContact& contact);
-// The same for the file's first card; only the name when it has none.
-ContactFields fieldsOfFile(const std::wstring& path, const std::wstring& name);
 
 struct StoredContact {
     std::wstring entryId;
@@ -42,15 +24,11 @@ struct StoredContact {
     double lastModified = 0; // an OLE automation date, local time
 };
 
-// A property's value as Outlook hands it out: text, or a date.
-struct PropertyValue {
-    std::wstring text;
-    std::optional<double> date; // an OLE automation date, VT_DATE
-};
-
 // A contact's property by Outlook's English name (any letter case), as an
-// item or a table column names it; nothing for a name Outlook does not know.
-// A missing value is empty text, as in Outlook.
+// item or a table column names it: those of ContactFields and a stored
+// item's own (EntryID, Subject, MessageClass, CreationTime,
+// LastModificationTime, FirstName, LastName); nothing for a name Outlook
+// does not know. A missing text is empty, as in Outlook.
 std::optional<PropertyValue> propertyOf(const StoredContact& contact, std::wstring_view name);
 
 // Now as an OLE automation date in local time, to the 100 ns step rather
@@ -84,6 +62,7 @@ private:
     std::wstring preloadFile_;
     std::wstring storeFile_;
     std::wstring record_;
+    CardKeeping keeping_ = CardKeeping::AsDocumented;
     bool loaded_ = false;
     // In the order first stored: a table lists them so. Removed ones stay
     // as empty slots, so that order never changes.

@@ -2,6 +2,7 @@
 
 #include "event_log.h"
 
+#include <algorithm>
 #include <string>
 
 namespace quorvane::standin {
@@ -35,7 +36,8 @@ STDMETHODIMP DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 STDMETHODIMP DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (!names || !ids)
         return E_POINTER;
-    // Only the member name is looked up; no member takes named arguments.
+    // Only the member name is looked up: the one named argument any member
+    // takes, a property put's value, is named by its DISPID.
     HRESULT result = S_OK;
     for (UINT i = 0; i < count; ++i) {
         ids[i] = DISPID_UNKNOWN;
@@ -60,22 +62,25 @@ STDMETHODIMP DispatchObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPAR
     // honoured (Wine); see message_filter.h.
     if (state_.isBusy())
         return RPC_E_SERVERCALL_RETRYLATER;
-    // Every member is a getter or a method; callers may say either (or both).
-    if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0)
+    // A getter or a method alike; callers may say either (or both).
+    const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+    if (!put && (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0)
         return DISP_E_MEMBERNOTFOUND;
-    if (params && params->cNamedArgs != 0)
+    if (put && (!params || params->cArgs != 1 || params->cNamedArgs != 1 ||
+                params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
+        return DISP_E_BADPARAMCOUNT;
+    if (!put && params && params->cNamedArgs != 0)
         return DISP_E_NONAMEDARGS;
-    bool known = false;
-    for (const DispatchMember& member : members_)
-        known = known || member.id == id;
-    if (!known)
+    const auto member = std::find_if(members_.begin(), members_.end(),
+                                     [id](const DispatchMember& known) { return known.id == id; });
+    if (member == members_.end() || (put && !member->writable))
         return DISP_E_MEMBERNOTFOUND;
     if (result)
         VariantInit(result);
     // A member may close the window that keeps this object's caller going.
     const Microsoft::WRL::ComPtr<DispatchObject> keepAlive(this);
     return win32::guardedComCall([&] {
-        return invokeMember(id, DispatchCall{params, result, exception, argError});
+        return invokeMember(id, DispatchCall{params, result, exception, argError, put});
     });
 }
 
@@ -124,6 +129,17 @@ HRESULT textArgument(const DispatchCall& call, UINT position, std::wstring& text
     if (!value)
         return mismatch(call, position);
     text.assign(*value ? *value : L"", *value ? SysStringLen(*value) : 0);
+    return S_OK;
+}
+
+HRESULT convertedArgument(const DispatchCall& call, UINT position, VARTYPE type, VARIANT& value) {
+    VariantInit(&value);
+    if (call.argumentCount() <= position)
+        return DISP_E_BADPARAMCOUNT;
+    const VARIANT& given = heldValue(call.argument(position));
+    // mingw-w64 declares the source non-const; it is only read.
+    if (FAILED(VariantChangeType(&value, const_cast<VARIANT*>(&given), 0, type)))
+        return mismatch(call, position);
     return S_OK;
 }
 

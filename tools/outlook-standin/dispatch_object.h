@@ -2,7 +2,9 @@
 // A small late-bound IDispatch. Outlook's clients here find members by name
 // (GetIDsOfNames, then Invoke), never through a type library, so each object
 // lists its members and answers Invoke by DISPID. Names match without regard
-// to case, as they do in Outlook.
+// to case, as they do in Outlook. A property that may be written takes its
+// new value as a late-bound client sends it: DISPATCH_PROPERTYPUT, one
+// argument, named DISPID_PROPERTYPUT.
 
 #include "server_state.h"
 
@@ -20,6 +22,7 @@ namespace quorvane::standin {
 struct DispatchMember {
     const wchar_t* name;
     DISPID id;
+    bool writable = false; // a property put reaches invokeMember only for these
 };
 
 // The parts of one Invoke that a member needs.
@@ -28,6 +31,7 @@ struct DispatchCall {
     VARIANT* result;
     EXCEPINFO* exception;
     UINT* argError;
+    bool put = false; // a property put: the new value is argument(0)
 
     UINT argumentCount() const { return params ? params->cArgs : 0; }
     // Positional arguments arrive last-first in rgvarg.
@@ -81,6 +85,11 @@ HRESULT integerArgument(const DispatchCall& call, UINT position, IntegerArgument
 
 // Reads a text argument (a BSTR, by value or by reference).
 HRESULT textArgument(const DispatchCall& call, UINT position, std::wstring& text);
+
+// Reads an argument converted to `type` (VT_BSTR, VT_DATE) as Visual Basic
+// converts a value assigned to a property of that type; the caller clears
+// `value`.
+HRESULT convertedArgument(const DispatchCall& call, UINT position, VARTYPE type, VARIANT& value);
 
 // Reads an object argument; `object` stays owned by the caller's VARIANT.
 HRESULT objectArgument(const DispatchCall& call, UINT position, IDispatch*& object);

@@ -1,6 +1,7 @@
 #include "event_log.h"
 
 #include "config.h"
+#include "contact_properties.h"
 
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/wide_text.h"
@@ -57,6 +58,10 @@ void recordSaved(std::wstring_view path, std::wstring_view contactName,
                  std::wstring_view folderPath) {
     appendLine(readConfig().savedFile,
                toUtf8(path) + '\t' + toUtf8(contactName) + '\t' + toUtf8(folderPath));
+}
+
+void recordContact(std::wstring_view path, std::wstring_view properties) {
+    appendLine(readConfig().contactsFile, toUtf8(escapedForLine(path)) + '\t' + toUtf8(properties));
 }
 
 } // namespace quorvane::standin

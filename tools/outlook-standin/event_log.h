@@ -16,5 +16,11 @@ void logEvent(std::string_view event, std::wstring_view path);
 // and the FolderPath of the folder that holds them now.
 void recordSaved(std::wstring_view path, std::wstring_view contactName,
                  std::wstring_view folderPath);
+// Appends "<path>\t<properties>" to ContactsFile: the card file a saved
+// contact was made of (escaped as the values are: its backslashes doubled)
+// and every property it
+// holds, `properties` being its propertyLine (contact_properties.h):
+//   C:\\cards\\ann.vcf<TAB>FullName=Ann Lee<TAB>HomeAddress=1 Main St\r\nSpringfield
+void recordContact(std::wstring_view path, std::wstring_view properties);
 
 } // namespace quorvane::standin

@@ -28,6 +28,9 @@ struct ItemWindow {
     // FailSave and FailClose switches apply on top.
     bool failSave = false;
     bool failClose = false;
+    // The contact the window shows, made at the first CurrentItem: every
+    // later one hands out the same item, with whatever was written to it.
+    std::shared_ptr<StoredContact> item;
 };
 
 // A /v request on its way to its window(s).
@@ -87,6 +90,10 @@ public:
     // references dangling. Set by wWinMain, which alone can withdraw the
     // class from COM first.
     std::function<void()> vanish;
+
+    // Outlook's security prompt, once answered Allow, stays away for the rest
+    // of the run (address_prompt.h).
+    bool addressReadsAllowed = false;
 
 private:
     long liveObjects_ = 0;

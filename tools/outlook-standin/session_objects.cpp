@@ -1,5 +1,6 @@
 #include "session_objects.h"
 
+#include "card_mapping.h"
 #include "config.h"
 #include "contact_file.h"
 #include "contact_item.h"
@@ -204,7 +205,8 @@ private:
                 call, cannotOpen(path, L"It is not a contact file Outlook can read.").c_str(),
                 E_FAIL);
         }
-        StoredContact unsaved{{}, DefaultContactsFolder, path, fieldsOf(*contact), oleNow()};
+        StoredContact unsaved{
+            {}, DefaultContactsFolder, path, contactOfCard(*contact, config.keeps), oleNow()};
         return returnObject(call, makeContactItem(state_, std::move(unsaved),
                                                   {drawn.failSave, drawn.failMove, drawn.vanish}));
     }

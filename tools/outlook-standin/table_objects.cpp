@@ -1,7 +1,9 @@
 #include "table_objects.h"
 
+#include "address_prompt.h"
 #include "dispatch_object.h"
 #include "event_log.h"
+#include "property_variant.h"
 
 #include "platform/win32/com_object.h"
 #include "platform/win32/wide_text.h"
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <memory>
+#include <span>
 
 namespace quorvane::standin {
 namespace {
@@ -32,31 +35,21 @@ struct TableState {
     std::size_t next = 0; // the row GetNextRow and GetArray hand out next
 };
 
-class ScopedVariant {
-public:
-    explicit ScopedVariant(const PropertyValue& value) {
-        VariantInit(&variant_);
-        if (value.date) {
-            variant_.vt = VT_DATE;
-            variant_.date = *value.date;
-        } else {
-            variant_.vt = VT_BSTR;
-            variant_.bstrVal =
-                SysAllocStringLen(value.text.data(), static_cast<UINT>(value.text.size()));
-        }
+// Outlook asks the user before it hands out a guarded column (the security
+// prompt), at every read of rows that hold one.
+HRESULT passPromptFor(ServerState& state, const DispatchCall& call,
+                      std::span<const std::wstring> columns) {
+    for (const std::wstring& column : columns) {
+        const auto property = contactPropertyNamed(column);
+        if (property && isGuarded(*property))
+            return passAddressPrompt(state, call, toUtf8(nameOf(*property)));
     }
-    ScopedVariant(const ScopedVariant&) = delete;
-    ScopedVariant& operator=(const ScopedVariant&) = delete;
-    ~ScopedVariant() { VariantClear(&variant_); }
-    VARIANT* get() { return &variant_; }
-
-private:
-    VARIANT variant_;
-};
+    return S_OK;
+}
 
 // Columns hold only names propertyOf knows, so every cell has a value.
 PropertyValue cell(const TableState& table, const StoredContact& row, std::size_t column) {
-    return propertyOf(row, table.columns[column]).value_or(PropertyValue{});
+    return propertyOf(row, table.columns[column]).value_or(std::wstring());
 }
 
 // A SAFEARRAY of VARIANTs, `rows` by the table's columns; one-dimensional
@@ -73,7 +66,7 @@ HRESULT returnCells(const DispatchCall& call, const TableState& table, std::size
         return E_OUTOFMEMORY;
     for (std::size_t row = 0; row < count; ++row) {
         for (std::size_t column = 0; column < table.columns.size(); ++column) {
-            ScopedVariant value(cell(table, table.rows[first + row], column));
+            PropertyVariant value(cell(table, table.rows[first + row], column));
             LONG at[2] = {static_cast<LONG>(row), static_cast<LONG>(column)};
             const HRESULT hr = SafeArrayPutElement(cells, oneRow ? &at[1] : at, value.get());
             if (FAILED(hr)) {
@@ -132,8 +125,11 @@ private:
     static constexpr DispatchMember Members[] = {{L"GetValues", GetValuesId}, {L"Item", ItemId}};
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
-        if (id == GetValuesId)
+        if (id == GetValuesId) {
+            if (const HRESULT hr = passPromptFor(state_, call, table_->columns); FAILED(hr))
+                return hr;
             return returnCells(call, *table_, index_, 1, true);
+        }
         // Item takes a 1-based column number or a column's name.
         const auto& columns = table_->columns;
         std::size_t column = columns.size();
@@ -151,7 +147,9 @@ private:
         }
         if (column >= columns.size())
             return raiseOutlookError(call, L"Array index out of bounds.", DISP_E_BADINDEX);
-        ScopedVariant value(cell(*table_, table_->rows[index_], column));
+        if (const HRESULT hr = passPromptFor(state_, call, {&columns[column], 1}); FAILED(hr))
+            return hr;
+        PropertyVariant value(cell(*table_, table_->rows[index_], column));
         return call.result ? VariantCopy(call.result, value.get()) : S_OK;
     }
 
@@ -219,6 +217,8 @@ private:
         // No rows left: nothing at all rather than an empty array.
         if (count == 0)
             return S_OK;
+        if (const HRESULT hr = passPromptFor(state_, call, table_->columns); FAILED(hr))
+            return hr;
         const HRESULT hr = returnCells(call, *table_, table_->next, count, false);
         if (SUCCEEDED(hr))
             table_->next += count;
