@@ -268,8 +268,6 @@ private:
     }
 
     void webPage(const Kinds& kinds, const std::wstring& url) {
-        if (keeping_ == CardKeeping::Less)
-            return;
         std::vector<P> slots;
         if (kinds.contains("HOME"))
             slots = {P::PersonalHomePage};

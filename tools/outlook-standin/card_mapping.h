@@ -30,7 +30,7 @@ namespace quorvane::standin {
 // CardKeeping::More keeps NICKNAME, CATEGORIES, IMPP, ANNIVERSARY and a
 // picture in a data: URI too, and puts every TEL, URL and ADR that found its
 // place taken in a free one of the same sort. CardKeeping::Less drops every
-// TEL without a kind and every URL.
+// TEL without a kind, as older Outlooks were seen to.
 ContactFields contactOfCard(const FirstContact& card, CardKeeping keeping);
 
 } // namespace quorvane::standin

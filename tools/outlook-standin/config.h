@@ -19,7 +19,7 @@ namespace quorvane::standin {
 enum class CardKeeping {
     AsDocumented, // no Keeps: as Outlook's documentation of vCard import says
     More,         // "more": NICKNAME, CATEGORIES and every TEL, URL and ADR too
-    Less,         // "less": no TEL without a kind, and no URL at all
+    Less,         // "less": no TEL without a kind at all
 };
 
 // Outlook's security prompt before another program reads addresses
