@@ -200,7 +200,12 @@ std::string RestCarrier::carry(const CardRest& rest, OutlookContactProperties& c
                 body.append(AlsoOnTheCard).append(added);
                 auto written = work.write(std::string(Notes), std::move(body));
                 for (const RestValue* value : noted) {
-                    if (written)
+                    // A picture by web address is never fetched: only its
+                    // address is kept, and the record says so.
+                    if (written && value->form == RestForm::PictureLink)
+                        words.carried(*value, keeps_.slotWords(Notes) +
+                                                  " (its web address; the picture is not fetched)");
+                    else if (written)
                         words.carried(*value, keeps_.slotWords(Notes));
                     else
                         words.notCarried(*value, written.failure().description);
