@@ -129,6 +129,9 @@ public:
     Outcome<std::unique_ptr<RunRecordFile>> createUndoRecord(std::string_view) override {
         return Failure{"no record in the benchmark"};
     }
+    Outcome<std::string> writeCheckReport(std::string_view) override {
+        return Failure{"no report in the benchmark"};
+    }
 
 private:
     class Folder final : public CardFolder {

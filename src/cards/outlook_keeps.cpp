@@ -305,6 +305,25 @@ const KeepRow* OutlookKeeps::rowFor(std::string_view property,
     });
 }
 
+std::string OutlookKeeps::RowKey(const KeepRow& row) {
+    std::string key = row.property;
+    for (const std::string& type : row.types)
+        key.append(";").append(type);
+    if (!row.label.empty())
+        key.append(";label=").append(row.label);
+    return key;
+}
+
+bool OutlookKeeps::learn(std::string_view key, KeepVerdict verdict) {
+    for (KeepRow& row : rows_) {
+        if (RowKey(row) != key)
+            continue;
+        row.verdict = verdict;
+        return true;
+    }
+    return false;
+}
+
 std::string OutlookKeeps::typeName(std::string_view type) const {
     std::string upper = UpperAscii(type);
     const auto found = typeNames_.find(upper);

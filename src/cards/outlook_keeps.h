@@ -71,6 +71,15 @@ public:
     // The words of type `code` of Android's own `kind` ("relation", "14":
     // "Spouse"); empty when there are none or the table does not know it.
     std::string androidTypeWords(std::string_view kind, std::string_view code) const;
+    // A row's name, as what a check of Outlook learns of it is kept under:
+    // its property, types and label ("TEL", "TEL;WORK;FAX", "URL;label=x").
+    static std::string RowKey(const KeepRow& row);
+    // What a check found this Outlook does with the values of the row named
+    // `key`: Kept where it keeps them, Maybe where it kept less than the
+    // table says (the run then carries them, looking first). False when no
+    // row has that name.
+    bool learn(std::string_view key, KeepVerdict verdict);
+
     // Whether the table gives type codes for Android's `kind`: a kind it
     // does not know is carried whole, its fields unread.
     bool knowsAndroidKind(std::string_view kind) const { return androidKinds_.contains(kind); }

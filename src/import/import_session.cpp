@@ -1,5 +1,6 @@
 #include "import/import_session.h"
 
+#include "import/learned_keeps.h"
 #include "import/queue_walk.h"
 #include "import/rest_carrier.h"
 #include "import/run_progress.h"
@@ -167,11 +168,12 @@ RunEnd ImportSession::run(ImportTarget& target) {
             return close(target, run, nullptr);
         ContactRecorder recorder(storage_.createRunRecord(), screen);
         TallyKeeper tally(lastRun_, recorder);
-        RestCarrier carrier(keeps_, storage_, regional_.listSeparator());
+        const OutlookKeeps keeps = KeepsForOutlook(keeps_, settings_, ready->outlookVersion);
+        RestCarrier carrier(keeps, storage_, regional_.listSeparator());
         if (ready->addressReadsRefused)
             carrier.noteRefused();
         CarrierAtWork carrying(run, carrier);
-        QueueWalk walk(queue_, storage_, codePages_, keeps_, recorder, ready->readIdentities);
+        QueueWalk walk(queue_, storage_, codePages_, keeps, recorder, ready->readIdentities);
         if (auto begun = walk.begin();
             !begun && !run.report(target.steps().fixLastIndex, begun.failure()))
             return;
@@ -268,6 +270,41 @@ RunEnd ImportSession::run(TakeBackTarget& target) {
                 return;
         }
         close(target, run, &recorder);
+    });
+}
+
+RunEnd ImportSession::run(CheckTarget& target) {
+    return frame(target, [&](RunContext& run) {
+        RunScreen& screen = run.screen();
+        screen.showHourglass();
+        const auto steps = target.prepare(run);
+        if (!steps) {
+            if (run.closing())
+                return;
+            target.release();
+            screen.restoreAtRest();
+            screen.announceEnd();
+            if (const auto& box = run.closingBox())
+                screen.show(box->text, box->style);
+            return;
+        }
+        for (std::size_t step = 0; step < *steps; ++step) {
+            if (!screen.yield())
+                return;
+            screen.showProgressText(target.stepText(step));
+            if (auto percent = ProgressValue(static_cast<std::int32_t>(step) + 1, *steps, 1.0))
+                screen.showProgressValue(percent.value());
+            target.runStep(step, run);
+            if (run.closing())
+                return;
+        }
+        lastRun_.walked = true;
+        if (run.closing())
+            return;
+        target.release();
+        screen.restoreAtRest();
+        screen.announceEnd();
+        screen.show(target.closingSummary(), MessageStyle::Plain);
     });
 }
 

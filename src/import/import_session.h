@@ -15,6 +15,7 @@
 #include "platform/regional_settings.h"
 #include "platform/run_storage.h"
 #include "platform/run_window.h"
+#include "platform/settings_store.h"
 #include "queue/import_queue.h"
 
 #include <array>
@@ -42,6 +43,7 @@ struct RunTally {
 // The services a session works with besides its window and queue.
 struct SessionServices {
     RunStorage& storage;
+    SettingsStore& settings; // where what a check of Outlook learned is kept
     CodePages& codePages;
     const RegionalSettings& regional;
     ImportLock& importLock;
@@ -51,7 +53,8 @@ class ImportSession {
 public:
     ImportSession(const ImportQueue& queue, RunWindow& window, SessionServices services)
         : queue_(queue), window_(window), storage_(services.storage),
-          codePages_(services.codePages), regional_(services.regional),
+          settings_(services.settings), codePages_(services.codePages),
+          regional_(services.regional),
           importLock_(services.importLock) {}
     ImportSession(const ImportSession&) = delete;
     ImportSession& operator=(const ImportSession&) = delete;
@@ -62,6 +65,8 @@ public:
     RunEnd run(ImportTarget& target);
     // Takes a run back through `target`, under the same rules.
     RunEnd run(TakeBackTarget& target);
+    // Checks Outlook through `target`, under the same rules.
+    RunEnd run(CheckTarget& target);
 
     bool running() const { return running_; }
     const RunTally& lastRun() const { return lastRun_; }
@@ -80,6 +85,7 @@ private:
     const ImportQueue& queue_;
     RunWindow& window_;
     RunStorage& storage_;
+    SettingsStore& settings_;
     CodePages& codePages_;
     const RegionalSettings& regional_;
     ImportLock& importLock_;

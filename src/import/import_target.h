@@ -60,6 +60,9 @@ public:
         // answered No while getting ready: the run asks nothing that would
         // raise it again.
         bool addressReadsRefused = false;
+        // The Outlook reached, as Application.Version names it: what a check
+        // learned of the same version applies to the run.
+        std::string outlookVersion;
     };
     virtual std::optional<Ready> prepare(RunContext& run) = 0;
 
@@ -104,6 +107,24 @@ public:
     virtual void release() = 0;
     virtual std::string closingSummary(const ResultCount& count,
                                        const std::optional<std::string>& recordPath) const = 0;
+};
+
+// Checking what Quorvane assumes about Outlook, as the session drives it: the
+// frame of an import (one run at a time, the hourglass, the bar, the closing
+// rules) over the check's own steps instead of the queue.
+class CheckTarget {
+public:
+    virtual ~CheckTarget() = default;
+    // Asks the user, reaches Outlook and makes what the check needs; how many
+    // steps follow, or nothing as ImportTarget::prepare.
+    virtual std::optional<std::size_t> prepare(RunContext& run) = 0;
+    // What the progress text says while step `step` (from 0) runs.
+    virtual std::string stepText(std::size_t step) const = 0;
+    virtual void runStep(std::size_t step, RunContext& run) = 0;
+    // Removes what the check made in Outlook and lets go of Outlook, however
+    // the check ends; the session calls it before the closing box.
+    virtual void release() = 0;
+    virtual std::string closingSummary() = 0;
 };
 
 // "1 contact", "2 contacts".

@@ -32,6 +32,8 @@ public:
         : outlook_(outlook), shell_(shell), clock_(clock), options_(options) {}
 
     const SessionSteps& steps() const override;
+    // Outlook is reached per contact here, so its version is not known
+    // before the first: the table as built applies.
     std::optional<Ready> prepare(RunContext&) override { return Ready{}; }
     ContactOutcome store(const ContactAtHand& contact, RunContext& run) override;
     void release() override;

@@ -50,7 +50,12 @@ std::optional<ImportTarget::Ready> WindowlessTarget::prepare(RunContext& run) {
     readFolderFacts(run);
     if (!readKnownContacts(run))
         return std::nullopt;
-    return Ready{.readIdentities = checkDuplicates_, .addressReadsRefused = addressReadsRefused_};
+    // Only what a check learned of this very version applies; without an
+    // answer, the table as built.
+    auto version = connection_.session().outlookVersion();
+    return Ready{.readIdentities = checkDuplicates_,
+                 .addressReadsRefused = addressReadsRefused_,
+                 .outlookVersion = version ? std::move(*version) : std::string()};
 }
 
 void WindowlessTarget::readFolderFacts(RunContext& run) {

@@ -80,6 +80,14 @@ public:
     // When each item of the folder last changed, in one pass through its
     // table (EntryID and LastModificationTime) like readContacts.
     virtual Outcome<std::vector<StoredChangeTime>> readChangeTimes() = 0;
+    // A new contacts folder named `name` below this one (Folders.Add); a
+    // failure when one of that name is there already.
+    virtual Outcome<std::unique_ptr<OutlookFolder>> addContactsFolder(std::string_view name) = 0;
+    // Moves the folder, with everything in it, to Deleted Items.
+    virtual Outcome<void> remove() = 0;
+    // What kind of data file the folder is in, in words: "an Exchange
+    // mailbox", "a data file of its own (PST)", ...
+    virtual Outcome<std::string> storeKind() = 0;
 };
 
 // A stored item found again by its IDs, to be taken back.
@@ -141,6 +149,8 @@ public:
 class OutlookSession {
 public:
     virtual ~OutlookSession() = default;
+    // Outlook's own version, as Application.Version gives it ("16.0.0.17928").
+    virtual Outcome<std::string> outlookVersion() = 0;
     // Outlook reads the first card of the file; nothing is stored yet.
     virtual Outcome<std::unique_ptr<OutlookContactItem>> openSharedItem(std::string_view path) = 0;
     virtual Outcome<std::unique_ptr<OutlookFolder>> defaultContactsFolder() = 0;

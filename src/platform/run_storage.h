@@ -88,6 +88,10 @@ public:
     // before, the same record, to be continued.
     virtual Outcome<std::unique_ptr<RunRecordFile>>
     createUndoRecord(std::string_view runRecordPath) = 0;
+
+    // A new report of a check of Outlook, named by the time it was made,
+    // holding `text` (UTF-8); its path.
+    virtual Outcome<std::string> writeCheckReport(std::string_view text) = 0;
 };
 
 } // namespace quorvane

@@ -51,6 +51,7 @@ public:
     // GetDefaultFolder, PickFolder, Name, FolderPath, DefaultItemType.
     std::set<std::string> failing;
     bool noDesktopOutlook = false; // no Outlook that programs can drive
+    std::string version = "16.0.0.17928";
     FakeFolderInfo defaultFolder{"Contacts", "\\\\Mailbox - Ann\\Contacts"};
     // Where Delete moves an item; a Delete there removes it for good.
     std::string deletedItems = "\\\\Mailbox - Ann\\Deleted Items";
@@ -178,6 +179,26 @@ public:
             return StoredChangeTime{contact.entryId, contact.modified};
         });
     }
+    Outcome<std::unique_ptr<OutlookFolder>> addContactsFolder(std::string_view name) override {
+        outlook_.log.push_back("Folders.Add " + std::string(name));
+        if (outlook_.fails("Folders.Add"))
+            return FakeOutlookSession::failure("Folders.Add");
+        FakeFolderInfo made{std::string(name), info_.path + "\\" + std::string(name)};
+        outlook_.folders.push_back(made);
+        return std::unique_ptr<OutlookFolder>(std::make_unique<FakeFolder>(outlook_, made));
+    }
+    // Into Deleted Items with what it holds.
+    Outcome<void> remove() override {
+        outlook_.log.push_back("Folder.Delete " + info_.path);
+        if (outlook_.fails("Folder.Delete"))
+            return FakeOutlookSession::failure("Folder.Delete");
+        std::erase_if(outlook_.folders, [&](const FakeFolderInfo& f) { return f.path == info_.path; });
+        for (StoredContact& contact : outlook_.stored)
+            if (contact.folder == info_.path)
+                contact.folder = outlook_.deletedItems;
+        return Success();
+    }
+    Outcome<std::string> storeKind() override { return std::string("a data file (PST)"); }
 
 private:
     // The folder's table: a row of each contact it holds now.
@@ -281,6 +302,8 @@ public:
         return std::unique_ptr<OutlookFolder>(
             std::make_unique<FakeFolder>(outlook_, outlook_.defaultFolder));
     }
+    // Not logged: asked once per run, beside the calls the tests follow.
+    Outcome<std::string> outlookVersion() override { return outlook_.version; }
     Outcome<std::unique_ptr<OutlookFolder>> pickFolder() override {
         outlook_.log.push_back("PickFolder");
         if (outlook_.onPick)

@@ -426,7 +426,15 @@ public:
             return Failure{"Access is denied."};
         writes.push_back(std::string(application) + "\\" + std::string(section) + "\\" +
                          std::string(key) + "=" + std::string(text));
+        sections[std::string(application) + "\\" + std::string(section)][std::string(key)] =
+            std::string(text);
         return Success();
+    }
+    std::map<std::string, std::map<std::string, std::string>> sections;
+    std::map<std::string, std::string> readSection(std::string_view application,
+                                                   std::string_view section) override {
+        const auto found = sections.find(std::string(application) + "\\" + std::string(section));
+        return found == sections.end() ? std::map<std::string, std::string>() : found->second;
     }
 };
 
@@ -523,6 +531,12 @@ public:
                 return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this, at, true));
         records.push_back({path, {}, {}});
         return std::unique_ptr<RunRecordFile>(std::make_unique<Record>(*this, records.size() - 1));
+    }
+    std::vector<std::string> checkReports; // their texts, in order
+    Outcome<std::string> writeCheckReport(std::string_view text) override {
+        checkReports.emplace_back(text);
+        return "C:\\Users\\Ann\\AppData\\Local\\Quorvane\\Checks\\report " +
+               std::to_string(checkReports.size()) + ".txt";
     }
     static std::string undoPath(std::string_view runPath) {
         return std::string(runPath.substr(0, runPath.size() - 4)) + " undone.csv";

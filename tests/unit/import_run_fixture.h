@@ -43,6 +43,7 @@ protected:
     FakeCodePages codePages;
     FakeRegionalSettings regional;
     FakeImportLock importLock;
+    FakeSettings settings;
     IcuTextFolding folding;
     ImportQueue queue;
     ItemWindowOptions options{.openWaitBound = std::chrono::seconds(2),
@@ -51,19 +52,19 @@ protected:
     // Through item windows, over `runQueue`, with its own window and Outlook.
     RunEnd runThroughItemWindows(const ImportQueue& runQueue, RunWindow& runWindow,
                                  OutlookAutomation& runOutlook, ShellLauncher& runShell) {
-        ImportSession session(runQueue, runWindow, {storage, codePages, regional, importLock});
+        ImportSession session(runQueue, runWindow, {storage, settings, codePages, regional, importLock});
         ItemWindowTarget target(runOutlook, runShell, clock, options);
         return session.run(target);
     }
     RunEnd run() { return runThroughItemWindows(queue, window, outlook, shell); }
     RunEnd
     runWithoutWindows(WindowlessDestination destination = WindowlessDestination::DefaultContacts) {
-        ImportSession session(queue, window, {storage, codePages, regional, importLock});
+        ImportSession session(queue, window, {storage, settings, codePages, regional, importLock});
         WindowlessTarget target(outlook, destination, folding);
         return session.run(target);
     }
     RunEnd undo() {
-        ImportSession session(queue, window, {storage, codePages, regional, importLock});
+        ImportSession session(queue, window, {storage, settings, codePages, regional, importLock});
         UndoTarget target(outlook, storage, clock);
         return session.run(target);
     }

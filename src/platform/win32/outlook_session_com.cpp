@@ -240,6 +240,43 @@ Outcome<std::vector<StoredChangeTime>> ComOutlookFolder::readChangeTimes() {
     return readTable<StoredChangeTime>(folder_, ChangeTimeColumns);
 }
 
+Outcome<std::unique_ptr<OutlookFolder>> ComOutlookFolder::addContactsFolder(std::string_view name) {
+    Outcome<DispatchObject> below = folder_.getObject("Folders");
+    if (!below)
+        return below.failure();
+    return wrapFolder(below->callObject("Add", name, FolderContacts));
+}
+
+// Delete moves a folder to Deleted Items with all it holds, as a person
+// deleting it in Outlook's folder list does.
+Outcome<void> ComOutlookFolder::remove() {
+    return discardResult(folder_.call("Delete"));
+}
+
+// Store.ExchangeStoreType, Outlook's OlExchangeStoreType.
+Outcome<std::string> ComOutlookFolder::storeKind() {
+    Outcome<DispatchObject> store = folder_.getObject("Store");
+    if (!store)
+        return store.failure();
+    Outcome<std::int32_t> kind = store->getInt32("ExchangeStoreType");
+    if (!kind)
+        return kind.failure();
+    switch (*kind) {
+    case 0:
+        return std::string("the user's Exchange mailbox");
+    case 1:
+        return std::string("another Exchange mailbox");
+    case 2:
+        return std::string("Exchange public folders");
+    case 3:
+        return std::string("a data file that is not Exchange (PST, or IMAP, POP3 or Outlook.com)");
+    case 4:
+        return std::string("an additional Exchange mailbox");
+    default:
+        return "an unknown kind of store (" + std::to_string(*kind) + ")";
+    }
+}
+
 Outcome<double> ComOutlookContactItem::lastModificationTime() {
     return lastModified(item_);
 }
@@ -298,6 +335,10 @@ Outcome<std::unique_ptr<OutlookContactItem>> ComOutlookContactItem::move(Outlook
 Outcome<std::unique_ptr<OutlookContactItem>>
 ComOutlookSession::openSharedItem(std::string_view path) {
     return wrapItem(session_.callObject("OpenSharedItem", path));
+}
+
+Outcome<std::string> ComOutlookSession::outlookVersion() {
+    return application_.getString("Version");
 }
 
 Outcome<std::unique_ptr<OutlookFolder>> ComOutlookSession::defaultContactsFolder() {

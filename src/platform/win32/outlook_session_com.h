@@ -39,6 +39,9 @@ public:
     Outcome<std::string> storeId() override;
     Outcome<std::vector<StoredContactRow>> readContacts() override;
     Outcome<std::vector<StoredChangeTime>> readChangeTimes() override;
+    Outcome<std::unique_ptr<OutlookFolder>> addContactsFolder(std::string_view name) override;
+    Outcome<void> remove() override;
+    Outcome<std::string> storeKind() override;
 
     IDispatch* get() const { return folder_.get(); }
 
@@ -76,6 +79,7 @@ public:
     Outcome<std::unique_ptr<OutlookContactItem>> openSharedItem(std::string_view path) override;
     Outcome<std::unique_ptr<OutlookFolder>> defaultContactsFolder() override;
     Outcome<std::unique_ptr<OutlookFolder>> pickFolder() override;
+    Outcome<std::string> outlookVersion() override;
     Outcome<std::unique_ptr<OutlookFolder>> folderByPath(std::string_view path) override;
     Outcome<std::unique_ptr<OutlookFolder>> folderFromId(std::string_view entryId,
                                                          std::string_view storeId) override;

@@ -47,4 +47,32 @@ Outcome<void> RegistrySettingsStore::saveSetting(std::string_view application,
     return Success();
 }
 
+// Only text values are read: the program writes nothing else there.
+std::map<std::string, std::string>
+RegistrySettingsStore::readSection(std::string_view application, std::string_view section) {
+    std::map<std::string, std::string> values;
+    ScopedRegistryKey opened;
+    if (RegOpenKeyExW(root_, keyPath({basePath_, application, section}).c_str(), 0,
+                      KEY_QUERY_VALUE, opened.receive()) != ERROR_SUCCESS)
+        return values;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        wchar_t data[1024];
+        DWORD nameLength = static_cast<DWORD>(std::size(name));
+        DWORD dataSize = sizeof data;
+        DWORD type = 0;
+        const LSTATUS status = RegEnumValueW(opened.get(), index, name, &nameLength, nullptr,
+                                             &type, reinterpret_cast<BYTE*>(data), &dataSize);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status != ERROR_SUCCESS || type != REG_SZ)
+            continue;
+        std::size_t length = dataSize / sizeof(wchar_t);
+        while (length > 0 && data[length - 1] == L'\0')
+            --length;
+        values[toUtf8({name, nameLength})] = toUtf8({data, length});
+    }
+    return values;
+}
+
 } // namespace quorvane::win32

@@ -18,6 +18,8 @@ public:
 
     Outcome<void> saveSetting(std::string_view application, std::string_view section,
                               std::string_view key, std::string_view text) override;
+    std::map<std::string, std::string> readSection(std::string_view application,
+                                                   std::string_view section) override;
 
 private:
     HKEY root_;

@@ -234,14 +234,19 @@ private:
     bool continued_;
 };
 
-std::wstring recordFolder() {
+// %LOCALAPPDATA%\Quorvane\<name>; empty when that folder is not known.
+std::wstring programDataFolder(const wchar_t* name) {
     PWSTR found = nullptr;
     const HRESULT result =
         SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &found);
     const ScopedCoTaskMem<wchar_t> localAppData(found);
     if (FAILED(result) || !localAppData)
         return {};
-    return std::wstring(localAppData.get()) + L"\\Quorvane\\Runs";
+    return std::wstring(localAppData.get()) + L"\\Quorvane\\" + name;
+}
+
+std::wstring recordFolder() {
+    return programDataFolder(L"Runs");
 }
 
 } // namespace
@@ -375,6 +380,40 @@ Outcome<std::unique_ptr<RunRecordFile>> Win32RunStorage::createRunRecord() {
             return record;
     }
     return Failure{"No new record file could be made in " + toUtf8(folder) + "."};
+}
+
+Outcome<std::string> Win32RunStorage::writeCheckReport(std::string_view text) {
+    const std::wstring folder = programDataFolder(L"Checks");
+    if (folder.empty())
+        return Failure{"The local application data folder is not known."};
+    const int made = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS)
+        return Failure{systemMessage(static_cast<unsigned long>(made))};
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    for (unsigned attempt = 1; attempt < 100; ++attempt) {
+        wchar_t name[64];
+        std::swprintf(name, std::size(name), L"%04u-%02u-%02u %02u-%02u-%02u%ls.txt", now.wYear,
+                      now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                      attempt == 1 ? L"" : (L" (" + std::to_wstring(attempt) + L")").c_str());
+        const std::wstring path = folder + L'\\' + name;
+        // CREATE_NEW: a report is never written over another.
+        const ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            if (GetLastError() == ERROR_FILE_EXISTS)
+                continue;
+            return Failure{systemMessage(GetLastError())};
+        }
+        const std::string bytes = "\xEF\xBB\xBF" + std::string(text);
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       nullptr) ||
+            written != bytes.size())
+            return Failure{systemMessage(GetLastError())};
+        return toUtf8(path);
+    }
+    return Failure{"No new report file could be made in " + toUtf8(folder) + "."};
 }
 
 Outcome<std::vector<std::string>> Win32RunStorage::listRunRecords() {

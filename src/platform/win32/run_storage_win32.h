@@ -21,6 +21,7 @@ public:
     Outcome<RunRecordText> readRunRecord(std::string_view path) override;
     Outcome<std::unique_ptr<RunRecordFile>>
     createUndoRecord(std::string_view runRecordPath) override;
+    Outcome<std::string> writeCheckReport(std::string_view text) override;
 };
 
 // Removes card folders that a run left behind: its program ended without
