@@ -96,6 +96,34 @@ TEST_F(CommandLine, ExitCodesTellAScriptWhatHappened) {
     }
 }
 
+// The folder a script names is walked to by its path; one Outlook does not
+// have takes nothing, and the output says which it was.
+TEST_F(CommandLine, AQuietImportGoesIntoTheFolderNamedOrNowhere) {
+    const std::wstring one = file(L"one.vcf", cards({"Hal Script"}));
+    struct Case {
+        const wchar_t* folder;
+        int exitCode;
+        std::size_t stored;
+    };
+    for (const Case& test : {Case{L"Contacts\\Friends", 0, 1}, Case{L"Contacts\\Nowhere", 2, 0}}) {
+        const std::string folderName = win32::toUtf8(test.folder);
+        SCOPED_TRACE(folderName);
+        resetStandIn(logFile, savedFile);
+        setStandIn(L"Folders", std::wstring(L"Contacts\\Friends"));
+        const ScriptRun run = runQuorvaneScript(
+            L"/import /quiet /folder " + std::wstring(test.folder) + L" " + test::quoted(one),
+            120s);
+        ASSERT_TRUE(run.ended) << describe(run);
+        EXPECT_EQ(run.exitCode, test.exitCode) << describe(run);
+        const auto saved = savedContacts(savedFile);
+        ASSERT_EQ(saved.size(), test.stored);
+        if (test.stored > 0)
+            EXPECT_EQ(saved[0].folder, standInFolderPath(test.folder));
+        else
+            EXPECT_NE(run.output.find(folderName), std::string::npos) << describe(run);
+    }
+}
+
 TEST_F(CommandLine, AQuietImportWhileAnotherRunsImportsNothing) {
     const std::wstring slow = file(L"slow.vcf", cards({"Eve Slow"}));
     setStandIn(L"OpenDelayMs", 8000);

@@ -866,4 +866,102 @@ TEST_F(OutlookStandInTest, PropertiesAreWrittenReadBackAndGuarded) {
     EXPECT_EQ(prompts, 3) << "each refusal, and the one Allow of the run";
 }
 
+// A path is walked as the importer walks it, from the default data file's
+// top or from the data file a whole path names, one name at a time: what is
+// found follows a folder made, deleted into Deleted Items with its contact,
+// and deleted from there for good.
+TEST_F(OutlookStandInTest, FoldersAreFoundByPathMadeAndDeleted) {
+    setStandIn(L"Folders", std::wstring(L"Contacts\\Friends;Archive\\Contacts\\Work"));
+    ComPtr<IDispatch> session = getObject(application.Get(), L"Session");
+    ComPtr<IDispatch> contacts = getObject(session.Get(), L"GetDefaultFolder", {shortArgument(10)});
+    const auto text = [](IDispatch* object, const wchar_t* name) {
+        Call call;
+        invoke(object, name, {}, call);
+        return call.value.vt == VT_BSTR ? std::wstring(call.value.bstrVal) : L"<none>";
+    };
+    // The FolderPath found; empty when a name is not there.
+    const auto walk = [&](const std::wstring& path) {
+        const bool whole = path.starts_with(L"\\\\");
+        ComPtr<IDispatch> below =
+            whole ? getObject(session.Get(), L"Folders")
+                  : getObject(getObject(contacts.Get(), L"Parent").Get(), L"Folders");
+        ComPtr<IDispatch> found;
+        std::wstringstream names(path.substr(whole ? 2 : 0));
+        for (std::wstring name; std::getline(names, name, L'\\');) {
+            Call item;
+            invoke(below.Get(), L"Item", {textArgument(name)}, item);
+            if (item.hr != S_OK) {
+                EXPECT_EQ(item.scode, static_cast<HRESULT>(0x8004010F)) << toUtf8(path);
+                EXPECT_EQ(item.description,
+                          L"The attempted operation failed.  An object could not be found.");
+                return std::wstring();
+            }
+            found = item.object();
+            below = getObject(found.Get(), L"Folders");
+        }
+        return text(found.Get(), L"FolderPath");
+    };
+    const std::wstring made = L"\\\\Outlook Data File\\Contacts\\Quorvane check";
+    const std::wstring deleted = L"\\\\Outlook Data File\\Deleted Items\\Quorvane check";
+    const std::wstring friends = L"\\\\Outlook Data File\\Contacts\\Friends";
+    const std::wstring work = L"\\\\Archive\\Contacts\\Work";
+    const std::wstring top = L"\\\\Outlook Data File";
+    struct Case {
+        std::wstring path;
+        std::wstring found[3]; // once made, once deleted, once deleted for good
+    };
+    const Case cases[] = {
+        {L"contacts\\FRIENDS", {friends, friends, friends}},
+        {L"\\\\Archive\\Contacts\\Work", {work, work, work}},
+        {L"\\\\Outlook Data File", {top, top, top}},
+        {L"Archive\\Contacts", {}},
+        {L"Contacts\\Nowhere", {}},
+        {L"Contacts\\Quorvane check", {made, L"", L""}},
+        {L"\\\\Outlook Data File\\Deleted Items\\Quorvane check", {L"", deleted, L""}},
+    };
+
+    ComPtr<IDispatch> below = getObject(contacts.Get(), L"Folders");
+    ComPtr<IDispatch> check =
+        getObject(below.Get(), L"Add", {textArgument(L"Quorvane check"), longArgument(10)});
+    Call twice;
+    invoke(below.Get(), L"Add", {textArgument(L"quorvane CHECK")}, twice);
+    EXPECT_EQ(twice.hr, DISP_E_EXCEPTION) << "a name in use";
+    EXPECT_EQ(count(below.Get()), 2);
+    // Another mailbox and back: what was made is read again from the journal.
+    setStandIn(L"StoreFile", folder + L"\\other.txt");
+    EXPECT_EQ(walk(L"Contacts\\Quorvane check"), L"");
+    setStandIn(L"StoreFile", folder + L"\\mailbox.txt");
+    EXPECT_EQ(walk(L"Contacts\\Quorvane check"), made);
+    ComPtr<IDispatch> item =
+        getObject(session.Get(), L"OpenSharedItem", {textArgument(contactFile(L"a.vcf"))});
+    ComPtr<IDispatch> moved = getObject(item.Get(), L"Move", {objectArgument(check.Get())});
+    getObject(moved.Get(), L"Save");
+    const std::wstring id = text(moved.Get(), L"EntryID");
+
+    const std::wstring contactIn[] = {made, deleted, L""};
+    for (int stage = 0; stage < 3; ++stage) {
+        for (const Case& test : cases)
+            EXPECT_EQ(walk(test.path), test.found[stage]) << toUtf8(test.path) << " " << stage;
+        Call stored;
+        invoke(session.Get(), L"GetItemFromID", {textArgument(id)}, stored);
+        EXPECT_EQ(stored.hr == S_OK
+                      ? text(getObject(stored.object().Get(), L"Parent").Get(), L"FolderPath")
+                      : L"",
+                  contactIn[stage]);
+        if (stage == 2)
+            break;
+        Call kind;
+        invoke(check.Get(), L"DefaultItemType", {}, kind);
+        EXPECT_EQ(kind.value.lVal, 2) << "a contacts folder wherever it goes";
+        getObject(check.Get(), L"Delete");
+    }
+    EXPECT_TRUE(inOrder(log(), {"Folders.Add Contacts\\Quorvane check",
+                                "Folder.Delete Contacts\\Quorvane check",
+                                "Folder.Delete Deleted Items\\Quorvane check"}));
+
+    EXPECT_EQ(text(application.Get(), L"Version"), L"16.0.0.0");
+    setStandIn(L"Version", std::wstring(L"15.0.0.4711"));
+    EXPECT_EQ(text(application.Get(), L"Version"), L"15.0.0.4711");
+}
+
 } // namespace

@@ -122,9 +122,11 @@ public:
     }
 
 private:
-    enum : DISPID { InspectorsId = 1, SessionId, GetNamespaceId };
-    static constexpr DispatchMember Members[] = {
-        {L"Inspectors", InspectorsId}, {L"Session", SessionId}, {L"GetNamespace", GetNamespaceId}};
+    enum : DISPID { InspectorsId = 1, SessionId, GetNamespaceId, VersionId };
+    static constexpr DispatchMember Members[] = {{L"Inspectors", InspectorsId},
+                                                 {L"Session", SessionId},
+                                                 {L"GetNamespace", GetNamespaceId},
+                                                 {L"Version", VersionId}};
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
         switch (id) {
@@ -134,6 +136,9 @@ private:
         case SessionId:
             logEvent("get Session");
             return returnObject(call, makeNameSpace(state_));
+        case VersionId:
+            logEvent("get Version");
+            return returnText(call, readConfig().version);
         default:
             return getNamespace(call);
         }

@@ -1,5 +1,6 @@
 #include "config.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace quorvane::standin {
@@ -37,6 +38,19 @@ std::wstring readString(const wchar_t* name) {
     return buffer.data();
 }
 
+// The entries of a list separated by semicolons; empty ones are left out.
+std::vector<std::wstring> readList(const wchar_t* name) {
+    std::vector<std::wstring> entries;
+    const std::wstring list = readString(name);
+    for (std::size_t start = 0; start <= list.size();) {
+        const std::size_t end = std::min(list.find(L';', start), list.size());
+        if (end > start)
+            entries.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return entries;
+}
+
 } // namespace
 
 StandInConfig readConfig() {
@@ -70,6 +84,9 @@ StandInConfig readConfig() {
                            : prompt == L"refuse" ? AddressPrompt::Refuse
                                                  : AddressPrompt::Never;
     config.contactsFile = readString(L"ContactsFile");
+    config.folders = readList(L"Folders");
+    if (const std::wstring version = readString(L"Version"); !version.empty())
+        config.version = version;
     return config;
 }
 

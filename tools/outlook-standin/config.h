@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvane::standin {
 
@@ -67,6 +68,10 @@ struct StandInConfig {
     // ContactsFile: one line per saved contact with every property it holds
     // (event_log.h has its form), empty for none.
     std::wstring contactsFile;
+    // Folders: folders the mailbox has besides Outlook's own, by their paths
+    // below it separated by semicolons ("Contacts\Friends;Archive\Contacts\Work").
+    std::vector<std::wstring> folders;
+    std::wstring version = L"16.0.0.0"; // Version: what Application.Version says
 };
 
 StandInConfig readConfig();

@@ -6,10 +6,10 @@
 #include "contact_file.h"
 #include "dispatch_object.h"
 #include "event_log.h"
+#include "folder_objects.h"
 #include "mailbox.h"
 #include "pictures.h"
 #include "property_variant.h"
-#include "session_objects.h"
 
 #include "platform/win32/com_object.h"
 #include "platform/win32/wide_text.h"

@@ -100,6 +100,7 @@ void ContactStore::follow(const StandInConfig& config) {
     // Kept in memory only, a mailbox belongs to the record of one test.
     const std::wstring record = config.storeFile.empty() ? config.savedFile : std::wstring();
     keeping_ = config.keeps;
+    declaredFolders_ = config.folders;
     if (loaded_ && config.preloadFile == preloadFile_ && config.storeFile == storeFile_ &&
         record == record_)
         return;
@@ -112,6 +113,7 @@ void ContactStore::follow(const StandInConfig& config) {
 void ContactStore::load() {
     loaded_ = true;
     contacts_.clear();
+    folders_.clear();
     // Preloaded cards come first, with the same IDs at every start, and the
     // journal after them: what a test deleted of them stays deleted.
     if (!preloadFile_.empty()) {
@@ -129,6 +131,16 @@ void ContactStore::load() {
     std::wstringstream journal(toWide(fileBytesOf(storeFile_)));
     for (std::wstring line; std::getline(journal, line);) {
         const auto fields = splitTabs(line);
+        if (fields.size() >= 2 && (fields[0] == L"folder" || fields[0] == L"drop")) {
+            const std::wstring path = unescapedFromLine(fields[1]);
+            const long itemType = fields.size() > 2 ? std::wcstol(fields[2].c_str(), nullptr, 10)
+                                                    : defaultItemType(path);
+            if (fields[0] == L"folder")
+                folders_.make({path, itemType});
+            else
+                folders_.drop(path);
+            continue;
+        }
         if (fields.size() == 2 && fields[0] == L"remove") {
             if (auto* found = slot(fields[1]))
                 found->reset();
@@ -214,6 +226,68 @@ bool ContactStore::remove(const std::wstring& entryId) {
     moved.mailboxPath = deletedItems;
     save(std::move(moved));
     return true;
+}
+
+std::vector<MailboxFolder> ContactStore::folders() const {
+    std::vector<std::wstring> holding;
+    for (const auto& contact : contacts_)
+        if (contact && std::none_of(holding.begin(), holding.end(), [&](const std::wstring& path) {
+                return samePath(path, contact->mailboxPath);
+            }))
+            holding.push_back(contact->mailboxPath);
+    return folders_.existing(declaredFolders_, holding);
+}
+
+std::optional<MailboxFolder> ContactStore::folder(const std::wstring& mailboxPath) const {
+    for (MailboxFolder& known : folders())
+        if (samePath(known.path, mailboxPath))
+            return std::move(known);
+    return std::nullopt;
+}
+
+void ContactStore::changeFolders(bool made, const MailboxFolder& folder) {
+    if (made) {
+        journal(L"folder\t" + escapedForLine(folder.path) + L"\t" +
+                std::to_wstring(folder.itemType));
+        folders_.make(folder);
+    } else {
+        journal(L"drop\t" + escapedForLine(folder.path));
+        folders_.drop(folder.path);
+    }
+}
+
+void ContactStore::makeFolder(MailboxFolder folder) {
+    changeFolders(true, folder);
+}
+
+std::optional<std::wstring> ContactStore::deleteFolder(const std::wstring& mailboxPath) {
+    const std::wstring deletedItems = deletedItemsOf(mailboxPath);
+    const bool forGood = isAtOrBelow(mailboxPath, deletedItems);
+    const std::wstring moved = childOf(deletedItems, folderName(mailboxPath));
+    // The part below the deleted folder stays as it was.
+    const auto movedPath = [&](const std::wstring& path) {
+        return moved + path.substr(mailboxPath.size());
+    };
+    if (!forGood)
+        for (const MailboxFolder& below : folders())
+            if (isAtOrBelow(below.path, mailboxPath))
+                changeFolders(true, {movedPath(below.path), below.itemType});
+    for (auto& contact : contacts_) {
+        if (!contact || !isAtOrBelow(contact->mailboxPath, mailboxPath))
+            continue;
+        if (forGood) {
+            journal(L"remove\t" + contact->entryId);
+            contact.reset();
+            continue;
+        }
+        StoredContact kept = *contact;
+        kept.mailboxPath = movedPath(kept.mailboxPath);
+        save(std::move(kept));
+    }
+    changeFolders(false, {mailboxPath});
+    if (forGood)
+        return std::nullopt;
+    return moved;
 }
 
 std::vector<StoredContact> ContactStore::inFolder(const std::wstring& mailboxPath) const {

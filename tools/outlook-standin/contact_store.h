@@ -2,12 +2,14 @@
 // The contacts the stand-in's mailbox holds, as a data file (PST) holds them:
 // each by an entry ID that survives moves, Deleted Items included, and
 // survives a restart of "Outlook" when StoreFile names a journal to keep
-// them in. PreloadFile names a card file whose every card the mailbox holds
-// in Contacts from the start, mapped as the Keeps switch says when the
-// mailbox is opened, so that a test can begin with a full folder.
+// them in, with the folders made and deleted there. PreloadFile names a card
+// file whose every card the mailbox holds in Contacts from the start, mapped
+// as the Keeps switch says when the mailbox is opened, so that a test can
+// begin with a full folder.
 
 #include "config.h"
 #include "contact_properties.h"
+#include "folder_tree.h"
 
 #include <optional>
 #include <string>
@@ -53,10 +55,21 @@ public:
     bool remove(const std::wstring& entryId);
     std::vector<StoredContact> inFolder(const std::wstring& mailboxPath) const;
 
+    // Every folder the mailbox has (folder_tree.h).
+    std::vector<MailboxFolder> folders() const;
+    std::optional<MailboxFolder> folder(const std::wstring& mailboxPath) const;
+    void makeFolder(MailboxFolder folder);
+    // Moves the folder with every folder and item in and below it into its
+    // data file's Deleted Items, items keeping their entry IDs; returns its
+    // new path. One in Deleted Items already goes for good, with what it
+    // holds: nothing is returned then.
+    std::optional<std::wstring> deleteFolder(const std::wstring& mailboxPath);
+
 private:
     void load();
     void journal(const std::wstring& line) const;
     std::optional<StoredContact>* slot(const std::wstring& entryId);
+    void changeFolders(bool made, const MailboxFolder& folder);
     double stamp();
 
     std::wstring preloadFile_;
@@ -67,6 +80,8 @@ private:
     // In the order first stored: a table lists them so. Removed ones stay
     // as empty slots, so that order never changes.
     std::vector<std::optional<StoredContact>> contacts_;
+    FolderTree folders_;
+    std::vector<std::wstring> declaredFolders_;
     double lastStamp_ = 0;
 };
 

@@ -69,6 +69,10 @@ private:
 // EXCEPINFO and "Outlook" as its source.
 HRESULT raiseOutlookError(const DispatchCall& call, const wchar_t* description, HRESULT code);
 
+// MAPI_E_NOT_FOUND, the code Outlook's error carries for an item or folder
+// that is not there.
+inline constexpr HRESULT MapiNotFound = static_cast<HRESULT>(0x8004010F);
+
 // Hands the object to the caller as VT_DISPATCH.
 HRESULT returnObject(const DispatchCall& call, Microsoft::WRL::ComPtr<IDispatch> object);
 

@@ -6,9 +6,9 @@
 #include "contact_item.h"
 #include "dispatch_object.h"
 #include "event_log.h"
+#include "folder_objects.h"
 #include "mailbox.h"
 #include "random_faults.h"
-#include "table_objects.h"
 
 #include "platform/win32/com_object.h"
 #include "platform/win32/wide_text.h"
@@ -22,103 +22,6 @@ namespace {
 using Microsoft::WRL::ComPtr;
 using win32::makeComObject;
 using win32::toUtf8;
-
-class Items final : public DispatchObject {
-public:
-    Items(ServerState& state, std::wstring mailboxPath)
-        : DispatchObject(state, "Items", Members), mailboxPath_(std::move(mailboxPath)) {}
-
-private:
-    enum : DISPID { CountId = 1 };
-    static constexpr DispatchMember Members[] = {{L"Count", CountId}};
-
-    HRESULT invokeMember(DISPID, const DispatchCall& call) override {
-        const long stored =
-            static_cast<long>(state_.contacts(readConfig()).inFolder(mailboxPath_).size());
-        logEvent("get Items.Count = " + std::to_string(stored) + " " +
-                 toUtf8(folderPath(mailboxPath_)));
-        return returnLong(call, stored);
-    }
-
-    const std::wstring mailboxPath_;
-};
-
-class Folder final : public DispatchObject {
-public:
-    Folder(ServerState& state, std::wstring mailboxPath)
-        : DispatchObject(state, "Folder", Members), mailboxPath_(std::move(mailboxPath)) {
-        state_.folderCreated(this, mailboxPath_);
-    }
-    ~Folder() override { state_.folderReleased(this); }
-
-private:
-    enum : DISPID {
-        NameId = 1,
-        FolderPathId,
-        DefaultItemTypeId,
-        ItemsId,
-        EntryIdId,
-        StoreIdId,
-        GetTableId
-    };
-    static constexpr DispatchMember Members[] = {{L"Name", NameId},
-                                                 {L"FolderPath", FolderPathId},
-                                                 {L"DefaultItemType", DefaultItemTypeId},
-                                                 {L"Items", ItemsId},
-                                                 {L"EntryID", EntryIdId},
-                                                 {L"StoreID", StoreIdId},
-                                                 {L"GetTable", GetTableId}};
-
-    HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
-        const std::string path = toUtf8(folderPath(mailboxPath_));
-        if (id == GetTableId)
-            return getTable(call, path);
-        // The rest are properties, logged by name (Members is in DISPID order).
-        logEvent("get " + toUtf8(Members[id - NameId].name) + " " + path);
-        switch (id) {
-        case NameId:
-            return returnText(call, folderName(mailboxPath_));
-        case FolderPathId:
-            return returnText(call, folderPath(mailboxPath_));
-        case DefaultItemTypeId:
-            return returnLong(call, defaultItemType(mailboxPath_));
-        case ItemsId:
-            return returnObject(call, makeComObject<Items>(state_, mailboxPath_));
-        case EntryIdId:
-            return returnText(call, folderEntryId(mailboxPath_));
-        default:
-            return returnText(call, storeIdOf(mailboxPath_));
-        }
-    }
-
-    // GetTable(Filter, TableContents): both may be left out. Only the items
-    // of the folder itself (olUserItems) are ever asked for.
-    HRESULT getTable(const DispatchCall& call, const std::string& path) {
-        std::wstring filter;
-        if (call.argumentCount() > 0 && call.argument(0).vt != VT_ERROR)
-            if (const HRESULT hr = textArgument(call, 0, filter); FAILED(hr))
-                return hr;
-        logEvent("GetTable(" + toUtf8(filter) + ") " + path);
-        const auto [config, drawn] = takeRequest();
-        if (drawn.failTable)
-            logEvent("fault table " + path);
-        if (config.failGetTable || drawn.failTable) {
-            logEvent("fail GetTable " + path);
-            return raiseOutlookError(call, L"The operation failed.", E_FAIL);
-        }
-        auto rows = filtered(state_.contacts(config).inFolder(mailboxPath_), filter);
-        if (!rows)
-            return raiseOutlookError(
-                call, (L"Cannot parse condition. Error at \"" + filter + L"\".").c_str(),
-                E_INVALIDARG);
-        return returnObject(call, makeTable(state_, std::move(*rows)));
-    }
-
-    const std::wstring mailboxPath_;
-};
-
-// MAPI_E_NOT_FOUND, the code Outlook's error carries for an item that is gone.
-constexpr HRESULT MapiNotFound = static_cast<HRESULT>(0x8004010F);
 
 // Outlook's words when it cannot make an item of a file.
 std::wstring cannotOpen(const std::wstring& path, const wchar_t* why) {
@@ -135,19 +38,19 @@ private:
         GetDefaultFolderId,
         PickFolderId,
         GetFolderFromIdId,
-        GetItemFromIdId
+        GetItemFromIdId,
+        FoldersId
     };
-    static constexpr DispatchMember Members[] = {{L"OpenSharedItem", OpenSharedItemId},
-                                                 {L"GetDefaultFolder", GetDefaultFolderId},
-                                                 {L"PickFolder", PickFolderId},
-                                                 {L"GetFolderFromID", GetFolderFromIdId},
-                                                 {L"GetItemFromID", GetItemFromIdId}};
+    static constexpr DispatchMember Members[] = {
+        {L"OpenSharedItem", OpenSharedItemId}, {L"GetDefaultFolder", GetDefaultFolderId},
+        {L"PickFolder", PickFolderId},         {L"GetFolderFromID", GetFolderFromIdId},
+        {L"GetItemFromID", GetItemFromIdId},   {L"Folders", FoldersId}};
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
         // In the order of the DISPIDs.
         constexpr HRESULT (NameSpace::*byId[])(const DispatchCall&) = {
-            &NameSpace::openSharedItem, &NameSpace::getDefaultFolder, &NameSpace::pickFolder,
-            &NameSpace::getFolderFromId, &NameSpace::getItemFromId};
+            &NameSpace::openSharedItem,  &NameSpace::getDefaultFolder, &NameSpace::pickFolder,
+            &NameSpace::getFolderFromId, &NameSpace::getItemFromId,    &NameSpace::folders};
         return (this->*byId[id - OpenSharedItemId])(call);
     }
 
@@ -217,9 +120,9 @@ private:
             return hr;
         logEvent("GetDefaultFolder(" + std::to_string(kind.value) + ")");
         if (kind.value == ContactsFolderKind)
-            return returnObject(call, makeComObject<Folder>(state_, DefaultContactsFolder));
+            return returnObject(call, makeFolder(state_, DefaultContactsFolder));
         if (kind.value == InboxFolderKind)
-            return returnObject(call, makeComObject<Folder>(state_, L"Inbox"));
+            return returnObject(call, makeFolder(state_, L"Inbox"));
         return raiseOutlookError(call, L"The operation failed.", E_INVALIDARG);
     }
 
@@ -229,7 +132,16 @@ private:
         logEvent("PickFolder = " + (answer ? toUtf8(*answer) : std::string("Cancel")));
         if (!answer)
             return S_OK;
-        return returnObject(call, makeComObject<Folder>(state_, *answer));
+        // The chooser shows only folders there are: what it answers is one.
+        ContactStore& store = state_.contacts(readConfig());
+        if (!store.folder(*answer))
+            store.makeFolder({*answer, defaultItemType(*answer)});
+        return returnObject(call, makeFolder(state_, *answer));
+    }
+
+    HRESULT folders(const DispatchCall& call) {
+        logEvent("get Session.Folders");
+        return returnObject(call, makeFolders(state_, std::nullopt));
     }
 
     HRESULT getFolderFromId(const DispatchCall& call) {
@@ -241,15 +153,11 @@ private:
         if (!folder)
             return raiseOutlookError(call, L"The operation failed. An object could not be found.",
                                      E_INVALIDARG);
-        return returnObject(call, makeComObject<Folder>(state_, *folder));
+        return returnObject(call, makeFolder(state_, *folder));
     }
 };
 
 } // namespace
-
-ComPtr<IDispatch> makeFolder(ServerState& state, std::wstring mailboxPath) {
-    return makeComObject<Folder>(state, std::move(mailboxPath));
-}
 
 ComPtr<IDispatch> makeNameSpace(ServerState& state) {
     return makeComObject<NameSpace>(state);

@@ -2,19 +2,17 @@
 // Outlook's session, the way the import without windows reaches it:
 // Application.Session (or GetNamespace("MAPI")) is the NameSpace, which opens
 // card files as contacts (OpenSharedItem), names the default Contacts folder,
-// finds a folder or a stored item again by its IDs, and shows the folder chooser (PickFolder,
-// answered by a switch: see config.h).
+// finds a folder or a stored item again by its IDs, lists the data files'
+// top folders (Folders), and shows the folder chooser (PickFolder, answered
+// by a switch: see config.h).
 
 #include "server_state.h"
 
 #include <oaidl.h>
-#include <string>
 #include <wrl/client.h>
 
 namespace quorvane::standin {
 
 Microsoft::WRL::ComPtr<IDispatch> makeNameSpace(ServerState& state);
-// The folder at `mailboxPath`, as an item's Parent names it.
-Microsoft::WRL::ComPtr<IDispatch> makeFolder(ServerState& state, std::wstring mailboxPath);
 
 } // namespace quorvane::standin
