@@ -12,7 +12,7 @@ InProcessQuorvane::Ole::Ole() {
 InProcessQuorvane::InProcessQuorvane()
     : window_(GetModuleHandleW(nullptr),
               PlatformServices{settings_, outlook_, shell_, dialogs_, clock_, files_, storage_,
-                               codePages_, textFolding_, regional_, importLock_}) {
+                               codePages_, textFolding_, regional_, importLock_, systemFacts_}) {
     ready_ = ole_.apartment.joined() && window_.create(SW_SHOWNORMAL);
 }
 

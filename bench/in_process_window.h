@@ -16,6 +16,7 @@
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/system_facts_win32.h"
 #include "platform/win32/text_folding_win32.h"
 #include "shell/main_window.h"
 #include "support/chosen_folder_dialogs.h"
@@ -59,6 +60,7 @@ private:
     win32::Win32TextFolding textFolding_;
     win32::Win32RegionalSettings regional_;
     win32::Win32ImportLock importLock_;
+    win32::Win32SystemFacts systemFacts_;
     win32::MainWindow window_;
     bool ready_ = false;
 };

@@ -19,14 +19,15 @@ struct CommandMenuItem {
 };
 
 // The menu under Start Importing's arrow: the three ways to import the queue,
-// then, set apart, taking the last import back. The button's own command
+// then, set apart, taking the last import back and checking Outlook. The button's own command
 // comes first and is the menu's default, so the menu reads as "this, or one
 // of these".
-inline constexpr std::array<CommandMenuItem, 4> StartImportingMenu{{
+inline constexpr std::array<CommandMenuItem, 5> StartImportingMenu{{
     {CommandId::Start, "Start Importing"},
     {CommandId::ImportWithoutWindows, "Import Without Windows"},
     {CommandId::ImportWithoutWindowsIntoFolder, "Import Without Windows Into Folder\u2026"},
     {CommandId::UndoLastImport, "Undo Last Import\u2026", true},
+    {CommandId::CheckOutlook, "Check Outlook\u2026"},
 }};
 
 struct CommandButton {

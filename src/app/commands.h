@@ -16,6 +16,9 @@ enum class CommandId : int {
     ImportWithoutWindowsIntoFolder = 1006,
     // Deletes the contacts the last run without windows stored.
     UndoLastImport = 1007,
+    // Tries what Quorvane assumes about Outlook on this machine, with
+    // contacts of its own in a folder it makes and removes.
+    CheckOutlook = 1008,
 };
 
 } // namespace quorvane

@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 
+#include "import/outlook_check_target.h"
+
 #include "app/commands.h"
 #include "app/window_placement.h"
 #include "import/undo_target.h"
@@ -77,7 +79,7 @@ struct CommandHandler {
     void (*run)(MainForm& form);
 };
 
-constexpr std::array<CommandHandler, 8> CommandHandlers{{
+constexpr std::array<CommandHandler, 9> CommandHandlers{{
     {CommandId::AddFiles, [](MainForm& form) { form.AddFiles(); }},
     {CommandId::AddFolder, [](MainForm& form) { form.AddFolder(); }},
     {CommandId::Start, [](MainForm& form) { (void)form.Start(); }},
@@ -87,6 +89,7 @@ constexpr std::array<CommandHandler, 8> CommandHandlers{{
     {CommandId::ImportWithoutWindowsIntoFolder,
      [](MainForm& form) { (void)form.ImportWithoutWindowsIntoFolder(); }},
     {CommandId::UndoLastImport, [](MainForm& form) { (void)form.UndoLastImport(); }},
+    {CommandId::CheckOutlook, [](MainForm& form) { (void)form.CheckOutlook(); }},
 }};
 
 } // namespace
@@ -176,6 +179,14 @@ RunEnd MainForm::ImportWithoutWindowsIntoFolder() {
     return session_.run(target);
 }
 
+RunEnd MainForm::CheckOutlook() {
+    OutlookCheckTarget target(services_.outlook,
+                              {services_.storage, services_.settings, services_.codePages,
+                               services_.regional, services_.textFolding, services_.system},
+                              BuiltInOutlookKeeps());
+    return session_.run(target);
+}
+
 RunEnd MainForm::UndoLastImport() {
     UndoTarget target(services_.outlook, services_.storage, services_.clock);
     return session_.run(target);
@@ -225,9 +236,11 @@ ExitCode MainForm::RunFromCommandLine(const Launch& launch, ScriptOutput& output
         const RunEnd end = UndoLastImport();
         return ExitCodeOf(end, session_.lastRun());
     }
-    case LaunchMode::Check:
-        output.writeLine("Check Outlook is not part of this version of Quorvane.");
-        return ExitCode::NothingImported;
+    case LaunchMode::Check: {
+        runWindow_.script(output, true);
+        const RunEnd end = CheckOutlook();
+        return ExitCodeOf(end, session_.lastRun());
+    }
     case LaunchMode::Usage:
         output.writeLine(CommandLineUsage());
         return ExitCode::AllStored;

@@ -20,6 +20,7 @@
 #include "platform/script_output.h"
 #include "platform/settings_store.h"
 #include "platform/shell_launcher.h"
+#include "platform/system_facts.h"
 #include "platform/text_folding.h"
 #include "queue/import_queue.h"
 #include "queue/search_worker.h"
@@ -53,6 +54,7 @@ struct PlatformServices {
     const TextFolding& textFolding;
     const RegionalSettings& regional;
     ImportLock& importLock;
+    const SystemFacts& system;
 };
 
 class MainForm {
@@ -86,6 +88,9 @@ public:
     // Deletes the contacts the last import without windows stored, once the
     // user has said yes.
     RunEnd UndoLastImport();
+    // Checks what Quorvane assumes about this Outlook, once the user has
+    // said yes; a box and a report say what passed.
+    RunEnd CheckOutlook();
     void ClearList();
     void Help();
 

@@ -17,6 +17,7 @@
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/system_facts_win32.h"
 #include "platform/win32/text_folding_win32.h"
 #include "platform/win32/wide_text.h"
 #include "shell/main_window.h"
@@ -146,10 +147,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32TextFolding textFolding;
     Win32RegionalSettings regional;
     Win32ImportLock importLock;
+    Win32SystemFacts systemFacts;
 
     MainWindow window(instance,
                       PlatformServices{settings, outlook, shell, dialogs, clock, fileSystem,
-                                       storage, codePages, textFolding, regional, importLock},
+                                       storage, codePages, textFolding, regional, importLock, systemFacts},
                       runOptionsFromTestEnvironment());
     // Whatever kept the window from coming up has been told already.
     if (!window.create(launch->quiet ? SW_HIDE : showCommand))

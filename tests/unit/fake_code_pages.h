@@ -7,6 +7,7 @@
 #include "platform/code_pages.h"
 #include "platform/import_lock.h"
 #include "platform/regional_settings.h"
+#include "platform/system_facts.h"
 #include "text/utf16_text.h"
 
 #include <array>
@@ -70,6 +71,14 @@ public:
     bool held = false;
     bool tryTake() override { return held = !heldElsewhere; }
     void release() override { held = false; }
+};
+
+// A machine that stays the same, at a time that does.
+class FakeSystemFacts final : public SystemFacts {
+public:
+    std::string windowsVersion() const override { return "Windows 10.0.19045"; }
+    std::string outlookBitness() const override { return "64-bit"; }
+    std::string localTimeStamp() const override { return "2026-12-08 14.03.27"; }
 };
 
 // A Windows set to English (United States): lists joined with ",".

@@ -29,10 +29,11 @@ struct FakePlatform {
     IcuTextFolding folding;
     FakeRegionalSettings regional;
     FakeImportLock importLock;
+    FakeSystemFacts systemFacts;
 
     PlatformServices platformServices() {
         return {settings, outlook,   shell,   dialogs,  clock,     files,
-                storage,  codePages, folding, regional, importLock};
+                storage,  codePages, folding, regional, importLock, systemFacts};
     }
 };
 

@@ -116,7 +116,7 @@ TEST_F(MainFormTest, DispatchGoesByIdNotByPosition) {
     EXPECT_EQ(dialogs.browseTitles, std::vector<std::string>{"Please select folder:"});
 
     const auto before = window.calls.size();
-    for (int unknown : {0, 999, 1008, -1002, 2000})
+    for (int unknown : {0, 999, 1009, -1002, 2000})
         form.CommandBars_Execute(unknown);
     EXPECT_EQ(window.calls.size(), before);
     EXPECT_EQ(dialogs.shown.size(), 1u);

@@ -22,6 +22,7 @@
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/scoped_handles.h"
 #include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/system_facts_win32.h"
 #include "platform/win32/text_folding_win32.h"
 #include "platform/win32/wide_text.h"
 #include "queue/folder_search.h"
@@ -153,7 +154,8 @@ protected:
         window = std::make_unique<MainWindow>(GetModuleHandleW(nullptr),
                                               PlatformServices{settings, outlook, shell, dialogs,
                                                                clock, files, storage, codePages,
-                                                               textFolding, regional, importLock});
+                                                               textFolding, regional, importLock,
+                                             systemFacts});
         ASSERT_TRUE(window->create(SW_SHOWNORMAL));
         pump();
         list = FindWindowExW(window->handle(), nullptr, WC_LISTVIEWW, nullptr);
@@ -210,6 +212,7 @@ protected:
     Win32TextFolding textFolding;
     Win32RegionalSettings regional;
     Win32ImportLock importLock;
+    Win32SystemFacts systemFacts;
     std::unique_ptr<MainWindow> window;
     HWND list = nullptr;
     HWND progress = nullptr;

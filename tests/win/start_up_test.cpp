@@ -16,6 +16,7 @@
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_storage_win32.h"
 #include "platform/win32/shell_launcher_win32.h"
+#include "platform/win32/system_facts_win32.h"
 #include "platform/win32/text_folding_win32.h"
 #include "platform/win32/wide_text.h"
 #include "shell/main_window.h"
@@ -86,7 +87,8 @@ protected:
         return std::make_unique<MainWindow>(GetModuleHandleW(nullptr),
                                             PlatformServices{settings, outlook, shell, dialogs,
                                                              clock, files, storage, codePages,
-                                                             textFolding, regional, importLock});
+                                                             textFolding, regional, importLock,
+                                             systemFacts});
     }
     // Opens the window, which must come up visible with its five buttons
     // whatever part of it failed; the boxes it showed on the way.
@@ -114,6 +116,7 @@ protected:
     Win32TextFolding textFolding;
     Win32RegionalSettings regional;
     Win32ImportLock importLock;
+    Win32SystemFacts systemFacts;
 };
 
 TEST_F(StartUpTest, AllPartsUpMeansNoBoxAndFiveButtons) {
