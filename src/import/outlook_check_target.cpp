@@ -320,6 +320,9 @@ void OutlookCheckTarget::checkTableAndDuplicates() {
     auto rows = folder_->readContacts();
     if (!rows) {
         find(what, false, "Outlook would not list the folder: " + rows.failure().description);
+        find("A contact imported again is found already there", false,
+             "the folder's table could not be read, so every contact would be stored again; "
+             "Quorvane asks before it imports without the check.");
         return;
     }
     const auto rich = std::find_if(rows->begin(), rows->end(), [](const StoredContactRow& row) {

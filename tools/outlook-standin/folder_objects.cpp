@@ -47,6 +47,22 @@ private:
     const std::wstring mailboxPath_;
 };
 
+// The data file a folder is in: a PST, as an Outlook without Exchange has.
+class Store final : public DispatchObject {
+public:
+    explicit Store(ServerState& state) : DispatchObject(state, "Store", Members) {}
+
+private:
+    // Outlook's olNotExchange.
+    static constexpr long NotExchange = 3;
+    static constexpr DispatchMember Members[] = {{L"ExchangeStoreType", 1}};
+
+    HRESULT invokeMember(DISPID, const DispatchCall& call) override {
+        logEvent("get Store.ExchangeStoreType");
+        return returnLong(call, NotExchange);
+    }
+};
+
 class Folder final : public DispatchObject {
 public:
     Folder(ServerState& state, std::wstring mailboxPath)
@@ -66,7 +82,8 @@ private:
         ParentId,
         FoldersId,
         GetTableId,
-        DeleteId
+        DeleteId,
+        StoreId
     };
     static constexpr DispatchMember Members[] = {{L"Name", NameId},
                                                  {L"FolderPath", FolderPathId},
@@ -77,7 +94,8 @@ private:
                                                  {L"Parent", ParentId},
                                                  {L"Folders", FoldersId},
                                                  {L"GetTable", GetTableId},
-                                                 {L"Delete", DeleteId}};
+                                                 {L"Delete", DeleteId},
+                                                 {L"Store", StoreId}};
 
     HRESULT invokeMember(DISPID id, const DispatchCall& call) override {
         const std::string path = toUtf8(folderPath(mailboxPath_));
@@ -102,6 +120,8 @@ private:
             return parent(call);
         case FoldersId:
             return returnObject(call, makeFolders(state_, mailboxPath_));
+        case StoreId:
+            return returnObject(call, makeComObject<Store>(state_));
         default:
             return returnText(call, storeIdOf(mailboxPath_));
         }
