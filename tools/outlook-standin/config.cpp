@@ -75,6 +75,7 @@ StandInConfig readConfig() {
     config.failGetItemFromId = readDword(L"FailGetItemFromID", 0) != 0;
     config.failDelete = readDword(L"FailDelete", 0) != 0;
     config.logTimes = readDword(L"LogTimes", 0) != 0;
+    config.utf8WithoutCharset = readDword(L"Utf8WithoutCharset", 0) != 0;
     const std::wstring keeps = readString(L"Keeps");
     config.keeps = keeps == L"more"   ? CardKeeping::More
                    : keeps == L"less" ? CardKeeping::Less

@@ -72,6 +72,9 @@ struct StandInConfig {
     // below it separated by semicolons ("Contacts\Friends;Archive\Contacts\Work").
     std::vector<std::wstring> folders;
     std::wstring version = L"16.0.0.0"; // Version: what Application.Version says
+    // Utf8WithoutCharset: a value that names no CHARSET is read as UTF-8, as
+    // Outlook is not documented to, rather than in Windows-1252.
+    bool utf8WithoutCharset = false;
 };
 
 StandInConfig readConfig();

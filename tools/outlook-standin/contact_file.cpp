@@ -1,6 +1,7 @@
 #include "contact_file.h"
 
 #include "blanks.h"
+#include "config.h"
 
 #include "platform/win32/scoped_handles.h"
 
@@ -238,7 +239,8 @@ std::wstring fullName(const std::vector<CardProperty>& properties) {
 
 // The card whose BEGIN line is at lines[at]; `at` ends past its END line, or
 // at the BEGIN of a card that cut it off.
-FirstContact readCard(const std::vector<std::string_view>& lines, std::size_t& at, bool unicode) {
+FirstContact readCard(const std::vector<std::string_view>& lines, std::size_t& at, bool unicode,
+                      unsigned withoutCharset) {
     FirstContact contact;
     int depth = 1;
     bool agentAwaitsCard = false; // an AGENT with nothing after its colon
@@ -282,7 +284,7 @@ FirstContact readCard(const std::vector<std::string_view>& lines, std::size_t& a
         // A UTF-16 file's own text is Unicode; only bytes that quoted-printable
         // stood for go by a charset.
         const auto charset = parameterValue(*head, "CHARSET");
-        unsigned codePage = charset ? codePageOf(*charset) : Windows1252;
+        unsigned codePage = charset ? codePageOf(*charset) : withoutCharset;
         if (unicode && (!quotedPrintable || !charset))
             codePage = CP_UTF8;
         contact.properties.push_back({head->name, head->parameters, wideText(bytes, codePage)});
@@ -293,7 +295,18 @@ FirstContact readCard(const std::vector<std::string_view>& lines, std::size_t& a
 
 } // namespace
 
+namespace {
+
+// The code page of a value that names none: the ANSI one Outlook falls back
+// on, unless a test plays an Outlook that reads UTF-8 there.
+unsigned codePageWithoutCharset() {
+    return readConfig().utf8WithoutCharset ? CP_UTF8 : Windows1252;
+}
+
+} // namespace
+
 std::optional<FirstContact> readFirstContact(std::string_view file) {
+    const unsigned withoutCharset = codePageWithoutCharset();
     const auto [text, unicode] = fileText(file);
     const std::vector<std::string_view> lines = physicalLines(text);
     std::size_t at = 0;
@@ -301,16 +314,17 @@ std::optional<FirstContact> readFirstContact(std::string_view file) {
         ++at;
     if (at == lines.size())
         return std::nullopt;
-    return readCard(lines, at, unicode);
+    return readCard(lines, at, unicode, withoutCharset);
 }
 
 std::vector<FirstContact> readEveryContact(std::string_view file) {
+    const unsigned withoutCharset = codePageWithoutCharset();
     const auto [text, unicode] = fileText(file);
     const std::vector<std::string_view> lines = physicalLines(text);
     std::vector<FirstContact> contacts;
     for (std::size_t at = 0; at < lines.size();) {
         if (isCardMarker(lines[at], "BEGIN"))
-            contacts.push_back(readCard(lines, at, unicode));
+            contacts.push_back(readCard(lines, at, unicode, withoutCharset));
         else
             ++at;
     }
