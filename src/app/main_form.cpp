@@ -36,7 +36,8 @@ MainForm::MainForm(MainWindowServices& window, PlatformServices services,
     : window_(window), services_(services), itemWindowOptions_(itemWindowOptions),
       runWindow_(window, services.clock),
       session_(queue_, runWindow_,
-               {services.storage, services.settings, services.codePages, services.regional, services.importLock}),
+               {services.storage, services.settings, services.codePages, services.regional,
+                services.importLock}),
       searches_(services.files, services.clock, window, queue_) {}
 
 bool MainForm::Form_Load() {

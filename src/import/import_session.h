@@ -52,9 +52,8 @@ struct SessionServices {
 class ImportSession {
 public:
     ImportSession(const ImportQueue& queue, RunWindow& window, SessionServices services)
-        : queue_(queue), window_(window), storage_(services.storage),
-          settings_(services.settings), codePages_(services.codePages),
-          regional_(services.regional),
+        : queue_(queue), window_(window), storage_(services.storage), settings_(services.settings),
+          codePages_(services.codePages), regional_(services.regional),
           importLock_(services.importLock) {}
     ImportSession(const ImportSession&) = delete;
     ImportSession& operator=(const ImportSession&) = delete;

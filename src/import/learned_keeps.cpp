@@ -34,7 +34,8 @@ Outcome<void> SaveLearned(SettingsStore& settings, std::string_view outlookVersi
                           const std::vector<LearnedRow>& rows) {
     // Unset while the rows change: a check cut short between them leaves
     // nothing that any version would take for learned.
-    if (auto unset = settings.saveSetting(LearnedApplication, LearnedSection, LearnedVersionKey, "");
+    if (auto unset =
+            settings.saveSetting(LearnedApplication, LearnedSection, LearnedVersionKey, "");
         !unset)
         return unset;
     for (const auto& [key, verdict] : rows) {

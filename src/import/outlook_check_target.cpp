@@ -25,18 +25,37 @@ constexpr std::string_view LeftoverStoreId = "Folder store ID";
 
 // Every property the check reads back, to find where Outlook put a value.
 const std::vector<std::string>& ReadBackProperties() {
-    static const std::vector<std::string> properties = {
-        "Email1Address",         "Email2Address",           "Email3Address",
-        "IMAddress",             "AssistantTelephoneNumber", "Business2TelephoneNumber",
-        "BusinessFaxNumber",     "BusinessTelephoneNumber", "CallbackTelephoneNumber",
-        "CarTelephoneNumber",    "CompanyMainTelephoneNumber", "Home2TelephoneNumber",
-        "HomeFaxNumber",         "HomeTelephoneNumber",     "ISDNNumber",
-        "MobileTelephoneNumber", "OtherFaxNumber",          "OtherTelephoneNumber",
-        "PagerNumber",           "PrimaryTelephoneNumber",  "RadioTelephoneNumber",
-        "TelexNumber",           "TTYTDDTelephoneNumber",   "BusinessHomePage",
-        "PersonalHomePage",      "HomeAddress",             "BusinessAddress",
-        "OtherAddress",          "NickName",                "Categories",
-        "Body"};
+    static const std::vector<std::string> properties = {"Email1Address",
+                                                        "Email2Address",
+                                                        "Email3Address",
+                                                        "IMAddress",
+                                                        "AssistantTelephoneNumber",
+                                                        "Business2TelephoneNumber",
+                                                        "BusinessFaxNumber",
+                                                        "BusinessTelephoneNumber",
+                                                        "CallbackTelephoneNumber",
+                                                        "CarTelephoneNumber",
+                                                        "CompanyMainTelephoneNumber",
+                                                        "Home2TelephoneNumber",
+                                                        "HomeFaxNumber",
+                                                        "HomeTelephoneNumber",
+                                                        "ISDNNumber",
+                                                        "MobileTelephoneNumber",
+                                                        "OtherFaxNumber",
+                                                        "OtherTelephoneNumber",
+                                                        "PagerNumber",
+                                                        "PrimaryTelephoneNumber",
+                                                        "RadioTelephoneNumber",
+                                                        "TelexNumber",
+                                                        "TTYTDDTelephoneNumber",
+                                                        "BusinessHomePage",
+                                                        "PersonalHomePage",
+                                                        "HomeAddress",
+                                                        "BusinessAddress",
+                                                        "OtherAddress",
+                                                        "NickName",
+                                                        "Categories",
+                                                        "Body"};
     return properties;
 }
 
@@ -100,12 +119,12 @@ std::optional<std::size_t> OutlookCheckTarget::prepare(RunContext& run) {
     }
     folder_ = std::move(*made);
     if (auto entryId = folder_->entryId(); entryId)
-        (void)services_.settings.saveSetting(LearnedApplication, LeftoverSection,
-                                             LeftoverEntryId, *entryId);
+        (void)services_.settings.saveSetting(LearnedApplication, LeftoverSection, LeftoverEntryId,
+                                             *entryId);
     if (auto storeId = folder_->storeId(); storeId) {
         richStoreId_ = *storeId;
-        (void)services_.settings.saveSetting(LearnedApplication, LeftoverSection,
-                                             LeftoverStoreId, *storeId);
+        (void)services_.settings.saveSetting(LearnedApplication, LeftoverSection, LeftoverStoreId,
+                                             *storeId);
     }
     auto path = folder_->folderPath();
     folderPath_ = path ? *path : std::string();
@@ -135,8 +154,8 @@ void OutlookCheckTarget::removeLeftovers() {
 }
 
 void OutlookCheckTarget::plan() {
-    steps_.push_back({"Checking: Outlook reads only a file's first contact",
-                      [this] { checkFirstCardOnly(); }});
+    steps_.push_back(
+        {"Checking: Outlook reads only a file's first contact", [this] { checkFirstCardOnly(); }});
     steps_.push_back({"Checking: text without a character set", [this] { checkCodePage(); }});
     for (const CheckProbe& probe : CheckProbes())
         steps_.push_back({"Checking: " + probe.assumption, [this, &probe] { checkProbe(probe); }});
@@ -177,8 +196,7 @@ OutlookCheckTarget::import(std::string_view card, bool carry, const std::string&
     if (!moved)
         return failed(moved.failure());
     if (carry) {
-        const CardRest rest =
-            ReadCardRest(card, TextEncoding::Utf8, learned_, services_.codePages);
+        const CardRest rest = ReadCardRest(card, TextEncoding::Utf8, learned_, services_.codePages);
         RestCarrier carrier(learned_, services_.storage, services_.regional.listSeparator());
         (void)carrier.carry(rest, **moved);
     }
@@ -358,7 +376,8 @@ void OutlookCheckTarget::checkFoundAgainAndDeleted() {
         return;
     }
     auto parent = item.value()->folder();
-    auto parentPath = parent ? parent.value()->folderPath() : Outcome<std::string>(parent.failure());
+    auto parentPath =
+        parent ? parent.value()->folderPath() : Outcome<std::string>(parent.failure());
     const bool inFolder = parentPath && *parentPath == folderPath_;
     find(found, inFolder,
          inFolder ? "in the check's folder, as expected."
@@ -369,15 +388,14 @@ void OutlookCheckTarget::checkFoundAgainAndDeleted() {
         return;
     }
     auto again = session_->itemFromId(richEntryId_, richStoreId_);
-    auto nowIn = again ? again.value()->folder() : Outcome<std::unique_ptr<OutlookFolder>>(
-                                                       again.failure());
+    auto nowIn =
+        again ? again.value()->folder() : Outcome<std::unique_ptr<OutlookFolder>>(again.failure());
     auto nowPath = nowIn ? nowIn.value()->folderPath() : Outcome<std::string>(nowIn.failure());
     const bool movedAway = nowPath && *nowPath != folderPath_;
     find(deleted, movedAway,
          movedAway ? "it is in " + *nowPath + ", as expected."
-                   : "expected in Deleted Items; " +
-                         (again ? std::string("it stayed where it was.")
-                                : "Outlook removed it for good."));
+                   : "expected in Deleted Items; " + (again ? std::string("it stayed where it was.")
+                                                            : "Outlook removed it for good."));
 }
 
 void OutlookCheckTarget::release() {
@@ -413,11 +431,11 @@ std::string OutlookCheckTarget::report() const {
             (bitness.empty() ? "" : ", " + bitness) + "\r\n";
     text += services_.system.windowsVersion() + "\r\n";
     text += "The check's contacts went to " + storeKind_ + ".\r\n\r\n";
-    text += "Outlook check: " + std::to_string(passed) + " of " +
-            std::to_string(findings_.size()) + " passed.\r\n\r\n";
+    text += "Outlook check: " + std::to_string(passed) + " of " + std::to_string(findings_.size()) +
+            " passed.\r\n\r\n";
     for (const CheckFinding& finding : findings_)
-        text += std::string(finding.passed ? "passed  " : "FAILED  ") + finding.assumption +
-                ": " + finding.words + "\r\n";
+        text += std::string(finding.passed ? "passed  " : "FAILED  ") + finding.assumption + ": " +
+                finding.words + "\r\n";
     for (const std::string& left : leftBehind_)
         text += "\r\nNot removed: " + left + ". Delete it in Outlook.";
     return text;

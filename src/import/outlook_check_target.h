@@ -31,7 +31,7 @@ std::string CheckQuestion();
 struct CheckFinding {
     std::string assumption; // "A phone without a type"
     bool passed = false;
-    std::string words;      // "in Other, as expected." / "expected in Other; Outlook kept nothing."
+    std::string words; // "in Other, as expected." / "expected in Other; Outlook kept nothing."
 };
 
 // What the check works with besides Outlook.
@@ -46,8 +46,7 @@ struct CheckServices {
 
 class OutlookCheckTarget final : public CheckTarget {
 public:
-    OutlookCheckTarget(OutlookSessions& outlook, CheckServices services,
-                       const OutlookKeeps& table);
+    OutlookCheckTarget(OutlookSessions& outlook, CheckServices services, const OutlookKeeps& table);
     ~OutlookCheckTarget() override;
 
     std::optional<std::size_t> prepare(RunContext& run) override;

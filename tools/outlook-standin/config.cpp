@@ -76,6 +76,7 @@ StandInConfig readConfig() {
     config.failDelete = readDword(L"FailDelete", 0) != 0;
     config.logTimes = readDword(L"LogTimes", 0) != 0;
     config.utf8WithoutCharset = readDword(L"Utf8WithoutCharset", 0) != 0;
+    config.savesEveryCard = readDword(L"SavesEveryCard", 0) != 0;
     const std::wstring keeps = readString(L"Keeps");
     config.keeps = keeps == L"more"   ? CardKeeping::More
                    : keeps == L"less" ? CardKeeping::Less

@@ -75,6 +75,9 @@ struct StandInConfig {
     // Utf8WithoutCharset: a value that names no CHARSET is read as UTF-8, as
     // Outlook is not documented to, rather than in Windows-1252.
     bool utf8WithoutCharset = false;
+    // SavesEveryCard: Save of an item read from a file stores every other
+    // card of the file too, as an Outlook that read them all would.
+    bool savesEveryCard = false;
 };
 
 StandInConfig readConfig();

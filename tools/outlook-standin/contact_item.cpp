@@ -154,9 +154,12 @@ private:
         logEvent("Save", path);
         // Saved again, an item keeps its identity (and is recorded again
         // here, so that a test sees the second Save).
-        if (contact_->entryId.empty())
+        const bool firstSave = contact_->entryId.empty();
+        if (firstSave)
             contact_->entryId = state_.newEntryId();
         *contact_ = state_.contacts(config).save(*contact_);
+        if (firstSave && config.savesEveryCard)
+            saveTheOtherCards(config);
         recordSaved(path, contact_->fields.text(P::FullName), folderPath(contact_->mailboxPath));
         recordContact(path, propertyLine(contact_->fields));
         const bool vanishSwitch = countDownVanishAtSave(config);
@@ -167,6 +170,19 @@ private:
             state_.vanish();
         }
         return S_OK;
+    }
+
+    // An Outlook that reads every card of a file, not the first alone: each
+    // other card becomes a contact of its own in the same folder.
+    void saveTheOtherCards(const StandInConfig& config) {
+        const auto cards = readEveryContactFile(contact_->sourcePath);
+        for (std::size_t at = 1; at < cards.size(); ++at) {
+            StoredContact other{state_.newEntryId(), contact_->mailboxPath, contact_->sourcePath,
+                                contactOfCard(cards[at], config.keeps), oleNow()};
+            other.fields.text(P::FullName) = cards[at].name;
+            logEvent("Save (card " + std::to_string(at + 1) + ")", contact_->sourcePath);
+            state_.contacts(config).save(std::move(other));
+        }
     }
 
     HRESULT move(const DispatchCall& call) {

@@ -48,12 +48,12 @@ Outcome<void> RegistrySettingsStore::saveSetting(std::string_view application,
 }
 
 // Only text values are read: the program writes nothing else there.
-std::map<std::string, std::string>
-RegistrySettingsStore::readSection(std::string_view application, std::string_view section) {
+std::map<std::string, std::string> RegistrySettingsStore::readSection(std::string_view application,
+                                                                      std::string_view section) {
     std::map<std::string, std::string> values;
     ScopedRegistryKey opened;
-    if (RegOpenKeyExW(root_, keyPath({basePath_, application, section}).c_str(), 0,
-                      KEY_QUERY_VALUE, opened.receive()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root_, keyPath({basePath_, application, section}).c_str(), 0, KEY_QUERY_VALUE,
+                      opened.receive()) != ERROR_SUCCESS)
         return values;
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
@@ -61,8 +61,8 @@ RegistrySettingsStore::readSection(std::string_view application, std::string_vie
         DWORD nameLength = static_cast<DWORD>(std::size(name));
         DWORD dataSize = sizeof data;
         DWORD type = 0;
-        const LSTATUS status = RegEnumValueW(opened.get(), index, name, &nameLength, nullptr,
-                                             &type, reinterpret_cast<BYTE*>(data), &dataSize);
+        const LSTATUS status = RegEnumValueW(opened.get(), index, name, &nameLength, nullptr, &type,
+                                             reinterpret_cast<BYTE*>(data), &dataSize);
         if (status == ERROR_NO_MORE_ITEMS)
             break;
         if (status != ERROR_SUCCESS || type != REG_SZ)
