@@ -151,7 +151,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     MainWindow window(instance,
                       PlatformServices{settings, outlook, shell, dialogs, clock, fileSystem,
-                                       storage, codePages, textFolding, regional, importLock, systemFacts},
+                                       storage, codePages, textFolding, regional, importLock,
+                                       systemFacts},
                       runOptionsFromTestEnvironment());
     // Whatever kept the window from coming up has been told already.
     if (!window.create(launch->quiet ? SW_HIDE : showCommand))

@@ -192,7 +192,8 @@ public:
         outlook_.log.push_back("Folder.Delete " + info_.path);
         if (outlook_.fails("Folder.Delete"))
             return FakeOutlookSession::failure("Folder.Delete");
-        std::erase_if(outlook_.folders, [&](const FakeFolderInfo& f) { return f.path == info_.path; });
+        std::erase_if(outlook_.folders,
+                      [&](const FakeFolderInfo& f) { return f.path == info_.path; });
         for (StoredContact& contact : outlook_.stored)
             if (contact.folder == info_.path)
                 contact.folder = outlook_.deletedItems;

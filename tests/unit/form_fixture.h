@@ -32,7 +32,7 @@ struct FakePlatform {
     FakeSystemFacts systemFacts;
 
     PlatformServices platformServices() {
-        return {settings, outlook,   shell,   dialogs,  clock,     files,
+        return {settings, outlook,   shell,   dialogs,  clock,      files,
                 storage,  codePages, folding, regional, importLock, systemFacts};
     }
 };

@@ -52,7 +52,8 @@ protected:
     // Through item windows, over `runQueue`, with its own window and Outlook.
     RunEnd runThroughItemWindows(const ImportQueue& runQueue, RunWindow& runWindow,
                                  OutlookAutomation& runOutlook, ShellLauncher& runShell) {
-        ImportSession session(runQueue, runWindow, {storage, settings, codePages, regional, importLock});
+        ImportSession session(runQueue, runWindow,
+                              {storage, settings, codePages, regional, importLock});
         ItemWindowTarget target(runOutlook, runShell, clock, options);
         return session.run(target);
     }

@@ -151,11 +151,10 @@ protected:
     ComApartment ole{ComApartment::Kind::Ole}; // for the drop target and folder browser
 
     void SetUp() override {
-        window = std::make_unique<MainWindow>(GetModuleHandleW(nullptr),
-                                              PlatformServices{settings, outlook, shell, dialogs,
-                                                               clock, files, storage, codePages,
-                                                               textFolding, regional, importLock,
-                                             systemFacts});
+        window = std::make_unique<MainWindow>(
+            GetModuleHandleW(nullptr),
+            PlatformServices{settings, outlook, shell, dialogs, clock, files, storage, codePages,
+                             textFolding, regional, importLock, systemFacts});
         ASSERT_TRUE(window->create(SW_SHOWNORMAL));
         pump();
         list = FindWindowExW(window->handle(), nullptr, WC_LISTVIEWW, nullptr);

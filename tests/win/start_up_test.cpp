@@ -84,11 +84,10 @@ protected:
     }
 
     std::unique_ptr<MainWindow> makeWindow() {
-        return std::make_unique<MainWindow>(GetModuleHandleW(nullptr),
-                                            PlatformServices{settings, outlook, shell, dialogs,
-                                                             clock, files, storage, codePages,
-                                                             textFolding, regional, importLock,
-                                             systemFacts});
+        return std::make_unique<MainWindow>(
+            GetModuleHandleW(nullptr),
+            PlatformServices{settings, outlook, shell, dialogs, clock, files, storage, codePages,
+                             textFolding, regional, importLock, systemFacts});
     }
     // Opens the window, which must come up visible with its five buttons
     // whatever part of it failed; the boxes it showed on the way.
