@@ -371,15 +371,17 @@ TEST_F(CommandBarTest, StartImportingIsASplitButtonWhoseMenuOffersTheThreeWaysTo
 
     HMENU menu = bar.menu(static_cast<int>(CommandId::Start));
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 5);
-    // A separator (ID 0, no text) sets taking an import back apart.
+    ASSERT_EQ(GetMenuItemCount(menu), 6);
+    // A separator (ID 0, no text) sets taking an import back and checking
+    // Outlook apart.
     const std::vector<std::pair<UINT, std::wstring>> expected{
         {1002, L"Start Importing"},
         {1005, L"Import Without Windows"},
         {1006, L"Import Without Windows Into Folder\u2026"},
         {0, L""},
-        {1007, L"Undo Last Import\u2026"}};
-    for (UINT i = 0; i < 5; ++i) {
+        {1007, L"Undo Last Import\u2026"},
+        {1008, L"Check Outlook\u2026"}};
+    for (UINT i = 0; i < 6; ++i) {
         EXPECT_EQ(GetMenuItemID(menu, static_cast<int>(i)), expected[i].first);
         EXPECT_EQ(menuText(menu, i), expected[i].second);
         // MFS_DEFAULT is what the system draws in bold.
