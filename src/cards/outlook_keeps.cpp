@@ -305,6 +305,20 @@ const KeepRow* OutlookKeeps::rowFor(std::string_view property,
     });
 }
 
+std::vector<std::string> OutlookKeeps::contactProperties() const {
+    std::vector<std::string> properties;
+    const auto add = [&](const std::vector<std::string>& names) {
+        for (const std::string& name : names)
+            if (std::find(properties.begin(), properties.end(), name) == properties.end())
+                properties.push_back(name);
+    };
+    for (const KeepRow& row : rows_) {
+        add(row.slots);
+        add(row.sameKind);
+    }
+    return properties;
+}
+
 std::string OutlookKeeps::RowKey(const KeepRow& row) {
     std::string key = row.property;
     for (const std::string& type : row.types)

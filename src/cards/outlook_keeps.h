@@ -71,6 +71,10 @@ public:
     // The words of type `code` of Android's own `kind` ("relation", "14":
     // "Spouse"); empty when there are none or the table does not know it.
     std::string androidTypeWords(std::string_view kind, std::string_view code) const;
+    // Every contact property a row names as a slot or as of the same kind,
+    // once each, in the table's order: where a value of a card may be found.
+    std::vector<std::string> contactProperties() const;
+
     // A row's name, as what a check of Outlook learns of it is kept under:
     // its property, types and label ("TEL", "TEL;WORK;FAX", "URL;label=x").
     static std::string RowKey(const KeepRow& row);

@@ -23,39 +23,16 @@ constexpr std::string_view LeftoverSection = "Quorvane\\OutlookCheck\\Leftover";
 constexpr std::string_view LeftoverEntryId = "Folder entry ID";
 constexpr std::string_view LeftoverStoreId = "Folder store ID";
 
-// Every property the check reads back, to find where Outlook put a value.
-const std::vector<std::string>& ReadBackProperties() {
-    static const std::vector<std::string> properties = {"Email1Address",
-                                                        "Email2Address",
-                                                        "Email3Address",
-                                                        "IMAddress",
-                                                        "AssistantTelephoneNumber",
-                                                        "Business2TelephoneNumber",
-                                                        "BusinessFaxNumber",
-                                                        "BusinessTelephoneNumber",
-                                                        "CallbackTelephoneNumber",
-                                                        "CarTelephoneNumber",
-                                                        "CompanyMainTelephoneNumber",
-                                                        "Home2TelephoneNumber",
-                                                        "HomeFaxNumber",
-                                                        "HomeTelephoneNumber",
-                                                        "ISDNNumber",
-                                                        "MobileTelephoneNumber",
-                                                        "OtherFaxNumber",
-                                                        "OtherTelephoneNumber",
-                                                        "PagerNumber",
-                                                        "PrimaryTelephoneNumber",
-                                                        "RadioTelephoneNumber",
-                                                        "TelexNumber",
-                                                        "TTYTDDTelephoneNumber",
-                                                        "BusinessHomePage",
-                                                        "PersonalHomePage",
-                                                        "HomeAddress",
-                                                        "BusinessAddress",
-                                                        "OtherAddress",
-                                                        "NickName",
-                                                        "Categories",
-                                                        "Body"};
+// Every text property where the table says a card's value may be found,
+// and the notes: where the check looks for a value. Dates and the picture
+// are asked for as such.
+std::vector<std::string> ReadBackProperties(const OutlookKeeps& table) {
+    std::vector<std::string> properties;
+    for (const std::string& property : table.contactProperties())
+        if (property != "Birthday" && property != "Anniversary" && property != "Picture")
+            properties.push_back(property);
+    if (std::find(properties.begin(), properties.end(), "Body") == properties.end())
+        properties.push_back("Body");
     return properties;
 }
 
@@ -91,7 +68,8 @@ struct OutlookCheckTarget::Stored {
 
 OutlookCheckTarget::OutlookCheckTarget(OutlookSessions& outlook, CheckServices services,
                                        const OutlookKeeps& table)
-    : outlook_(outlook), services_(services), table_(table), learned_(table) {}
+    : outlook_(outlook), services_(services), table_(table), learned_(table),
+      readBack_(ReadBackProperties(table)) {}
 
 OutlookCheckTarget::~OutlookCheckTarget() {
     release();
@@ -263,7 +241,7 @@ void OutlookCheckTarget::checkProbe(const CheckProbe& probe) {
                 where = table_.slotWords(property);
         }
     } else {
-        for (const std::string& property : ReadBackProperties()) {
+        for (const std::string& property : readBack_) {
             auto held = stored->item->text(property);
             if (held && Occurrences(*held, probe.look) > 0 && where.empty())
                 where = property == "Body" ? "the notes" : table_.slotWords(property);
@@ -313,7 +291,7 @@ void OutlookCheckTarget::checkCarrying() {
         return;
     richEntryId_ = stored->entryId;
     std::vector<std::string> texts;
-    for (const std::string& property : ReadBackProperties())
+    for (const std::string& property : readBack_)
         if (auto held = stored->item->text(property))
             texts.push_back(*held);
     std::string wrong;

@@ -80,6 +80,7 @@ private:
     CheckServices services_;
     OutlookKeeps table_;   // as built, the assumptions checked
     OutlookKeeps learned_; // with what this check learned, for its carrying
+    std::vector<std::string> readBack_; // where a value is looked for
     std::unique_ptr<OutlookSession> session_;
     std::unique_ptr<OutlookFolder> folder_;
     std::unique_ptr<CardFolder> cards_;

@@ -359,50 +359,49 @@ std::wstring undoPathFor(std::wstring_view recordPath) {
 
 } // namespace
 
-Outcome<std::unique_ptr<RunRecordFile>> Win32RunStorage::createRunRecord() {
-    const std::wstring folder = recordFolder();
+namespace {
+
+// A new file in `folder` (made when missing), named by the local time as
+// "2026-12-08 14-03-27.csv", or "... (2).csv" when a file of that second is
+// there already; `make` opens one at the path it is given and says whether
+// the name was taken. A name once taken is never written over.
+template <typename Made, typename Make>
+Outcome<Made> newTimedFile(const std::wstring& folder, const wchar_t* extension, Make make) {
     if (folder.empty())
         return Failure{"The local application data folder is not known."};
     const int made = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
     if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS)
         return Failure{systemMessage(static_cast<unsigned long>(made))};
-
     SYSTEMTIME now{};
     GetLocalTime(&now);
     for (unsigned attempt = 1; attempt < 100; ++attempt) {
         wchar_t name[64];
-        std::swprintf(name, std::size(name), L"%04u-%02u-%02u %02u-%02u-%02u%ls.csv", now.wYear,
+        std::swprintf(name, std::size(name), L"%04u-%02u-%02u %02u-%02u-%02u%ls%ls", now.wYear,
                       now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                      attempt == 1 ? L"" : (L" (" + std::to_wstring(attempt) + L")").c_str());
+                      attempt == 1 ? L"" : (L" (" + std::to_wstring(attempt) + L")").c_str(),
+                      extension);
         bool exists = false;
-        auto record = newRecordFile(folder + L'\\' + name, exists);
-        if (record || !exists)
-            return record;
+        Outcome<Made> file = make(folder + L'\\' + name, exists);
+        if (file || !exists)
+            return file;
     }
-    return Failure{"No new record file could be made in " + toUtf8(folder) + "."};
+    return Failure{"No new file could be made in " + toUtf8(folder) + "."};
 }
 
+} // namespace
+
+Outcome<std::unique_ptr<RunRecordFile>> Win32RunStorage::createRunRecord() {
+    return newTimedFile<std::unique_ptr<RunRecordFile>>(recordFolder(), L".csv", newRecordFile);
+}
+
+// UTF-8 with a byte-order mark, as the records are, so that Notepad and a
+// mail program show every character.
 Outcome<std::string> Win32RunStorage::writeCheckReport(std::string_view text) {
-    const std::wstring folder = programDataFolder(L"Checks");
-    if (folder.empty())
-        return Failure{"The local application data folder is not known."};
-    const int made = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-    if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS)
-        return Failure{systemMessage(static_cast<unsigned long>(made))};
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    for (unsigned attempt = 1; attempt < 100; ++attempt) {
-        wchar_t name[64];
-        std::swprintf(name, std::size(name), L"%04u-%02u-%02u %02u-%02u-%02u%ls.txt", now.wYear,
-                      now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                      attempt == 1 ? L"" : (L" (" + std::to_wstring(attempt) + L")").c_str());
-        const std::wstring path = folder + L'\\' + name;
-        // CREATE_NEW: a report is never written over another.
+    const auto write = [text](const std::wstring& path, bool& exists) -> Outcome<std::string> {
         const ScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
-            if (GetLastError() == ERROR_FILE_EXISTS)
-                continue;
+            exists = GetLastError() == ERROR_FILE_EXISTS;
             return Failure{systemMessage(GetLastError())};
         }
         const std::string bytes = "\xEF\xBB\xBF" + std::string(text);
@@ -412,8 +411,8 @@ Outcome<std::string> Win32RunStorage::writeCheckReport(std::string_view text) {
             written != bytes.size())
             return Failure{systemMessage(GetLastError())};
         return toUtf8(path);
-    }
-    return Failure{"No new report file could be made in " + toUtf8(folder) + "."};
+    };
+    return newTimedFile<std::string>(programDataFolder(L"Checks"), L".txt", write);
 }
 
 Outcome<std::vector<std::string>> Win32RunStorage::listRunRecords() {
