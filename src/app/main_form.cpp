@@ -251,8 +251,10 @@ ExitCode MainForm::RunFromCommandLine(const Launch& launch, ScriptOutput& output
     return ExitCode::AllStored;
 }
 
+// Through the run window: a program started by a script says it there
+// rather than wait in a box for a person who is not there.
 void MainForm::showCommandFailure(std::string_view description) {
-    window_.showMessage(description, MessageStyle::Exclamation);
+    runWindow_.showMessage(description, MessageStyle::Exclamation);
 }
 
 } // namespace quorvane

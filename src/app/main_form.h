@@ -109,6 +109,9 @@ public:
     // /check, each run without a person (boxes to `output`, questions
     // answered as the command line says). The program's exit code.
     ExitCode RunFromCommandLine(const Launch& launch, ScriptOutput& output);
+    // From now on, start-up included, nothing waits for a person: boxes go
+    // to `output` (a script's run, before Form_Load).
+    void tellScript(ScriptOutput& output) { runWindow_.script(output, false); }
 
     bool importRunning() const { return session_.running(); }
 

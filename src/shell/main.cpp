@@ -154,6 +154,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
                                        storage, codePages, textFolding, regional, importLock,
                                        systemFacts},
                       runOptionsFromTestEnvironment());
+    if (launch->mode != LaunchMode::Window)
+        window.form().tellScript(output);
     // Whatever kept the window from coming up has been told already.
     if (!window.create(launch->quiet ? SW_HIDE : showCommand))
         return static_cast<int>(ExitCode::NothingImported);
