@@ -97,10 +97,11 @@ public:
     // mark, which the reader reads on in.
     //
     // Between cards, stray characters are passed over in front of a BEGIN
-    // line (in 8-bit text, in front of the mark in front of one too), and
-    // after an END:VCARD, whose card ends right there when the rest of its
-    // line is strays or a BEGIN line. A line of 4 KB or more is no BEGIN,
-    // END or AGENT line, however it reads.
+    // line and in front of the mark in front of one (at a UTF-16 line start
+    // a byte at a time, as the Ctrl-Z of `copy` is one byte whatever the
+    // text), and after an END:VCARD, whose card ends right there when the
+    // rest of its line is strays or a BEGIN line. A line of 4 KB or more is
+    // no BEGIN, END or AGENT line, however it reads.
     //
     // A line between cards that holds a BEGIN:VCARD and starts no card is
     // handed out as a card that hides one (see Card::hidesCard).
@@ -119,11 +120,16 @@ public:
 
 private:
     void detectEncoding();
+    // Reads on from `at` in the encoding of a part that starts there: at its
+    // mark, or without one at its text, which in UTF-16 gets the mark of its
+    // byte order.
+    void enterPart(std::uint64_t at, const DetectedEncoding& part);
     // Whether `line` completes or cuts off a card, which then is in `card`.
     bool take(const LineSpan& line, Card& card);
-    // For a line that starts with a mark announcing a joined part: whether
-    // it cut off a card.
-    bool beginPart(const LineSpan& line, const DetectedEncoding& mark, Card& card);
+    // For the line from `lineStart` on which a joined part starts at
+    // `partStart`: whether it cut off a card.
+    bool beginPart(std::uint64_t lineStart, std::uint64_t partStart, const DetectedEncoding& part,
+                   Card& card);
     // Where the END:VCARD that `text` (the line from `textStart`) starts
     // with ends, when a BEGIN line of a joined export follows it at once.
     std::optional<std::uint64_t> joinedEnd(std::string_view text, std::uint64_t textStart,
