@@ -149,10 +149,14 @@ bool CardReader::take(const LineSpan& line, Card& card) {
         mark.byteOrderMarkSize > 0 &&
         (IsUtf16(encoding_) ? mark.encoding == encoding_ : !IsUtf16(mark.encoding));
     // 8-bit text may hold a UTF-16 mark by chance, so it counts only in front
-    // of a BEGIN line.
+    // of a BEGIN line, and so do the zero bytes of UTF-16 without a mark.
     if (mark.byteOrderMarkSize > 0 && !ownMark &&
         beginsAt(start + mark.byteOrderMarkSize, line.contentEnd, mark.encoding))
         return beginPart(start, start, mark, card);
+    if (mark.byteOrderMarkSize == 0 && !IsUtf16(encoding_)) {
+        if (const auto wide = unmarkedUtf16At(line.start, start, line.contentEnd))
+            return beginPart(line.start, wide->start, {wide->encoding, 0}, card);
+    }
     const std::uint64_t textStart = start + (ownMark ? mark.byteOrderMarkSize : 0);
     const LineSpan textSpan{textStart, line.contentEnd, line.end};
     const std::string_view text = lines_.text(buffer_, textSpan, lineScratch_);
@@ -226,6 +230,27 @@ bool CardReader::beginPart(std::uint64_t lineStart, std::uint64_t partStart,
     return false;
 }
 
+std::optional<CardReader::UnmarkedUtf16>
+CardReader::unmarkedUtf16At(std::uint64_t from, std::uint64_t at, std::uint64_t to) {
+    // A zero byte passed over in front of the first letter is read as that
+    // letter's high byte. It may as well be NUL padding in front of
+    // little-endian text: the bytes are the same, and big-endian text has
+    // nothing else to tell it by.
+    if (at > from && buffer_.byteAt(at - 1) == 0)
+        --at;
+    if (at + 2 > to)
+        return std::nullopt;
+    TextEncoding order = TextEncoding::Utf16Be;
+    if (buffer_.byteAt(at) != 0) {
+        if (buffer_.byteAt(at + 1) != 0)
+            return std::nullopt;
+        order = TextEncoding::Utf16Le;
+    }
+    if (!beginsAt(at, to, order))
+        return std::nullopt;
+    return UnmarkedUtf16{at, order};
+}
+
 std::optional<std::uint64_t> CardReader::joinedEnd(std::string_view text, std::uint64_t textStart,
                                                    const LineSpan& line) {
     const std::size_t marker = LeadingEndMarkerSize(text);
@@ -238,10 +263,13 @@ std::optional<std::uint64_t> CardReader::joinedEnd(std::string_view text, std::u
     if (line.contentEnd - next < unit)
         return at;
     const DetectedEncoding mark = ByteOrderMarkAt(buffer_.bytes(next, line.contentEnd));
-    if (!beginsAt(next + mark.byteOrderMarkSize, line.contentEnd,
-                  mark.byteOrderMarkSize > 0 ? mark.encoding : encoding_))
-        return std::nullopt;
-    return at;
+    if (beginsAt(next + mark.byteOrderMarkSize, line.contentEnd,
+                 mark.byteOrderMarkSize > 0 ? mark.encoding : encoding_))
+        return at;
+    if (mark.byteOrderMarkSize == 0 && !IsUtf16(encoding_) &&
+        unmarkedUtf16At(at, next, line.contentEnd))
+        return at;
+    return std::nullopt;
 }
 
 bool CardReader::continuesSoftBreak(const LineSpan& line) {

@@ -229,6 +229,18 @@ TEST(CardReaderTest, FindsEveryCardWhateverTheShapeOfTheFile) {
                                      {{"A", Complete, false, first, !marked},
                                       {"B", Complete, false, first, !marked},
                                       {"C", Complete, false, second}}});
+    // 8-bit exports, then UTF-16 without a mark, on a line of its own or
+    // right after END:VCARD.
+    for (const TextEncoding first : {SingleByte, Utf8})
+        for (const std::string join : {"\r\n", "\r\n\x1A", "\x1A"})
+            for (const TextEncoding second : {Utf16Le, Utf16Be})
+                cases.push_back({"EightBitThenUnmarkedUtf16" + std::to_string(cases.size()),
+                                 encoded(card("A") + card("B", "END:VCARD" + join), first, true) +
+                                     encoded(card("C") + card("D"), second),
+                                 {{"A", Complete, false, first},
+                                  {"B", Complete, false, first},
+                                  {"C", Complete, false, second, true},
+                                  {"D", Complete, false, second, true}}});
     for (const ShapeCase& shape : cases) {
         for (const Pieces& pieces : {PieceSizes[0], PieceSizes[5]}) {
             SCOPED_TRACE(shape.name + " " + pieces.name);
