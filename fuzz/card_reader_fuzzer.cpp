@@ -1,11 +1,12 @@
 // A contacts file holds whatever a phone, a mail program or a person wrote,
 // and people join exports byte for byte. The fuzzer builds files from card
-// pieces joined with byte-order marks or none, the Ctrl-Z of `copy` and other
-// stray bytes, any line ends or none, folds, quoted-printable soft breaks,
-// junk and NUL bytes, and checks that the splitter finds the very cards a slow
-// reference splitter below finds (written from the rules, not from the
-// splitter), whatever pieces the file arrives in, with names that read as
-// text and make safe file names.
+// pieces in 8-bit text and UTF-16, joined with byte-order marks or none, the
+// Ctrl-Z of `copy` (one byte, or a UTF-16 unit) and other stray bytes, any
+// line ends or none, folds, quoted-printable soft breaks, junk and NUL bytes,
+// and checks that the splitter finds the very cards a slow reference splitter
+// below finds (written from the rules, not from the splitter), whatever
+// pieces the file arrives in, with names that read as text and make safe file
+// names.
 
 #include "cards/card_file_name.h"
 #include "cards/card_reader.h"
@@ -207,12 +208,9 @@ struct ReferenceCard {
 // is written so.
 std::vector<ReferenceCard> referenceSplit(std::string_view file, TextEncoding unmarked) {
     Mark mark = markAt(file, 0);
-    Text text{file, mark.size > 0 ? mark.encoding : unmarked};
-    std::string markBytes(file.substr(0, mark.size));
-    // UTF-16 without a mark gets the mark of its byte order.
-    bool supplied = mark.size == 0 && text.wide();
-    if (supplied)
-        markBytes = text.encoding == TextEncoding::Utf16Le ? "\xFF\xFE" : "\xFE\xFF";
+    Text text{file, TextEncoding::SingleByte};
+    std::string markBytes;
+    bool supplied = false;
     std::vector<ReferenceCard> cards;
     std::optional<std::size_t> open;
     int depth = 0;
@@ -231,12 +229,28 @@ std::vector<ReferenceCard> referenceSplit(std::string_view file, TextEncoding un
     const auto startPart = [&](std::size_t at, Mark part) {
         text.encoding = part.encoding;
         markBytes = file.substr(at, part.size);
-        supplied = false;
+        // UTF-16 without a mark gets the mark of its byte order.
+        supplied = part.size == 0 && text.wide();
+        if (supplied)
+            markBytes = text.encoding == TextEncoding::Utf16Le ? "\xFF\xFE" : "\xFE\xFF";
     };
+    startPart(0, mark.size > 0 ? mark : Mark{0, unmarked});
     // Whether the line from `at` in `encoding` is a BEGIN line.
     const auto beginsAt = [&](std::size_t at, TextEncoding encoding) {
         std::size_t contentEnd, next;
         return kindOf(Text{file, encoding}.line(at, contentEnd, next)) == Kind::Begin;
+    };
+    // In 8-bit text, where UTF-16 without a mark starts with a BEGIN line at
+    // `start`, the first byte after the strays from `from`, or at a zero byte
+    // passed over right before it; npos where none does. A leading zero byte
+    // makes it big-endian, a zero byte second little-endian.
+    const auto unmarkedWide = [&](std::size_t from, std::size_t start, Mark& part) {
+        const auto zero = [&](std::size_t i) { return i < file.size() && file[i] == '\0'; };
+        start -= start > from && zero(start - 1);
+        part = {0, zero(start) ? TextEncoding::Utf16Be : TextEncoding::Utf16Le};
+        const bool found =
+            !text.wide() && (zero(start) || zero(start + 1)) && beginsAt(start, part.encoding);
+        return found ? start : std::string::npos;
     };
     for (std::size_t at = mark.size; at < file.size();) {
         const std::size_t agentAt = std::exchange(agentCardAt, std::string::npos);
@@ -247,14 +261,22 @@ std::vector<ReferenceCard> referenceSplit(std::string_view file, TextEncoding un
         std::size_t eightBit = at;
         while (eightBit < file.size() && stray(static_cast<unsigned char>(file[eightBit])))
             ++eightBit;
+        // Any mark behind stray bytes counts in front of a BEGIN line in its
+        // encoding (the Ctrl-Z of `copy` is one byte, even after UTF-16).
         const bool otherMark = text.wide() && mark.size > 0 && mark.encoding != text.encoding;
-        if (otherMark || (text.wide() && beginsAt(eightBit, TextEncoding::SingleByte))) {
+        const Mark behind = markAt(file, eightBit);
+        const bool markedPart =
+            text.wide() && behind.size > 0 && beginsAt(eightBit + behind.size, behind.encoding);
+        if (otherMark || markedPart ||
+            (text.wide() && beginsAt(eightBit, TextEncoding::SingleByte))) {
             if (open) {
                 cut(at, CardEnd::CutByNextCard);
                 continue;
             }
-            startPart(at, otherMark ? mark : Mark{});
-            at += mark.size * otherMark;
+            const std::size_t partAt = otherMark ? at : eightBit;
+            const Mark part = otherMark ? mark : markedPart ? behind : Mark{};
+            startPart(partAt, part);
+            at = partAt + part.size;
             continue;
         }
         // In the open card, a line continues a soft break after a line ending
@@ -284,14 +306,21 @@ std::vector<ReferenceCard> referenceSplit(std::string_view file, TextEncoding un
             start += text.unit();
         mark = text.wide() && start > at ? Mark{} : markAt(file, start);
         const bool ownMark = text.wide() ? mark.encoding == text.encoding : mark.size == 3;
-        if (mark.size > 0 && (ownMark || !text.wide()) &&
-            beginsAt(start + mark.size, mark.encoding)) {
+        // A part starts at a mark in front of a BEGIN line (in UTF-16 text its
+        // own, at the line start), or in 8-bit text at UTF-16 without a mark.
+        Mark part = mark;
+        const std::size_t partAt =
+            mark.size == 0 ? unmarkedWide(at, start, part)
+            : (ownMark || !text.wide()) && beginsAt(start + mark.size, mark.encoding)
+                ? start
+                : std::string::npos;
+        if (partAt != std::string::npos) {
             if (open) {
                 cut(at, CardEnd::CutByNextCard);
                 continue;
             }
-            startPart(start, mark);
-            at = start + mark.size;
+            startPart(partAt, part);
+            at = partAt + part.size;
             continue;
         }
         std::size_t contentEnd, next;
@@ -308,9 +337,11 @@ std::vector<ReferenceCard> referenceSplit(std::string_view file, TextEncoding un
                 ++after;
             const std::size_t join = lineStart + after * text.unit();
             const Mark joined = markAt(file, join);
+            Mark joinedWide;
             if (after == line.size() ||
-                (!(text.wide() && joined.size > 0 && after > endSize) &&
-                 beginsAt(join + joined.size, joined.size > 0 ? joined.encoding : text.encoding))) {
+                beginsAt(join + joined.size, joined.size > 0 ? joined.encoding : text.encoding) ||
+                (joined.size == 0 &&
+                 unmarkedWide(lineStart + endSize, join, joinedWide) != std::string::npos)) {
                 kind = Kind::End;
                 next = lineStart + endSize * text.unit();
                 restOfLine = true;
@@ -405,20 +436,31 @@ std::string generate(FuzzedDataProvider& in, bool softBreaks, TextEncoding& unma
         "PHOTO;ENCODING=b:QUFB=",
         "X-NOTE;ENCODING=QUOTED-PRINTABLE;ENCODING=b:c="};
     static const std::vector<std::string> lineEnds = {"\r\n", "\n", "\r", ""};
-    // Between parts: the Ctrl-Z of `copy a+b`, NUL padding, blanks.
-    static const std::vector<std::string> strays = {"", "\x1A", "\0"s, " \x1A\0\t"s};
+    // Between parts: the Ctrl-Z of `copy a+b` as a byte or a UTF-16 unit,
+    // NUL padding, blanks.
+    static const std::vector<std::string> strays = {"",        "\x1A",    "\0"s,
+                                                    "\x1A\0"s, "\0\x1A"s, " \x1A\0\t"s};
     std::string file;
     int last = 0;
     for (int parts = in.ConsumeIntegralInRange(1, 4); parts > 0 && in.remaining_bytes() > 0;
          --parts) {
-        // 8-bit, UTF-8 marked, LE, BE, and first of all LE without a mark.
-        int encoding = in.ConsumeIntegralInRange(0, 4);
-        if (encoding == 4 && !file.empty())
-            encoding = 2;
+        // 8-bit, UTF-8 marked, LE, BE, and LE and BE without a mark: first of
+        // all, or after 8-bit text, which they may join right after its
+        // END:VCARD.
+        int encoding = in.ConsumeIntegralInRange(0, 5);
+        // Unless the file's first bytes show 8-bit text (a mark, or a
+        // BEGIN:VCARD read a byte at a time), the splitter rightly takes the
+        // whole file for the UTF-16 after it.
+        const bool eightBitShown =
+            file.starts_with("\xEF\xBB\xBF") || file.size() >= 512 || holdsBegin(file);
+        if (encoding >= 4 && (last >= 2 || (!file.empty() && !eightBitShown)))
+            encoding -= 2;
+        const bool unmarkedAfterEnd = encoding >= 4 && file.ends_with("END:VCARD");
         // A UTF-16 line runs on through text in another encoding until its
         // own line end, so a part after a UTF-16 one starts on a line of its own.
-        if (!file.empty() && (last >= 2 || encoding >= 2) && !file.ends_with('\n'))
-            file += last >= 2 ? utf16("\r\n", last != 3) : "\r\n";
+        if (!file.empty() && (last >= 2 || encoding >= 2) && !file.ends_with('\n') &&
+            !unmarkedAfterEnd)
+            file += last >= 2 ? utf16("\r\n", last % 2 == 0) : "\r\n";
         const std::string& before =
             strays[in.ConsumeIntegralInRange<std::size_t>(0, strays.size() - 1)];
         std::string text;
@@ -433,11 +475,13 @@ std::string generate(FuzzedDataProvider& in, bool softBreaks, TextEncoding& unma
         if (encoding == 2 || encoding == 3)
             text = utf16("\xEF\xBB\xBF" + text, encoding == 2);
         // Told apart by its zero bytes and its BEGIN line at the start.
-        if (encoding == 4) {
-            text = utf16("BEGIN:VCARD\r\nX-PAD:" + std::string(300, 'x') + "\r\n" + text, true);
-            unmarked = TextEncoding::Utf16Le;
+        if (encoding >= 4 && file.empty()) {
+            text = "BEGIN:VCARD\r\nX-PAD:" + std::string(300, 'x') + "\r\n" + text;
+            unmarked = encoding == 4 ? TextEncoding::Utf16Le : TextEncoding::Utf16Be;
         }
-        file += (encoding == 4 ? "" : before) + text;
+        if (encoding >= 4)
+            text = utf16(file.empty() ? text : "BEGIN:VCARD\r\n" + text, encoding == 4);
+        file += (encoding >= 4 && file.empty() ? "" : before) + text;
         last = encoding;
     }
     return file;

@@ -17,10 +17,11 @@ constexpr unsigned CarriageReturn = '\r';
 // rare and few; past this many the line is looked at anyway.
 constexpr std::uint64_t ColonLookAhead = 64;
 
-// How far past a UTF-16 line start an 8-bit BEGIN line, strays in front
-// included, is looked for: far enough for any a person or a tool writes, and
-// well short of what the reader holds of a line before it lets go of it.
-constexpr std::uint64_t EightBitBeginLookAhead = 256;
+// How far past a UTF-16 line start the start of a joined export, strays in
+// front and its BEGIN line included, is looked for: far enough for any a
+// person or a tool writes, and well short of what the reader holds of a line
+// before it lets go of it.
+constexpr std::uint64_t JoinedPartLookAhead = 256;
 
 bool isLineEnd(unsigned char byte) {
     return byte == '\n' || byte == '\r';
@@ -47,6 +48,32 @@ bool colonMayMarkCard(const char* afterColon, const char* end) {
     const auto lookAhead =
         std::min<std::size_t>(static_cast<std::size_t>(end - afterColon), ColonLookAhead);
     return ColonMayMarkCard(std::string_view(afterColon, lookAhead));
+}
+
+// Whether the line at `from`, read in `encoding`, is a BEGIN line, judged at
+// its line end before `to`, or at `to` where the source ends; nothing while
+// the bytes that have arrived leave it open. Past a lookahead that ends
+// before them, it is none.
+std::optional<bool> beginLineAt(const ReadBuffer& buffer, std::uint64_t from, std::uint64_t to,
+                                TextEncoding encoding) {
+    const std::uint64_t unit = IsUtf16(encoding) ? 2 : 1;
+    std::string line;
+    for (std::uint64_t at = from; at + unit <= to; at += unit) {
+        unsigned c = buffer.byteAt(at);
+        if (unit == 2)
+            c = encoding == TextEncoding::Utf16Le ? c | buffer.byteAt(at + 1) << 8
+                                                  : c << 8 | buffer.byteAt(at + 1);
+        if (c == LineFeed || c == CarriageReturn)
+            return ClassifyCardLine(line) == CardLine::Begin;
+        if (line.empty() && (c | 0x20) != 'b')
+            return false;
+        line += static_cast<char>(c < 0x80 ? c : 0x80);
+    }
+    if (to < buffer.end())
+        return false;
+    if (!buffer.sourceEnded())
+        return std::nullopt;
+    return ClassifyCardLine(line) == CardLine::Begin;
 }
 
 } // namespace
@@ -185,10 +212,10 @@ std::optional<LineSpan> CardLineFinder::lineInUnits(const ReadBuffer& buffer, st
         if (!mark)
             return std::nullopt;
         if (*mark > 0)
-            return LineSpan{from, from + *mark, from + *mark};
+            return LineSpan{from, from, from, true};
         bool undecided = false;
-        if (const auto line = eightBitBeginAt(buffer, from, undecided))
-            return line;
+        if (const auto part = joinedPartAt(buffer, from, undecided))
+            return LineSpan{from, *part, *part, true};
         if (undecided)
             return std::nullopt;
     }
@@ -227,41 +254,31 @@ std::optional<std::uint64_t> CardLineFinder::foreignMarkSize(const ReadBuffer& b
     return 0;
 }
 
-std::optional<LineSpan> CardLineFinder::eightBitBeginAt(const ReadBuffer& buffer,
-                                                        std::uint64_t from, bool& undecided) const {
-    const std::uint64_t to = std::min(buffer.end(), from + EightBitBeginLookAhead);
-    // Past `to` at the end of what has arrived, more may change the answer.
-    const bool more = to == buffer.end() && !buffer.sourceEnded();
+std::optional<std::uint64_t>
+CardLineFinder::joinedPartAt(const ReadBuffer& buffer, std::uint64_t from, bool& undecided) const {
+    const std::uint64_t to = std::min(buffer.end(), from + JoinedPartLookAhead);
     std::uint64_t start = from;
     while (start < to && IsStray(buffer.byteAt(start)))
         ++start;
-    if (start == to || (buffer.byteAt(start) | 0x20) != 'b') {
-        undecided = start == to && more;
-        return std::nullopt;
-    }
-    std::uint64_t contentEnd = start;
-    while (contentEnd < to && !isLineEnd(buffer.byteAt(contentEnd)))
-        ++contentEnd;
-    if (contentEnd == to) {
-        // Cut off here, or ended by the source's end.
-        undecided = more;
-        if (more || to != buffer.end())
-            return std::nullopt;
-    } else if (buffer.byteAt(contentEnd) == '\r' && contentEnd + 1 == buffer.end() &&
-               !buffer.sourceEnded()) {
-        // A CR at the end of what has arrived may be the first half of CR LF.
+    const std::string_view head =
+        buffer.bytes(start, std::min(to, start + Utf8ByteOrderMark.size()));
+    const DetectedEncoding mark = ByteOrderMarkAt(head);
+    // The start of a mark, or no byte yet past the strays, waits for more.
+    const auto cutShort = [&](std::string_view whole) {
+        return head.size() < whole.size() && whole.starts_with(head);
+    };
+    if (mark.byteOrderMarkSize == 0 && to == buffer.end() && !buffer.sourceEnded() &&
+        (cutShort(Utf8ByteOrderMark) || cutShort(Utf16LeByteOrderMark) ||
+         cutShort(Utf16BeByteOrderMark))) {
         undecided = true;
         return std::nullopt;
     }
-    if (ClassifyCardLine(buffer.bytes(start, contentEnd)) != CardLine::Begin)
+    const std::optional<bool> begins =
+        beginLineAt(buffer, start + mark.byteOrderMarkSize, to, mark.encoding);
+    undecided = !begins;
+    if (!begins || !*begins)
         return std::nullopt;
-    std::uint64_t end = contentEnd;
-    if (end < buffer.end())
-        end +=
-            buffer.byteAt(end) == '\r' && end + 1 < buffer.end() && buffer.byteAt(end + 1) == '\n'
-                ? 2
-                : 1;
-    return LineSpan{from, contentEnd, end, true};
+    return start;
 }
 
 std::string_view CardLineFinder::text(const ReadBuffer& buffer, const LineSpan& line,

@@ -9,9 +9,10 @@
 // line with a colon that ColonMayMarkCard lets pass can matter to the
 // splitter, so in 8-bit text the finder looks for colons at memchr speed and
 // never visits the lines between one by one. UTF-16 files are rare and small;
-// their lines are all handed out, and a byte-order mark of another encoding at
-// a line start is handed out as a line of its own, as is a BEGIN line read a
-// byte at a time there.
+// their lines are all handed out, and what starts an export joined on at a
+// line start is handed out as a line of its own: a byte-order mark of another
+// encoding, or after stray bytes any mark in front of a BEGIN line, or a
+// BEGIN line read a byte at a time.
 
 #include "cards/read_buffer.h"
 #include "cards/text_encoding.h"
@@ -28,9 +29,11 @@ struct LineSpan {
     std::uint64_t start = 0;      // offset of the line's first byte
     std::uint64_t contentEnd = 0; // offset of its line end (or of the file's end)
     std::uint64_t end = 0;        // offset just past its line end
-    // In UTF-16 text: a BEGIN line of 8-bit text, after stray bytes, whose
-    // ends are found a byte at a time; the UTF-16 text ends before it.
-    bool eightBitBegin = false;
+    // In UTF-16 text: an export joined on byte for byte starts at
+    // `contentEnd`, after the stray bytes that are all the line holds: its
+    // byte-order mark, or without one its 8-bit BEGIN line. The UTF-16 text
+    // ends at `start`.
+    bool startsPart = false;
 };
 
 class CardLineFinder {
@@ -86,12 +89,15 @@ private:
     // reader reads on in the mark's encoding.
     std::optional<std::uint64_t> foreignMarkSize(const ReadBuffer& buffer,
                                                  std::uint64_t from) const;
-    // The 8-bit BEGIN line at `from`, a line start in UTF-16 text, after
-    // stray bytes: 8-bit text joined on without a mark (a UTF-16 line never
-    // reads as one a byte at a time). Nothing when there is none, and in
-    // `undecided` whether too few bytes have arrived to tell.
-    std::optional<LineSpan> eightBitBeginAt(const ReadBuffer& buffer, std::uint64_t from,
-                                            bool& undecided) const;
+    // Where an export joined on starts after the stray bytes at `from`, a
+    // line start in UTF-16 text: at a mark in front of a BEGIN line in the
+    // mark's encoding, or at an 8-bit BEGIN line (a UTF-16 line never reads
+    // as one a byte at a time). The strays are read a byte at a time, as
+    // `copy` appends its Ctrl-Z as one byte even to UTF-16 text, which puts
+    // what follows out of step with its code units. Nothing when there is
+    // none, and in `undecided` whether too few bytes have arrived to tell.
+    std::optional<std::uint64_t> joinedPartAt(const ReadBuffer& buffer, std::uint64_t from,
+                                              bool& undecided) const;
     unsigned unitAt(const ReadBuffer& buffer, std::uint64_t offset) const;
 
     TextEncoding encoding_;

@@ -70,15 +70,20 @@ void CardReader::detectEncoding() {
         }
     }
     const DetectedEncoding detected = DetectTextEncoding(buffer_.bytes(0, buffer_.end()));
-    encoding_ = detected.encoding;
-    lines_ = CardLineFinder(encoding_);
-    byteOrderMark_ = buffer_.bytes(0, detected.byteOrderMarkSize);
-    markSupplied_ = IsUtf16(encoding_) && detected.byteOrderMarkSize == 0;
+    lines_ = CardLineFinder(detected.encoding);
+    enterPart(0, detected);
+    encodingKnown_ = true;
+}
+
+void CardReader::enterPart(std::uint64_t at, const DetectedEncoding& part) {
+    encoding_ = part.encoding;
+    markSupplied_ = IsUtf16(encoding_) && part.byteOrderMarkSize == 0;
     if (markSupplied_)
         byteOrderMark_ = std::string(encoding_ == TextEncoding::Utf16Le ? Utf16LeByteOrderMark
                                                                         : Utf16BeByteOrderMark);
-    scan_ = detected.byteOrderMarkSize;
-    encodingKnown_ = true;
+    else
+        byteOrderMark_ = buffer_.bytes(at, at + part.byteOrderMarkSize);
+    scan_ = at + part.byteOrderMarkSize;
 }
 
 unsigned CardReader::unitAt(std::uint64_t at, TextEncoding encoding) const {
@@ -122,30 +127,36 @@ bool CardReader::take(const LineSpan& line, Card& card) {
         scan_ = line.end;
         return !cardStart_ && holdsBegin(line.start, line.contentEnd) && handOutHiddenCard(card);
     }
-    if (line.eightBitBegin)
-        return beginPart(line, DetectedEncoding{}, card);
+    if (line.startsPart) {
+        const std::uint64_t markEnd =
+            std::min(buffer_.end(), line.contentEnd + Utf8ByteOrderMark.size());
+        return beginPart(line.start, line.contentEnd,
+                         ByteOrderMarkAt(buffer_.bytes(line.contentEnd, markEnd)), card);
+    }
     const std::optional<std::uint64_t> agentCardAt = std::exchange(agentCardAt_, std::nullopt);
     // Within a card a blank in front folds the line onto the one before. A
     // stray UTF-16 unit starts with a stray byte either way round.
     std::uint64_t start = line.start;
     if (!cardStart_ && start < line.contentEnd && IsStray(buffer_.byteAt(start)))
         start = afterStrays(start, line.contentEnd);
-    // UTF-16 lines are found from line starts only, and a mark of another
-    // encoding behind strays would have its line's end looked for in units
-    // it is not written in: there a mark counts at the line start alone.
+    // In UTF-16 text the finder hands out every mark that starts a part as a
+    // line of its own; a mark of the text's own at a line start is all that
+    // is left, and is read past.
     const DetectedEncoding mark = !IsUtf16(encoding_) || start == line.start
                                       ? ByteOrderMarkAt(buffer_.bytes(start, line.contentEnd))
                                       : DetectedEncoding{};
-    // A mark of this text's own kind is read past; UTF-16 text hands out one
-    // of another encoding as a line of its own, while 8-bit text may hold a
-    // UTF-16 one by chance, so there it counts only in front of a BEGIN line.
     const bool ownMark =
         mark.byteOrderMarkSize > 0 &&
         (IsUtf16(encoding_) ? mark.encoding == encoding_ : !IsUtf16(mark.encoding));
+    // 8-bit text may hold a UTF-16 mark by chance, so it counts only in front
+    // of a BEGIN line, and so do the zero bytes of UTF-16 without a mark.
     if (mark.byteOrderMarkSize > 0 && !ownMark &&
-        (IsUtf16(encoding_) ||
-         beginsAt(start + mark.byteOrderMarkSize, line.contentEnd, mark.encoding)))
-        return beginPart({start, line.contentEnd, line.end}, mark, card);
+        beginsAt(start + mark.byteOrderMarkSize, line.contentEnd, mark.encoding))
+        return beginPart(start, start, mark, card);
+    if (mark.byteOrderMarkSize == 0 && !IsUtf16(encoding_)) {
+        if (const auto wide = unmarkedUtf16At(line.start, start, line.contentEnd))
+            return beginPart(line.start, wide->start, {wide->encoding, 0}, card);
+    }
     const std::uint64_t textStart = start + (ownMark ? mark.byteOrderMarkSize : 0);
     const LineSpan textSpan{textStart, line.contentEnd, line.end};
     const std::string_view text = lines_.text(buffer_, textSpan, lineScratch_);
@@ -164,7 +175,7 @@ bool CardReader::take(const LineSpan& line, Card& card) {
         lineEnd = line.end;
     }
     if (kind == CardLine::Begin && textStart > start)
-        return beginPart({start, line.contentEnd, line.end}, mark, card);
+        return beginPart(start, start, mark, card);
     if (!cardStart_) {
         scan_ = lineEnd;
         if (kind == CardLine::Begin) {
@@ -205,20 +216,39 @@ bool CardReader::take(const LineSpan& line, Card& card) {
     return false;
 }
 
-bool CardReader::beginPart(const LineSpan& line, const DetectedEncoding& mark, Card& card) {
+bool CardReader::beginPart(std::uint64_t lineStart, std::uint64_t partStart,
+                           const DetectedEncoding& part, Card& card) {
     if (cardStart_) {
-        // The mark belongs to the next part; this line is looked at again.
-        scan_ = line.start;
-        cut(line.start, CardEnd::CutByNextCard, card);
+        // The part starts the next card; this line is looked at again.
+        scan_ = lineStart;
+        cut(lineStart, CardEnd::CutByNextCard, card);
         return true;
     }
-    byteOrderMark_ = buffer_.bytes(line.start, line.start + mark.byteOrderMarkSize);
-    markSupplied_ = false;
-    if (IsUtf16(mark.encoding) || IsUtf16(encoding_))
-        lines_ = CardLineFinder(mark.encoding);
-    encoding_ = mark.encoding;
-    scan_ = line.start + mark.byteOrderMarkSize;
+    if (IsUtf16(part.encoding) || IsUtf16(encoding_))
+        lines_ = CardLineFinder(part.encoding);
+    enterPart(partStart, part);
     return false;
+}
+
+std::optional<CardReader::UnmarkedUtf16>
+CardReader::unmarkedUtf16At(std::uint64_t from, std::uint64_t at, std::uint64_t to) {
+    // A zero byte passed over in front of the first letter is read as that
+    // letter's high byte. It may as well be NUL padding in front of
+    // little-endian text: the bytes are the same, and big-endian text has
+    // nothing else to tell it by.
+    if (at > from && buffer_.byteAt(at - 1) == 0)
+        --at;
+    if (at + 2 > to)
+        return std::nullopt;
+    TextEncoding order = TextEncoding::Utf16Be;
+    if (buffer_.byteAt(at) != 0) {
+        if (buffer_.byteAt(at + 1) != 0)
+            return std::nullopt;
+        order = TextEncoding::Utf16Le;
+    }
+    if (!beginsAt(at, to, order))
+        return std::nullopt;
+    return UnmarkedUtf16{at, order};
 }
 
 std::optional<std::uint64_t> CardReader::joinedEnd(std::string_view text, std::uint64_t textStart,
@@ -233,12 +263,13 @@ std::optional<std::uint64_t> CardReader::joinedEnd(std::string_view text, std::u
     if (line.contentEnd - next < unit)
         return at;
     const DetectedEncoding mark = ByteOrderMarkAt(buffer_.bytes(next, line.contentEnd));
-    if (mark.byteOrderMarkSize > 0 && next > at && IsUtf16(encoding_))
-        return std::nullopt; // as at a line start: see take()
-    if (!beginsAt(next + mark.byteOrderMarkSize, line.contentEnd,
-                  mark.byteOrderMarkSize > 0 ? mark.encoding : encoding_))
-        return std::nullopt;
-    return at;
+    if (beginsAt(next + mark.byteOrderMarkSize, line.contentEnd,
+                 mark.byteOrderMarkSize > 0 ? mark.encoding : encoding_))
+        return at;
+    if (mark.byteOrderMarkSize == 0 && !IsUtf16(encoding_) &&
+        unmarkedUtf16At(at, next, line.contentEnd))
+        return at;
+    return std::nullopt;
 }
 
 bool CardReader::continuesSoftBreak(const LineSpan& line) {

@@ -92,15 +92,18 @@ public:
     // starts the next. In UTF-16 text, a mark of another encoding at a line
     // start switches to it whatever follows.
     //
-    // In UTF-16 text, a BEGIN line read a byte at a time at a line start
-    // (after stray bytes, see IsStray) is 8-bit text joined on without a
-    // mark, which the reader reads on in.
+    // Text joined on without a mark is told by its BEGIN line. In UTF-16
+    // text, one read a byte at a time at a line start, after stray bytes
+    // (see IsStray), is 8-bit text; in 8-bit text, one whose letters each
+    // have a zero byte after them is UTF-16 little-endian, and before them
+    // big-endian, and its cards get the mark of its byte order.
     //
     // Between cards, stray characters are passed over in front of a BEGIN
-    // line (in 8-bit text, in front of the mark in front of one too), and
-    // after an END:VCARD, whose card ends right there when the rest of its
-    // line is strays or a BEGIN line. A line of 4 KB or more is no BEGIN,
-    // END or AGENT line, however it reads.
+    // line and in front of the mark in front of one (at a UTF-16 line start
+    // a byte at a time, as the Ctrl-Z of `copy` is one byte whatever the
+    // text), and after an END:VCARD, whose card ends right there when the
+    // rest of its line is strays or a BEGIN line. A line of 4 KB or more is
+    // no BEGIN, END or AGENT line, however it reads.
     //
     // A line between cards that holds a BEGIN:VCARD and starts no card is
     // handed out as a card that hides one (see Card::hidesCard).
@@ -119,11 +122,24 @@ public:
 
 private:
     void detectEncoding();
+    // Reads on from `at` in the encoding of a part that starts there: at its
+    // mark, or without one at its text, which in UTF-16 gets the mark of its
+    // byte order.
+    void enterPart(std::uint64_t at, const DetectedEncoding& part);
     // Whether `line` completes or cuts off a card, which then is in `card`.
     bool take(const LineSpan& line, Card& card);
-    // For a line that starts with a mark announcing a joined part: whether
-    // it cut off a card.
-    bool beginPart(const LineSpan& line, const DetectedEncoding& mark, Card& card);
+    // For the line from `lineStart` on which a joined part starts at
+    // `partStart`: whether it cut off a card.
+    bool beginPart(std::uint64_t lineStart, std::uint64_t partStart, const DetectedEncoding& part,
+                   Card& card);
+    struct UnmarkedUtf16 {
+        std::uint64_t start;
+        TextEncoding encoding;
+    };
+    // In 8-bit text: UTF-16 without a mark whose BEGIN line stands at `at`,
+    // up to `to`, on a line (or the rest of one) that starts at `from`.
+    std::optional<UnmarkedUtf16> unmarkedUtf16At(std::uint64_t from, std::uint64_t at,
+                                                 std::uint64_t to);
     // Where the END:VCARD that `text` (the line from `textStart`) starts
     // with ends, when a BEGIN line of a joined export follows it at once.
     std::optional<std::uint64_t> joinedEnd(std::string_view text, std::uint64_t textStart,

@@ -139,10 +139,20 @@ TEST(CardReaderTest, CardsOfEveryShapeInOneFileAreItsCardRegionsExactly) {
 
 // Files in the shapes that joining exports, folding and stray bytes give,
 // each with the cards it must give.
+struct ShapeCard {
+    std::string name;
+    CardEnd end;
+    bool tooLarge;
+    // When given: what the card is read in, whose mark (supplied or not, as
+    // said) and BEGIN and FN lines its bytes start with.
+    std::optional<TextEncoding> encoding = std::nullopt;
+    bool markSupplied = false;
+};
+
 struct ShapeCase {
     std::string name;
     std::string file;
-    std::vector<std::tuple<std::string, CardEnd, bool>> cards; // name, end, too large
+    std::vector<ShapeCard> cards;
     std::uint64_t largestCard = LargestCard;
 };
 
@@ -154,6 +164,16 @@ std::string utf16(std::string_view text) {
     return "\xFF\xFE" + Utf16BytesFromUtf8(text, ByteOrder::LittleEndian);
 }
 
+// `text` as `encoding` stores it, behind the encoding's mark if `marked`.
+std::string encoded(std::string text, TextEncoding encoding, bool marked = false) {
+    if (marked && encoding != TextEncoding::SingleByte)
+        text = std::string(Utf8ByteOrderMark) + text;
+    if (!IsUtf16(encoding))
+        return text;
+    return Utf16BytesFromUtf8(text, encoding == TextEncoding::Utf16Le ? ByteOrder::LittleEndian
+                                                                      : ByteOrder::BigEndian);
+}
+
 constexpr auto Complete = CardEnd::Complete;
 constexpr auto CutByNext = CardEnd::CutByNextCard;
 constexpr auto CutByEnd = CardEnd::CutByFileEnd;
@@ -161,7 +181,7 @@ const std::string Bom = "\xEF\xBB\xBF";
 
 TEST(CardReaderTest, FindsEveryCardWhateverTheShapeOfTheFile) {
     const std::string photo = "PHOTO;ENCODING=b:" + std::string(3000, 'Q') + "\r\n";
-    const std::vector<ShapeCase> cases = {
+    std::vector<ShapeCase> cases = {
         {"JoinedWithMarks",
          Bom + card("A") + Bom + card("B") + Bom + card("C"),
          {{"A", Complete, false}, {"B", Complete, false}, {"C", Complete, false}}},
@@ -196,6 +216,31 @@ TEST(CardReaderTest, FindsEveryCardWhateverTheShapeOfTheFile) {
          {{"Big", Complete, true}, {"Small", Complete, false}, {"Cut", CutByEnd, true}},
          1024},
     };
+    using enum TextEncoding;
+    // UTF-16 exports, marked or not, then a Ctrl-Z as a byte or a code unit
+    // and an export that starts with its own mark.
+    for (const TextEncoding first : {Utf16Le, Utf16Be})
+        for (const bool marked : {true, false})
+            for (const std::string& ctrlZ : {std::string("\x1A"), encoded("\x1A", first)})
+                for (const TextEncoding second : {Utf16Le, Utf16Be, Utf8})
+                    cases.push_back({"Utf16CtrlZThenMarked" + std::to_string(cases.size()),
+                                     encoded(card("A") + card("B"), first, marked) + ctrlZ +
+                                         encoded(card("C"), second, true),
+                                     {{"A", Complete, false, first, !marked},
+                                      {"B", Complete, false, first, !marked},
+                                      {"C", Complete, false, second}}});
+    // 8-bit exports, then UTF-16 without a mark, on a line of its own or
+    // right after END:VCARD.
+    for (const TextEncoding first : {SingleByte, Utf8})
+        for (const std::string join : {"\r\n", "\r\n\x1A", "\x1A"})
+            for (const TextEncoding second : {Utf16Le, Utf16Be})
+                cases.push_back({"EightBitThenUnmarkedUtf16" + std::to_string(cases.size()),
+                                 encoded(card("A") + card("B", "END:VCARD" + join), first, true) +
+                                     encoded(card("C") + card("D"), second),
+                                 {{"A", Complete, false, first},
+                                  {"B", Complete, false, first},
+                                  {"C", Complete, false, second, true},
+                                  {"D", Complete, false, second, true}}});
     for (const ShapeCase& shape : cases) {
         for (const Pieces& pieces : {PieceSizes[0], PieceSizes[5]}) {
             SCOPED_TRACE(shape.name + " " + pieces.name);
@@ -206,12 +251,19 @@ TEST(CardReaderTest, FindsEveryCardWhateverTheShapeOfTheFile) {
             for (std::size_t at = 0; at < std::min(shape.cards.size(), reading.cards.size());
                  ++at) {
                 const Card& card = reading.cards[at];
-                const auto& [name, end, tooLarge] = shape.cards[at];
+                const auto& [name, end, tooLarge, encoding, markSupplied] = shape.cards[at];
                 EXPECT_EQ(card.displayName, name);
                 EXPECT_EQ(card.end, end) << name;
                 EXPECT_EQ(card.tooLarge, tooLarge) << name;
                 EXPECT_EQ(card.bytes.empty(), tooLarge) << name;
                 EXPECT_EQ(card.tooLarge, card.size > shape.largestCard) << name;
+                if (!encoding)
+                    continue;
+                EXPECT_EQ(card.encoding, *encoding) << name;
+                EXPECT_EQ(card.markSupplied, markSupplied) << name;
+                EXPECT_TRUE(
+                    card.bytes.starts_with(encoded("BEGIN:VCARD\r\nFN:" + name, *encoding, true)))
+                    << name;
             }
         }
     }
