@@ -78,8 +78,8 @@ private:
 
     OutlookSessions& outlook_;
     CheckServices services_;
-    OutlookKeeps table_;   // as built, the assumptions checked
-    OutlookKeeps learned_; // with what this check learned, for its carrying
+    OutlookKeeps table_;                // as built, the assumptions checked
+    OutlookKeeps learned_;              // with what this check learned, for its carrying
     std::vector<std::string> readBack_; // where a value is looked for
     std::unique_ptr<OutlookSession> session_;
     std::unique_ptr<OutlookFolder> folder_;
