@@ -25,11 +25,13 @@ constexpr std::string_view LeftoverStoreId = "Folder store ID";
 
 // Every text property where the table says a card's value may be found,
 // and the notes: where the check looks for a value. Dates and the picture
-// are asked for as such.
+// are asked for as such. WebPage is left out: Outlook keeps it the same as
+// the business web page, and a value there would count twice.
 std::vector<std::string> ReadBackProperties(const OutlookKeeps& table) {
     std::vector<std::string> properties;
     for (const std::string& property : table.contactProperties())
-        if (property != "Birthday" && property != "Anniversary" && property != "Picture")
+        if (property != "Birthday" && property != "Anniversary" && property != "Picture" &&
+            property != "WebPage")
             properties.push_back(property);
     if (std::find(properties.begin(), properties.end(), "Body") == properties.end())
         properties.push_back("Body");
