@@ -1,22 +1,13 @@
 #include "app/command_line.h"
 
+#include "text/ascii_text.h"
+
 #include <array>
 #include <utility>
 
 namespace quorvane {
 
 namespace {
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string Lowered(std::string_view text) {
-    std::string lowered;
-    for (const char c : text)
-        lowered += Lower(c);
-    return lowered;
-}
 
 // "/import" and "-import" alike; "-" alone, or a path such as "-x.vcf"
 // that is no switch we know, is still told as a switch: a script that meant
@@ -29,18 +20,18 @@ enum class Switch { Import, Undo, Check, Usage, Folder, Quiet, NoDuplicateCheck 
 
 std::optional<Switch> SwitchNamed(std::string_view name) {
     static constexpr std::array<std::pair<std::string_view, Switch>, 8> Names = {{
-        {"import", Switch::Import},
-        {"undo", Switch::Undo},
-        {"check", Switch::Check},
+        {"IMPORT", Switch::Import},
+        {"UNDO", Switch::Undo},
+        {"CHECK", Switch::Check},
         {"?", Switch::Usage},
-        {"help", Switch::Usage},
-        {"folder", Switch::Folder},
-        {"quiet", Switch::Quiet},
-        {"no-duplicate-check", Switch::NoDuplicateCheck},
+        {"HELP", Switch::Usage},
+        {"FOLDER", Switch::Folder},
+        {"QUIET", Switch::Quiet},
+        {"NO-DUPLICATE-CHECK", Switch::NoDuplicateCheck},
     }};
-    const std::string lowered = Lowered(name);
+    const std::string upper = UpperAscii(name);
     for (const auto& [known, which] : Names)
-        if (known == lowered)
+        if (known == upper)
             return which;
     return std::nullopt;
 }

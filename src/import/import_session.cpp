@@ -6,6 +6,7 @@
 #include "import/run_progress.h"
 
 #include <exception>
+#include <optional>
 
 namespace quorvane {
 
@@ -135,23 +136,31 @@ template <typename Target, typename Body> RunEnd ImportSession::frame(Target& ta
 // record was walked, or what the context was left to say.
 template <typename Target>
 void ImportSession::close(Target& target, RunContext& run, const ContactRecorder* recorder) {
-    if (run.closing())
-        return;
-    target.release();
-    RunScreen& screen = run.screen();
-    screen.restoreAtRest();
-    screen.announceEnd();
-    if (recorder) {
+    closeWith(target, run, [&]() -> std::optional<std::string> {
+        if (!recorder)
+            return std::nullopt;
         const ResultCount count = [recorder](ContactResult result) {
             return recorder->count(result);
         };
         std::string summary = target.closingSummary(count, recorder->path());
         if (const std::string words = run.carryingWords(); !words.empty())
             summary.append("\r\n\r\n").append(words);
-        screen.show(summary, MessageStyle::Plain);
-    } else if (const auto& box = run.closingBox()) {
+        return summary;
+    });
+}
+
+template <typename Target, typename Summary>
+void ImportSession::closeWith(Target& target, RunContext& run, Summary summary) {
+    if (run.closing())
+        return;
+    target.release();
+    RunScreen& screen = run.screen();
+    screen.restoreAtRest();
+    screen.announceEnd();
+    if (const std::optional<std::string> text = summary())
+        screen.show(*text, MessageStyle::Plain);
+    else if (const auto& box = run.closingBox())
         screen.show(box->text, box->style);
-    }
 }
 
 RunEnd ImportSession::run(ImportTarget& target) {
@@ -278,16 +287,8 @@ RunEnd ImportSession::run(CheckTarget& target) {
         RunScreen& screen = run.screen();
         screen.showHourglass();
         const auto steps = target.prepare(run);
-        if (!steps) {
-            if (run.closing())
-                return;
-            target.release();
-            screen.restoreAtRest();
-            screen.announceEnd();
-            if (const auto& box = run.closingBox())
-                screen.show(box->text, box->style);
-            return;
-        }
+        if (!steps)
+            return closeWith(target, run, [] { return std::optional<std::string>(); });
         for (std::size_t step = 0; step < *steps; ++step) {
             if (!screen.yield())
                 return;
@@ -299,12 +300,8 @@ RunEnd ImportSession::run(CheckTarget& target) {
                 return;
         }
         lastRun_.walked = true;
-        if (run.closing())
-            return;
-        target.release();
-        screen.restoreAtRest();
-        screen.announceEnd();
-        screen.show(target.closingSummary(), MessageStyle::Plain);
+        // The summary is the check's own, asked for once its folder is gone.
+        closeWith(target, run, [&] { return std::optional<std::string>(target.closingSummary()); });
     });
 }
 

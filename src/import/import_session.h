@@ -74,6 +74,10 @@ private:
     template <typename Target, typename Body> RunEnd frame(Target& target, Body body);
     template <typename Target>
     void close(Target& target, RunContext& run, const ContactRecorder* recorder);
+    // The same with the closing box `summary()` gives, asked once Outlook is
+    // let go of; nothing for what the context was left to say.
+    template <typename Target, typename Summary>
+    void closeWith(Target& target, RunContext& run, Summary summary);
 
     // Each returns false when the run must stop walking.
     bool walkQueue(ImportTarget& target, RunContext& run, QueueWalk& walk,

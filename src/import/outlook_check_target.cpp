@@ -6,6 +6,7 @@
 #include "import/learned_keeps.h"
 #include "import/rest_carrier.h"
 #include "import/rest_values.h"
+#include "text/ascii_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,16 +39,10 @@ std::vector<std::string> ReadBackProperties(const OutlookKeeps& table) {
     return properties;
 }
 
-std::string Lowered(std::string_view text) {
-    std::string lowered(text);
-    for (char& c : lowered)
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    return lowered;
-}
-
+// How often `value` is in `text`, letter case aside.
 std::size_t Occurrences(std::string_view text, std::string_view value) {
-    const std::string haystack = Lowered(text);
-    const std::string needle = Lowered(value);
+    const std::string haystack = UpperAscii(text);
+    const std::string needle = UpperAscii(value);
     std::size_t count = 0;
     for (auto at = haystack.find(needle); at != std::string::npos;
          at = haystack.find(needle, at + 1))

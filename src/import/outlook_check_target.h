@@ -55,8 +55,6 @@ public:
     void release() override;
     std::string closingSummary() override;
 
-    const std::vector<CheckFinding>& findings() const { return findings_; }
-
 private:
     struct Step {
         std::string text;

@@ -55,8 +55,6 @@ public:
         return written;
     }
 
-    OutlookContactProperties& contact() { return contact_; }
-
     bool shortForRefusal = false;
 
 private:

@@ -1,5 +1,8 @@
 #include "import/rest_values.h"
 
+#include "cards/card_line.h"
+#include "text/ascii_text.h"
+
 #include <array>
 #include <cstdlib>
 #include <vector>
@@ -8,15 +11,13 @@ namespace quorvane {
 
 namespace {
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
+// Outlook's text may end in a line break, which a card's value does not.
 bool IsAsciiBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return IsBlank(c) || c == '\r' || c == '\n';
 }
 
-std::string_view Trimmed(std::string_view text) {
+// `text` without blanks and line breaks at either end.
+std::string_view WithoutSpace(std::string_view text) {
     while (!text.empty() && IsAsciiBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && IsAsciiBlank(text.back()))
@@ -39,17 +40,8 @@ std::string Letters(std::string_view text) {
     std::string letters;
     for (const char c : text)
         if (!IsAsciiBlank(c) && c != ',' && c != '.' && c != ';' && c != '-')
-            letters += Lower(c);
+            letters += LowerAscii(c);
     return letters;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t at = 0; at < a.size(); ++at)
-        if (Lower(a[at]) != Lower(b[at]))
-            return false;
-    return true;
 }
 
 // A list property's items, whichever separator wrote it.
@@ -61,7 +53,7 @@ std::vector<std::string_view> Items(std::string_view list, std::string_view sepa
                          (!separator.empty() && list.substr(at).starts_with(separator));
         if (!end)
             continue;
-        if (const auto item = Trimmed(list.substr(start, at - start)); !item.empty())
+        if (const auto item = WithoutSpace(list.substr(start, at - start)); !item.empty())
             items.push_back(item);
         start = at + 1;
     }
@@ -102,7 +94,7 @@ bool HoldsValue(const RestValue& value, std::string_view held, std::string_view 
         for (const std::string& part : value.parts) {
             bool found = false;
             for (const std::string_view item : heldItems)
-                found = found || EqualIgnoringCase(Trimmed(part), item);
+                found = found || EqualsIgnoringCase(WithoutSpace(part), item);
             if (!found)
                 return false;
         }
@@ -110,8 +102,8 @@ bool HoldsValue(const RestValue& value, std::string_view held, std::string_view 
     }
     if (value.form == RestForm::Address)
         return !Letters(value.value).empty() && Letters(value.value) == Letters(held);
-    const std::string_view mine = Trimmed(value.value);
-    return !mine.empty() && EqualIgnoringCase(mine, Trimmed(held));
+    const std::string_view mine = WithoutSpace(value.value);
+    return !mine.empty() && EqualsIgnoringCase(mine, WithoutSpace(held));
 }
 
 std::string SlotText(const RestValue& value, std::string_view listSeparator) {
@@ -119,7 +111,8 @@ std::string SlotText(const RestValue& value, std::string_view listSeparator) {
         return value.value;
     std::string list;
     for (const std::string& part : value.parts)
-        list.append(list.empty() ? "" : std::string(listSeparator) + " ").append(Trimmed(part));
+        list.append(list.empty() ? "" : std::string(listSeparator) + " ")
+            .append(WithoutSpace(part));
     return list;
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/main_form.h"
 #include "fake_file_system.h"
+#include "fake_system.h"
 #include "fakes.h"
 #include "icu_text_folding.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 // Both import runs over in-memory fakes, shared by the runs' test files.
 
+#include "fake_system.h"
 #include "fakes.h"
 #include "icu_text_folding.h"
 #include "import/error_report.h"
